@@ -1,0 +1,124 @@
+#include "framework/xbmetadados.h"
+
+#include <fmt/format.h>
+
+#include <memory>
+#include <set>
+
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+
+namespace efd {
+
+const TxbVisao* TxbFamilia::Visao(const std::string& nome) const {
+  for (const auto& v : visoes)
+    if (v.nome == nome) return &v;
+  return nullptr;
+}
+
+const TxbAtributo* TxbFamilia::Atributo(const std::string& campo) const {
+  const std::string procurado = UpperCase(campo);
+  for (const auto& a : atributos)
+    if (a.coluna == procurado) return &a;
+  return nullptr;
+}
+
+TxbMetadados& TxbMetadados::Instancia() {
+  static TxbMetadados instancia;
+  return instancia;
+}
+
+void TxbMetadados::Registrar(TxbFamilia familia) {
+  if (familias_.count(familia.nome)) return;
+  auto f = std::make_unique<TxbFamilia>(std::move(familia));
+  por_tabela_[UpperCase(f->tabela)] = f.get();
+  ordem_.push_back(f.get());
+  familias_[f->nome] = std::move(f);
+}
+
+const TxbFamilia* TxbMetadados::Familia(const std::string& nome) const {
+  auto it = familias_.find(nome);
+  return it == familias_.end() ? nullptr : it->second.get();
+}
+
+const TxbFamilia& TxbMetadados::FamiliaObrigatoria(const std::string& nome) const {
+  const TxbFamilia* f = Familia(nome);
+  if (!f) throw ENomeDesconhecido("Família desconhecida: " + nome);
+  return *f;
+}
+
+const TxbFamilia* TxbMetadados::FamiliaPorTabela(const std::string& tabela) const {
+  auto it = por_tabela_.find(UpperCase(tabela));
+  return it == por_tabela_.end() ? nullptr : it->second;
+}
+
+std::vector<const TxbFamilia*> TxbMetadados::Cadeia(const std::string& nome) const {
+  std::vector<const TxbFamilia*> cadeia;
+  for (const TxbFamilia* f = &FamiliaObrigatoria(nome); f;
+       f = f->ancestral.empty() ? nullptr : &FamiliaObrigatoria(f->ancestral))
+    cadeia.push_back(f);
+  return cadeia;
+}
+
+namespace {
+
+struct TColuna {
+  std::string nome;
+  TTipoCampo tipo;
+  int tamanho;
+};
+
+std::vector<TColuna> ColunasDaFamilia(const TxbFamilia& familia) {
+  std::vector<TColuna> colunas{{"ID", TTipoCampo::Inteiro, 0}};
+  if (!familia.ancestral.empty()) colunas.push_back({"IDA", TTipoCampo::Inteiro, 0});
+  bool eh_ancestral = false;
+  for (const TxbFamilia* f : TxbMetadados::Instancia().Todas())
+    if (f->ancestral == familia.nome) eh_ancestral = true;
+  if (eh_ancestral) colunas.push_back({"FD", TTipoCampo::Texto, 60});
+  for (const auto& a : familia.atributos) colunas.push_back({a.coluna, a.tipo, a.tamanho});
+  return colunas;
+}
+
+}  // namespace
+
+std::string DDLTabela(const TpbBD& bd, const TxbFamilia& familia) {
+  std::string ddl = "CREATE TABLE " + familia.tabela + " (";
+  bool primeira = true;
+  for (const auto& c : ColunasDaFamilia(familia)) {
+    ddl += primeira ? "" : ", ";
+    ddl += c.nome + " " + bd.TipoColuna(c.tipo, c.tamanho);
+    if (c.nome == "ID") ddl += " NOT NULL PRIMARY KEY";
+    primeira = false;
+  }
+  return ddl + ")";
+}
+
+int CriarEsquema(TpbBD& bd) {
+  bd.CriarSequencia();
+  int criadas = 0;
+  for (const TxbFamilia* f : TxbMetadados::Instancia().Todas()) {
+    if (!bd.TabelaExiste(f->tabela)) {
+      // Some engines use a table only once its DDL is committed.
+      bd.Executar(DDLTabela(bd, *f));
+      bd.Confirmar();
+      if (!f->ancestral.empty())
+        bd.Executar(fmt::format("CREATE INDEX {0}_IDA ON {0} (IDA)", f->tabela));
+      int n = 0;
+      for (const auto& indice : f->indices)
+        bd.Executar(fmt::format("CREATE INDEX {0}_I{1} ON {0} ({2})", f->tabela, ++n, indice));
+      bd.Confirmar();
+      ++criadas;
+      continue;
+    }
+    std::vector<std::string> existentes = bd.ColunasDaTabela(f->tabela);
+    std::set<std::string> conhecidas(existentes.begin(), existentes.end());
+    for (const auto& c : ColunasDaFamilia(*f))
+      if (!conhecidas.count(c.nome))
+        bd.Executar(fmt::format("ALTER TABLE {} ADD {} {}", f->tabela, c.nome,
+                                bd.TipoColuna(c.tipo, c.tamanho)));
+  }
+  bd.Confirmar();
+  return criadas;
+}
+
+}  // namespace efd

@@ -1,0 +1,90 @@
+// A framework session: one database connection, the name/value list through
+// which business objects of one generation share counters and caches, the
+// session's transactions, its log, its performance monitor and its progress
+// sink.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "framework/pbbd.h"
+#include "framework/xbperformancemonitor.h"
+
+namespace efd {
+
+class ThbObjetoNegocio;
+
+class TxbSession {
+ public:
+  explicit TxbSession(std::unique_ptr<TpbBD> bd);
+  virtual ~TxbSession();
+  TxbSession(const TxbSession&) = delete;
+  TxbSession& operator=(const TxbSession&) = delete;
+
+  TpbBD& GetBD() { return *bd_; }
+  // The connection used for queries; the same connection here, so that
+  // queries see the session's uncommitted rows.
+  TpbBD& GetBDConsulta() { return *bd_; }
+
+  // --- the name/value list ---
+  // "" when the name is absent. Setting a name to "" removes it.
+  std::string Valor(const std::string& nome) const;
+  void DefinirValor(const std::string& nome, const std::string& valor);
+  bool TemValor(const std::string& nome) const { return valores_.count(nome) > 0; }
+
+  // --- SQL on the session's transaction ---
+  void ExecutarDiretoNoBD(const std::string& sql, const TParametros& parametros = {});
+  TxbResultado Consultar(const std::string& sql, const TParametros& parametros = {});
+  // A statement prepared once per session and kept for reuse (row insertion).
+  TxbComando& ComandoPreparado(const std::string& sql, const std::vector<TTipoCampo>& tipos);
+
+  // --- transactions ---
+  // Work done outside an explicit transaction is committed when a business
+  // object confirms (ConfirmarImplicita). An explicit transaction holds every
+  // commit until CommitExplicito; nested starts are counted.
+  void StartTransactionExplicito();
+  void CommitExplicito();
+  void RollBackExplicito();
+  bool EmTransacaoExplicita() const { return explicitas_ > 0; }
+  void ConfirmarImplicita();
+  void DesfazerImplicita();
+
+  // --- log, monitor, progress ---
+  void Logar(const std::string& texto);
+  const std::vector<std::string>& Log() const { return log_; }
+  TxbPerformanceMonitor& Monitor() { return monitor_; }
+  void SetProgresso(std::function<void(const std::string&)> sink) { progresso_ = std::move(sink); }
+  void Progresso(const std::string& texto) const {
+    if (progresso_) progresso_(texto);
+  }
+
+ private:
+  std::unique_ptr<TpbBD> bd_;
+  std::unordered_map<std::string, std::string> valores_;
+  std::unordered_map<std::string, std::unique_ptr<TxbComando>> comandos_;
+  int explicitas_ = 0;
+  std::vector<std::string> log_;
+  TxbPerformanceMonitor monitor_;
+  std::function<void(const std::string&)> progresso_;
+};
+
+// The ERP's session: the company and branch the user works in.
+class TxsSessionZ8 : public TxbSession {
+ public:
+  using TxbSession::TxbSession;
+
+  int RetornarIDFEmpresaSessao() const { return empresa_; }
+  void DefinirEmpresaSessao(int empresa) { empresa_ = empresa; }
+  int RetornarIDFFilialSessao() const { return filial_; }
+  void DefinirFilialSessao(int filial) { filial_ = filial; }
+
+ private:
+  int empresa_ = 0;
+  int filial_ = 0;
+};
+
+}  // namespace efd

@@ -1,0 +1,28 @@
+// Shared pieces of the efdgen generator.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace efdgen {
+
+using json = nlohmann::ordered_json;
+
+struct Declaracao {
+  std::string arquivo;
+  json doc;
+};
+
+std::string Upper(std::string s);
+std::string Lower(std::string s);
+std::string Literal(const std::string& s);
+// Writes the file only when its content changes.
+void Escrever(const std::string& destino, const std::string& conteudo);
+
+// The generated classes (uh0<name>.h/.cpp) of every family that declares
+// "class", and <stem>_classes.cpp registering them.
+void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string& stem,
+                  const std::string& saida);
+
+}  // namespace efdgen
