@@ -42,7 +42,8 @@ TxsSessionZ8& ThbObjetoNegocio::GetSessionZ8() const {
 
 T2bDados& ThbObjetoNegocio::GetDados() {
   if (!dados_)
-    dados_ = std::make_unique<T2bDados>(*this, TxbMetadados::Instancia().FamiliaObrigatoria(familia_));
+    dados_ =
+        std::make_unique<T2bDados>(*this, TxbMetadados::Instancia().FamiliaObrigatoria(familia_));
   return *dados_;
 }
 
@@ -51,7 +52,9 @@ void ThbObjetoNegocio::IncluirRegistro() {
   AfterIncluirRegistroCDS();
 }
 
-void ThbObjetoNegocio::EditarRegistro() { GetDados().EditarRegistro(); }
+void ThbObjetoNegocio::EditarRegistro() {
+  GetDados().EditarRegistro();
+}
 
 void ThbObjetoNegocio::ConfirmarRegistro() {
   BeforeConfirmarRegistroCDS();
@@ -59,7 +62,9 @@ void ThbObjetoNegocio::ConfirmarRegistro() {
   AfterConfirmarRegistroCDS();
 }
 
-void ThbObjetoNegocio::CancelarRegistro() { GetDados().CancelarRegistro(); }
+void ThbObjetoNegocio::CancelarRegistro() {
+  GetDados().CancelarRegistro();
+}
 
 void ThbObjetoNegocio::Confirmar() {
   ThbClientDataSet& cds = GetDados().GetCDS();
@@ -78,8 +83,10 @@ std::shared_ptr<ThbObjetoNegocio> ThbObjetoNegocio::RetornarInstanciaAgregada(
 
 void ThbObjetoNegocio::AdicionarInstanciaAgregada(const std::string& nome,
                                                   std::shared_ptr<ThbObjetoNegocio> obj) {
-  if (obj) agregadas_[nome] = std::move(obj);
-  else agregadas_.erase(nome);
+  if (obj)
+    agregadas_[nome] = std::move(obj);
+  else
+    agregadas_.erase(nome);
 }
 
 std::shared_ptr<ThbObjetoNegocio> ThbObjetoNegocio::GetPropRelacionamentoMW(
@@ -102,8 +109,10 @@ std::shared_ptr<ThbObjetoNegocio> ThbObjetoNegocio::GetPropRelacionamentoMW(
 
 void ThbObjetoNegocio::SetPropRelacionamentoMW(const std::string& nome,
                                                std::shared_ptr<ThbObjetoNegocio> objeto) {
-  if (objeto) relacionamentos_[nome] = std::move(objeto);
-  else relacionamentos_.erase(nome);
+  if (objeto)
+    relacionamentos_[nome] = std::move(objeto);
+  else
+    relacionamentos_.erase(nome);
 }
 
 void ThbObjetoNegocio::SetOnChange(const std::string& atributo,

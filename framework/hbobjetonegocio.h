@@ -90,7 +90,9 @@ class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {
   // --- family inheritance ---
   // The object of the ancestor family attached to this one, if any.
   std::shared_ptr<ThbObjetoNegocio> GetAncestralMW() const { return ancestral_.lock(); }
-  void SetAncestralMW(const std::shared_ptr<ThbObjetoNegocio>& ancestral) { ancestral_ = ancestral; }
+  void SetAncestralMW(const std::shared_ptr<ThbObjetoNegocio>& ancestral) {
+    ancestral_ = ancestral;
+  }
   std::shared_ptr<ThbObjetoNegocio> GetDescendente() const { return descendente_.lock(); }
   void SetDescendente(const std::shared_ptr<ThbObjetoNegocio>& d) { descendente_ = d; }
 

@@ -37,7 +37,7 @@ struct T2bDados::TPlano {
   std::vector<TCampoMapeado> campos;
   std::vector<TTabela> tabelas;  // chain tables first (own family first), then joins
   size_t tabelas_da_cadeia = 0;
-  std::string select;            // SELECT ... FROM ... JOIN ...
+  std::string select;                                    // SELECT ... FROM ... JOIN ...
   std::unordered_map<std::string, size_t> por_atributo;  // upper-case attribute -> field
 };
 
@@ -46,14 +46,19 @@ namespace {
 TVariant ConverterLido(const TVariant& v, TTipoCampo tipo) {
   if (v.IsNull()) return v;
   switch (tipo) {
-    case TTipoCampo::Inteiro: return TVariant(v.AsInt64());
-    case TTipoCampo::Real: return TVariant(v.AsFloat());
+    case TTipoCampo::Inteiro:
+      return TVariant(v.AsInt64());
+    case TTipoCampo::Real:
+      return TVariant(v.AsFloat());
     case TTipoCampo::Data:
     case TTipoCampo::Hora:
-    case TTipoCampo::DataHora: return TVariant(v.AsDateTime());
-    case TTipoCampo::Logico: return TVariant(v.AsBoolean());
+    case TTipoCampo::DataHora:
+      return TVariant(v.AsDateTime());
+    case TTipoCampo::Logico:
+      return TVariant(v.AsBoolean());
     case TTipoCampo::Texto:
-    case TTipoCampo::Memo: return v.EhTexto() ? v : TVariant(v.AsString());
+    case TTipoCampo::Memo:
+      return v.EhTexto() ? v : TVariant(v.AsString());
   }
   return v;
 }
@@ -71,7 +76,9 @@ T2bDados::T2bDados(ThbObjetoNegocio& dono, const TxbFamilia& familia)
 
 T2bDados::~T2bDados() = default;
 
-TxbSession& T2bDados::Sessao() { return dono_.GetSession(); }
+TxbSession& T2bDados::Sessao() {
+  return dono_.GetSession();
+}
 
 const T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
   const TxbVisao* declarada = familia_.Visao(visao);
@@ -104,7 +111,8 @@ const T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
       colunas += ", " + a.coluna;
       marcas += ", :P" + std::to_string(t.tipos_insert.size());
       t.tipos_insert.push_back(a.tipo);
-      sets += (sets.empty() ? "" : ", ") + a.coluna + " = :P" + std::to_string(t.tipos_update.size());
+      sets +=
+          (sets.empty() ? "" : ", ") + a.coluna + " = :P" + std::to_string(t.tipos_update.size());
       t.tipos_update.push_back(a.tipo);
     }
     t.insert = "INSERT INTO " + f.tabela + " (" + colunas + ") VALUES (" + marcas + ")";
@@ -113,7 +121,8 @@ const T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
     t.tipos_update.push_back(TTipoCampo::Inteiro);
     plano->tabelas.push_back(t);
   };
-  for (size_t i = 0; i < cadeia_.size(); ++i) adicionar_tabela(*cadeia_[i], i + 1 == cadeia_.size());
+  for (size_t i = 0; i < cadeia_.size(); ++i)
+    adicionar_tabela(*cadeia_[i], i + 1 == cadeia_.size());
   plano->tabelas_da_cadeia = plano->tabelas.size();
   for (size_t i = 0; i < plano->campos.size(); ++i)
     plano->por_atributo[UpperCase(plano->campos[i].atributo)] = i;
@@ -200,7 +209,8 @@ void T2bDados::Carregar(const TPlano& plano, const std::string& where,
     TxbResultado r = Sessao().Consultar(sql, parametros);
     linhas.reserve(r.linhas.size());
     for (auto& linha : r.linhas) {
-      for (size_t i = 0; i < linha.size(); ++i) linha[i] = ConverterLido(linha[i], plano.campos[i].tipo);
+      for (size_t i = 0; i < linha.size(); ++i)
+        linha[i] = ConverterLido(linha[i], plano.campos[i].tipo);
       linhas.push_back(std::move(linha));
     }
   }
@@ -232,7 +242,9 @@ void T2bDados::Isolar(int64_t id, const std::string& visao, bool) {
   Carregar(plano, " WHERE A.ID = :ID", {{"ID", TVariant(id)}});
 }
 
-void T2bDados::SetVisao(const std::string& visao) { visao_ = visao; }
+void T2bDados::SetVisao(const std::string& visao) {
+  visao_ = visao;
+}
 
 void T2bDados::AtivarDataSet(const std::string& visao, bool) {
   if (!visao.empty()) visao_ = visao;
@@ -257,7 +269,8 @@ std::string T2bDados::Coluna(const std::string& atributo) const {
     for (const auto& a : f->atributos)
       if (UpperCase(f->NomeAtributo(a)) == UpperCase(atributo)) return a.coluna;
   }
-  throw ENomeDesconhecido(fmt::format("Atributo {} não existe na família {}", atributo, familia_.nome));
+  throw ENomeDesconhecido(
+      fmt::format("Atributo {} não existe na família {}", atributo, familia_.nome));
 }
 
 void T2bDados::IncluirRegistro() {
@@ -321,8 +334,8 @@ void T2bDados::ExcluirRegistro() {
   const TPlano& plano = Plano(visao_);
   const TVariant id = cds_.LinhaAtual()[plano.tabelas[0].primeiro_campo];
   for (size_t k = 0; k < plano.tabelas_da_cadeia; ++k)
-    Sessao().ExecutarDiretoNoBD("DELETE FROM " + plano.tabelas[k].familia->tabela + " WHERE ID = :ID",
-                                {{"ID", id}});
+    Sessao().ExecutarDiretoNoBD(
+        "DELETE FROM " + plano.tabelas[k].familia->tabela + " WHERE ID = :ID", {{"ID", id}});
   cds_.Delete();
 }
 

@@ -8,7 +8,9 @@
 
 namespace efd {
 
-double TxbSuporte::Arredondar(double valor, int casas) const { return efd::Arredondar(valor, casas); }
+double TxbSuporte::Arredondar(double valor, int casas) const {
+  return efd::Arredondar(valor, casas);
+}
 
 std::string TxbSuporte::PreencherZeros(const std::string& texto, int largura) const {
   return PreencherZerosEsquerda(texto, static_cast<size_t>(largura));
@@ -72,7 +74,9 @@ std::string TxbAplicacao::ObterTexto(int numero) const {
   return it == textos_.end() ? std::string() : it->second;
 }
 
-std::string TxbAplicacao::FragmentoSQL(const TpbBD& bd) const { return bd.FragmentoAposAlias(); }
+std::string TxbAplicacao::FragmentoSQL(const TpbBD& bd) const {
+  return bd.FragmentoAposAlias();
+}
 
 TxbAplicacao& Aplicacao() {
   static TxbAplicacao aplicacao;

@@ -2,8 +2,8 @@
 // condition names an attribute; the data access turns them into SQL.
 #pragma once
 
-#include <string>
 #include <list>
+#include <string>
 #include <vector>
 
 #include "framework/xbvariant.h"

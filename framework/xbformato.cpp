@@ -80,9 +80,13 @@ int64_t TextoParaInteiroDef(const std::string& texto, int64_t padrao) {
   return TextoEhInteiro(texto) ? std::strtoll(Trim(texto).c_str(), nullptr, 10) : padrao;
 }
 
-static bool EhBranco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+static bool EhBranco(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-std::string Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+std::string Trim(std::string_view s) {
+  return TrimRight(TrimLeft(s));
+}
 
 std::string TrimLeft(std::string_view s) {
   size_t i = 0;

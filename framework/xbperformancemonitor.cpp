@@ -39,8 +39,8 @@ std::string TxbPerformanceMonitor::ResumoTexto() const {
   std::string texto = fmt::format("{:>5}  {:<60} {:>8} {:>10} {:>10}\n", "code", "block", "count",
                                   "total s", "self s");
   for (const auto& r : Resumo())
-    texto += fmt::format("{:>5}  {:<60} {:>8} {:>10.3f} {:>10.3f}\n", r.codigo, r.texto,
-                         r.contagem, r.total_s, r.proprio_s);
+    texto += fmt::format("{:>5}  {:<60} {:>8} {:>10.3f} {:>10.3f}\n", r.codigo, r.texto, r.contagem,
+                         r.total_s, r.proprio_s);
   return texto;
 }
 

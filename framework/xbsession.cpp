@@ -23,8 +23,10 @@ std::string TxbSession::Valor(const std::string& nome) const {
 }
 
 void TxbSession::DefinirValor(const std::string& nome, const std::string& valor) {
-  if (valor.empty()) valores_.erase(nome);
-  else valores_[nome] = valor;
+  if (valor.empty())
+    valores_.erase(nome);
+  else
+    valores_[nome] = valor;
 }
 
 void TxbSession::ExecutarDiretoNoBD(const std::string& sql, const TParametros& parametros) {
@@ -65,6 +67,8 @@ void TxbSession::DesfazerImplicita() {
   if (explicitas_ == 0) bd_->Desfazer();
 }
 
-void TxbSession::Logar(const std::string& texto) { log_.push_back(texto); }
+void TxbSession::Logar(const std::string& texto) {
+  log_.push_back(texto);
+}
 
 }  // namespace efd

@@ -38,7 +38,9 @@ void CivilDeDias(int64_t z, int& y, int& m, int& d) {
 // 1899-12-30 is day 0 of TDateTime.
 const int64_t kDiaZero = DiasDesdeEpocaUnix(1899, 12, 30);
 
-int64_t DiaInteiro(double dias) { return static_cast<int64_t>(std::floor(dias + 1e-9)); }
+int64_t DiaInteiro(double dias) {
+  return static_cast<int64_t>(std::floor(dias + 1e-9));
+}
 
 int SegundosDoDia(double dias) {
   double frac = dias - std::floor(dias + 1e-9);
@@ -68,7 +70,9 @@ TDateTime TDateTime::Now() {
   return FromTm(tm);
 }
 
-TDateTime TDateTime::Today() { return Now().DateOf(); }
+TDateTime TDateTime::Today() {
+  return Now().DateOf();
+}
 
 TDateTime TDateTime::FromTm(const std::tm& tm) {
   return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
@@ -83,6 +87,11 @@ TDateTime TDateTime::Parse(const std::string& texto) {
   if (std::sscanf(texto.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &a, &m, &d, &h, &n, &s, &resto) == 6)
     return EncodeDateTime(a, m, d, h, n, s);
   if (std::sscanf(texto.c_str(), "%4d-%2d-%2d%c", &a, &m, &d, &resto) == 3 && texto.size() == 10)
+    return EncodeDate(a, m, d);
+  // The ERP's own text form of dates, DD/MM/YYYY.
+  if (std::sscanf(texto.c_str(), "%2d/%2d/%4d %2d:%2d:%2d%c", &d, &m, &a, &h, &n, &s, &resto) == 6)
+    return EncodeDateTime(a, m, d, h, n, s);
+  if (std::sscanf(texto.c_str(), "%2d/%2d/%4d%c", &d, &m, &a, &resto) == 3 && texto.size() == 10)
     return EncodeDate(a, m, d);
   if (std::sscanf(texto.c_str(), "%2d:%2d:%2d%c", &h, &n, &s, &resto) == 3 && h < 24 && n < 60 &&
       s < 60)
@@ -119,7 +128,9 @@ int TDateTime::Dia() const {
   return d;
 }
 
-TDateTime TDateTime::DateOf() const { return TDateTime(static_cast<double>(DiaInteiro(dias))); }
+TDateTime TDateTime::DateOf() const {
+  return TDateTime(static_cast<double>(DiaInteiro(dias)));
+}
 
 std::tm TDateTime::ToTm() const {
   std::tm tm{};
@@ -149,28 +160,42 @@ std::string TDateTime::Formatar(const std::string& mascara) const {
       i += k;
       return true;
     };
-    if (comeca("YYYY")) r += fmt::format("{:04}", a);
-    else if (comeca("YY")) r += fmt::format("{:02}", a % 100);
-    else if (comeca("DD")) r += fmt::format("{:02}", d);
-    else if (comeca("MM")) r += fmt::format("{:02}", m);
-    else if (comeca("HH")) r += fmt::format("{:02}", h);
-    else if (comeca("NN")) r += fmt::format("{:02}", n);
-    else if (comeca("SS")) r += fmt::format("{:02}", s);
-    else r += mascara[i++];
+    if (comeca("YYYY"))
+      r += fmt::format("{:04}", a);
+    else if (comeca("YY"))
+      r += fmt::format("{:02}", a % 100);
+    else if (comeca("DD"))
+      r += fmt::format("{:02}", d);
+    else if (comeca("MM"))
+      r += fmt::format("{:02}", m);
+    else if (comeca("HH"))
+      r += fmt::format("{:02}", h);
+    else if (comeca("NN"))
+      r += fmt::format("{:02}", n);
+    else if (comeca("SS"))
+      r += fmt::format("{:02}", s);
+    else
+      r += mascara[i++];
   }
   return r;
 }
 
-std::string TDateTime::Iso() const { return Formatar("YYYY-MM-DD HH:NN:SS"); }
+std::string TDateTime::Iso() const {
+  return Formatar("YYYY-MM-DD HH:NN:SS");
+}
 
-bool AnoBissexto(int ano) { return (ano % 4 == 0 && ano % 100 != 0) || ano % 400 == 0; }
+bool AnoBissexto(int ano) {
+  return (ano % 4 == 0 && ano % 100 != 0) || ano % 400 == 0;
+}
 
 int DiasNoMes(int ano, int mes) {
   static constexpr int kDias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return mes == 2 && AnoBissexto(ano) ? 29 : kDias[mes - 1];
 }
 
-TDateTime PrimeiroDiaDoMes(TDateTime d) { return TDateTime::EncodeDate(d.Ano(), d.Mes(), 1); }
+TDateTime PrimeiroDiaDoMes(TDateTime d) {
+  return TDateTime::EncodeDate(d.Ano(), d.Mes(), 1);
+}
 
 TDateTime UltimoDiaDoMes(TDateTime d) {
   return TDateTime::EncodeDate(d.Ano(), d.Mes(), DiasNoMes(d.Ano(), d.Mes()));
@@ -183,7 +208,8 @@ std::string TVariant::AsString() const {
     std::string operator()(double v) const { return FormatarReal(v); }
     std::string operator()(const std::string& v) const { return v; }
     std::string operator()(TDateTime v) const {
-      return v.dias == v.DateOf().dias ? v.Formatar("DD/MM/YYYY") : v.Formatar("DD/MM/YYYY HH:NN:SS");
+      return v.dias == v.DateOf().dias ? v.Formatar("DD/MM/YYYY")
+                                       : v.Formatar("DD/MM/YYYY HH:NN:SS");
     }
     std::string operator()(bool v) const { return v ? "True" : "False"; }
   };
@@ -246,7 +272,8 @@ bool TVariant::AsBoolean() const {
 }
 
 int CompararValores(const TVariant& a, const TVariant& b) {
-  if (a.IsNull() || b.IsNull()) return static_cast<int>(!a.IsNull()) - static_cast<int>(!b.IsNull());
+  if (a.IsNull() || b.IsNull())
+    return static_cast<int>(!a.IsNull()) - static_cast<int>(!b.IsNull());
   if (a.EhTexto() && b.EhTexto()) {
     int c = a.AsString().compare(b.AsString());
     return (c > 0) - (c < 0);

@@ -22,7 +22,8 @@ struct TDateTime {
   static TDateTime EncodeDateTime(int ano, int mes, int dia, int hora, int minuto, int segundo);
   static TDateTime Now();
   static TDateTime Today();
-  // Accepts "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" (SOCI's text form) and "HH:MM:SS".
+  // Accepts "YYYY-MM-DD[ HH:MM:SS]" (SOCI's text form), "DD/MM/YYYY[ HH:MM:SS]"
+  // (the ERP's) and "HH:MM:SS".
   static TDateTime Parse(const std::string& texto);
   static TDateTime FromTm(const std::tm& tm);
 

@@ -5,12 +5,15 @@
 //   {"module": "Fiscal", "families": [{
 //      "name": "EFD", "prefix": "EFD", "table": "Z8_EFD", "ancestor": "",
 //      "description": "...", "caption": "...",
-//      "attributes": {"IDF_Filial": ["integer", "Branch."], "Modelo": "string(1)"},
+//      "attributes": {"IDF_Filial": ["integer", "Branch.", "Filial"], "Modelo": "string(1)"},
 //      "views": {"VsX": [["TipoBlocoEFD", "TpRegEFD_IDF_TipoBlocoEFD"]]},
 //      "relationships": {"Filial": "Filial"},
 //      "indexes": ["IDF_EFD"]}]}
 // prefix defaults to name; table to "Z8_" + upper(prefix).
 // Types: integer, string(n), text, float, date, time, datetime, boolean.
+// An attribute's optional third element names the family its value refers to
+// (a foreign key: the ID of a row of that family's table).
+// --doc FILE writes the Markdown description of the declared tables.
 #include <fmt/format.h>
 
 #include <cctype>
@@ -66,12 +69,14 @@ void GerarFamilia(std::ostream& out, const json& f, const std::string& modulo,
   out << "    f.legenda = " << Literal(f.value("caption", "")) << ";\n";
   if (f.contains("attributes")) {
     for (const auto& [campo, def] : f.at("attributes").items()) {
-      std::string tipo_texto = def.is_array() ? def.at(0).get<std::string>() : def.get<std::string>();
+      std::string tipo_texto =
+          def.is_array() ? def.at(0).get<std::string>() : def.get<std::string>();
       std::string descricao = def.is_array() && def.size() > 1 ? def.at(1).get<std::string>() : "";
+      std::string referencia = def.is_array() && def.size() > 2 ? def.at(2).get<std::string>() : "";
       Tipo t = LerTipo(tipo_texto, onde + "." + campo);
-      out << fmt::format("    f.atributos.push_back({{{}, {}, TTipoCampo::{}, {}, {}}});\n",
+      out << fmt::format("    f.atributos.push_back({{{}, {}, TTipoCampo::{}, {}, {}, {}}});\n",
                          Literal(campo), Literal(Upper(campo)), t.enumerado, t.tamanho,
-                         Literal(descricao));
+                         Literal(descricao), Literal(referencia));
     }
   }
   if (f.contains("views")) {
@@ -84,7 +89,8 @@ void GerarFamilia(std::ostream& out, const json& f, const std::string& modulo,
   }
   if (f.contains("relationships"))
     for (const auto& [rel, familia] : f.at("relationships").items())
-      out << "    f.relacionamentos.push_back({" << Literal(rel) << ", " << Literal(familia) << "});\n";
+      out << "    f.relacionamentos.push_back({" << Literal(rel) << ", " << Literal(familia)
+          << "});\n";
   if (f.contains("indexes"))
     for (const auto& i : f.at("indexes")) out << "    f.indices.push_back(" << Literal(i) << ");\n";
   out << "    m.Registrar(std::move(f));\n  }\n";
@@ -93,18 +99,24 @@ void GerarFamilia(std::ostream& out, const json& f, const std::string& modulo,
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string stem, saida;
+  std::string stem, saida, documentacao;
   bool classes = false;
   std::vector<std::string> arquivos;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--stem" && i + 1 < argc) stem = argv[++i];
-    else if (a == "--out" && i + 1 < argc) saida = argv[++i];
-    else if (a == "--classes") classes = true;
-    else arquivos.push_back(a);
+    if (a == "--stem" && i + 1 < argc)
+      stem = argv[++i];
+    else if (a == "--out" && i + 1 < argc)
+      saida = argv[++i];
+    else if (a == "--classes")
+      classes = true;
+    else if (a == "--doc" && i + 1 < argc)
+      documentacao = argv[++i];
+    else
+      arquivos.push_back(a);
   }
-  if (stem.empty() || saida.empty()) {
-    std::cerr << "usage: efdgen --stem NAME --out DIR DECLARATION.json...\n";
+  if ((stem.empty() || saida.empty()) && documentacao.empty()) {
+    std::cerr << "usage: efdgen [--stem NAME --out DIR] [--doc FILE.md] DECLARATION.json...\n";
     return 2;
   }
   try {
@@ -128,8 +140,9 @@ int main(int argc, char** argv) {
       declaracoes.push_back(std::move(d));
     }
     out << "}\n\n}  // namespace efd\n";
-    Escrever(saida + "/" + stem + "_metadados.cpp", out.str());
+    if (!stem.empty()) Escrever(saida + "/" + stem + "_metadados.cpp", out.str());
     if (classes) GerarClasses(declaracoes, stem, saida);
+    if (!documentacao.empty()) GerarDocumentacao(declaracoes, documentacao);
   } catch (const std::exception& e) {
     std::cerr << "efdgen: " << e.what() << "\n";
     return 1;

@@ -25,4 +25,9 @@ void Escrever(const std::string& destino, const std::string& conteudo);
 void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string& stem,
                   const std::string& saida);
 
+// The Markdown description of every declared table (its columns, their types,
+// meanings and the families they refer to), grouped by module, written to
+// destino.
+void GerarDocumentacao(const std::vector<Declaracao>& declaracoes, const std::string& destino);
+
 }  // namespace efdgen

@@ -32,7 +32,9 @@ TipoCpp Tipo(const std::string& t) {
   if (t == "boolean") return {"bool", "bool", "false", ".AsBoolean()"};
   if (t == "date") return {"efd::TDateTime", "efd::TDateTime", "efd::TDateTime()", ".AsDateTime()"};
   if (t == "real") return {"double", "double", "0.0", ".AsFloat()"};
-  if (t == "object") return {"std::shared_ptr<ThbObjetoNegocio>&", "std::shared_ptr<ThbObjetoNegocio>", "nullptr", ""};
+  if (t == "object")
+    return {"std::shared_ptr<ThbObjetoNegocio>&", "std::shared_ptr<ThbObjetoNegocio>", "nullptr",
+            ""};
   if (t == "notify") return {"TNotificacao", "TNotificacao", "TNotificacao()", ""};
   if (t.empty() || t == "void") return {"void", "void", "", ""};
   throw std::runtime_error("unknown member type '" + t + "'");
@@ -96,8 +98,8 @@ void GerarMembro(std::ostream& h, const Membro& m) {
     std::string lista;
     for (size_t i = 0; i < m.args.size(); ++i)
       lista += (i ? ", " : "") + std::string("efd::TVariant(a") + std::to_string(i) + ")";
-    std::string chamada = fmt::format("Aplicacao().ExecutarExterno(*this, {}, {{{}}})",
-                                      Literal(m.nome), lista);
+    std::string chamada =
+        fmt::format("Aplicacao().ExecutarExterno(*this, {}, {{{}}})", Literal(m.nome), lista);
     corpo = r.valor == "void" ? chamada + ";" : "return " + chamada + r.conversao + ";";
   } else {
     for (size_t i = 0; i < m.args.size(); ++i) corpo += "(void)a" + std::to_string(i) + "; ";
@@ -134,7 +136,8 @@ void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string&
     std::string base = "ThbObjetoNegocio", include_base = "framework/hbobjetonegocio.h";
     if (!ancestral.empty()) {
       auto it = objetos.find(ancestral);
-      if (it == objetos.end()) throw std::runtime_error(o.arquivo + ": unknown ancestor " + ancestral);
+      if (it == objetos.end())
+        throw std::runtime_error(o.arquivo + ": unknown ancestor " + ancestral);
       base = it->second.f.at("class").value("handwritten", "Th0" + ancestral);
       include_base = it->second.f.at("class").value("header", "uh0" + Lower(ancestral) + ".h");
     }
@@ -148,11 +151,13 @@ void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string&
     if (f.contains("relationships"))
       for (const auto& [rel, alvo] : f.at("relationships").items()) {
         h << fmt::format(
-            "  std::shared_ptr<ThbObjetoNegocio> Get{0}() {{ return GetPropRelacionamentoMW(\"Rl{0}\"); "
+            "  std::shared_ptr<ThbObjetoNegocio> Get{0}() {{ return "
+            "GetPropRelacionamentoMW(\"Rl{0}\"); "
             "}}\n",
             rel);
         h << fmt::format(
-            "  void Set{0}(std::shared_ptr<ThbObjetoNegocio> o) {{ SetPropRelacionamentoMW(\"Rl{0}\", "
+            "  void Set{0}(std::shared_ptr<ThbObjetoNegocio> o) {{ "
+            "SetPropRelacionamentoMW(\"Rl{0}\", "
             "std::move(o)); }}\n",
             rel);
       }
@@ -170,7 +175,8 @@ void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string&
         << "; }\n";
     h << "\n protected:\n";
     for (const auto& m : membros)
-      if (!m.propriedade.empty()) h << "  " << Tipo(m.propriedade).valor << " f" << m.nome << "{};\n";
+      if (!m.propriedade.empty())
+        h << "  " << Tipo(m.propriedade).valor << " f" << m.nome << "{};\n";
     h << "};\n\n}  // namespace efd\n";
     Escrever(saida + "/uh0" + Lower(nome) + ".h", h.str());
 
@@ -185,10 +191,11 @@ void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string&
           Literal(nome), classe.at("handwritten").get<std::string>());
     }
   }
-  registro << "\nnamespace efd {\n\n// Generated class first, then the hand-written class under the "
-              "same family name.\nvoid RegistrarClasses_"
-           << stem << "() {\n"
-           << corpo_registro.str() << "}\n\n}  // namespace efd\n";
+  registro
+      << "\nnamespace efd {\n\n// Generated class first, then the hand-written class under the "
+         "same family name.\nvoid RegistrarClasses_"
+      << stem << "() {\n"
+      << corpo_registro.str() << "}\n\n}  // namespace efd\n";
   Escrever(saida + "/" + stem + "_classes.cpp", registro.str());
 }
 

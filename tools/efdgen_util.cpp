@@ -22,10 +22,14 @@ std::string Lower(std::string s) {
 std::string Literal(const std::string& s) {
   std::string r = "\"";
   for (unsigned char c : s) {
-    if (c == '"' || c == '\\') r += '\\', r += static_cast<char>(c);
-    else if (c == '\n') r += "\\n";
-    else if (c < 0x20) r += fmt::format("\\x{:02x}", c);
-    else r += static_cast<char>(c);
+    if (c == '"' || c == '\\')
+      r += '\\', r += static_cast<char>(c);
+    else if (c == '\n')
+      r += "\\n";
+    else if (c < 0x20)
+      r += fmt::format("\\x{:02x}", c);
+    else
+      r += static_cast<char>(c);
   }
   return r + "\"";
 }

@@ -1,0 +1,244 @@
+#include "control/geradorefd.h"
+
+#include <fmt/format.h>
+
+#include <map>
+#include <memory>
+#include <set>
+
+#include "control/arquivoefd.h"
+#include "control/uh5registrosefd.h"
+#include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
+#include "framework/xbsession.h"
+#include "uh0blocosefd.h"
+#include "uh0efd.h"
+
+namespace efd {
+namespace {
+
+struct TCabecalho {
+  int modelo = 0;
+  TDateTime inicio;
+};
+
+TCabecalho LerCabecalho(TxbSession& sessao, int id_efd) {
+  TxbResultado r =
+      sessao.Consultar("SELECT MODELO, DATAINICIO FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
+  if (r.Vazio()) throw EErro(fmt::format("EFD {} não encontrada", id_efd));
+  return {static_cast<int>(TextoParaInteiroDef(r.linhas[0][0].AsString(), 0)),
+          r.linhas[0][1].AsDateTime()};
+}
+
+// The register types chosen by a list of TpRegEFD_ID values, one a line; an
+// empty list chooses all.
+std::set<int> Escolhidos(const std::string& lista) {
+  std::set<int> ids;
+  for (const auto& linha : Dividir(lista, '\n'))
+    if (TextoEhInteiro(Trim(linha))) ids.insert(static_cast<int>(TextoParaInteiro(linha)));
+  return ids;
+}
+
+std::shared_ptr<Th5RegistrosEFD> CriarRegistro(TxbSession& sessao, const std::string& familia) {
+  if (!Aplicacao().ChecarFamiliaRegistrada(familia)) return nullptr;
+  return std::dynamic_pointer_cast<Th5RegistrosEFD>(Aplicacao().Criar(familia, sessao));
+}
+
+std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& lista) {
+  const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
+  const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
+  const std::set<int> escolhidos = Escolhidos(lista);
+  std::string nomes;
+  for (const auto& bloco : catalogo)
+    for (const auto& r : bloco.registros)
+      if (escolhidos.empty() || escolhidos.count(r.id)) nomes += r.nome + "\r\n";
+
+  auto blocos = std::dynamic_pointer_cast<Th0BlocosEFD>(Aplicacao().Criar("BlocosEFD", sessao));
+  TxbObjetoTemporario liberar(blocos);
+  std::map<int, int> linha_do_bloco;  // block type -> block row
+  for (const auto& bloco : catalogo)
+    linha_do_bloco[bloco.id] = blocos->Incluir(id_efd, bloco.nome, bloco.descricao, bloco.id);
+
+  for (const auto& bloco : catalogo) {
+    for (const auto& tipo : bloco.registros) {
+      if (!escolhidos.empty() && !escolhidos.count(tipo.id)) continue;
+      auto registro = CriarRegistro(sessao, tipo.familia);
+      if (!registro) continue;
+      TxbObjetoTemporario liberar_registro(registro);
+      TxbBlocoMonitorado bloco_monitorado(sessao.Monitor(), 300,
+                                          "Gerando Registro " + tipo.familia.substr(11));
+      std::shared_ptr<ThbObjetoNegocio> objeto;
+      registro->GerarRegistro(id_efd, tipo.id, linha_do_bloco[bloco.id], nomes, objeto);
+    }
+  }
+  return "";
+}
+
+// Lines that the ERP components outside the module add after a block's
+// writers: the empty block of a required block, and the closing line.
+void CompletarBloco(TxbSession& sessao, TxbArquivoEFD& arquivo, const TCabecalho& cabecalho,
+                    char letra, bool fechado) {
+  if (letra == '9' || fechado) return;
+  const std::string contador = std::string("QtdeLinhasBloco_") + letra;
+  int linhas = static_cast<int>(TextoParaInteiroDef(sessao.Valor(contador), 0));
+  if (linhas == 0 && !BlocoObrigatorio(cabecalho.modelo, letra, cabecalho.inicio.Ano())) return;
+  std::string texto;
+  if (linhas == 0) {
+    texto += fmt::format("|{}001|1|\r\n", letra);
+    linhas = 1;
+  }
+  texto += fmt::format("|{}990|{}|\r\n", letra, linhas + 1);
+  arquivo.Escrever(texto);
+  sessao.DefinirValor(contador, std::to_string(linhas + 1));
+}
+
+bool FechaBloco(const std::string& texto, char letra) {
+  const std::string fechamento = std::string("|") + letra + "990|";
+  return texto.starts_with(fechamento) || texto.find("\n" + fechamento) != std::string::npos;
+}
+
+std::string GerarArquivos(TxbSession& sessao, int id_efd, const std::string& caminho) {
+  const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
+  // Counters of an earlier generation in this session must not leak in.
+  for (char letra : std::string("0ABCDEFGHIKMP12"))
+    sessao.DefinirValor(std::string("QtdeLinhasBloco_") + letra, "");
+  TxbArquivoEFD arquivo(caminho);
+  for (const auto& bloco : LerCatalogo(sessao, cabecalho.modelo)) {
+    const char letra = bloco.nome.back();
+    bool fechado = false;
+    for (const auto& tipo : bloco.registros) {
+      auto registro = CriarRegistro(sessao, tipo.familia);
+      if (!registro) continue;
+      TxbObjetoTemporario liberar(registro);
+      std::string texto = registro->GerarArquivo(id_efd);
+      fechado = fechado || FechaBloco(texto, letra);
+      arquivo.Escrever(texto);
+    }
+    CompletarBloco(sessao, arquivo, cabecalho, letra, fechado);
+  }
+  arquivo.Concluir();
+  return caminho;
+}
+
+// Removes a register's rows of a generation and, through the parent links
+// that the metadata shows, its children's.
+void ExcluirRegistroEFD(TxbSession& sessao, const std::string& familia, int id_efd) {
+  const TxbFamilia* f = TxbMetadados::Instancia().Familia(familia);
+  if (!f) return;
+  const std::string codigo = familia.substr(11);
+  for (const TxbFamilia* filho : TxbMetadados::Instancia().Todas())
+    if (filho->Atributo("IDF_RegEFD" + codigo) && filho->nome != familia)
+      ExcluirRegistroEFD(sessao, filho->nome, id_efd);
+  const std::string das_linhas =
+      "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
+      "WHERE C.IDF_EFD = :ID_EFD AND B.REGISTRO = :REGISTRO";
+  sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")",
+                            {{"ID_EFD", id_efd}, {"REGISTRO", codigo}});
+  sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")",
+                            {{"ID_EFD", id_efd}, {"REGISTRO", codigo}});
+}
+
+// Removes headers with their block rows and register rows.
+void ExcluirRegistrosAntigos(TxbSession& sessao, const std::string& lista) {
+  for (const auto& texto : Dividir(lista, ',')) {
+    if (!TextoEhInteiro(texto)) continue;
+    const TParametros id{{"ID_EFD", TVariant(TextoParaInteiro(texto))}};
+    const std::string das_linhas =
+        "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
+        "WHERE C.IDF_EFD = :ID_EFD";
+    for (const TxbFamilia* f : TxbMetadados::Instancia().Todas())
+      if (f->ancestral == "RegistrosEFD")
+        sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")",
+                                  id);
+    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")", id);
+    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD", id);
+    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_FILIALEFD WHERE IDF_EFD = :ID_EFD", id);
+    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_EFD WHERE ID = :ID_EFD", id);
+  }
+}
+
+std::string ListaDoCatalogo(TxbSession& sessao, int id_efd, bool registros) {
+  std::string lista;
+  for (const auto& bloco : LerCatalogo(sessao, LerCabecalho(sessao, id_efd).modelo)) {
+    if (!registros)
+      lista += bloco.nome + "\r\n";
+    else
+      for (const auto& r : bloco.registros) lista += r.nome + "\r\n";
+  }
+  return lista;
+}
+
+}  // namespace
+
+std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT B.ID, B.NOME, B.DESCRICAO, A.ID, A.NOME, A.FAMILIA FROM Z8_TPBLOCOEFD B "
+      "LEFT JOIN Z8_TpRegEFD A ON A.IDF_TIPOBLOCOEFD = B.ID "
+      "WHERE B.MODELOEFD = :MODELO ORDER BY B.ORDEM, A.FAMILIA",
+      {{"MODELO", modelo}});
+  std::vector<TxbTipoBloco> catalogo;
+  for (const auto& linha : r.linhas) {
+    const int id_bloco = linha[0].AsInteger();
+    if (catalogo.empty() || catalogo.back().id != id_bloco)
+      catalogo.push_back({id_bloco, Trim(linha[1].AsString()), linha[2].AsString(), {}});
+    if (!linha[3].IsNull())
+      catalogo.back().registros.push_back({linha[3].AsInteger(), id_bloco,
+                                           Trim(linha[4].AsString()), Trim(linha[5].AsString()),
+                                           catalogo.back().nome});
+  }
+  return catalogo;
+}
+
+bool BlocoObrigatorio(int modelo, char bloco, int ano) {
+  if (modelo == 2) return std::string("0ACDFIMP19").find(bloco) != std::string::npos;
+  if (bloco == 'K') return ano >= 2014;
+  if (bloco == 'B') return ano >= 2019;
+  return std::string("0CDEGH19").find(bloco) != std::string::npos;
+}
+
+void RegistrarGeradorEFD() {
+  TxbAplicacao& app = Aplicacao();
+  auto sessao = [](ThbObjetoNegocio& o) -> TxbSession& { return o.GetSession(); };
+  app.RegistrarImplementacao("EFD", "GerarRegistros", [=](ThbObjetoNegocio& o, auto& a) {
+    return TVariant(GerarRegistros(sessao(o), a[0].AsInteger(), a[2].AsString()));
+  });
+  app.RegistrarImplementacao("RegistrosEFD", "GerarRegistros", [=](ThbObjetoNegocio& o, auto& a) {
+    GerarRegistros(sessao(o), a[0].AsInteger(), a[1].AsString());
+    return TVariant(true);
+  });
+  auto gerar_arquivos = [=](ThbObjetoNegocio& o, std::vector<TVariant>& a) {
+    return TVariant(GerarArquivos(sessao(o), a[0].AsInteger(), a[1].AsString()));
+  };
+  app.RegistrarImplementacao("RegistrosEFD", "GerarArquivos", gerar_arquivos);
+  app.RegistrarImplementacao("EFD", "GerarArquivo", gerar_arquivos);
+  app.RegistrarImplementacao("RegistrosEFD", "ExcluirRegistroEFD",
+                             [=](ThbObjetoNegocio& o, auto& a) {
+                               ExcluirRegistroEFD(sessao(o), o.Familia(), a[0].AsInteger());
+                               return TVariant();
+                             });
+  app.RegistrarImplementacao("RegistrosEFD", "ExcluirRegistrosEFD",
+                             [=](ThbObjetoNegocio& o, auto& a) {
+                               ExcluirRegistrosAntigos(sessao(o), a[0].AsString());
+                               return TVariant(true);
+                             });
+  app.RegistrarImplementacao("EFD", "ExcluirRegistrosAntigos", [=](ThbObjetoNegocio& o, auto& a) {
+    ExcluirRegistrosAntigos(sessao(o), a[0].AsString());
+    return TVariant();
+  });
+  app.RegistrarImplementacao("EFD", "AtualizarMensagem", [=](ThbObjetoNegocio& o, auto& a) {
+    sessao(o).Progresso(a[0].AsString());
+    return TVariant();
+  });
+  for (const char* familia : {"EFD", "RegistrosEFD"}) {
+    app.RegistrarImplementacao(familia, "RetornarListaReg", [=](ThbObjetoNegocio& o, auto& a) {
+      return TVariant(ListaDoCatalogo(sessao(o), a[0].AsInteger(), true));
+    });
+    app.RegistrarImplementacao(familia, "RetornarListaBlocos", [=](ThbObjetoNegocio& o, auto& a) {
+      return TVariant(ListaDoCatalogo(sessao(o), a[0].AsInteger(), false));
+    });
+  }
+}
+
+}  // namespace efd

@@ -1,0 +1,42 @@
+// The generation driver: walks the catalogue of a model and calls every
+// register's generator, then every register's writer, in catalogue order
+// (blocks by position, registers by family), appending the writers' text to
+// the file. It also stands for the ERP components outside the module: blocks
+// that the published layout requires and that nobody wrote get their empty
+// opening and closing lines, and a block whose writers leave its closing line
+// to the outside gets it from the block's counter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace efd {
+
+class TxbSession;
+
+struct TxbTipoRegistro {
+  int id = 0;
+  int id_tipo_bloco = 0;
+  std::string nome;     // "Registro 0150"
+  std::string familia;  // "RegistroEFD0150"
+  std::string bloco;    // "Bloco 0"
+};
+
+struct TxbTipoBloco {
+  int id = 0;
+  std::string nome;  // "Bloco 0"
+  std::string descricao;
+  std::vector<TxbTipoRegistro> registros;
+};
+
+// The catalogue of a model in generation order.
+std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo);
+
+// Whether the published layout of the period requires the block.
+bool BlocoObrigatorio(int modelo, char bloco, int ano);
+
+// Registers the driver as the implementation of the members the module leaves
+// to it (EFD.GerarRegistros, RegistrosEFD.GerarArquivos and the others).
+void RegistrarGeradorEFD();
+
+}  // namespace efd

@@ -1,0 +1,34 @@
+// The line format of the file: "|" + code + "|" + fields joined by "|" + "|",
+// ended by carriage return and line feed. Writers build their text with
+// TxbLinhasEFD and never format numbers or dates their own way.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "framework/xbvariant.h"
+
+namespace efd {
+
+// The decimal comma and the general float format (0.1 + 0.2 gives "0,3").
+std::string FormatarValor(double valor);
+// "DDMMYYYY"; the zero date gives an empty text.
+std::string FormatarData(TDateTime data);
+
+class TxbLinhasEFD {
+ public:
+  // Appends one line from the register code and its fields in layout order.
+  void Adicionar(std::string_view registro, std::initializer_list<std::string_view> campos);
+  // Appends a line already in the file's format, without the line end.
+  void AdicionarPronta(std::string_view linha);
+  int Quantidade() const { return quantidade_; }
+  const std::string& Texto() const { return texto_; }
+  std::string Extrair() { return std::move(texto_); }
+
+ private:
+  std::string texto_;
+  int quantidade_ = 0;
+};
+
+}  // namespace efd

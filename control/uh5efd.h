@@ -1,0 +1,49 @@
+// The EFD header: one generation request (branch, period, model, purpose and
+// the declarant's indicators). Creating it fills its defaults; storing it
+// starts the generation through GerarEFD.
+#pragma once
+
+#include <string>
+
+#include "uh0efd.h"
+
+namespace efd {
+
+// The default period of a new header: the month before the one of today.
+TDateTime InicioDoMesAnterior(TDateTime hoje);
+
+class Th5EFD : public Th0EFD {
+ public:
+  void CreateKLV() override;
+  std::set<int> EventosCDS() const override { return {0, 3}; }
+
+  void AfterIncluirRegistroCDS() override;
+  void BeforeConfirmarRegistroCDS() override;
+  void AfterConfirmarRegistroCDS() override;
+  void GerarEFD(ThbObjetoNegocio& remetente) override;
+
+  // Loads the default indicators from the company's or the branch's
+  // parameters valid today (once).
+  void CarregarParametrosDaEmpresa();
+  // Company whose parameters are loaded; 0 means the session's company.
+  void DefinirEmpresaDosParametros(int empresa) { empresa_parametros_ = empresa; }
+  bool GeracaoSuprimida() const { return geracao_suprimida_; }
+  void SuprimirGeracao(bool suprimir) { geracao_suprimida_ = suprimir; }
+
+ private:
+  void OnChangeDataInicio(TxbCampo& campo);
+  void CarregarParametrosDaFilial();
+  void CarregarParametrosContabeis(int empresa);
+  int ModeloNumerico();
+
+  struct TPadroes {
+    std::string perfil = "A", atividade = "0", sit_esp = "9", inc_trib = "1", met_aprop = "1",
+                tp_contrib = "1", nat_pj = "0", tipo_geracao = "2", regime_apura = "9",
+                clas_estab_ind = "0", indicador_ativ;
+  } padroes_;
+  int empresa_parametros_ = 0;
+  bool parametros_carregados_ = false;
+  bool geracao_suprimida_ = false;
+};
+
+}  // namespace efd

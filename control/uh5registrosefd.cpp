@@ -1,0 +1,106 @@
+#include "control/uh5registrosefd.h"
+
+#include <fmt/format.h>
+
+#include "framework/xbformato.h"
+#include "framework/xbsession.h"
+#include "uh0blocosefd.h"
+#include "uh0efd.h"
+#include "uh0tiporegefd.h"
+
+namespace efd {
+
+void Th5RegistrosEFD::CreateKLV() {
+  Th0RegistrosEFD::CreateKLV();
+  SetIgnorarFiltrosPorSessao(true);
+}
+
+std::string Th5RegistrosEFD::INTERNO_AcertarConteudo(const std::string& valor, int largura,
+                                                     const std::string& tipo, int decimais) {
+  std::string r = Trim(valor);
+  if (tipo != "N") {
+    size_t n = TamanhoUtf8(r);
+    if (n < static_cast<size_t>(largura)) r.append(static_cast<size_t>(largura) - n, ' ');
+    return r;
+  }
+  if (r.empty()) r = "0";
+  if (decimais > 0) r = FormatarMascara(TextoParaReal(r), "0." + std::string(decimais, '0'));
+  return PreencherZerosEsquerda(LimparConteudo(r), static_cast<size_t>(std::max(largura, 0)));
+}
+
+std::string Th5RegistrosEFD::INTERNO_LimparConteudo(const std::string& valor) {
+  std::string r;
+  for (char c : Trim(valor)) {
+    switch (c) {
+      case ' ':
+      case '(':
+      case ')':
+      case ',':
+      case '-':
+      case '.':
+      case '/':
+      case '\\':
+        break;
+      default:
+        r += c;
+    }
+  }
+  return r;
+}
+
+void Th5RegistrosEFD::INTERNO_CriarTabelaTemporaria(const std::string& nome) {
+  GetSession().GetBD().CriarTabelaTemporaria(nome);
+}
+
+void Th5RegistrosEFD::INTERNO_IncluirValorTabelaTemporaria(const std::string& nome,
+                                                           const std::string& valor) {
+  GetSession().ExecutarDiretoNoBD("insert into " + nome + " (ID) values (" + valor + ")");
+}
+
+void Th5RegistrosEFD::INTERNO_ChecarReg(const std::string& registro) {
+  if (auto tipo = std::dynamic_pointer_cast<Th0TipoRegEFD>(GetTipoRegEFD()))
+    tipo->ChecarRegLivroElet(registro);
+}
+
+void Th5RegistrosEFD::INTERNO_ZerarChecagemReg() {
+  if (auto tipo = std::dynamic_pointer_cast<Th0TipoRegEFD>(GetTipoRegEFD())) tipo->ZerarChecagem();
+}
+
+int Th5RegistrosEFD::IdBloco(int id_efd, const std::string& nome_bloco) {
+  auto blocos = GetBlocosEFD();
+  if (!blocos) return 0;
+  T2bDados& dados = blocos->GetDados();
+  dados.GetFiltros()
+      .Adicionar("FltBloco")
+      .IncluirConstante("BlocosEFD_IDF_EFD", TOperador::Igual, id_efd)
+      .IncluirConstante("BlocosEFD_NomeBloco", TOperador::Igual, nome_bloco);
+  dados.AtivarDataSet("VsEDC01");
+  dados.GetFiltros().Remover("FltBloco");
+  ThbClientDataSet& cds = dados.GetCDS();
+  return cds.IsEmpty() ? 0 : cds.FieldByName("BlocosEFD_ID").AsInteger();
+}
+
+void Th5RegistrosEFD::AbrirRegistrosDoBloco(int id_bloco, const std::string& modelo) {
+  T2bDados& dados = GetDados();
+  dados.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
+                                                       id_bloco);
+  dados.AtivarDataSet(Trim(modelo) == "2" ? "VsEDCPisCofins" : "VsEDC01");
+}
+
+int Th5RegistrosEFD::LerContador(const std::string& nome) const {
+  return static_cast<int>(TextoParaInteiroDef(GetSession().Valor(nome), 0));
+}
+
+void Th5RegistrosEFD::GravarContador(const std::string& nome, int valor) const {
+  GetSession().DefinirValor(nome, std::to_string(valor));
+}
+
+void Th5RegistrosEFD::SomarContador(const std::string& nome, int linhas) const {
+  GravarContador(nome, LerContador(nome) + linhas);
+}
+
+void Th5RegistrosEFD::AtualizarMensagem(int, const std::string& texto) {
+  if (auto efd = std::dynamic_pointer_cast<Th0EFD>(GetEFD())) efd->AtualizarMensagem(texto);
+}
+
+}  // namespace efd
