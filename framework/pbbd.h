@@ -18,7 +18,7 @@
 namespace soci {
 class session;
 class backend_factory;
-}
+}  // namespace soci
 
 namespace efd {
 

@@ -1,0 +1,601 @@
+// What every kind of database shares: the URL, statements with named
+// parameters, prepared commands, transactions and the allocation of ids.
+#include "framework/pbbd.h"
+
+#include <fmt/format.h>
+#include <soci/soci.h>
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <filesystem>
+#include <regex>
+#include <typeinfo>
+
+#include "framework/pbbd_kinds.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+
+namespace efd {
+
+// ---------------------------------------------------------------------------
+// Helpers shared by the kinds
+
+namespace bd {
+
+std::string LiteralTexto(const std::string& texto) {
+  return "'" + SubstituirTodos(texto, "'", "''") + "'";
+}
+
+namespace {
+
+bool ComecaPalavra(const std::string& s, size_t pos, std::string_view palavra) {
+  if (s.size() - pos < palavra.size()) return false;
+  for (size_t i = 0; i < palavra.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(s[pos + i])) != palavra[i]) return false;
+  const size_t fim = pos + palavra.size();
+  return fim == s.size() || !(std::isalnum(static_cast<unsigned char>(s[fim])) || s[fim] == '_');
+}
+
+size_t PularEspacos(const std::string& s, size_t pos) {
+  while (pos < s.size() && std::isspace(static_cast<unsigned char>(s[pos]))) ++pos;
+  return pos;
+}
+
+bool InicioDeNome(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool ParteDeNome(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
+}
+
+}  // namespace
+
+std::string InserirAposSelect(const std::string& select, const std::string& inserido,
+                              bool depois_de_distinct) {
+  size_t pos = PularEspacos(select, 0);
+  if (!ComecaPalavra(select, pos, "SELECT"))
+    throw EBancoDados(MensagemErroSql("Só é possível limitar as linhas de um SELECT", select));
+  pos += 6;
+  if (depois_de_distinct) {
+    const size_t p = PularEspacos(select, pos);
+    if (ComecaPalavra(select, p, "DISTINCT")) pos = p + 8;
+  }
+  std::string resto = select.substr(pos);
+  const bool espaco = !resto.empty() && std::isspace(static_cast<unsigned char>(resto[0]));
+  return select.substr(0, pos) + " " + inserido + (espaco ? "" : " ") + resto;
+}
+
+int64_t PrimeiroInteiro(const TxbResultado& r) {
+  if (r.linhas.empty() || r.linhas[0].empty()) return 0;
+  return r.linhas[0][0].AsInt64();
+}
+
+TSqlPosicional ConverterParametros(const std::string& sql) {
+  TSqlPosicional r;
+  r.texto.reserve(sql.size());
+  const size_t n = sql.size();
+  size_t i = 0;
+  while (i < n) {
+    const char c = sql[i];
+    size_t fim = i + 1;
+    if (c == '\'' || c == '"') {
+      // A doubled quote inside stays part of the literal.
+      while (fim < n && (sql[fim] != c || (fim + 1 < n && sql[fim + 1] == c)))
+        fim += sql[fim] == c ? 2 : 1;
+      fim = std::min(fim + 1, n);
+    } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
+      fim = std::min(sql.find('\n', i), n);
+    } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
+      const size_t f = sql.find("*/", i + 2);
+      fim = f == std::string::npos ? n : f + 2;
+    } else if (c == '?') {
+      r.texto += '?';
+      r.nomes.emplace_back();
+      ++i;
+      continue;
+    } else if (c == ':' && i + 1 < n && InicioDeNome(sql[i + 1]) && (i == 0 || sql[i - 1] != ':')) {
+      while (fim < n && ParteDeNome(sql[fim])) ++fim;
+      r.nomes.push_back(UpperCase(std::string_view(sql).substr(i + 1, fim - i - 1)));
+      r.texto += '?';
+      i = fim;
+      continue;
+    }
+    r.texto.append(sql, i, fim - i);
+    i = fim;
+  }
+  return r;
+}
+
+std::string MensagemErroSql(const std::string& erro, const std::string& sql) {
+  return TrimRight(erro) + "\nSQL: " + sql;
+}
+
+}  // namespace bd
+
+// ---------------------------------------------------------------------------
+// Results
+
+int TxbResultado::IndiceColuna(const std::string& nome) const {
+  const std::string procurado = UpperCase(nome);
+  for (size_t i = 0; i < colunas.size(); ++i)
+    if (colunas[i] == procurado) return static_cast<int>(i);
+  return -1;
+}
+
+const TVariant& TxbResultado::Valor(size_t linha, const std::string& coluna) const {
+  const int i = IndiceColuna(coluna);
+  if (i < 0) {
+    std::string nomes;
+    for (const auto& c : colunas) nomes += (nomes.empty() ? "" : ", ") + c;
+    throw ENomeDesconhecido(
+        fmt::format("A coluna '{}' não está no resultado (colunas: {})", coluna, nomes));
+  }
+  if (linha >= linhas.size())
+    throw EErro(fmt::format("Linha {} fora do resultado de {} linhas", linha, linhas.size()));
+  return linhas[linha][static_cast<size_t>(i)];
+}
+
+// ---------------------------------------------------------------------------
+// Statements
+
+namespace {
+
+constexpr int64_t kTamanhoBlocoIDs = 1000;
+
+// The values bound to one execution of a statement. SOCI keeps references to
+// them, so they live in deques, which never move what they hold.
+class TVinculos {
+ public:
+  void Vincular(soci::statement& st, const TVariant& valor) {
+    indicadores_.push_back(valor.IsNull() ? soci::i_null : soci::i_ok);
+    soci::indicator& ind = indicadores_.back();
+    const TVariant::Valor& v = valor.valor();
+    if (const auto* i = std::get_if<int64_t>(&v)) {
+      st.exchange(soci::use(inteiros_.emplace_back(*i), ind));
+    } else if (const auto* r = std::get_if<double>(&v)) {
+      st.exchange(soci::use(reais_.emplace_back(*r), ind));
+    } else if (const auto* s = std::get_if<std::string>(&v)) {
+      st.exchange(soci::use(textos_.emplace_back(*s), ind));
+    } else if (const auto* d = std::get_if<TDateTime>(&v)) {
+      st.exchange(soci::use(datas_.emplace_back(d->ToTm()), ind));
+    } else if (const auto* b = std::get_if<bool>(&v)) {
+      st.exchange(soci::use(textos_.emplace_back(*b ? "T" : "F"), ind));
+    } else {
+      // Null: the engines take a null text for a parameter of any type.
+      st.exchange(soci::use(textos_.emplace_back(), ind));
+    }
+  }
+
+ private:
+  std::deque<long long> inteiros_;
+  std::deque<double> reais_;
+  std::deque<std::string> textos_;
+  std::deque<std::tm> datas_;
+  std::deque<soci::indicator> indicadores_;
+};
+
+const TVariant* ProcurarParametro(const TParametros& parametros, const std::string& nome) {
+  for (const auto& [n, v] : parametros) {
+    std::string_view s = n;
+    if (!s.empty() && s[0] == ':') s.remove_prefix(1);
+    if (UpperCase(s) == nome) return &v;
+  }
+  return nullptr;
+}
+
+TDateTime DataDeTm(const std::tm& tm) {
+  // A TIME column comes back with no date.
+  if (tm.tm_mday == 0 && tm.tm_mon == 0 && tm.tm_year <= 0)
+    return TDateTime((tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0);
+  return TDateTime::FromTm(tm);
+}
+
+TVariant LerColuna(const soci::row& linha, size_t i, soci::data_type tipo) {
+  if (linha.get_indicator(i) == soci::i_null) return {};
+  switch (tipo) {
+    case soci::dt_string:
+      return TVariant(linha.get<std::string>(i));
+    case soci::dt_double:
+      return TVariant(linha.get<double>(i));
+    case soci::dt_integer:
+      return TVariant(linha.get<int>(i));
+    case soci::dt_long_long:
+      return TVariant(static_cast<int64_t>(linha.get<long long>(i)));
+    case soci::dt_unsigned_long_long:
+      return TVariant(static_cast<int64_t>(linha.get<unsigned long long>(i)));
+    case soci::dt_date:
+      return TVariant(DataDeTm(linha.get<std::tm>(i)));
+    default:
+      throw EBancoDados(fmt::format("A coluna {} tem um tipo que não é lido (BLOB ou XML)",
+                                    linha.get_properties(i).get_name()));
+  }
+}
+
+// Runs one statement; with `resultado`, reads every row into it.
+void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                  TxbResultado* resultado) {
+  try {
+    const bd::TSqlPosicional convertido = bd::ConverterParametros(sql);
+    TVinculos vinculos;
+    soci::row linha;
+    soci::statement st(sessao);
+    if (resultado) st.exchange(soci::into(linha));
+    size_t posicionais = 0;
+    for (const std::string& nome : convertido.nomes) {
+      const TVariant* valor = nullptr;
+      if (nome.empty()) {
+        if (posicionais < parametros.size()) valor = &parametros[posicionais].second;
+        ++posicionais;
+      } else {
+        valor = ProcurarParametro(parametros, nome);
+      }
+      if (!valor)
+        throw EBancoDados(bd::MensagemErroSql(
+            fmt::format("O parâmetro {} não recebeu valor", nome.empty() ? "?" : ":" + nome), sql));
+      vinculos.Vincular(st, *valor);
+    }
+    st.alloc();
+    st.prepare(convertido.texto);
+    st.define_and_bind();
+    bool tem = st.execute(true);
+    if (!resultado) return;
+
+    std::vector<soci::data_type> tipos;
+    for (size_t i = 0; i < linha.size(); ++i) {
+      const soci::column_properties& p = linha.get_properties(i);
+      resultado->colunas.push_back(UpperCase(p.get_name()));
+      tipos.push_back(p.get_data_type());
+    }
+    while (tem) {
+      std::vector<TVariant>& valores = resultado->linhas.emplace_back();
+      valores.reserve(tipos.size());
+      for (size_t i = 0; i < tipos.size(); ++i) valores.push_back(LerColuna(linha, i, tipos[i]));
+      tem = st.fetch();
+    }
+  } catch (const soci::soci_error& e) {
+    throw EBancoDados(bd::MensagemErroSql(e.what(), sql));
+  } catch (const std::bad_cast&) {
+    throw EBancoDados(bd::MensagemErroSql("Tipo de coluna inesperado na leitura", sql));
+  }
+}
+
+// A statement prepared once, its parameters bound once to holders of fixed
+// type; each Executar only copies the values in and runs it.
+class TxbComandoSoci final : public TxbComando {
+ public:
+  TxbComandoSoci(TpbBD& bd, soci::session& sessao, std::string sql, std::vector<TTipoCampo> tipos)
+      : bd_(bd),
+        sql_(std::move(sql)),
+        tipos_(std::move(tipos)),
+        inteiros_(tipos_.size()),
+        reais_(tipos_.size()),
+        textos_(tipos_.size()),
+        datas_(tipos_.size()),
+        indicadores_(tipos_.size(), soci::i_null),
+        st_(sessao) {
+    const bd::TSqlPosicional convertido = bd::ConverterParametros(sql_);
+    // Each distinct name is one parameter, numbered by its first appearance.
+    std::vector<std::string> distintos;
+    std::vector<size_t> indice_da_marca;
+    for (const std::string& nome : convertido.nomes) {
+      auto it =
+          nome.empty() ? distintos.end() : std::find(distintos.begin(), distintos.end(), nome);
+      indice_da_marca.push_back(static_cast<size_t>(it - distintos.begin()));
+      if (it == distintos.end()) distintos.push_back(nome);
+    }
+    if (distintos.size() != tipos_.size())
+      throw EBancoDados(
+          bd::MensagemErroSql(fmt::format("O comando tem {} parâmetros e foram dados {} tipos",
+                                          distintos.size(), tipos_.size()),
+                              sql_));
+    try {
+      for (size_t k : indice_da_marca) {
+        soci::indicator& ind = indicadores_[k];
+        switch (tipos_[k]) {
+          case TTipoCampo::Inteiro:
+            st_.exchange(soci::use(inteiros_[k], ind));
+            break;
+          case TTipoCampo::Real:
+            st_.exchange(soci::use(reais_[k], ind));
+            break;
+          case TTipoCampo::Texto:
+          case TTipoCampo::Memo:
+          case TTipoCampo::Logico:
+            st_.exchange(soci::use(textos_[k], ind));
+            break;
+          case TTipoCampo::Data:
+          case TTipoCampo::Hora:
+          case TTipoCampo::DataHora:
+            st_.exchange(soci::use(datas_[k], ind));
+            break;
+        }
+      }
+      st_.alloc();
+      st_.prepare(convertido.texto);
+      st_.define_and_bind();
+    } catch (const soci::soci_error& e) {
+      throw EBancoDados(bd::MensagemErroSql(e.what(), sql_));
+    }
+  }
+
+  void Definir(size_t indice, const TVariant& valor) override {
+    if (indice >= tipos_.size())
+      throw EErro(bd::MensagemErroSql(
+          fmt::format("Parâmetro {} inexistente: o comando tem {}", indice, tipos_.size()), sql_));
+    if (valor.IsNull()) {
+      indicadores_[indice] = soci::i_null;
+      return;
+    }
+    switch (tipos_[indice]) {
+      case TTipoCampo::Inteiro:
+        inteiros_[indice] = valor.AsInt64();
+        break;
+      case TTipoCampo::Real:
+        reais_[indice] = valor.AsFloat();
+        break;
+      case TTipoCampo::Texto:
+      case TTipoCampo::Memo:
+        if (const auto* s = std::get_if<std::string>(&valor.valor()))
+          textos_[indice].assign(*s);
+        else
+          textos_[indice] = valor.AsString();
+        break;
+      case TTipoCampo::Logico:
+        textos_[indice].assign(valor.AsBoolean() ? "T" : "F");
+        break;
+      case TTipoCampo::Data:
+      case TTipoCampo::Hora:
+      case TTipoCampo::DataHora:
+        datas_[indice] = valor.AsDateTime().ToTm();
+        break;
+    }
+    indicadores_[indice] = soci::i_ok;
+  }
+
+  void Executar() override {
+    bd_.Iniciar();
+    try {
+      st_.execute(true);
+    } catch (const soci::soci_error& e) {
+      throw EBancoDados(bd::MensagemErroSql(e.what(), sql_));
+    }
+  }
+
+ private:
+  TpbBD& bd_;
+  const std::string sql_;
+  const std::vector<TTipoCampo> tipos_;
+  // One holder of each type per parameter; only the one of its type is bound.
+  std::vector<long long> inteiros_;
+  std::vector<double> reais_;
+  std::vector<std::string> textos_;
+  std::vector<std::tm> datas_;
+  std::vector<soci::indicator> indicadores_;
+  soci::statement st_;  // last: goes before the holders it refers to
+};
+
+std::string MinusculasAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// "firebird://HOST[:PORT]/PATH" → "HOST/PORT:PATH", the path keeping its
+// leading slash ("/tmp/x.fdb"), except before a drive letter ("C:/x.fdb").
+std::string ServicoFirebird(const std::string& url, const std::string& resto) {
+  const size_t barra = resto.find('/', 2);
+  if (barra == std::string::npos || barra == 2 || barra + 1 == resto.size())
+    throw EBancoDados("URL de Firebird sem servidor ou sem caminho: " + url);
+  std::string servidor = resto.substr(2, barra - 2);
+  std::string caminho = resto.substr(barra);
+  if (caminho.size() >= 3 && std::isalpha(static_cast<unsigned char>(caminho[1])) &&
+      caminho[2] == ':')
+    caminho.erase(0, 1);
+  const size_t dois_pontos = servidor.rfind(':');
+  if (dois_pontos != std::string::npos) servidor[dois_pontos] = '/';
+  return servidor + ":" + caminho;
+}
+
+// The URL as error messages show it: without passwords.
+std::string UrlSemSenha(const std::string& url) {
+  static const std::regex senha(R"(((?:pwd|password)\s*=\s*)[^; ]*)", std::regex::icase);
+  return std::regex_replace(url, senha, "$1***");
+}
+
+[[noreturn]] void FalhaAoConectar(const std::string& url, const soci::soci_error& e) {
+  throw EBancoDados(
+      fmt::format("Não foi possível conectar a {}: {}", UrlSemSenha(url), TrimRight(e.what())));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TpbBD
+
+std::unique_ptr<TpbBD> TpbBD::Conectar(const std::string& url) {
+  const size_t dois_pontos = url.find(':');
+  if (dois_pontos == std::string::npos || dois_pontos == 0)
+    throw EBancoDados("URL de banco de dados sem o tipo (sqlite:, firebird:, ...): " + url);
+  const std::string tipo = MinusculasAscii(url.substr(0, dois_pontos));
+  const std::string resto = url.substr(dois_pontos + 1);
+  if (tipo == "oracle") return bd::ConectarOracle(url);
+  if (resto.empty()) throw EBancoDados("URL de banco de dados sem caminho: " + url);
+  if (tipo == "sqlite") return bd::ConectarSQLite(url, resto);
+  if (tipo == "firebird") {
+    if (resto.rfind("//", 0) == 0) return bd::ConectarInterbase(url, ServicoFirebird(url, resto));
+    return bd::ConectarInterbase(url, std::filesystem::absolute(resto).string());
+  }
+  if (tipo == "sqlserver") return bd::ConectarSQLServer(url, resto);
+  throw EBancoDados("Tipo de banco de dados desconhecido na URL: " + tipo);
+}
+
+std::unique_ptr<TpbBD> TpbBD::SemConexao(const std::string& nome_classe) {
+  if (nome_classe == "TpbBDSQLite") return bd::NovoSQLite();
+  if (nome_classe == "TpbBDInterbase") return bd::NovoInterbase();
+  if (nome_classe == "TpbBDSQLServer") return bd::NovoSQLServer();
+  if (nome_classe == "TpbBDOracle") return bd::NovoOracle();
+  throw ENomeDesconhecido("Tipo de banco de dados desconhecido: " + nome_classe);
+}
+
+TpbBD::TpbBD() = default;
+
+TpbBD::~TpbBD() {
+  // Work not confirmed is lost with the connection (SOCI's Firebird backend
+  // would commit it on close).
+  if (sessao_ && em_transacao_) {
+    try {
+      sessao_->rollback();
+    } catch (...) {
+    }
+  }
+}
+
+void TpbBD::Abrir(const std::string& url, const std::string& conexao_soci) {
+  url_ = url;
+  try {
+    sessao_ = std::make_unique<soci::session>(conexao_soci);
+  } catch (const soci::soci_error& e) {
+    sessao_.reset();
+    FalhaAoConectar(url, e);
+  }
+}
+
+void TpbBD::Abrir(const std::string& url, const soci::backend_factory& motor,
+                  const std::string& conexao) {
+  url_ = url;
+  try {
+    sessao_ = std::make_unique<soci::session>(motor, conexao);
+  } catch (const soci::soci_error& e) {
+    sessao_.reset();
+    FalhaAoConectar(url, e);
+  }
+}
+
+std::string TpbBD::Concatenar(const std::string& a, const std::string& b) const {
+  return a + " || " + b;
+}
+
+soci::session& TpbBD::Sessao() {
+  Iniciar();
+  return *sessao_;
+}
+
+void TpbBD::Executar(const std::string& sql, const TParametros& parametros) {
+  Iniciar();
+  ExecutarSoci(*sessao_, sql, parametros, nullptr);
+}
+
+TxbResultado TpbBD::Consultar(const std::string& sql, const TParametros& parametros) {
+  Iniciar();
+  TxbResultado r;
+  ExecutarSoci(*sessao_, sql, parametros, &r);
+  return r;
+}
+
+std::unique_ptr<TxbComando> TpbBD::Preparar(const std::string& sql, std::vector<TTipoCampo> tipos) {
+  // Firebird prepares inside a transaction: ours must be the one open.
+  Iniciar();
+  return std::make_unique<TxbComandoSoci>(*this, *sessao_, sql, std::move(tipos));
+}
+
+void TpbBD::IniciarNoMotor() {
+  sessao_->begin();
+}
+
+void TpbBD::Iniciar() {
+  if (em_transacao_) return;
+  if (!sessao_) throw EBancoDados(ClassName() + ": sem conexão com o banco de dados");
+  try {
+    IniciarNoMotor();
+  } catch (const soci::soci_error& e) {
+    throw EBancoDados(bd::MensagemErroSql(e.what(), "BEGIN"));
+  }
+  em_transacao_ = true;
+}
+
+void TpbBD::Confirmar() {
+  if (!em_transacao_) return;
+  em_transacao_ = false;
+  try {
+    sessao_->commit();
+  } catch (const soci::soci_error& e) {
+    // A failed commit may leave the transaction open: end it, so that the
+    // connection starts clean, and treat it as rolled back.
+    try {
+      sessao_->rollback();
+    } catch (...) {
+    }
+    if (SequenciaTransacional()) {
+      proximo_id_ = 0;
+      ultimo_id_bloco_ = -1;
+      sequencia_pronta_ = false;
+    }
+    throw EBancoDados(bd::MensagemErroSql(e.what(), "COMMIT"));
+  }
+}
+
+void TpbBD::Desfazer() {
+  if (!em_transacao_) return;
+  em_transacao_ = false;
+  if (SequenciaTransacional()) {
+    // The rollback returns the block to the sequence: handing its ids out
+    // again would repeat ids the next block will also hold.
+    proximo_id_ = 0;
+    ultimo_id_bloco_ = -1;
+    sequencia_pronta_ = false;
+  }
+  try {
+    sessao_->rollback();
+  } catch (const soci::soci_error& e) {
+    throw EBancoDados(bd::MensagemErroSql(e.what(), "ROLLBACK"));
+  }
+}
+
+void TpbBD::CriarSequenciaUmaVez() {
+  if (sequencia_pronta_) return;
+  CriarSequenciaSeAusente();
+  sequencia_pronta_ = true;
+}
+
+int64_t TpbBD::NovoID() {
+  if (ultimo_id_bloco_ < 0 || proximo_id_ > ultimo_id_bloco_) {
+    CriarSequenciaUmaVez();
+    const int64_t ultimo = ReservarBlocoIDs(kTamanhoBlocoIDs);
+    proximo_id_ = ultimo - kTamanhoBlocoIDs + 1;
+    ultimo_id_bloco_ = ultimo;
+  }
+  return proximo_id_++;
+}
+
+void TpbBD::ReservarIDsAte(int64_t maximo) {
+  if (ultimo_id_bloco_ >= 0 && proximo_id_ <= maximo) {
+    if (maximo < ultimo_id_bloco_) {
+      proximo_id_ = maximo + 1;
+    } else {
+      proximo_id_ = 0;
+      ultimo_id_bloco_ = -1;
+    }
+  }
+  CriarSequenciaUmaVez();
+  // Advancing by the difference keeps ids taken meanwhile by other
+  // connections: the sequence only grows.
+  const int64_t atual = ReservarBlocoIDs(0);
+  if (atual < maximo) ReservarBlocoIDs(maximo - atual);
+}
+
+bool TpbBD::TabelaExiste(const std::string& nome) {
+  return ExisteTabela(nome);
+}
+
+std::vector<std::string> TpbBD::ColunasDaTabela(const std::string& nome) {
+  std::vector<std::string> colunas = ListarColunas(nome);
+  for (std::string& c : colunas) c = UpperCase(Trim(c));
+  return colunas;
+}
+
+void TpbBD::CriarSequencia() {
+  CriarSequenciaSeAusente();
+  sequencia_pronta_ = true;
+}
+
+}  // namespace efd

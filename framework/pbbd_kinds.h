@@ -1,0 +1,51 @@
+// Inside the database layer: the constructors of each kind of TpbBD and the
+// helpers the kinds share. Nothing outside framework/pbbd*.cpp includes this.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/pbbd.h"
+
+namespace efd::bd {
+
+// Objects of each kind that are not connected (dialect texts only).
+std::unique_ptr<TpbBD> NovoSQLite();
+std::unique_ptr<TpbBD> NovoInterbase();
+std::unique_ptr<TpbBD> NovoSQLServer();
+std::unique_ptr<TpbBD> NovoOracle();
+
+// Connected objects. `url` is kept as TpbBD::Url().
+std::unique_ptr<TpbBD> ConectarSQLite(const std::string& url, const std::string& caminho);
+// servico: a file path (embedded) or "HOST[/PORT]:PATH" (server).
+std::unique_ptr<TpbBD> ConectarInterbase(const std::string& url, const std::string& servico);
+std::unique_ptr<TpbBD> ConectarSQLServer(const std::string& url, const std::string& odbc);
+std::unique_ptr<TpbBD> ConectarOracle(const std::string& url);
+
+// The name of the sequence (a generator or a one-row table) ids come from.
+inline constexpr const char* kSequenciaIDs = "KLVG_GENID";
+
+// 'texto' with its quotes doubled.
+std::string LiteralTexto(const std::string& texto);
+// "SELECT" + inserido + the rest, keeping DISTINCT before or after the insertion:
+// the FIRST n / TOP n forms. Raises EBancoDados when the text is not a SELECT.
+std::string InserirAposSelect(const std::string& select, const std::string& inserido,
+                              bool depois_de_distinct);
+// The first column of the first row as an integer (0 when there are no rows).
+int64_t PrimeiroInteiro(const TxbResultado& r);
+
+// A SQL text with its ":NAME" and "?" markers turned into "?" and the name of
+// each marker in order ("" for "?"). Quotes, double quotes and comments are
+// left alone.
+struct TSqlPosicional {
+  std::string texto;
+  std::vector<std::string> nomes;  // upper-case
+};
+TSqlPosicional ConverterParametros(const std::string& sql);
+
+// The message of a failed statement: the engine's message and the SQL.
+std::string MensagemErroSql(const std::string& erro, const std::string& sql);
+
+}  // namespace efd::bd

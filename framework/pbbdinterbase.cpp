@@ -1,0 +1,244 @@
+// Firebird 3, embedded (a file path) or through a server ("HOST/PORT:PATH").
+//
+// Transactions are read committed: a work table created and committed on a
+// second connection (see CriarTabelaTemporaria) is then usable at once by the
+// transaction already open, and its uncommitted work is kept.
+#include <fmt/format.h>
+#include <ibase.h>
+#include <soci/firebird/soci-firebird.h>
+#include <soci/soci.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/pbbd_kinds.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+
+namespace efd::bd {
+namespace {
+
+// SOCI starts snapshot transactions and keeps the handle private, with no way
+// to choose the isolation. The handle is reached through an explicit template
+// instantiation, which the language exempts from access checking.
+using TMembroTransacao = isc_tr_handle soci::firebird_session_backend::*;
+TMembroTransacao MembroTransacao();
+template <TMembroTransacao M>
+struct TAcessoTransacao {
+  friend TMembroTransacao MembroTransacao() { return M; }
+};
+template struct TAcessoTransacao<&soci::firebird_session_backend::trhp_>;
+
+// Read committed, record versions, waiting at most a minute for a lock.
+constexpr char kParametrosTransacao[] = {isc_tpb_version3,
+                                         isc_tpb_write,
+                                         isc_tpb_read_committed,
+                                         isc_tpb_rec_version,
+                                         isc_tpb_wait,
+                                         isc_tpb_lock_timeout,
+                                         1,
+                                         60};
+
+std::string Ambiente(const char* nome, const char* padrao) {
+  const char* v = std::getenv(nome);
+  return v && *v ? v : padrao;
+}
+
+std::string MensagemStatus(const ISC_STATUS* status) {
+  std::string msg;
+  char buf[512];
+  const ISC_STATUS* p = status;
+  while (fb_interpret(buf, sizeof buf, &p)) msg += (msg.empty() ? "" : "\n") + std::string(buf);
+  return msg;
+}
+
+// Creates the database file: UTF8, dialect 3, pages of 8 KB, forced writes off.
+void CriarBanco(const std::string& servico, const std::string& usuario, const std::string& senha) {
+  std::string dpb(1, static_cast<char>(isc_dpb_version1));
+  auto texto = [&dpb](char item, const std::string& valor) {
+    dpb += item;
+    dpb += static_cast<char>(valor.size());
+    dpb += valor;
+  };
+  auto numero = [&dpb](char item, int valor) {
+    dpb += item;
+    dpb += static_cast<char>(4);
+    for (int i = 0; i < 4; ++i) dpb += static_cast<char>((valor >> (8 * i)) & 0xff);
+  };
+  texto(isc_dpb_user_name, usuario);
+  texto(isc_dpb_password, senha);
+  numero(isc_dpb_page_size, 8192);
+  texto(isc_dpb_set_db_charset, "UTF8");
+  numero(isc_dpb_sql_dialect, 3);
+  numero(isc_dpb_force_write, 0);
+
+  ISC_STATUS_ARRAY status;
+  isc_db_handle banco = 0;
+  if (isc_create_database(status, 0, servico.c_str(), &banco, static_cast<short>(dpb.size()),
+                          dpb.data(), 0))
+    throw EBancoDados(
+        fmt::format("Não foi possível criar o banco {}: {}", servico, MensagemStatus(status)));
+  isc_detach_database(status, &banco);
+}
+
+std::string Citar(const std::string& valor) {
+  return valor.find_first_of(" \t'") == std::string::npos ? valor : "\"" + valor + "\"";
+}
+
+class TpbBDInterbase final : public TpbBD {
+ public:
+  void Conectar(const std::string& url, const std::string& servico) {
+    const std::string usuario = Ambiente("ISC_USER", "SYSDBA");
+    const std::string senha = Ambiente("ISC_PASSWORD", "masterkey");
+    conexao_ = fmt::format("service={} user={} password={} charset=UTF8", Citar(servico),
+                           Citar(usuario), Citar(senha));
+    const bool embarcado = servico.rfind('/', 0) == 0;
+    if (embarcado) {
+      if (!std::filesystem::exists(servico)) CriarBanco(servico, usuario, senha);
+      Abrir(url, soci::firebird, conexao_);
+      return;
+    }
+    // Through a server the file cannot be looked at: when attaching fails,
+    // try to create it (which fails, harmlessly, when it exists).
+    try {
+      Abrir(url, soci::firebird, conexao_);
+    } catch (const EBancoDados& erro) {
+      try {
+        CriarBanco(servico, usuario, senha);
+      } catch (const EBancoDados& erro_criacao) {
+        throw EBancoDados(std::string(erro.what()) + "\n" + erro_criacao.what());
+      }
+      Abrir(url, soci::firebird, conexao_);
+    }
+  }
+
+  std::string ClassName() const override { return "TpbBDInterbase"; }
+
+  std::string LiteralData(TDateTime data) const override {
+    return "CAST('" + data.Iso() + "' AS TIMESTAMP)";
+  }
+
+  std::string LimitarLinhas(const std::string& select, int n) const override {
+    return InserirAposSelect(select, "FIRST " + std::to_string(n), false);
+  }
+
+  void CriarTabelaTemporaria(const std::string& nome) override {
+    const TxbResultado r = Consultar(
+        "SELECT COUNT(*) TOT FROM RDB$RELATIONS WHERE UPPER(TRIM(RDB$RELATION_NAME)) = "
+        "UPPER(CAST(:NMTABELATEMP AS VARCHAR(63)))",
+        {{"NMTABELATEMP", nome}});
+    if (r.Valor(0, "TOT").AsInt64() == 0) {
+      // DDL is usable only once committed: create the table on a connection
+      // of its own, so that the caller's open work is neither committed nor lost.
+      ExecutarDDLAparte(
+          "SELECT COUNT(*) FROM RDB$RELATIONS WHERE UPPER(TRIM(RDB$RELATION_NAME)) = UPPER(" +
+              LiteralTexto(nome) + ")",
+          {"CREATE GLOBAL TEMPORARY TABLE " + nome + " (ID INT) ON COMMIT DELETE ROWS",
+           "CREATE INDEX " + nome + "_IDX1 ON " + nome + " (ID)"});
+    } else {
+      Executar("DELETE FROM " + nome);
+    }
+  }
+
+  std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
+    switch (tipo) {
+      case TTipoCampo::Inteiro:
+        return "INTEGER";
+      case TTipoCampo::Texto:
+        return fmt::format("VARCHAR({})", tamanho > 0 ? tamanho : 100);
+      case TTipoCampo::Real:
+        return "DOUBLE PRECISION";
+      case TTipoCampo::Data:
+      case TTipoCampo::DataHora:
+        return "TIMESTAMP";
+      case TTipoCampo::Hora:
+        return "TIME";
+      case TTipoCampo::Logico:
+        return "VARCHAR(1)";
+      case TTipoCampo::Memo:
+        // The longest UTF8 VARCHAR; BLOB text does not bind to a string.
+        return "VARCHAR(8191)";
+    }
+    return "VARCHAR(8191)";
+  }
+
+ protected:
+  void IniciarNoMotor() override {
+    auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
+    isc_tr_handle& transacao = motor->*MembroTransacao();
+    if (transacao) return;  // one SOCI opened on its own: keep it
+    ISC_STATUS_ARRAY status;
+    if (isc_start_transaction(status, &transacao, 1, &motor->dbhp_,
+                              static_cast<unsigned short>(sizeof kParametrosTransacao),
+                              kParametrosTransacao))
+      throw EBancoDados(MensagemErroSql(MensagemStatus(status), "START TRANSACTION"));
+  }
+
+  int64_t ReservarBlocoIDs(int64_t tamanho) override {
+    return PrimeiroInteiro(
+        Consultar(fmt::format("SELECT GEN_ID({}, {}) FROM RDB$DATABASE", kSequenciaIDs, tamanho)));
+  }
+
+  std::vector<std::string> ListarColunas(const std::string& tabela) override {
+    const TxbResultado r = Consultar(
+        "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE UPPER(TRIM(RDB$RELATION_NAME)) "
+        "= UPPER(CAST(:T AS VARCHAR(63))) ORDER BY RDB$FIELD_POSITION",
+        {{"T", tabela}});
+    std::vector<std::string> colunas;
+    for (const auto& linha : r.linhas) colunas.push_back(linha[0].AsString());
+    return colunas;
+  }
+
+  bool ExisteTabela(const std::string& tabela) override {
+    return PrimeiroInteiro(Consultar("SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
+                                     "UPPER(TRIM(RDB$RELATION_NAME)) = UPPER(CAST(:T AS "
+                                     "VARCHAR(63)))",
+                                     {{"T", tabela}})) > 0;
+  }
+
+  void CriarSequenciaSeAusente() override {
+    const std::string verificacao = fmt::format(
+        "SELECT COUNT(*) FROM RDB$GENERATORS WHERE TRIM(RDB$GENERATOR_NAME) = '{}'", kSequenciaIDs);
+    if (PrimeiroInteiro(Consultar(verificacao)) == 0)
+      ExecutarDDLAparte(verificacao, {fmt::format("CREATE SEQUENCE {}", kSequenciaIDs)});
+  }
+
+ private:
+  // Runs the DDL on a short-lived connection of its own and commits it, unless
+  // `verificacao` (a COUNT) finds the object there already.
+  void ExecutarDDLAparte(const std::string& verificacao, const std::vector<std::string>& ddl) {
+    std::string sql = verificacao;
+    try {
+      soci::session outra(soci::firebird, conexao_);
+      outra.begin();
+      long long existentes = 0;
+      outra << verificacao, soci::into(existentes);
+      if (existentes == 0) {
+        for (const std::string& comando : ddl) {
+          sql = comando;
+          outra << comando;
+        }
+      }
+      sql = "COMMIT";
+      outra.commit();
+    } catch (const soci::soci_error& e) {
+      throw EBancoDados(MensagemErroSql(e.what(), sql));
+    }
+  }
+
+  std::string conexao_;
+};
+
+}  // namespace
+
+std::unique_ptr<TpbBD> NovoInterbase() {
+  return std::make_unique<TpbBDInterbase>();
+}
+
+std::unique_ptr<TpbBD> ConectarInterbase(const std::string& url, const std::string& servico) {
+  auto bd = std::make_unique<TpbBDInterbase>();
+  bd->Conectar(url, servico);
+  return bd;
+}
+
+}  // namespace efd::bd
