@@ -1,0 +1,375 @@
+#include "framework/pbbd.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "framework/xberros.h"
+#include "tests/testutil.h"
+
+namespace efd {
+namespace {
+
+using teste::NovaUrl;
+
+class BancoDeDados : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override { bd_ = TpbBD::Conectar(NovaUrl(GetParam())); }
+
+  // Firebird uses a table only once its DDL is committed.
+  void CriarTabela(const std::string& ddl) {
+    bd_->Executar(ddl);
+    bd_->Confirmar();
+  }
+
+  int64_t Contar(const std::string& sql, const TParametros& parametros = {}) {
+    return bd_->Consultar(sql, parametros).linhas.at(0).at(0).AsInt64();
+  }
+
+  std::vector<int64_t> Ids(const std::string& sql, const TParametros& parametros = {}) {
+    std::vector<int64_t> ids;
+    for (const auto& linha : bd_->Consultar(sql, parametros).linhas)
+      ids.push_back(linha.at(0).AsInt64());
+    return ids;
+  }
+
+  // A second URL to the same database: SQLite in memory is private to its
+  // connection, so that engine gets a file.
+  std::string UrlDeArquivo() {
+    static int arquivos = 0;
+    if (GetParam() == "sqlite")
+      return "sqlite:" + teste::DiretorioTemporario() + "/" + std::to_string(++arquivos) + ".db";
+    return bd_->Url();
+  }
+
+  std::unique_ptr<TpbBD> bd_;
+};
+
+TEST_P(BancoDeDados, DesfazerDescartaTudoDesdeAUltimaConfirmacao) {
+  CriarTabela("CREATE TABLE T (ID INTEGER, NOME VARCHAR(20))");
+  EXPECT_FALSE(bd_->EmTransacao());
+  bd_->Executar("INSERT INTO T (ID, NOME) VALUES (1, 'um')");
+  EXPECT_TRUE(bd_->EmTransacao());
+  bd_->Confirmar();
+  bd_->Executar("INSERT INTO T (ID, NOME) VALUES (2, 'dois')");
+  bd_->Executar("UPDATE T SET NOME = 'mudado' WHERE ID = 1");
+  bd_->Desfazer();
+  EXPECT_FALSE(bd_->EmTransacao());
+
+  const TxbResultado r = bd_->Consultar("SELECT ID, NOME FROM T");
+  ASSERT_EQ(r.linhas.size(), 1u);
+  EXPECT_EQ(r.Valor(0, "nome").AsString(), "um");
+  // With nothing open both are no-ops.
+  bd_->Confirmar();
+  bd_->Confirmar();
+  bd_->Desfazer();
+  bd_->Desfazer();
+}
+
+TEST_P(BancoDeDados, TrabalhoNaoConfirmadoSePerdeAoFechar) {
+  const std::string url = UrlDeArquivo();
+  auto bd = TpbBD::Conectar(url);
+  bd->Executar("CREATE TABLE T (ID INTEGER)");
+  bd->Confirmar();
+  bd->Executar("INSERT INTO T (ID) VALUES (1)");
+  bd.reset();
+  bd_.reset();  // the engine sees a single attachment close
+
+  bd = TpbBD::Conectar(url);
+  EXPECT_EQ(bd->Consultar("SELECT COUNT(*) FROM T").linhas[0][0].AsInt64(), 0);
+}
+
+TEST_P(BancoDeDados, DatasComparadasComParametroELiteral) {
+  CriarTabela("CREATE TABLE D (ID INTEGER, DT " + bd_->TipoColuna(TTipoCampo::DataHora, 0) + ")");
+  const TDateTime datas[] = {TDateTime::EncodeDate(2024, 2, 29), TDateTime::EncodeDate(2024, 3, 1),
+                             TDateTime::EncodeDateTime(2024, 3, 1, 13, 45, 10),
+                             TDateTime::EncodeDate(2024, 3, 2)};
+  for (int i = 0; i < 4; ++i)
+    bd_->Executar("INSERT INTO D (ID, DT) VALUES (:ID, :DT)", {{"ID", i + 1}, {"DT", datas[i]}});
+  bd_->Executar("INSERT INTO D (ID, DT) VALUES (:ID, :DT)", {{"ID", 5}, {"DT", TVariant()}});
+
+  const TDateTime inicio = TDateTime::EncodeDate(2024, 3, 1);
+  const TDateTime fim = TDateTime::EncodeDate(2024, 3, 2);
+  EXPECT_EQ(Ids("SELECT ID FROM D WHERE DT >= :INI AND DT < :FIM ORDER BY ID",
+                {{"INI", inicio}, {"FIM", fim}}),
+            (std::vector<int64_t>{2, 3}));
+  EXPECT_EQ(Ids("SELECT ID FROM D WHERE DT >= " + bd_->LiteralData(inicio) + " AND DT < " +
+                bd_->LiteralData(fim) + " ORDER BY ID"),
+            (std::vector<int64_t>{2, 3}));
+  EXPECT_EQ(Ids("SELECT ID FROM D WHERE DT = " + bd_->LiteralData(datas[2])),
+            (std::vector<int64_t>{3}));
+  EXPECT_EQ(Ids("SELECT ID FROM D WHERE DT <= :D", {{"D", TDateTime::EncodeDate(2024, 2, 29)}}),
+            (std::vector<int64_t>{1}));
+
+  // Read back, whatever form the engine hands it in.
+  const TxbResultado r = bd_->Consultar("SELECT DT FROM D WHERE ID = 3");
+  EXPECT_EQ(r.linhas[0][0].AsDateTime(), datas[2]);
+}
+
+TEST_P(BancoDeDados, TabelaTemporariaVaziaEUsavelNaTransacaoAberta) {
+  CriarTabela("CREATE TABLE T (ID INTEGER)");
+  bd_->Executar("INSERT INTO T (ID) VALUES (7)");  // open work, not committed
+
+  bd_->CriarTabelaTemporaria("TMP_IDS");
+  bd_->Executar("INSERT INTO TMP_IDS (ID) VALUES (1)");
+  bd_->Executar("INSERT INTO TMP_IDS (ID) VALUES (7)");
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM TMP_IDS"), 2);
+
+  bd_->CriarTabelaTemporaria("TMP_IDS");
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM TMP_IDS"), 0);
+  bd_->Executar("INSERT INTO TMP_IDS (ID) VALUES (7)");
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM T JOIN TMP_IDS ON TMP_IDS.ID = T.ID"), 1);
+  EXPECT_TRUE(bd_->TabelaExiste("tmp_ids"));
+  EXPECT_EQ(bd_->ColunasDaTabela("TMP_IDS"), std::vector<std::string>{"ID"});
+
+  bd_->Confirmar();
+  EXPECT_EQ(Ids("SELECT ID FROM T"), std::vector<int64_t>{7});
+  // A third call in a later transaction finds it again.
+  bd_->CriarTabelaTemporaria("TMP_IDS");
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM TMP_IDS"), 0);
+}
+
+TEST_P(BancoDeDados, IdsUnicosCrescentesEAcimaDoReservado) {
+  // A block taken in a transaction that is rolled back must not be reused.
+  bd_->NovoID();
+  bd_->Desfazer();
+
+  std::vector<int64_t> ids;
+  for (int i = 0; i < 2500; ++i) {
+    ids.push_back(bd_->NovoID());
+    if (i % 700 == 0) bd_->Confirmar();
+  }
+  bd_->Confirmar();
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+  EXPECT_EQ(std::set<int64_t>(ids.begin(), ids.end()).size(), ids.size());
+
+  // Within the block in memory and beyond it.
+  const int64_t dentro = ids.back() + 10;
+  bd_->ReservarIDsAte(dentro);
+  EXPECT_GT(bd_->NovoID(), dentro);
+  const int64_t alem = ids.back() + 5000;
+  bd_->ReservarIDsAte(alem);
+  const int64_t depois = bd_->NovoID();
+  EXPECT_GT(depois, alem);
+  // Reserving below what was handed out moves nothing back.
+  bd_->ReservarIDsAte(1);
+  EXPECT_EQ(bd_->NovoID(), depois + 1);
+  bd_->Confirmar();
+}
+
+TEST_P(BancoDeDados, DuasConexoesRecebemBlocosDistintos) {
+  const std::string url = UrlDeArquivo();
+  auto a = TpbBD::Conectar(url);
+  auto b = TpbBD::Conectar(url);
+  const int64_t de_a = a->NovoID();
+  a->Confirmar();
+  const int64_t de_b = b->NovoID();
+  b->Confirmar();
+  EXPECT_GE(std::llabs(de_a - de_b), 1000);
+  EXPECT_EQ(a->NovoID(), de_a + 1);
+}
+
+TEST_P(BancoDeDados, ErroDeSqlTrazOSqlEMantemATransacao) {
+  CriarTabela("CREATE TABLE T (ID INTEGER)");
+  bd_->Executar("INSERT INTO T (ID) VALUES (1)");
+  try {
+    bd_->Executar("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)");
+    FAIL() << "sem exceção";
+  } catch (const EBancoDados& e) {
+    EXPECT_NE(std::string(e.what()).find("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)"),
+              std::string::npos)
+        << e.what();
+  }
+  try {
+    bd_->Consultar("SELECT ID FROM T WHERE ID = :FALTA");
+    FAIL() << "sem exceção";
+  } catch (const EBancoDados& e) {
+    EXPECT_NE(std::string(e.what()).find(":FALTA"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(bd_->Preparar("SELEC ID FROM T", {}), EBancoDados);
+  // The work done before the errors is still there to commit.
+  bd_->Confirmar();
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM T"), 1);
+}
+
+TEST_P(BancoDeDados, ParametrosNomeados) {
+  CriarTabela("CREATE TABLE T (ID INTEGER, NOME VARCHAR(20))");
+  bd_->Executar("INSERT INTO T (ID, NOME) VALUES (:id, :Nome)", {{"ID", 1}, {":NOME", "a:b"}});
+  bd_->Executar("INSERT INTO T (ID, NOME) VALUES (:ID, :NOME)", {{"ID", 2}, {"NOME", TVariant()}});
+  bd_->Executar("INSERT INTO T (ID, NOME) VALUES (:ID, :NOME)", {{"ID", 3}, {"NOME", true}});
+
+  // A name used twice, and a colon inside a literal that is no parameter.
+  EXPECT_EQ(Ids("SELECT ID FROM T WHERE ID >= :X AND ID <= :X + 1 AND NOME <> '12:30' ORDER BY ID",
+                {{"X", 1}}),
+            (std::vector<int64_t>{1}));
+  const TxbResultado r = bd_->Consultar("SELECT ID, NOME FROM T ORDER BY ID");
+  ASSERT_EQ(r.linhas.size(), 3u);
+  EXPECT_EQ(r.linhas[0][1].AsString(), "a:b");
+  EXPECT_TRUE(r.linhas[1][1].IsNull());
+  EXPECT_EQ(r.linhas[2][1].AsString(), "T");
+  EXPECT_EQ(r.IndiceColuna("nome"), 1);
+  EXPECT_THROW(r.Valor(0, "OUTRA"), ENomeDesconhecido);
+}
+
+TEST_P(BancoDeDados, PrepararInsereDezMilLinhasComNulosDatasEReais) {
+  CriarTabela("CREATE TABLE P (ID INTEGER, NOME " + bd_->TipoColuna(TTipoCampo::Texto, 40) +
+              ", VALOR " + bd_->TipoColuna(TTipoCampo::Real, 0) + ", DT " +
+              bd_->TipoColuna(TTipoCampo::Data, 0) + ", ATIVO " +
+              bd_->TipoColuna(TTipoCampo::Logico, 0) + ")");
+  auto cmd =
+      bd_->Preparar("INSERT INTO P (ID, NOME, VALOR, DT, ATIVO) VALUES (:P0, :P1, :P2, :P3, :P4)",
+                    {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Real, TTipoCampo::Data,
+                     TTipoCampo::Logico});
+  const TDateTime base = TDateTime::EncodeDate(2023, 12, 31);
+  const int n = 10000;
+  for (int i = 1; i <= n; ++i) {
+    cmd->Definir(0, i);
+    cmd->Definir(1, i % 7 == 0 ? TVariant() : TVariant("Nome " + std::to_string(i)));
+    cmd->Definir(2, i % 5 == 0 ? TVariant() : TVariant(i * 0.25));
+    cmd->Definir(3, TDateTime(base.dias + i % 366));
+    cmd->Definir(4, i % 2 == 0);
+    cmd->Executar();
+  }
+  bd_->Confirmar();
+
+  const TxbResultado t = bd_->Consultar(
+      "SELECT COUNT(*) N, COUNT(NOME) NOMES, SUM(VALOR) SOMA, MIN(DT) MENOR, MAX(DT) MAIOR FROM P");
+  EXPECT_EQ(t.Valor(0, "N").AsInt64(), n);
+  EXPECT_EQ(t.Valor(0, "NOMES").AsInt64(), n - n / 7);
+  // Sum of i/4 over i not divisible by 5: exact in binary.
+  EXPECT_DOUBLE_EQ(t.Valor(0, "SOMA").AsFloat(), (50005000.0 - 5 * 2001000.0) / 4);
+  EXPECT_EQ(t.Valor(0, "MENOR").AsDateTime(), base);
+  EXPECT_EQ(t.Valor(0, "MAIOR").AsDateTime(), TDateTime(base.dias + 365));
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM P WHERE ATIVO = 'T'"), n / 2);
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM P WHERE DT = :D", {{"D", base}}), n / 366);
+
+  const TxbResultado r = bd_->Consultar("SELECT NOME, VALOR, DT FROM P WHERE ID = 35");
+  EXPECT_TRUE(r.linhas[0][0].IsNull());
+  EXPECT_TRUE(r.linhas[0][1].IsNull());
+  EXPECT_EQ(r.linhas[0][2].AsDateTime(), TDateTime(base.dias + 35));
+}
+
+TEST_P(BancoDeDados, CadaTipoDeColunaGuardaELe) {
+  const struct {
+    const char* coluna;
+    TTipoCampo tipo;
+    TVariant valor;
+  } casos[] = {
+      {"I", TTipoCampo::Inteiro, TVariant(2147483647)},
+      {"T", TTipoCampo::Texto, TVariant("ação ç")},
+      {"R", TTipoCampo::Real, TVariant(-1234.5678)},
+      {"D", TTipoCampo::Data, TVariant(TDateTime::EncodeDate(1999, 12, 31))},
+      {"H", TTipoCampo::Hora, TVariant(TDateTime::Parse("23:59:58"))},
+      {"DH", TTipoCampo::DataHora, TVariant(TDateTime::EncodeDateTime(2024, 2, 29, 0, 0, 1))},
+      {"L", TTipoCampo::Logico, TVariant(true)},
+      {"M", TTipoCampo::Memo, TVariant(std::string(7000, 'x'))},
+  };
+  std::string colunas, marcas;
+  std::vector<TTipoCampo> tipos;
+  for (const auto& c : casos) {
+    colunas +=
+        std::string(colunas.empty() ? "" : ", ") + c.coluna + " " + bd_->TipoColuna(c.tipo, 0);
+    marcas += std::string(marcas.empty() ? "" : ", ") + ":" + c.coluna;
+    tipos.push_back(c.tipo);
+  }
+  CriarTabela("CREATE TABLE TIPOS (" + colunas + ")");
+  auto cmd = bd_->Preparar("INSERT INTO TIPOS VALUES (" + marcas + ")", tipos);
+  for (size_t i = 0; i < std::size(casos); ++i) cmd->Definir(i, casos[i].valor);
+  cmd->Executar();
+
+  const TxbResultado r = bd_->Consultar("SELECT * FROM TIPOS");
+  ASSERT_EQ(r.linhas.size(), 1u);
+  EXPECT_EQ(r.Valor(0, "I").AsInt64(), 2147483647);
+  EXPECT_EQ(r.Valor(0, "T").AsString(), "ação ç");
+  EXPECT_DOUBLE_EQ(r.Valor(0, "R").AsFloat(), -1234.5678);
+  EXPECT_EQ(r.Valor(0, "D").AsDateTime(), TDateTime::EncodeDate(1999, 12, 31));
+  EXPECT_EQ(r.Valor(0, "H").AsDateTime().Formatar("HH:NN:SS"), "23:59:58");
+  EXPECT_EQ(r.Valor(0, "DH").AsDateTime(), TDateTime::EncodeDateTime(2024, 2, 29, 0, 0, 1));
+  EXPECT_TRUE(r.Valor(0, "L").AsBoolean());
+  EXPECT_EQ(r.Valor(0, "M").AsString().size(), 7000u);
+  EXPECT_EQ(bd_->ColunasDaTabela("tipos"),
+            (std::vector<std::string>{"I", "T", "R", "D", "H", "DH", "L", "M"}));
+  EXPECT_FALSE(bd_->TabelaExiste("TIPOS_NAO"));
+}
+
+TEST_P(BancoDeDados, TextosDoDialetoExecutam) {
+  CriarTabela("CREATE TABLE T (ID INTEGER, A VARCHAR(5), B VARCHAR(5))");
+  for (int i = 1; i <= 4; ++i)
+    bd_->Executar("INSERT INTO T (ID, A, B) VALUES (:ID, 'a', 'b')", {{"ID", i}});
+  EXPECT_EQ(Ids(bd_->LimitarLinhas("SELECT ID FROM T ORDER BY ID DESC", 2)),
+            (std::vector<int64_t>{4, 3}));
+  EXPECT_EQ(Ids(bd_->LimitarLinhas("SELECT DISTINCT ID, A FROM T ORDER BY ID", 1)),
+            (std::vector<int64_t>{1}));
+  const TxbResultado r =
+      bd_->Consultar("SELECT " + bd_->Concatenar("X.A", bd_->ConverterTexto("X.B")) +
+                     " AB FROM T X" + bd_->FragmentoAposAlias() + " WHERE ID = 1");
+  EXPECT_EQ(r.Valor(0, "AB").AsString(), "ab");
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, BancoDeDados, ::testing::ValuesIn(teste::MotoresDeTeste()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string nome = info.param;
+                           std::replace(nome.begin(), nome.end(), '-', '_');
+                           return nome;
+                         });
+
+TEST(Dialetos, TextosDeSQLServerEOracle) {
+  auto sqlserver = TpbBD::SemConexao("TpbBDSQLServer");
+  auto oracle = TpbBD::SemConexao("TpbBDOracle");
+  const TDateTime d = TDateTime::EncodeDateTime(2024, 3, 1, 13, 45, 0);
+
+  EXPECT_EQ(sqlserver->LiteralData(d), "CONVERT(DATETIME, '2024-03-01 13:45:00', 120)");
+  EXPECT_EQ(oracle->LiteralData(d), "TO_DATE('01/03/2024 13:45:00', 'DD/MM/YYYY HH24:MI:SS')");
+  EXPECT_EQ(sqlserver->LimitarLinhas("  select distinct A from T", 5),
+            "  select distinct TOP 5 A from T");
+  EXPECT_EQ(TpbBD::SemConexao("TpbBDInterbase")->LimitarLinhas("SELECT DISTINCT A FROM T", 5),
+            "SELECT FIRST 5 DISTINCT A FROM T");
+  EXPECT_EQ(oracle->LimitarLinhas("SELECT A FROM T", 5),
+            "SELECT * FROM (SELECT A FROM T) WHERE ROWNUM <= 5");
+  EXPECT_THROW(sqlserver->LimitarLinhas("WITH X AS (SELECT 1) SELECT * FROM X", 5), EBancoDados);
+  EXPECT_EQ(sqlserver->Concatenar("A", "B"), "A + B");
+  EXPECT_EQ(oracle->Concatenar("A", "B"), "A || B");
+  EXPECT_EQ(sqlserver->FragmentoAposAlias(), " WITH (NOLOCK) ");
+  EXPECT_EQ(oracle->FragmentoAposAlias(), "");
+  EXPECT_EQ(sqlserver->TipoColuna(TTipoCampo::Texto, 0), "VARCHAR(100)");
+  EXPECT_EQ(oracle->TipoColuna(TTipoCampo::Memo, 0), "CLOB");
+
+  // Not connected: statements fail cleanly instead of crashing.
+  EXPECT_THROW(sqlserver->CriarTabelaTemporaria("#TEMP_X"), EBancoDados);
+  EXPECT_THROW(oracle->NovoID(), EBancoDados);
+  EXPECT_THROW(TpbBD::SemConexao("TpbBDAccess"), ENomeDesconhecido);
+}
+
+TEST(Conexao, UrlsInvalidasEMotoresAusentesFalhamComEBancoDados) {
+  EXPECT_THROW(TpbBD::Conectar("postgres://x"), EBancoDados);
+  EXPECT_THROW(TpbBD::Conectar("sem-tipo"), EBancoDados);
+  EXPECT_THROW(TpbBD::Conectar("firebird://so-o-servidor"), EBancoDados);
+  try {
+    TpbBD::Conectar("oracle:service=X user=Y password=Z");
+    FAIL() << "sem exceção";
+  } catch (const EBancoDados& e) {
+    EXPECT_NE(std::string(e.what()).find("Oracle"), std::string::npos);
+  }
+  // SQL Server connects only when asked; the failure does not show the password.
+  try {
+    TpbBD::Conectar("sqlserver:DRIVER={Driver Que Nao Existe};SERVER=127.0.0.1;UID=sa;PWD=segredo");
+    FAIL() << "sem exceção";
+  } catch (const EBancoDados& e) {
+    EXPECT_EQ(std::string(e.what()).find("segredo"), std::string::npos) << e.what();
+  }
+}
+
+TEST(Conexao, FirebirdCriaOArquivoQueFalta) {
+  const std::string caminho = teste::DiretorioTemporario() + "/criado_na_conexao.fdb";
+  auto bd = TpbBD::Conectar("firebird:" + caminho);
+  EXPECT_TRUE(std::filesystem::exists(caminho));
+  bd->Executar("CREATE TABLE T (ID INTEGER)");
+  bd->Confirmar();
+  EXPECT_TRUE(bd->TabelaExiste("T"));
+}
+
+}  // namespace
+}  // namespace efd
