@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (only those missing), then
+# configures and builds into ./build. Safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACOTES=(
+  build-essential cmake g++ clang-format
+  libsoci-dev libboost-dev libsqlite3-dev unixodbc-dev
+  firebird3.0-server-core firebird3.0-utils firebird-dev firebird3.0-server
+  libfmt-dev nlohmann-json3-dev libcli11-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+faltando=()
+for pacote in "${PACOTES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pacote" 2>/dev/null | grep -q "install ok installed"; then
+    faltando+=("$pacote")
+  fi
+done
+
+if ((${#faltando[@]})); then
+  echo "setup: installing ${faltando[*]}"
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${faltando[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
