@@ -391,8 +391,11 @@ std::string ServicoFirebird(const std::string& url, const std::string& resto) {
   if (caminho.size() >= 3 && std::isalpha(static_cast<unsigned char>(caminho[1])) &&
       caminho[2] == ':')
     caminho.erase(0, 1);
+  // The port follows the last colon, outside the brackets of an IPv6 address.
   const size_t dois_pontos = servidor.rfind(':');
-  if (dois_pontos != std::string::npos) servidor[dois_pontos] = '/';
+  const size_t colchete = servidor.rfind(']');
+  if (dois_pontos != std::string::npos && (colchete == std::string::npos || dois_pontos > colchete))
+    servidor[dois_pontos] = '/';
   return servidor + ":" + caminho;
 }
 
