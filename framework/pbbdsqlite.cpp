@@ -36,7 +36,9 @@ class TpbBDSQLite final : public TpbBD {
   std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
     switch (tipo) {
       case TTipoCampo::Inteiro:
-        return "INTEGER";
+        // SOCI reads a column declared INTEGER through a C int, cutting values
+        // above 2^31 without a word; BIGINT (same storage) is read whole.
+        return "BIGINT";
       case TTipoCampo::Texto:
         return fmt::format("VARCHAR({})", tamanho > 0 ? tamanho : 100);
       case TTipoCampo::Real:
@@ -78,7 +80,7 @@ class TpbBDSQLite final : public TpbBD {
   }
 
   void CriarSequenciaSeAusente() override {
-    Executar(fmt::format("CREATE TABLE IF NOT EXISTS {} (ID INTEGER NOT NULL)", kSequenciaIDs));
+    Executar(fmt::format("CREATE TABLE IF NOT EXISTS {} (ID BIGINT NOT NULL)", kSequenciaIDs));
     Executar(fmt::format("INSERT INTO {0} (ID) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM {0})",
                          kSequenciaIDs));
   }

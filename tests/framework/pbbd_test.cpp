@@ -157,6 +157,9 @@ TEST_P(BancoDeDados, IdsUnicosCrescentesEAcimaDoReservado) {
   // Reserving below what was handed out moves nothing back.
   bd_->ReservarIDsAte(1);
   EXPECT_EQ(bd_->NovoID(), depois + 1);
+  // Ids are 64-bit.
+  bd_->ReservarIDsAte(int64_t{1} << 32);
+  EXPECT_EQ(bd_->NovoID(), (int64_t{1} << 32) + 1);
   bd_->Confirmar();
 }
 
@@ -361,6 +364,13 @@ TEST(Conexao, UrlsInvalidasEMotoresAusentesFalhamComEBancoDados) {
   } catch (const EBancoDados& e) {
     EXPECT_EQ(std::string(e.what()).find("segredo"), std::string::npos) << e.what();
   }
+}
+
+TEST(SQLite, InteiroDe64BitsVoltaInteiro) {
+  auto bd = TpbBD::Conectar("sqlite::memory:");
+  bd->Executar("CREATE TABLE T (N " + bd->TipoColuna(TTipoCampo::Inteiro, 0) + ")");
+  bd->Executar("INSERT INTO T (N) VALUES (:N)", {{"N", int64_t{5000000000}}});
+  EXPECT_EQ(bd->Consultar("SELECT N FROM T").linhas[0][0].AsInt64(), 5000000000);
 }
 
 TEST(Conexao, FirebirdCriaOArquivoQueFalta) {
