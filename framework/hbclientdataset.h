@@ -81,7 +81,9 @@ class ThbClientDataSet {
   // --- structure ---
   void AdicionarCampo(const std::string& nome, TTipoCampo tipo, int tamanho = 0);
   // Replaces fields and rows (and aliases). The index, named indexes, filter
-  // and notifications are kept when the fields they name still exist.
+  // and notifications stay, by name: one naming a field that no longer exists
+  // waits for it (a later field or alias); Carregar and CreateDataSet raise
+  // ENomeDesconhecido if it is still missing then.
   void DefinirCampos(std::vector<TxbDefCampo> campos);
   // Another name for an existing field (in FieldByName, filters, indexes,
   // searches). A name already taken by a field or an alias is left as it is.
@@ -99,7 +101,7 @@ class ThbClientDataSet {
   // type) and opens the dataset on the first visible row.
   void Carregar(std::vector<std::vector<TVariant>> linhas);
   bool Active() const { return estado_ != TEstado::Inativo; }
-  void Close();
+  void Close();  // drops the rows; fields, indexes and filter stay
   void EmptyDataSet();
 
   // --- navigation over the visible rows ---
@@ -111,9 +113,11 @@ class ThbClientDataSet {
   bool Bof() const;
   bool IsEmpty() const { return RecordCount() == 0; }
   int RecordCount() const;  // the row being appended is counted once posted
-  int RecNo() const;  // 1-based, 0 when empty
+  int RecNo() const;        // 1-based, 0 when empty
 
   // --- editing ---
+  // Edit on an empty dataset appends, as the ERP's datasets do; Delete of a
+  // row being appended cancels it; Cancel outside edition does nothing.
   void Append();
   void Insert() { Append(); }
   void Edit();
@@ -136,8 +140,8 @@ class ThbClientDataSet {
   // --- search ---
   // Finds the first visible row whose fields ("A;B;C") equal the values and
   // makes it current. Partial: texts match by prefix; SemCaixa: ignoring case.
-  bool Locate(const std::string& campos, const std::vector<TVariant>& valores,
-              bool parcial = false, bool sem_caixa = false);
+  bool Locate(const std::string& campos, const std::vector<TVariant>& valores, bool parcial = false,
+              bool sem_caixa = false);
   // Exact match on the fields of the current index (IndexFieldNames or named index).
   bool FindKey(const std::vector<TVariant>& valores);
 
@@ -167,7 +171,9 @@ class ThbClientDataSet {
   void ExigirEdicao(const char* operacao) const;
   void ExigirAtivo(const char* operacao) const;
   void ConfirmarPendente();  // posts a pending row, or drops an untouched new one
-  void ResolverNomes();     // after the fields change: index, filter, notifications
+  // After the fields change: index, filter and notifications by name. Names
+  // not found raise when estrito, else leave nomes_pendentes_ set.
+  void ResolverNomes(bool estrito);
   const TVariant& ValorAtual(size_t campo) const;
   TVariant Converter(size_t campo, const TVariant& valor) const;
   std::vector<size_t> IndicesDeCampos(const std::string& campos) const;
@@ -185,8 +191,8 @@ class ThbClientDataSet {
   TEstado estado_ = TEstado::Inativo;
   std::vector<TVariant> copia_edicao_;
   bool linha_nova_ = false;
-  bool modificado_ = false;             // a field was written since Append/Edit
-  size_t cursor_antes_insercao_ = 0;    // where Cancel of an Append goes back to
+  bool modificado_ = false;           // a field was written since Append/Edit
+  size_t cursor_antes_insercao_ = 0;  // where Cancel of an Append goes back to
   std::unordered_map<std::string, TNotificacaoCampo> notificacoes_por_nome_;
 
   std::string index_campos_texto_;
@@ -197,6 +203,7 @@ class ThbClientDataSet {
   std::string filtro_texto_;
   bool filtrado_ = false;
   std::shared_ptr<Expressao> filtro_;
+  bool nomes_pendentes_ = false;  // the index or filter names a field not (yet) defined
 };
 
 }  // namespace efd
