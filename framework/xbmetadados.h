@@ -23,6 +23,7 @@ struct TxbAtributo {
   TTipoCampo tipo = TTipoCampo::Texto;
   int tamanho = 0;
   std::string descricao;
+  std::string referencia;  // family whose row ID the value holds ("" for none)
 };
 
 // A join that a named view adds: the family joined on its ID equal to an
@@ -38,13 +39,13 @@ struct TxbVisao {
 };
 
 struct TxbFamilia {
-  std::string nome;      // "EFD", "RegistroEFD0000"
-  std::string prefixo;   // "EFD", "RegEFD0000"
-  std::string tabela;    // "Z8_EFD"
+  std::string nome;       // "EFD", "RegistroEFD0000"
+  std::string prefixo;    // "EFD", "RegEFD0000"
+  std::string tabela;     // "Z8_EFD"
   std::string ancestral;  // family name of the ancestor, "" for none
   std::string modulo;     // ERP module the family belongs to (documentation)
   std::string descricao;
-  std::string legenda;    // short caption
+  std::string legenda;                 // short caption
   std::vector<TxbAtributo> atributos;  // own attributes, without ID/IDA/FD
   std::vector<TxbVisao> visoes;
   std::vector<std::string> indices;  // "COL1,COL2" indexes of the table
@@ -63,7 +64,7 @@ class TxbMetadados {
   static TxbMetadados& Instancia();
 
   void Registrar(TxbFamilia familia);
-  const TxbFamilia* Familia(const std::string& nome) const;  // nullptr when unknown
+  const TxbFamilia* Familia(const std::string& nome) const;             // nullptr when unknown
   const TxbFamilia& FamiliaObrigatoria(const std::string& nome) const;  // ENomeDesconhecido
   const TxbFamilia* FamiliaPorTabela(const std::string& tabela) const;  // case-insensitive
   const std::vector<const TxbFamilia*>& Todas() const { return ordem_; }
