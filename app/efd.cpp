@@ -10,8 +10,9 @@ namespace efd::app {
 
 void OpcaoBanco(CLI::App& comando, std::string& url) {
   url = "sqlite:efd.db";
-  comando.add_option("--db", url,
-                     "Database URL: sqlite:PATH, firebird:PATH or firebird://HOST[:PORT]/PATH")
+  comando
+      .add_option("--db", url,
+                  "Database URL: sqlite:PATH, firebird:PATH or firebird://HOST[:PORT]/PATH")
       ->capture_default_str();
 }
 

@@ -61,8 +61,11 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& li
   for (const auto& bloco : catalogo)
     linha_do_bloco[bloco.id] = blocos->Incluir(id_efd, bloco.nome, bloco.descricao, bloco.id);
 
+  int total = 0, feitos = 0;
+  for (const auto& bloco : catalogo) total += static_cast<int>(bloco.registros.size());
   for (const auto& bloco : catalogo) {
     for (const auto& tipo : bloco.registros) {
+      sessao.Avanco(++feitos, total, tipo.familia);
       if (!escolhidos.empty() && !escolhidos.count(tipo.id)) continue;
       auto registro = CriarRegistro(sessao, tipo.familia);
       if (!registro) continue;
@@ -105,10 +108,14 @@ std::string GerarArquivos(TxbSession& sessao, int id_efd, const std::string& cam
   for (char letra : std::string("0ABCDEFGHIKMP12"))
     sessao.DefinirValor(std::string("QtdeLinhasBloco_") + letra, "");
   TxbArquivoEFD arquivo(caminho);
-  for (const auto& bloco : LerCatalogo(sessao, cabecalho.modelo)) {
+  const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
+  int total = 0, feitos = 0;
+  for (const auto& bloco : catalogo) total += static_cast<int>(bloco.registros.size());
+  for (const auto& bloco : catalogo) {
     const char letra = bloco.nome.back();
     bool fechado = false;
     for (const auto& tipo : bloco.registros) {
+      sessao.Avanco(++feitos, total, tipo.familia);
       auto registro = CriarRegistro(sessao, tipo.familia);
       if (!registro) continue;
       TxbObjetoTemporario liberar(registro);

@@ -87,6 +87,13 @@ void Th5RegistrosEFD::AbrirRegistrosDoBloco(int id_bloco, const std::string& mod
   dados.AtivarDataSet(Trim(modelo) == "2" ? "VsEDCPisCofins" : "VsEDC01");
 }
 
+bool Th5RegistrosEFD::AbrirParaEscrita(int id_efd, const std::string& nome_bloco) {
+  const int bloco = IdBloco(id_efd, nome_bloco);
+  if (bloco == 0) return false;
+  AbrirRegistrosDoBloco(bloco, GetSession().Valor("ModeloEFD"));
+  return true;
+}
+
 int Th5RegistrosEFD::LerContador(const std::string& nome) const {
   return static_cast<int>(TextoParaInteiroDef(GetSession().Valor(nome), 0));
 }

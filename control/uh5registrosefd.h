@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/linhaefd.h"
+#include "framework/xbformato.h"
 #include "uh0registrosefd.h"
 
 namespace efd {
@@ -29,6 +30,12 @@ class Th5RegistrosEFD : public Th0RegistrosEFD {
   int IdBloco(int id_efd, const std::string& nome_bloco);
   // Opens this register's rows of a block row (the view by the model).
   void AbrirRegistrosDoBloco(int id_bloco, const std::string& modelo);
+  // Opens this register's rows of a block of the generation for its writer,
+  // under the model the 0000 writer left in the session; false when the
+  // generation has no such block.
+  bool AbrirParaEscrita(int id_efd, const std::string& nome_bloco);
+  // A field of the current row, trimmed.
+  std::string Texto(const std::string& atributo) { return Trim(Campo(atributo).AsString()); }
   // Counters of the session value list: the value as an integer, 0 when
   // absent or not a number.
   int LerContador(const std::string& nome) const;

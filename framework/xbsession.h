@@ -61,6 +61,13 @@ class TxbSession {
   void Progresso(const std::string& texto) const {
     if (progresso_) progresso_(texto);
   }
+  // How far a long piece of work has gone: steps done of the total, and the step.
+  void SetAvanco(std::function<void(int feitos, int total, const std::string& etapa)> sink) {
+    avanco_ = std::move(sink);
+  }
+  void Avanco(int feitos, int total, const std::string& etapa) const {
+    if (avanco_) avanco_(feitos, total, etapa);
+  }
 
  private:
   std::unique_ptr<TpbBD> bd_;
@@ -70,6 +77,7 @@ class TxbSession {
   std::vector<std::string> log_;
   TxbPerformanceMonitor monitor_;
   std::function<void(const std::string&)> progresso_;
+  std::function<void(int, int, const std::string&)> avanco_;
 };
 
 // The ERP's session: the company and branch the user works in.

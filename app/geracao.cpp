@@ -1,0 +1,105 @@
+#include "app/geracao.h"
+
+#include <fmt/format.h>
+
+#include <filesystem>
+
+#include "control/geradorefd.h"
+#include "control/uh5efd.h"
+#include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
+#include "uh0registrosefd.h"
+
+namespace efd::app {
+namespace {
+
+// The register list of the header: TpRegEFD_ID values, one a line.
+std::string ListaDeRegistros(TxsSessionZ8& sessao, int modelo,
+                             const std::vector<std::string>& codigos) {
+  if (codigos.empty()) return "";
+  std::string lista;
+  const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, modelo);
+  for (const std::string& codigo : codigos) {
+    bool achado = false;
+    for (const auto& bloco : catalogo)
+      for (const auto& tipo : bloco.registros)
+        if (tipo.nome == "Registro " + codigo) {
+          lista += std::to_string(tipo.id) + "\r\n";
+          achado = true;
+        }
+    if (!achado)
+      throw EErro(fmt::format("O registro {} não existe no catálogo do modelo {}", codigo, modelo));
+  }
+  return lista;
+}
+
+int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
+  TxbResultado r =
+      sessao.Consultar("SELECT IDF_EMPRESA FROM Z8_FILIAL WHERE ID = :ID", {{"ID", filial}});
+  if (r.Vazio()) throw EErro(fmt::format("A filial {} não existe (Z8_FILIAL)", filial));
+  return r.linhas[0][0].AsInteger();
+}
+
+}  // namespace
+
+std::string NomeDoArquivo(int modelo, int filial, TDateTime inicio, TDateTime fim) {
+  const std::string nome = modelo == 2 ? "EFD-PIS-COFINS" : "EFD-ICMS-IPI";
+  if (inicio.Dia() == 1 && fim.DateOf() == UltimoDiaDoMes(inicio).DateOf())
+    return fmt::format("{}-{}-{}.txt", nome, filial, inicio.Formatar("YYYY-MM"));
+  return fmt::format("{}-{}-{}-{}.txt", nome, filial, inicio.Formatar("YYYYMMDD"),
+                     fim.Formatar("YYYYMMDD"));
+}
+
+std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+  if (opcoes.filiais.empty()) throw EErro("Nenhuma filial informada");
+  sessao.DefinirEmpresaSessao(EmpresaDaFilial(sessao, opcoes.filiais.front()));
+  sessao.DefinirFilialSessao(opcoes.filiais.front());
+
+  auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", sessao);
+  TxbObjetoTemporario liberar(efd);
+  efd->SetModeloEFD(std::to_string(opcoes.modelo));
+  std::string filiais;
+  for (int f : opcoes.filiais) filiais += (filiais.empty() ? "" : ",") + std::to_string(f);
+  if (opcoes.filiais.size() > 1) efd->SetFiliaisSelecionadas(filiais);
+  efd->SetListaReg(ListaDeRegistros(sessao, opcoes.modelo, opcoes.registros));
+  efd->SetbOpcaoGeracao(opcoes.opcao_existente);
+  efd->GetDados().Isolar(0, "VsEDC01");
+  efd->IncluirRegistro();
+  efd->Campo("EFD_IDF_Filial").SetAsInteger(opcoes.filiais.front());
+  efd->Campo("EFD_DataInicio").SetAsDateTime(opcoes.inicio);
+  if (!opcoes.fim.EhDataZero()) efd->Campo("EFD_DataFim").SetAsDateTime(opcoes.fim);
+  efd->Campo("EFD_CodFinArq").SetAsString(opcoes.finalidade);
+  efd->Campo("EFD_IndOper").SetAsString(opcoes.operacoes);
+  if (!opcoes.perfil.empty()) efd->Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
+  if (!opcoes.atividade.empty()) efd->Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
+  efd->ConfirmarRegistro();
+  efd->Confirmar();  // stores the header(s) and runs the generation
+
+  std::vector<ArquivoGerado> arquivos;
+  ThbClientDataSet& cds = efd->GetDados().GetCDS();
+  std::vector<std::pair<int, int>> cabecalhos;
+  for (cds.First(); !cds.Eof(); cds.Next())
+    cabecalhos.emplace_back(cds.FieldByName("EFD_ID").AsInteger(),
+                            cds.FieldByName("EFD_IDF_Filial").AsInteger());
+  const bool pasta = opcoes.saida.empty() || std::filesystem::is_directory(opcoes.saida);
+  if (!pasta && cabecalhos.size() > 1)
+    throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
+  auto registros = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistrosEFD", sessao);
+  TxbObjetoTemporario liberar_registros(registros);
+  for (const auto& [id, filial] : cabecalhos) {
+    TxbResultado r =
+        sessao.Consultar("SELECT DATAINICIO, DATAFIM FROM Z8_EFD WHERE ID = :ID", {{"ID", id}});
+    if (r.Vazio()) continue;  // dropped: an earlier header is kept
+    std::string caminho = opcoes.saida;
+    if (pasta)
+      caminho = (std::filesystem::path(opcoes.saida.empty() ? "." : opcoes.saida) /
+                 NomeDoArquivo(opcoes.modelo, filial, r.linhas[0][0].AsDateTime(),
+                               r.linhas[0][1].AsDateTime()))
+                    .string();
+    registros->GerarArquivos(id, caminho);
+    arquivos.push_back({id, filial, caminho, VerificarArquivoEFD(caminho)});
+  }
+  return arquivos;
+}
+
+}  // namespace efd::app

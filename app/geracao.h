@@ -1,0 +1,43 @@
+// A generation as a user asks for it: the header(s) created with their
+// defaults and the options, the generation run on commit, and one file
+// written per generated header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "control/verificadorefd.h"
+#include "framework/xbsession.h"
+#include "framework/xbvariant.h"
+
+namespace efd::app {
+
+struct OpcoesGeracao {
+  int modelo = 1;  // 1 ICMS/IPI, 2 PIS/COFINS
+  std::vector<int> filiais;
+  TDateTime inicio, fim;               // fim zero: the end of the start's month
+  std::string finalidade = "0";        // EFD_CodFinArq
+  std::string perfil;                  // EFD_IndPerfilFis; empty keeps the default
+  std::string atividade;               // EFD_IndAtiv; empty keeps the default
+  std::string operacoes = "0";         // EFD_IndOper: 0 both, 1 entries, 2 outputs
+  std::vector<std::string> registros;  // register codes; empty generates all
+  int opcao_existente = 6;             // 6 replace, 5 keep, 0 add
+  std::string saida;                   // file or folder; empty: the current folder
+};
+
+struct ArquivoGerado {
+  int id_efd = 0;
+  int filial = 0;
+  std::string caminho;
+  TxbResumoArquivo resumo;
+};
+
+// Creates the headers, generates and writes the files. A header dropped
+// because an earlier one is kept (option 5) gives no file.
+std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes);
+
+// "EFD-ICMS-IPI-<branch>-<YYYY-MM>.txt" (or with the two dates when the
+// period is not one whole month).
+std::string NomeDoArquivo(int modelo, int filial, TDateTime inicio, TDateTime fim);
+
+}  // namespace efd::app

@@ -1,0 +1,24 @@
+// Block 9 closes the file: 9001, one 9900 line per register code with its
+// count, the opening and closing counts of every block with lines, 9990 and
+// 9999. It has no rows: the counts come from the register tables and from the
+// block counters the other writers left, so its writer runs last.
+#pragma once
+
+#include <string>
+
+#include "control/uh5registrosefd.h"
+#include "uh0registroefd9900.h"
+
+namespace efd {
+
+class Th5RegistroEFD9900 : public Th0RegistroEFD9900 {
+ public:
+  int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& lista,
+                            std::shared_ptr<ThbObjetoNegocio>& objeto) override;
+  std::string INTERNO_GerarArquivo(int id_efd) override;
+
+ private:
+  int ContarRegistros(int id_efd, const std::string& familia);
+};
+
+}  // namespace efd
