@@ -197,13 +197,12 @@ void T2bDados::Carregar(const TPlano& plano, const std::string& where,
                         const TParametros& parametros) {
   // An empty where loads no rows: the empty set of Isolar(0).
   std::string sql = plano.select + where;
-  if (!ordenacoes_.Todas().empty()) {
-    std::string ordem;
-    for (const auto& o : ordenacoes_.Todas())
-      ordem += (ordem.empty() ? "" : ", ") + ColunaSQL(plano, o.atributo) +
-               (o.descendente ? " DESC" : "");
-    sql += " ORDER BY " + ordem;
-  }
+  // Without an ordering the rows come in the order they were stored, the
+  // same on every engine.
+  std::string ordem;
+  for (const auto& o : ordenacoes_.Todas())
+    ordem += ColunaSQL(plano, o.atributo) + (o.descendente ? " DESC" : "") + ", ";
+  sql += " ORDER BY " + ordem + "A.ID";
   std::vector<std::vector<TVariant>> linhas;
   if (!where.empty()) {
     TxbResultado r = Sessao().Consultar(sql, parametros);
