@@ -85,14 +85,17 @@ std::string NovaUrl(const std::string& motor) {
 }
 
 std::vector<std::string> MotoresDeTeste() {
-  std::vector<std::string> motores = {"sqlite", "firebird"};
-  if (!ServidorFirebird().empty()) motores.push_back("firebird-server");
-  return motores;
+  return {"sqlite", "firebird", "firebird-server"};
+}
+
+bool MotorDisponivel(const std::string& motor) {
+  return motor != "firebird-server" || !ServidorFirebird().empty();
 }
 
 std::vector<std::string> UrlsDeTeste() {
   std::vector<std::string> urls;
-  for (const std::string& motor : MotoresDeTeste()) urls.push_back(NovaUrl(motor));
+  for (const std::string& motor : MotoresDeTeste())
+    if (MotorDisponivel(motor)) urls.push_back(NovaUrl(motor));
   return urls;
 }
 

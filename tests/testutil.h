@@ -10,9 +10,12 @@ namespace efd::teste {
 // memory, Firebird embedded on a temporary file, and the Firebird server when
 // EFD_TEST_FIREBIRD_SERVER (HOST:PORT) is set.
 std::vector<std::string> UrlsDeTeste();
-// The engines available here, as NovaUrl names them: parameterised tests take
-// these and call NovaUrl in SetUp, so that every test gets a database of its own.
+// Every engine, as NovaUrl names them. Parameterised tests take these and, in
+// SetUp, skip the engine that is not available (GTEST_SKIP) or call NovaUrl:
+// every test gets a database of its own, and the list of tests does not depend
+// on the environment of the build (tests are listed when the build ends).
 std::vector<std::string> MotoresDeTeste();
+bool MotorDisponivel(const std::string& motor);
 // A fresh empty database of the named engine ("sqlite", "firebird", "firebird-server").
 std::string NovaUrl(const std::string& motor);
 // A temporary directory removed when the test process ends.

@@ -17,7 +17,11 @@ using teste::NovaUrl;
 
 class BancoDeDados : public ::testing::TestWithParam<std::string> {
  protected:
-  void SetUp() override { bd_ = TpbBD::Conectar(NovaUrl(GetParam())); }
+  void SetUp() override {
+    if (!teste::MotorDisponivel(GetParam()))
+      GTEST_SKIP() << GetParam() << ": EFD_TEST_FIREBIRD_SERVER (HOST:PORT) não definida";
+    bd_ = TpbBD::Conectar(NovaUrl(GetParam()));
+  }
 
   // Firebird uses a table only once its DDL is committed.
   void CriarTabela(const std::string& ddl) {
