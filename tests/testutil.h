@@ -13,7 +13,7 @@ std::vector<std::string> UrlsDeTeste();
 // Every engine, as NovaUrl names them. Parameterised tests take these and, in
 // SetUp, skip the engine that is not available (GTEST_SKIP) or call NovaUrl:
 // every test gets a database of its own, and the list of tests does not depend
-// on the environment of the build (tests are listed when the build ends).
+// on the environment it was made in (ctest keeps it until the binary changes).
 std::vector<std::string> MotoresDeTeste();
 bool MotorDisponivel(const std::string& motor);
 // A fresh empty database of the named engine ("sqlite", "firebird", "firebird-server").
