@@ -135,8 +135,9 @@ void GerarDocumentacao(const std::vector<Declaracao>& declaracoes, const std::st
                           alvo(t.ancestral));
       if (!filhas.empty()) md += "| FD | string(60) | | Family of the concrete row. | |\n";
       for (const auto& c : t.colunas)
-        md += fmt::format("| {} | {} | `{}` | {} | {} |\n", c.nome, Celula(c.tipo), c.atributo,
-                          Celula(c.significado), c.referencia.empty() ? "" : alvo(c.referencia));
+        md += fmt::format("| {} | {} | `{}` | {} |{}|\n", c.nome, Celula(c.tipo), c.atributo,
+                          Celula(c.significado),
+                          c.referencia.empty() ? " " : " " + alvo(c.referencia) + " ");
     }
   }
   Escrever(destino, md);
