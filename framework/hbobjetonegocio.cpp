@@ -27,7 +27,9 @@ void TxbTransacao::ExecutarPendentes() {
 }
 
 ThbObjetoNegocio::ThbObjetoNegocio() = default;
-ThbObjetoNegocio::~ThbObjetoNegocio() = default;
+ThbObjetoNegocio::~ThbObjetoNegocio() {
+  if (id_remoto_ && transporte_remoto_) transporte_remoto_->LiberarObjeto(id_remoto_);
+}
 
 void ThbObjetoNegocio::Inicializar(TxbSession& sessao, const std::string& familia) {
   sessao_ = &sessao;
@@ -113,6 +115,54 @@ void ThbObjetoNegocio::SetPropRelacionamentoMW(const std::string& nome,
     relacionamentos_[nome] = std::move(objeto);
   else
     relacionamentos_.erase(nome);
+}
+
+bool ThbObjetoNegocio::GetLocal() const {
+  return !sessao_ || !sessao_->GetTransporte();
+}
+
+int64_t ThbObjetoNegocio::GetIdRemoto() {
+  if (id_remoto_ == 0 && !GetLocal()) {
+    transporte_remoto_ = sessao_->GetTransporte();
+    id_remoto_ = transporte_remoto_->CriarObjeto(familia_, Assinatura());
+  }
+  return id_remoto_;
+}
+
+TVariant ThbObjetoNegocio::Executar(int64_t id_remoto, const std::string& metodo,
+                                    const TArrayVariant& parametros, bool flag) {
+  if (GetLocal()) throw EErro("A sessão de " + familia_ + " não tem servidor de aplicação");
+  return sessao_->GetTransporte()->Executar(id_remoto, metodo, parametros, flag);
+}
+
+TVariant ThbObjetoNegocio::ExecutarMetodo(const std::string&, TArrayVariant&, void*) {
+  return TVariant();
+}
+
+bool ThbObjetoNegocio::AutenticarInterface(const std::vector<std::string>& assinatura, int alto,
+                                           bool) {
+  const std::vector<std::string> propria = Assinatura();
+  return ValidarInterface(assinatura, alto, propria, static_cast<int>(propria.size()) - 1);
+}
+
+bool ThbObjetoNegocio::ValidarInterface(const std::vector<std::string>& assinatura, int alto,
+                                        const std::vector<std::string>& propria,
+                                        int alto_proprio) const {
+  return efd::ValidarInterface(assinatura, alto, propria, alto_proprio);
+}
+
+void ThbObjetoNegocio::DesativarInterfacesVinculadas() {
+  relacionamentos_.clear();
+  agregadas_.clear();
+}
+
+bool ValidarInterface(const std::vector<std::string>& chamador, int alto,
+                      const std::vector<std::string>& propria, int alto_proprio) {
+  if (alto != alto_proprio || alto < 0) return false;
+  if (chamador.size() != static_cast<size_t>(alto) + 1 ||
+      propria.size() != static_cast<size_t>(alto_proprio) + 1)
+    return false;
+  return chamador == propria;
 }
 
 void ThbObjetoNegocio::SetOnChange(const std::string& atributo,

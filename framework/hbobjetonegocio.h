@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/t2bdados.h"
+#include "framework/xbremoto.h"
 #include "framework/xbvariant.h"
 
 namespace efd {
@@ -99,6 +100,29 @@ class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {
   void SetIgnorarFiltrosPorSessao(bool ignorar) { ignorar_filtros_sessao_ = ignorar; }
   bool IgnorarFiltrosPorSessao() const { return ignorar_filtros_sessao_; }
 
+  // --- remote execution ---
+  // Local unless the object's session has a transport to an application server.
+  bool GetLocal() const;
+  // The identity of the object's counterpart on the server, created there on
+  // first use (the signature table of the family travels with the request).
+  int64_t GetIdRemoto();
+  // Sends a member to the server object of that identity.
+  TVariant Executar(int64_t id_remoto, const std::string& metodo, const TArrayVariant& parametros,
+                    bool flag);
+  // The server side of a remote call: generated classes answer their member
+  // numbers after calling this one; a number nobody answers gives null.
+  virtual TVariant ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
+                                  void* thread);
+  // The object's signature table (one check value per member), as generated.
+  virtual std::vector<std::string> Assinatura() const { return {"..."}; }
+  // Whether the caller's signature table (entries 0 to alto) is the object's.
+  virtual bool AutenticarInterface(const std::vector<std::string>& assinatura, int alto, bool flag);
+  bool ValidarInterface(const std::vector<std::string>& assinatura, int alto,
+                        const std::vector<std::string>& propria, int alto_proprio) const;
+  // Releases the interfaces linked to the object (its relationships and
+  // aggregated instances); generated classes also drop their cached ones.
+  virtual void DesativarInterfacesVinculadas();
+
   // Attaches a handler called after the attribute's value changes.
   void SetOnChange(const std::string& atributo, std::function<void(TxbCampo&)> handler);
 
@@ -112,6 +136,8 @@ class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {
   std::weak_ptr<ThbObjetoNegocio> ancestral_;
   std::weak_ptr<ThbObjetoNegocio> descendente_;
   bool ignorar_filtros_sessao_ = false;
+  int64_t id_remoto_ = 0;
+  std::shared_ptr<IxbTransporte> transporte_remoto_;  // the one that created id_remoto_
 };
 
 }  // namespace efd

@@ -17,6 +17,7 @@
 namespace efd {
 
 class ThbObjetoNegocio;
+class IxbTransporte;
 
 class TxbSession {
  public:
@@ -61,6 +62,14 @@ class TxbSession {
   void Progresso(const std::string& texto) const {
     if (progresso_) progresso_(texto);
   }
+  // --- remote execution ---
+  // A session with a transport is a client of an application server: its
+  // business objects are proxies and their travelling members run there.
+  void SetTransporte(std::shared_ptr<IxbTransporte> transporte) {
+    transporte_ = std::move(transporte);
+  }
+  const std::shared_ptr<IxbTransporte>& GetTransporte() const { return transporte_; }
+
   // How far a long piece of work has gone: steps done of the total, and the step.
   void SetAvanco(std::function<void(int feitos, int total, const std::string& etapa)> sink) {
     avanco_ = std::move(sink);
@@ -78,6 +87,7 @@ class TxbSession {
   TxbPerformanceMonitor monitor_;
   std::function<void(const std::string&)> progresso_;
   std::function<void(int, int, const std::string&)> avanco_;
+  std::shared_ptr<IxbTransporte> transporte_;
 };
 
 // The ERP's session: the company and branch the user works in.

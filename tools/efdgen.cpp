@@ -14,6 +14,9 @@
 // An attribute's optional third element names the family its value refers to
 // (a foreign key: the ID of a row of that family's table).
 // --doc FILE writes the Markdown description of the declared tables.
+// --classes also writes the generated classes; --module FILE (the module's own
+// declaration: file name, long name, version, product line, resources) adds
+// the module factory and resources.
 #include <fmt/format.h>
 
 #include <cctype>
@@ -99,7 +102,7 @@ void GerarFamilia(std::ostream& out, const json& f, const std::string& modulo,
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string stem, saida, documentacao;
+  std::string stem, saida, documentacao, modulo;
   bool classes = false;
   std::vector<std::string> arquivos;
   for (int i = 1; i < argc; ++i) {
@@ -110,13 +113,17 @@ int main(int argc, char** argv) {
       saida = argv[++i];
     else if (a == "--classes")
       classes = true;
+    else if (a == "--module" && i + 1 < argc)
+      modulo = argv[++i];
     else if (a == "--doc" && i + 1 < argc)
       documentacao = argv[++i];
     else
       arquivos.push_back(a);
   }
   if ((stem.empty() || saida.empty()) && documentacao.empty()) {
-    std::cerr << "usage: efdgen [--stem NAME --out DIR] [--doc FILE.md] DECLARATION.json...\n";
+    std::cerr
+        << "usage: efdgen [--stem NAME --out DIR [--classes [--module FILE]]] [--doc FILE.md] "
+           "DECLARATION.json...\n";
     return 2;
   }
   try {
@@ -141,7 +148,15 @@ int main(int argc, char** argv) {
     }
     out << "}\n\n}  // namespace efd\n";
     if (!stem.empty()) Escrever(saida + "/" + stem + "_metadados.cpp", out.str());
-    if (classes) GerarClasses(declaracoes, stem, saida);
+    if (classes) {
+      json declaracao_modulo;
+      if (!modulo.empty()) {
+        std::ifstream in(modulo);
+        if (!in) throw std::runtime_error("cannot read " + modulo);
+        declaracao_modulo = json::parse(in);
+      }
+      GerarClasses(declaracoes, modulo.empty() ? nullptr : &declaracao_modulo, stem, saida);
+    }
     if (!documentacao.empty()) GerarDocumentacao(declaracoes, documentacao);
   } catch (const std::exception& e) {
     std::cerr << "efdgen: " << e.what() << "\n";

@@ -21,9 +21,11 @@ std::string Literal(const std::string& s);
 void Escrever(const std::string& destino, const std::string& conteudo);
 
 // The generated classes (uh0<name>.h/.cpp) of every family that declares
-// "class", and <stem>_classes.cpp registering them.
-void GerarClasses(const std::vector<Declaracao>& declaracoes, const std::string& stem,
-                  const std::string& saida);
+// "class", and <stem>_classes.cpp registering them; with a module declaration
+// (modulo, may be null) also the module factory and resources (uhsmodulo.h,
+// <stem>_modulo.cpp).
+void GerarClasses(const std::vector<Declaracao>& declaracoes, const json* modulo,
+                  const std::string& stem, const std::string& saida);
 
 // The Markdown description of every declared table (its columns, their types,
 // meanings and the families they refer to), grouped by module, written to
