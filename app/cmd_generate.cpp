@@ -7,6 +7,7 @@
 #include "app/banco.h"
 #include "app/comandos.h"
 #include "app/geracao.h"
+#include "app/geracao_remota.h"
 #include "app/progresso.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -17,7 +18,7 @@ namespace {
 struct Argumentos {
   std::string url, modelo, filiais, periodo, de, ate,
       finalidade = "0", perfil, atividade, operacoes = "both", registros, existente = "replace",
-      saida;
+      saida, servidor, token;
   bool progresso = false, tempos = false;
 };
 
@@ -96,13 +97,23 @@ void RegistrarGenerate(CLI::App& app) {
   c->add_option("--out", a->saida, "Output file, or folder for one file per branch");
   c->add_flag("--progress", a->progresso, "Show a live progress line");
   c->add_flag("--timings", a->tempos, "Print the time spent per stage");
+  auto* servidor =
+      c->add_option("--server", a->servidor, "Generate on the application server http://HOST:PORT");
+  servidor->excludes(c->get_option("--db"));
+  c->add_option("--token-file", a->token, "File holding the server's shared secret")
+      ->needs(servidor)
+      ->check(CLI::ExistingFile);
   c->callback([a] {
     if (a->periodo.empty() && a->de.empty()) throw EErro("informe --period ou --from/--to");
     const OpcoesGeracao opcoes = Converter(*a);
     const auto inicio = std::chrono::steady_clock::now();
-    auto sessao = AbrirBanco(a->url);
+    if (!a->servidor.empty() && a->token.empty()) throw EErro("--server requer --token-file");
+    std::unique_ptr<TxsSessionZ8> sessao;
     std::vector<ArquivoGerado> arquivos;
-    {
+    if (!a->servidor.empty()) {
+      arquivos = GerarRemoto(a->servidor, LerToken(a->token), opcoes);
+    } else {
+      sessao = AbrirBanco(a->url);
       std::unique_ptr<TProgressoTerminal> progresso;
       if (a->progresso) {
         progresso = std::make_unique<TProgressoTerminal>();
@@ -122,7 +133,7 @@ void RegistrarGenerate(CLI::App& app) {
     if (arquivos.empty()) fmt::print("no file written: an earlier generation was kept\n");
     fmt::print("time: {:.2f} s\n",
                std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
-    if (a->tempos) fmt::print("{}", sessao->Monitor().ResumoTexto());
+    if (a->tempos && sessao) fmt::print("{}", sessao->Monitor().ResumoTexto());
     if (problemas) throw EErro("o arquivo gerado não confere com seus totais");
   });
 }

@@ -14,5 +14,6 @@ void RegistrarInit(CLI::App& app);
 void RegistrarLoad(CLI::App& app);
 void RegistrarDemo(CLI::App& app);
 void RegistrarGenerate(CLI::App& app);
+void RegistrarServe(CLI::App& app);
 
 }  // namespace efd::app

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   efd::app::RegistrarLoad(app);
   efd::app::RegistrarDemo(app);
   efd::app::RegistrarGenerate(app);
+  efd::app::RegistrarServe(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -2,9 +2,16 @@
 
 #include <fmt/format.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "control/arquivoefd.h"
 #include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "uh0registrosefd.h"
+#include "uh0tiporegefd.h"
 
 namespace efd {
 namespace {
@@ -230,6 +237,114 @@ void Th5EFD::GerarEFD(ThbObjetoNegocio&) {
                    GetpCaminhoArquivoImportacao(), false);
   }
   sessao.DefinirValor("RegistrosGerados", std::to_string(geradas));
+}
+
+std::string Th5EFD::GerarEFDPAF(int filial, TDateTime inicio, TDateTime fim,
+                                const std::string& finalidade, const std::string& perfil,
+                                const std::string& atividade, const std::string& caminho) {
+  if (!GetLocal())
+    return Executar(GetIdRemoto(), "GerarEFD_PAF",
+                    std::vector<TVariant>{filial, inicio.dias, fim.dias, finalidade, perfil,
+                                          atividade, caminho},
+                    false)
+        .AsString();
+  struct TSupressao {
+    Th5EFD& efd;
+    std::shared_ptr<ThbObjetoNegocio> tipos;
+    ~TSupressao() {
+      if (tipos) Aplicacao().Destruir(tipos);
+      efd.SuprimirGeracao(false);
+    }
+  } supressao{*this, nullptr};
+  SuprimirGeracao(true);
+  SetModeloEFD(std::to_string(kModeloIPI_ICMS()));
+  SetFiliaisSelecionadas(std::to_string(filial));
+
+  // The company whose parameters give the defaults: the branch's.
+  if (Aplicacao().ChecarFamiliaRegistrada("Filial")) {
+    auto objeto = Aplicacao().Criar("Filial", GetSession());
+    TxbObjetoTemporario liberar(objeto);
+    objeto->GetDados().Isolar(filial);
+    ThbClientDataSet& cds = objeto->GetDados().GetCDS();
+    if (cds.Locate("Filial_ID", {TVariant(filial)}))
+      DefinirEmpresaDosParametros(cds.FieldByName("Filial_IDF_Empresa").AsInteger());
+  }
+
+  GetDados().Isolar(0, "VsEDCIpiIcms");
+  IncluirRegistro();
+  Campo("EFD_IDF_Filial").SetAsInteger(filial);
+  Campo("EFD_DataInicio").SetAsDateTime(inicio);
+  Campo("EFD_DataFim").SetAsDateTime(fim);
+  Campo("EFD_CodFinArq").SetAsString(finalidade);
+  Campo("EFD_IndPerfilFis").SetAsString(perfil);
+  Campo("EFD_IndAtiv").SetAsString(atividade);
+  Campo("EFD_IndOper").SetAsString("0");
+  Campo("EFD_DataInventEst").SetAsDateTime(TDateTime::Today());
+  ConfirmarRegistro();
+  Confirmar();
+  const int id = Campo("EFD_ID").AsInteger();
+
+  // The register types the last check marked, in catalogue order.
+  supressao.tipos = Aplicacao().Criar("TipoRegEFD", GetSession());
+  T2bDados& catalogo = supressao.tipos->GetDados();
+  catalogo.GetFiltros()
+      .Adicionar("FltGerarPis")
+      .IncluirConstante("TpBlocoEFD_ModeloEFD", TOperador::Igual, kModeloIPI_ICMS());
+  catalogo.GetOrdenacoes().Adicionar("TpBlocoEFD_Ordem");
+  catalogo.GetOrdenacoes().Adicionar("TpRegEFD_Familia");
+  catalogo.AtivarDataSet("VsESPGerarEFD");
+  std::string lista;
+  ThbClientDataSet& tipos = catalogo.GetCDS();
+  for (tipos.First(); !tipos.Eof(); tipos.Next())
+    if (tipos.FieldByName("TpRegEFD_Gerar").AsBoolean())
+      lista += tipos.FieldByName("TpRegEFD_ID").AsString() + "\r\n";
+
+  TxbSession& sessao = GetSession();
+  sessao.StartTransactionExplicito();
+  try {
+    GerarRegistros(id, std::to_string(filial), lista, GetModeloEFD(),
+                   GetpCaminhoArquivoImportacao(), false);
+    sessao.CommitExplicito();
+  } catch (...) {
+    sessao.RollBackExplicito();
+    throw;
+  }
+
+  auto registros = std::dynamic_pointer_cast<Th0RegistrosEFD>(GetRegEFD());
+  if (!registros) throw EErro("RegistrosEFD não está registrado");
+  registros->GerarArquivos(id, caminho);
+  std::ifstream arquivo(caminho, std::ios::binary);
+  if (!arquivo) throw EErro("não foi possível ler " + caminho);
+  std::ostringstream texto;
+  texto << arquivo.rdbuf();
+  // The file is ISO-8859-1; our texts are UTF-8.
+  std::string utf8;
+  for (unsigned char c : texto.str()) {
+    if (c < 0x80) {
+      utf8 += static_cast<char>(c);
+    } else {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+TVariant Th5EFD::ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
+                                void* thread) {
+  auto p = [&](size_t i) -> const TVariant& { return ElementoArray(parametros, i); };
+  if (metodo == "GerarEFD_PAF")
+    return TVariant(GerarEFDPAF(p(0).AsInteger(), TDateTime(p(1).AsFloat()),
+                                TDateTime(p(2).AsFloat()), p(3).AsString(), p(4).AsString(),
+                                p(5).AsString(), p(6).AsString()));
+  if (metodo == "23") {
+    // A null element is an empty text, or the zero date for the date.
+    GerarEFDIPI_ICMS(p(0).AsString(), p(1).AsString(), p(2).AsString(), p(3).AsString(),
+                     p(4).AsString(), p(5).AsString(), TDateTime(p(6).AsFloat()), p(7).AsString(),
+                     p(8).AsString(), p(9).AsString());
+    return TVariant();
+  }
+  return Th0EFD::ExecutarMetodo(metodo, parametros, thread);
 }
 
 }  // namespace efd

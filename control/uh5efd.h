@@ -30,6 +30,18 @@ class Th5EFD : public Th0EFD {
   bool GeracaoSuprimida() const { return geracao_suprimida_; }
   void SuprimirGeracao(bool suprimir) { geracao_suprimida_ = suprimir; }
 
+  // Generates a whole ICMS/IPI file of a branch and period in one call: a
+  // header is created and stored, the register types the catalogue marks are
+  // generated in an explicit transaction, the file is written at caminho and
+  // its text returned. On a client it runs on the server ("GerarEFD_PAF").
+  std::string GerarEFDPAF(int filial, TDateTime inicio, TDateTime fim,
+                          const std::string& finalidade, const std::string& perfil,
+                          const std::string& atividade, const std::string& caminho);
+  // The server side answers "GerarEFD_PAF" and "23" here, the rest in the
+  // generated dispatcher.
+  TVariant ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
+                          void* thread) override;
+
  private:
   void OnChangeDataInicio(TxbCampo& campo);
   void CarregarParametrosDaFilial();

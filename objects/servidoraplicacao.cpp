@@ -1,0 +1,336 @@
+#include "objects/servidoraplicacao.h"
+
+#include <fmt/format.h>
+#include <httplib.h>
+
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "framework/hbobjetonegocio.h"
+#include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
+#include "framework/xbsession.h"
+#include "objects/variantjson.h"
+
+namespace efd {
+namespace {
+
+using json = nlohmann::json;
+namespace fs = std::filesystem;
+
+// Refusals that name the HTTP status of the answer.
+struct ERecusa : EErro {
+  ERecusa(int s, const std::string& m) : EErro(m), status(s) {}
+  int status;
+};
+
+// What the log line of the request being served tells, per serving thread.
+struct TRegistroPedido {
+  std::chrono::steady_clock::time_point inicio;
+  std::string descricao;
+};
+thread_local TRegistroPedido t_pedido;
+
+void Erro(httplib::Response& res, int status, const std::string& mensagem) {
+  res.status = status;
+  res.set_content(json{{"erro", mensagem}}.dump(-1, ' ', false, json::error_handler_t::replace),
+                  "application/json");
+}
+
+// Constant-time comparison of the token.
+bool MesmoToken(const std::string& a, const std::string& b) {
+  unsigned char diferenca = a.size() == b.size() ? 0 : 1;
+  for (size_t i = 0; i < a.size(); ++i)
+    diferenca |= static_cast<unsigned char>(a[i] ^ (i < b.size() ? b[i] : 0));
+  return diferenca == 0 && !b.empty();
+}
+
+}  // namespace
+
+struct TxbServidorAplicacao::TSessaoRemota {
+  std::mutex mutex;
+  std::unique_ptr<TxsSessionZ8> sessao;
+  std::map<int64_t, std::shared_ptr<ThbObjetoNegocio>> objetos;
+  int64_t proximo_objeto = 1;
+  fs::path pasta;
+
+  ~TSessaoRemota() { Encerrar(); }
+
+  // Destroys the objects, closes the connection and removes the work folder.
+  void Encerrar() {
+    for (auto& [id, objeto] : objetos) Aplicacao().Destruir(objeto);
+    objetos.clear();
+    sessao.reset();
+    std::error_code erro;
+    if (!pasta.empty()) fs::remove_all(pasta, erro);
+  }
+
+  std::shared_ptr<ThbObjetoNegocio> Objeto(int64_t id) const {
+    auto it = objetos.find(id);
+    if (it == objetos.end()) throw ERecusa(404, fmt::format("objeto {} desconhecido", id));
+    return it->second;
+  }
+};
+
+TxbServidorAplicacao::TxbServidorAplicacao(TxbConfigServidor config)
+    : config_(std::move(config)), http_(std::make_unique<httplib::Server>()) {
+  if (config_.token.empty()) throw EErro("o servidor de aplicação exige um token");
+  if (!config_.abrir_sessao) throw EErro("o servidor de aplicação não sabe abrir sessões");
+  const fs::path base = config_.pasta.empty() ? fs::temp_directory_path() : fs::path(config_.pasta);
+  pasta_raiz_ =
+      (base / fmt::format("efd-servidor-{}-{}", ::getpid(), reinterpret_cast<uintptr_t>(this)))
+          .string();
+  fs::create_directories(pasta_raiz_);
+  http_->set_payload_max_length(config_.tamanho_maximo);
+  http_->set_read_timeout(30);
+  http_->set_write_timeout(60);
+  http_->set_keep_alive_max_count(10000);
+  http_->set_tcp_nodelay(true);
+  Rotas();
+}
+
+TxbServidorAplicacao::~TxbServidorAplicacao() {
+  Parar();
+  {
+    std::lock_guard trava(mutex_sessoes_);
+    sessoes_.clear();
+  }
+  std::error_code erro;
+  fs::remove_all(pasta_raiz_, erro);
+}
+
+int TxbServidorAplicacao::Vincular() {
+  int porta = config_.porta == 0
+                  ? http_->bind_to_any_port(config_.host)
+                  : (http_->bind_to_port(config_.host, config_.porta) ? config_.porta : -1);
+  if (porta < 0)
+    throw EErro(fmt::format("não foi possível escutar em {}:{}", config_.host, config_.porta));
+  return porta;
+}
+
+bool TxbServidorAplicacao::Servir() {
+  return http_->listen_after_bind();
+}
+
+void TxbServidorAplicacao::Parar() {
+  http_->stop();
+}
+
+int TxbServidorAplicacao::SessoesAbertas() const {
+  std::lock_guard trava(mutex_sessoes_);
+  return static_cast<int>(sessoes_.size());
+}
+
+std::shared_ptr<TxbServidorAplicacao::TSessaoRemota> TxbServidorAplicacao::Sessao(
+    int64_t id) const {
+  std::lock_guard trava(mutex_sessoes_);
+  auto it = sessoes_.find(id);
+  if (it == sessoes_.end()) throw ERecusa(404, fmt::format("sessão {} desconhecida", id));
+  return it->second;
+}
+
+void TxbServidorAplicacao::Rotas() {
+  httplib::Server& s = *http_;
+
+  s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    t_pedido = {std::chrono::steady_clock::now(), ""};
+    const std::string esperado = "Bearer " + config_.token;
+    if (!MesmoToken(req.get_header_value("Authorization"), esperado)) {
+      Erro(res, 401, "token ausente ou inválido");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+    if (!res.body.empty()) return;
+    if (res.status == 413)
+      Erro(res, 413, "pedido grande demais");
+    else if (res.status == 404)
+      Erro(res, 404, "rota desconhecida");
+    else
+      Erro(res, res.status, "pedido recusado");
+  });
+  if (config_.log)
+    s.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                                  t_pedido.inicio)
+                            .count();
+      config_.log(fmt::format("{} {} {} {} {:.1f} ms{}", req.remote_addr, req.method, req.path,
+                              res.status, ms,
+                              t_pedido.descricao.empty() ? "" : " " + t_pedido.descricao));
+    });
+
+  // A JSON request: the body parsed, errors turned into error documents.
+  auto rota = [&s](const char* caminho, std::function<json(const json&)> tratar) {
+    s.Post(caminho, [tratar](const httplib::Request& req, httplib::Response& res) {
+      try {
+        json pedido;
+        try {
+          pedido = json::parse(req.body);
+        } catch (const json::exception&) {
+          throw ERecusa(400, "o corpo do pedido não é JSON");
+        }
+        if (!pedido.is_object()) throw ERecusa(400, "o corpo do pedido deve ser um objeto JSON");
+        json resposta;
+        try {
+          resposta = tratar(pedido);
+        } catch (const json::exception& e) {
+          throw ERecusa(400, std::string("pedido malformado: ") + e.what());
+        }
+        res.set_content(resposta.dump(-1, ' ', false, json::error_handler_t::strict),
+                        "application/json");
+      } catch (const ERecusa& e) {
+        Erro(res, e.status, e.what());
+      } catch (const std::exception& e) {
+        Erro(res, 500, e.what());
+      }
+    });
+  };
+
+  rota("/sessao/abrir", [this](const json&) {
+    std::shared_ptr<TSessaoRemota> sessao;
+    int64_t id;
+    {
+      std::lock_guard trava(mutex_sessoes_);
+      if (static_cast<int>(sessoes_.size()) >= config_.sessoes_maximas)
+        throw ERecusa(503, "sessões demais abertas");
+      id = proxima_sessao_++;
+    }
+    sessao = std::make_shared<TSessaoRemota>();
+    sessao->pasta = fs::path(pasta_raiz_) / fmt::format("sessao-{}", id);
+    fs::create_directories(sessao->pasta);
+    {
+      std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+      if (config_.serializar) execucao.lock();
+      sessao->sessao = config_.abrir_sessao();
+    }
+    {
+      std::lock_guard trava(mutex_sessoes_);
+      sessoes_[id] = sessao;
+    }
+    t_pedido.descricao = fmt::format("sessão {}", id);
+    return json{{"sessao", id}, {"pasta", sessao->pasta.string()}};
+  });
+
+  rota("/sessao/fechar", [this](const json& pedido) {
+    const int64_t id = pedido.at("sessao").get<int64_t>();
+    std::shared_ptr<TSessaoRemota> sessao;
+    {
+      std::lock_guard trava(mutex_sessoes_);
+      auto it = sessoes_.find(id);
+      if (it == sessoes_.end()) throw ERecusa(404, fmt::format("sessão {} desconhecida", id));
+      sessao = it->second;
+      sessoes_.erase(it);
+    }
+    std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+    if (config_.serializar) execucao.lock();
+    std::lock_guard trava(sessao->mutex);
+    sessao->Encerrar();
+    t_pedido.descricao = fmt::format("sessão {}", id);
+    return json::object();
+  });
+
+  rota("/sessao/valor", [this](const json& pedido) {
+    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    std::lock_guard trava(sessao->mutex);
+    return json{{"valor", sessao->sessao->Valor(pedido.at("nome").get<std::string>())}};
+  });
+
+  rota("/objeto/criar", [this](const json& pedido) {
+    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    const std::string familia = pedido.at("familia").get<std::string>();
+    const auto assinatura = pedido.at("assinatura").get<std::vector<std::string>>();
+    t_pedido.descricao = familia;
+    if (!Aplicacao().ChecarFamiliaRegistrada(familia))
+      throw ERecusa(404, "família desconhecida: " + familia);
+    std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+    if (config_.serializar) execucao.lock();
+    std::lock_guard trava(sessao->mutex);
+    auto objeto = Aplicacao().Criar(familia, *sessao->sessao);
+    if (!objeto->AutenticarInterface(assinatura, static_cast<int>(assinatura.size()) - 1, false)) {
+      Aplicacao().Destruir(objeto);
+      throw ERecusa(403, "a interface de " + familia + " do cliente difere da do servidor");
+    }
+    const int64_t id = sessao->proximo_objeto++;
+    sessao->objetos[id] = objeto;
+    return json{{"objeto", id}};
+  });
+
+  rota("/objeto/liberar", [this](const json& pedido) {
+    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+    if (config_.serializar) execucao.lock();
+    std::lock_guard trava(sessao->mutex);
+    const int64_t id = pedido.at("objeto").get<int64_t>();
+    Aplicacao().Destruir(sessao->Objeto(id));
+    sessao->objetos.erase(id);
+    return json::object();
+  });
+
+  rota("/objeto/executar", [this](const json& pedido) {
+    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    const std::string metodo = pedido.at("metodo").get<std::string>();
+    TArrayVariant parametros = JsonParaArray(pedido.value("parametros", json()));
+    std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+    if (config_.serializar) execucao.lock();
+    std::lock_guard trava(sessao->mutex);
+    auto objeto = sessao->Objeto(pedido.at("objeto").get<int64_t>());
+    t_pedido.descricao = objeto->Familia() + "." + metodo;
+    TxsSessionZ8& bd = *sessao->sessao;
+    TVariant resultado;
+    try {
+      resultado = objeto->ExecutarMetodo(metodo, parametros, nullptr);
+      if (!bd.EmTransacaoExplicita()) bd.ConfirmarImplicita();
+    } catch (...) {
+      if (!bd.EmTransacaoExplicita()) bd.DesfazerImplicita();
+      throw;
+    }
+    return json{{"resultado", VariantParaJson(resultado)}};
+  });
+
+  // A file of the session's work folder, streamed.
+  s.Get("/arquivo", [this](const httplib::Request& req, httplib::Response& res) {
+    try {
+      if (!req.has_param("sessao") || !req.has_param("caminho"))
+        throw ERecusa(400, "informe sessao e caminho");
+      int64_t id = 0;
+      try {
+        id = std::stoll(req.get_param_value("sessao"));
+      } catch (const std::exception&) {
+        throw ERecusa(400, "sessão inválida");
+      }
+      auto sessao = Sessao(id);
+      const fs::path pedido = fs::weakly_canonical(req.get_param_value("caminho"));
+      const fs::path pasta = fs::weakly_canonical(sessao->pasta);
+      auto [fim_pasta, resto] =
+          std::mismatch(pasta.begin(), pasta.end(), pedido.begin(), pedido.end());
+      if (fim_pasta != pasta.end() || !fs::is_regular_file(pedido))
+        throw ERecusa(404, "arquivo fora da pasta da sessão ou inexistente");
+      t_pedido.descricao = pedido.filename().string();
+      auto arquivo = std::shared_ptr<std::FILE>(std::fopen(pedido.c_str(), "rb"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+      });
+      if (!arquivo) throw ERecusa(404, "arquivo ilegível");
+      const size_t tamanho = fs::file_size(pedido);
+      res.set_content_provider(
+          tamanho, "text/plain",
+          [arquivo](size_t deslocamento, size_t comprimento, httplib::DataSink& destino) {
+            char bloco[65536];
+            std::fseek(arquivo.get(), static_cast<long>(deslocamento), SEEK_SET);
+            const size_t lido =
+                std::fread(bloco, 1, std::min(comprimento, sizeof bloco), arquivo.get());
+            if (lido == 0) return false;
+            return destino.write(bloco, lido);
+          });
+    } catch (const ERecusa& e) {
+      Erro(res, e.status, e.what());
+    } catch (const std::exception& e) {
+      Erro(res, 500, e.what());
+    }
+  });
+}
+
+}  // namespace efd
