@@ -97,9 +97,9 @@ void CompletarBloco(TxbSession& sessao, TxbArquivoEFD& arquivo, const TCabecalho
   sessao.DefinirValor(contador, std::to_string(linhas + 1));
 }
 
-bool FechaBloco(const std::string& texto, char letra) {
+bool FechaBloco(std::string_view texto, char letra) {
   const std::string fechamento = std::string("|") + letra + "990|";
-  return texto.starts_with(fechamento) || texto.find("\n" + fechamento) != std::string::npos;
+  return texto.starts_with(fechamento) || texto.find("\n" + fechamento) != std::string_view::npos;
 }
 
 std::string GerarArquivos(TxbSession& sessao, int id_efd, const std::string& caminho) {
@@ -111,17 +111,26 @@ std::string GerarArquivos(TxbSession& sessao, int id_efd, const std::string& cam
   const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
   int total = 0, feitos = 0;
   for (const auto& bloco : catalogo) total += static_cast<int>(bloco.registros.size());
+  char letra = 0;
+  bool fechado = false;
+  auto escrever = [&](std::string_view texto) {
+    fechado = fechado || FechaBloco(texto, letra);
+    arquivo.Escrever(texto);
+  };
+  sessao.SetSaidaLinhas(escrever);
+  struct TRestaurar {
+    TxbSession& s;
+    ~TRestaurar() { s.SetSaidaLinhas(nullptr); }
+  } restaurar{sessao};
   for (const auto& bloco : catalogo) {
-    const char letra = bloco.nome.back();
-    bool fechado = false;
+    letra = bloco.nome.back();
+    fechado = false;
     for (const auto& tipo : bloco.registros) {
       sessao.Avanco(++feitos, total, tipo.familia);
       auto registro = CriarRegistro(sessao, tipo.familia);
       if (!registro) continue;
       TxbObjetoTemporario liberar(registro);
-      std::string texto = registro->GerarArquivo(id_efd);
-      fechado = fechado || FechaBloco(texto, letra);
-      arquivo.Escrever(texto);
+      escrever(registro->GerarArquivo(id_efd));
     }
     CompletarBloco(sessao, arquivo, cabecalho, letra, fechado);
   }

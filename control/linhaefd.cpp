@@ -1,6 +1,7 @@
 #include "control/linhaefd.h"
 
 #include "framework/xbformato.h"
+#include "framework/xbsession.h"
 
 namespace efd {
 
@@ -23,12 +24,21 @@ void TxbLinhasEFD::Adicionar(std::string_view registro,
   }
   texto_ += "\r\n";
   ++quantidade_;
+  Escoar();
 }
 
 void TxbLinhasEFD::AdicionarPronta(std::string_view linha) {
   texto_ += linha;
   texto_ += "\r\n";
   ++quantidade_;
+  Escoar();
+}
+
+void TxbLinhasEFD::Escoar() {
+  constexpr size_t kPedaco = 1 << 20;
+  if (texto_.size() < kPedaco || !sessao_.SaidaLinhas()) return;
+  sessao_.SaidaLinhas()(texto_);
+  texto_.clear();
 }
 
 }  // namespace efd

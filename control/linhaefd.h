@@ -16,17 +16,27 @@ std::string FormatarValor(double valor);
 // "DDMMYYYY"; the zero date gives an empty text.
 std::string FormatarData(TDateTime data);
 
+class TxbSession;
+
+// The lines a writer produces. While the driver writes a file, the text goes
+// on to the file in pieces as it grows (the session's line output), so that a
+// writer never holds the text of all its lines; what is left is returned by
+// Extrair.
 class TxbLinhasEFD {
  public:
+  explicit TxbLinhasEFD(TxbSession& sessao) : sessao_(sessao) {}
+
   // Appends one line from the register code and its fields in layout order.
   void Adicionar(std::string_view registro, std::initializer_list<std::string_view> campos);
   // Appends a line already in the file's format, without the line end.
   void AdicionarPronta(std::string_view linha);
   int Quantidade() const { return quantidade_; }
-  const std::string& Texto() const { return texto_; }
   std::string Extrair() { return std::move(texto_); }
 
  private:
+  void Escoar();
+
+  TxbSession& sessao_;
   std::string texto_;
   int quantidade_ = 0;
 };

@@ -75,7 +75,7 @@ std::string Th5RegistroEFD0000::INTERNO_GerarArquivo(int id_efd) {
   const std::string modelo = cabecalho.GetCDS().FieldByName("EFD_Modelo").AsString();
   GetSession().DefinirValor("ModeloEFD", modelo);
   AbrirRegistrosDoBloco(IdBloco(id_efd, "Bloco 0"), modelo);
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   ThbClientDataSet& r = GetDados().GetCDS();
   if (!r.IsEmpty()) {
     r.First();

@@ -17,6 +17,7 @@ struct T2bDados::TCampoMapeado {
   std::string atributo;  // field name in the dataset
   std::string sql;       // qualified column, "A.CODIGO"
   TTipoCampo tipo;
+  int tamanho = 0;  // characters of a text column, 0 unbounded
 };
 
 struct T2bDados::TTabela {
@@ -95,9 +96,10 @@ const T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
     t.primeiro_campo = plano->campos.size();
     t.raiz = raiz;
     t.tem_fd = raiz && EhAncestralDeAlguem(f);
-    plano->campos.push_back({f.prefixo + "_ID", t.alias + ".ID", TTipoCampo::Inteiro});
+    plano->campos.push_back({f.prefixo + "_ID", t.alias + ".ID", TTipoCampo::Inteiro, 0});
     for (const auto& a : f.atributos)
-      plano->campos.push_back({f.NomeAtributo(a), t.alias + "." + a.coluna, a.tipo});
+      plano->campos.push_back({f.NomeAtributo(a), t.alias + "." + a.coluna, a.tipo,
+                               a.tipo == TTipoCampo::Texto ? a.tamanho : 0});
     t.campos = plano->campos.size() - t.primeiro_campo;
     std::string colunas = "ID", marcas = ":P0", sets;
     t.tipos_insert = {TTipoCampo::Inteiro};
@@ -310,22 +312,42 @@ void T2bDados::Gravar(bool novo) {
   const TPlano& plano = Plano(visao_);
   const std::vector<TVariant>& linha = cds_.LinhaAtual();
   const TVariant& id = linha[plano.tabelas[0].primeiro_campo];
+  // Every engine refuses a text longer than its column the same way, before
+  // anything of the row is stored.
+  for (size_t i = 0; i < linha.size(); ++i) {
+    const TCampoMapeado& campo = plano.campos[i];
+    if (campo.tamanho == 0 || !linha[i].EhTexto()) continue;
+    const size_t tamanho = TamanhoUtf8(std::get<std::string>(linha[i].valor()));
+    if (tamanho > static_cast<size_t>(campo.tamanho))
+      throw EErro(fmt::format("{}: o texto de {} caracteres excede o tamanho de {} ({})",
+                              campo.atributo, tamanho, campo.tamanho, familia_.nome));
+  }
   const TVariant familia(familia_.nome);
-  // The root ancestor's row first, so that descendants can point at it.
-  for (size_t k = plano.tabelas_da_cadeia; k-- > 0;) {
-    const TTabela& t = plano.tabelas[k];
-    if (!novo && t.campos == 1) continue;
-    TxbComando& comando = novo ? Sessao().ComandoPreparado(t.insert, t.tipos_insert)
-                               : Sessao().ComandoPreparado(t.update, t.tipos_update);
-    size_t p = 0;
-    if (novo) {
-      comando.Definir(p++, id);
-      if (!t.raiz) comando.Definir(p++, id);
-      if (t.tem_fd) comando.Definir(p++, familia);
+  // The root ancestor's row first, so that descendants can point at it. A
+  // new row that fails half-way is taken back out.
+  size_t gravadas = 0;
+  try {
+    for (size_t k = plano.tabelas_da_cadeia; k-- > 0;) {
+      const TTabela& t = plano.tabelas[k];
+      if (!novo && t.campos == 1) continue;
+      TxbComando& comando = novo ? Sessao().ComandoPreparado(t.insert, t.tipos_insert)
+                                 : Sessao().ComandoPreparado(t.update, t.tipos_update);
+      size_t p = 0;
+      if (novo) {
+        comando.Definir(p++, id);
+        if (!t.raiz) comando.Definir(p++, id);
+        if (t.tem_fd) comando.Definir(p++, familia);
+      }
+      for (size_t i = 1; i < t.campos; ++i) comando.Definir(p++, linha[t.primeiro_campo + i]);
+      if (!novo) comando.Definir(p, id);
+      comando.Executar();
+      ++gravadas;
     }
-    for (size_t i = 1; i < t.campos; ++i) comando.Definir(p++, linha[t.primeiro_campo + i]);
-    if (!novo) comando.Definir(p, id);
-    comando.Executar();
+  } catch (...) {
+    for (size_t k = plano.tabelas_da_cadeia; novo && gravadas > 0 && k-- > 0; --gravadas)
+      Sessao().ExecutarDiretoNoBD(
+          "DELETE FROM " + plano.tabelas[k].familia->tabela + " WHERE ID = :ID", {{"ID", id}});
+    throw;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "framework/xbsession.h"
 
+#include "framework/hbobjetonegocio.h"
+#include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 
 namespace efd {
@@ -34,6 +36,7 @@ void TxbSession::ExecutarDiretoNoBD(const std::string& sql, const TParametros& p
 }
 
 TxbResultado TxbSession::Consultar(const std::string& sql, const TParametros& parametros) {
+  ++consultas_;
   return bd_->Consultar(sql, parametros);
 }
 
@@ -69,6 +72,18 @@ void TxbSession::DesfazerImplicita() {
 
 void TxbSession::Logar(const std::string& texto) {
   log_.push_back(texto);
+}
+
+TxsSessionZ8::~TxsSessionZ8() {
+  // Before the connection goes: the object and its caches refer to the session.
+  if (objeto_empresa_) Aplicacao().Destruir(objeto_empresa_);
+  objeto_empresa_.reset();
+}
+
+std::shared_ptr<ThbObjetoNegocio> TxsSessionZ8::ObjetoEmpresaSessao(bool criar) {
+  if (!objeto_empresa_ && criar && Aplicacao().ChecarFamiliaRegistrada("Empresa"))
+    objeto_empresa_ = Aplicacao().Criar("Empresa", *this);
+  return objeto_empresa_;
 }
 
 }  // namespace efd

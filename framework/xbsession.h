@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,8 @@ class TxbSession {
   // --- SQL on the session's transaction ---
   void ExecutarDiretoNoBD(const std::string& sql, const TParametros& parametros = {});
   TxbResultado Consultar(const std::string& sql, const TParametros& parametros = {});
+  // How many queries the session ran (Consultar), for measurements.
+  int64_t ConsultasExecutadas() const { return consultas_; }
   // A statement prepared once per session and kept for reuse (row insertion).
   TxbComando& ComandoPreparado(const std::string& sql, const std::vector<TTipoCampo>& tipos);
 
@@ -70,6 +73,12 @@ class TxbSession {
   }
   const std::shared_ptr<IxbTransporte>& GetTransporte() const { return transporte_; }
 
+  // Where writers send their lines while a file is being written (empty
+  // otherwise): the text goes to the file as it is produced.
+  void SetSaidaLinhas(std::function<void(std::string_view)> saida) {
+    saida_linhas_ = std::move(saida);
+  }
+  const std::function<void(std::string_view)>& SaidaLinhas() const { return saida_linhas_; }
   // How far a long piece of work has gone: steps done of the total, and the step.
   void SetAvanco(std::function<void(int feitos, int total, const std::string& etapa)> sink) {
     avanco_ = std::move(sink);
@@ -83,10 +92,12 @@ class TxbSession {
   std::unordered_map<std::string, std::string> valores_;
   std::unordered_map<std::string, std::unique_ptr<TxbComando>> comandos_;
   int explicitas_ = 0;
+  int64_t consultas_ = 0;
   std::vector<std::string> log_;
   TxbPerformanceMonitor monitor_;
   std::function<void(const std::string&)> progresso_;
   std::function<void(int, int, const std::string&)> avanco_;
+  std::function<void(std::string_view)> saida_linhas_;
   std::shared_ptr<IxbTransporte> transporte_;
 };
 
@@ -94,15 +105,22 @@ class TxbSession {
 class TxsSessionZ8 : public TxbSession {
  public:
   using TxbSession::TxbSession;
+  ~TxsSessionZ8() override;
 
   int RetornarIDFEmpresaSessao() const { return empresa_; }
   void DefinirEmpresaSessao(int empresa) { empresa_ = empresa; }
   int RetornarIDFFilialSessao() const { return filial_; }
   void DefinirFilialSessao(int filial) { filial_ = filial; }
+  // The company object of the session (family "Empresa"), kept while the
+  // session lives: the caches of a generation hang on it as aggregated
+  // instances. Created on first use; nullptr when the family is not
+  // registered, or when criar is false and it was not created yet.
+  std::shared_ptr<ThbObjetoNegocio> ObjetoEmpresaSessao(bool criar = true);
 
  private:
   int empresa_ = 0;
   int filial_ = 0;
+  std::shared_ptr<ThbObjetoNegocio> objeto_empresa_;
 };
 
 }  // namespace efd

@@ -42,7 +42,7 @@ int Th5RegistroEFD0005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
 
 std::string Th5RegistroEFD0005::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0005");
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   if (LerContador("QtdeLinhasBloco_0") == 1) linhas.AdicionarPronta("|0001|0|");
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();

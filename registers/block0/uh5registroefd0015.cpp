@@ -59,7 +59,7 @@ int Th5RegistroEFD0015::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
 
 std::string Th5RegistroEFD0015::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0015");
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     for (cds.First(); !cds.Eof(); cds.Next())

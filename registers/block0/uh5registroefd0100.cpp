@@ -67,7 +67,7 @@ bool Th5RegistroEFD0100::PreencherContador(int contador) {
 
 std::string Th5RegistroEFD0100::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0100");
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   // Where no 0005 precedes (the PIS/COFINS model), 0100 opens block 0.
   if (LerContador("QtdeLinhasBloco_0") == 1) linhas.AdicionarPronta("|0001|0|");
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {

@@ -67,7 +67,7 @@ int Th5RegistroEFD0500::INTERNO_Incluir(int id_efd, int bloco, int tipo, const s
 
 std::string Th5RegistroEFD0500::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0500");
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") == 0) linhas.AdicionarPronta("|0001|0|");

@@ -29,7 +29,7 @@ int Th5RegistroEFD0600::INTERNO_Incluir(int, int bloco, int tipo, TDateTime data
 
 std::string Th5RegistroEFD0600::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0600");
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   int contador = LerContador("QtdeLinhasBloco_0");
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();

@@ -49,7 +49,7 @@ class TRegistroTeste : public Th5RegistrosEFD {
     g_chamadas.push_back("A" + codigo);
     const char letra = codigo[0];
     AbrirRegistrosDoBloco(IdBloco(id_efd, std::string("Bloco ") + letra), "1");
-    TxbLinhasEFD linhas;
+    TxbLinhasEFD linhas(GetSession());
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (LerContador(std::string("QtdeLinhasBloco_") + letra) == 0 && !cds.IsEmpty())
       linhas.Adicionar(std::string(1, letra) + "001", {"0"});
@@ -80,7 +80,8 @@ class EFDTeste : public ::testing::TestWithParam<std::string> {
   void SetUp() override {
     RegistrarModulo();
     for (const char* codigo : {"0T01", "0T02", "CT01", "ET01"}) RegistrarRegistroTeste(codigo);
-    sessao_ = std::make_unique<TxsSessionZ8>(TpbBD::Conectar(GetParam()));
+    if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
+    sessao_ = std::make_unique<TxsSessionZ8>(TpbBD::Conectar(teste::NovaUrl(GetParam())));
     sessao_->DefinirEmpresaSessao(1);
     CriarEsquema(sessao_->GetBD());
     g_chamadas.clear();
@@ -229,7 +230,7 @@ TEST_P(EFDTeste, GeracaoQueFalhaNaoDeixaLinhas) {
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_BLOCOSEFD"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bancos, EFDTeste, ::testing::ValuesIn(teste::UrlsDeTeste()));
+INSTANTIATE_TEST_SUITE_P(Bancos, EFDTeste, ::testing::ValuesIn(teste::MotoresDeTeste()));
 
 TEST(RegistrosEFD, AcertarELimparConteudo) {
   RegistrarModulo();

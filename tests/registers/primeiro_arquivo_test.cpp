@@ -57,7 +57,8 @@ std::string Fixture(const std::string& cnpj) {
 class PrimeiroArquivo : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    sessao_ = app::AbrirBanco(GetParam());
+    if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
+    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()));
     CarregarCatalogo(*sessao_);
   }
 
@@ -169,7 +170,7 @@ TEST_P(PrimeiroArquivo, Bloco9ContaOsBlocosPeloPeriodo) {
   EXPECT_THROW(contar("", "x"), EErro);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bancos, PrimeiroArquivo, ::testing::ValuesIn(teste::UrlsDeTeste()));
+INSTANTIATE_TEST_SUITE_P(Bancos, PrimeiroArquivo, ::testing::ValuesIn(teste::MotoresDeTeste()));
 
 TEST(VersaoLeiaute, PorAnoDoInicio) {
   auto v = [](int ano, int mes) { return VersaoLeiaute(TDateTime::EncodeDate(ano, mes, 1)); };
