@@ -20,6 +20,9 @@ constexpr const char* kCaches[] = {
     "IDF_Registro_0200", "IDF_Registro_0205", "IDF_Registro_0300",   "IDF_Registro_0460",
     "IDF_Registro_C405", "IDF_Registro_C460", "IDF_Registro_C470",   "IDF_Registro_G125",
     "IDF_Registro_1100", "IDF_Registro_1105", "CODIGO_Registro_0460"};
+// Aggregated instances of the session's company object, under the names
+// registers 0200 and 0150 give them.
+constexpr const char* kCachesDaEmpresa[] = {"OcoAltProduto", "OcoAlteracaoIdent"};
 
 // How block 9 counts the opening and closing lines of a block.
 enum class TLeitura { Tolerante, Estrita };
@@ -42,13 +45,12 @@ int Th5RegistroEFD9900::INTERNO_GerarRegistro(int id_efd, int, int, const std::s
   AtualizarMensagem(id_efd, "RegistroEFD [9900]");
   TxbSession& sessao = GetSession();
   for (const char* nome : kCaches) sessao.DefinirValor(nome, "");
-  // The change-occurrence caches of participants and items hang on the
-  // session's company object.
-  if (auto empresa = GetEmpresa()) {
-    empresa->AdicionarInstanciaAgregada("OcoAltProduto", nullptr);
-    empresa->AdicionarInstanciaAgregada("OcoAlteracaoIdent", nullptr);
-    empresa->AdicionarInstanciaAgregada("OcoAltIdentificao", nullptr);
-  }
+  // The change-occurrence caches of items (0200) and participants (0150) hang
+  // on the session's company object.
+  if (auto* z8 = dynamic_cast<TxsSessionZ8*>(&sessao))
+    if (auto empresa = z8->ObjetoEmpresaSessao(false))
+      for (const char* cache : kCachesDaEmpresa)
+        empresa->AdicionarInstanciaAgregada(cache, nullptr);
   return 0;
 }
 
@@ -75,7 +77,7 @@ std::string Th5RegistroEFD9900::INTERNO_GerarArquivo(int id_efd) {
   const TDateTime inicio = cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime();
   const bool desde_2011 = inicio >= TDateTime::EncodeDate(2011, 1, 1);
 
-  TxbLinhasEFD linhas;
+  TxbLinhasEFD linhas(GetSession());
   linhas.AdicionarPronta("|9001|0|");
 
   auto tipos = Aplicacao().CriarComo<Th0TipoRegEFD>("TipoRegEFD", sessao);
