@@ -11,9 +11,7 @@
 #include "uh0registrosefd.h"
 
 namespace efd::app {
-namespace {
 
-// The register list of the header: TpRegEFD_ID values, one a line.
 std::string ListaDeRegistros(TxsSessionZ8& sessao, int modelo,
                              const std::vector<std::string>& codigos) {
   if (codigos.empty()) return "";
@@ -33,6 +31,8 @@ std::string ListaDeRegistros(TxsSessionZ8& sessao, int modelo,
   return lista;
 }
 
+namespace {
+
 int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
   TxbResultado r =
       sessao.Consultar("SELECT IDF_EMPRESA FROM Z8_FILIAL WHERE ID = :ID", {{"ID", filial}});
@@ -50,30 +50,34 @@ std::string NomeDoArquivo(int modelo, int filial, TDateTime inicio, TDateTime fi
                      fim.Formatar("YYYYMMDD"));
 }
 
-std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes) {
   if (opcoes.filiais.empty()) throw EErro("Nenhuma filial informada");
+  TxsSessionZ8& sessao = efd.GetSessionZ8();
   sessao.DefinirEmpresaSessao(EmpresaDaFilial(sessao, opcoes.filiais.front()));
   sessao.DefinirFilialSessao(opcoes.filiais.front());
-
-  auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", sessao);
-  TxbObjetoTemporario liberar(efd);
-  efd->SetModeloEFD(std::to_string(opcoes.modelo));
+  efd.SetModeloEFD(std::to_string(opcoes.modelo));
   std::string filiais;
   for (int f : opcoes.filiais) filiais += (filiais.empty() ? "" : ",") + std::to_string(f);
-  if (opcoes.filiais.size() > 1) efd->SetFiliaisSelecionadas(filiais);
-  efd->SetListaReg(ListaDeRegistros(sessao, opcoes.modelo, opcoes.registros));
-  efd->SetbOpcaoGeracao(opcoes.opcao_existente);
-  efd->GetDados().Isolar(0, "VsEDC01");
-  efd->IncluirRegistro();
-  efd->Campo("EFD_IDF_Filial").SetAsInteger(opcoes.filiais.front());
-  efd->Campo("EFD_DataInicio").SetAsDateTime(opcoes.inicio);
-  if (!opcoes.fim.EhDataZero()) efd->Campo("EFD_DataFim").SetAsDateTime(opcoes.fim);
-  efd->Campo("EFD_CodFinArq").SetAsString(opcoes.finalidade);
-  efd->Campo("EFD_IndOper").SetAsString(opcoes.operacoes);
-  if (!opcoes.perfil.empty()) efd->Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
-  if (!opcoes.atividade.empty()) efd->Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
-  efd->ConfirmarRegistro();
-  efd->Confirmar();  // stores the header(s) and runs the generation
+  if (opcoes.filiais.size() > 1) efd.SetFiliaisSelecionadas(filiais);
+  efd.SetListaReg(ListaDeRegistros(sessao, opcoes.modelo, opcoes.registros));
+  efd.SetbOpcaoGeracao(opcoes.opcao_existente);
+  efd.GetDados().Isolar(0, "VsEDC01");
+  efd.IncluirRegistro();
+  efd.Campo("EFD_IDF_Filial").SetAsInteger(opcoes.filiais.front());
+  efd.Campo("EFD_DataInicio").SetAsDateTime(opcoes.inicio);
+  if (!opcoes.fim.EhDataZero()) efd.Campo("EFD_DataFim").SetAsDateTime(opcoes.fim);
+  efd.Campo("EFD_CodFinArq").SetAsString(opcoes.finalidade);
+  efd.Campo("EFD_IndOper").SetAsString(opcoes.operacoes);
+  if (!opcoes.perfil.empty()) efd.Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
+  if (!opcoes.atividade.empty()) efd.Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
+  efd.ConfirmarRegistro();
+  efd.Confirmar();
+}
+
+std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+  auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", sessao);
+  TxbObjetoTemporario liberar(efd);
+  IncluirCabecalhos(*efd, opcoes);  // storing them runs the generation
 
   std::vector<ArquivoGerado> arquivos;
   ThbClientDataSet& cds = efd->GetDados().GetCDS();

@@ -10,6 +10,10 @@
 #include "framework/xbsession.h"
 #include "framework/xbvariant.h"
 
+namespace efd {
+class Th5EFD;
+}
+
 namespace efd::app {
 
 struct OpcoesGeracao {
@@ -31,6 +35,15 @@ struct ArquivoGerado {
   std::string caminho;
   TxbResumoArquivo resumo;
 };
+
+// The register list of a header from register codes: TpRegEFD_ID values of
+// the model's catalogue, one a line; empty for all.
+std::string ListaDeRegistros(TxsSessionZ8& sessao, int modelo,
+                             const std::vector<std::string>& codigos);
+
+// Creates and stores the header(s) of a request as a user would; storing
+// them runs the generation unless the header's generation is suppressed.
+void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes);
 
 // Creates the headers, generates and writes the files. A header dropped
 // because an earlier one is kept (option 5) gives no file.

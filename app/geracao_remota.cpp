@@ -21,102 +21,39 @@ namespace {
 
 const char* kCabecalhos = "EFD_Cabecalhos";
 
-TDateTime LerData(const std::string& texto) {
-  return texto.empty() ? TDateTime() : TDateTime::Parse(texto);
-}
-
-// The register list of a header: TpRegEFD_ID values, one a line.
-std::string ListaDeRegistros(TxbSession& sessao, int modelo, const std::string& codigos) {
-  std::string lista;
-  if (Trim(codigos).empty()) return lista;
-  const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, modelo);
-  for (const std::string& codigo : Dividir(codigos, ',')) {
-    bool achado = false;
-    for (const auto& bloco : catalogo)
-      for (const auto& tipo : bloco.registros)
-        if (tipo.nome == "Registro " + Trim(codigo)) {
-          lista += std::to_string(tipo.id) + "\r\n";
-          achado = true;
-        }
-    if (!achado)
-      throw EErro(
-          fmt::format("O registro {} não existe no catálogo do modelo {}", Trim(codigo), modelo));
-  }
-  return lista;
-}
-
-// Creates and stores the header(s) of a request without generating them.
-void IncluirCabecalhos(Th5EFD& efd, std::vector<TVariant>& a) {
-  TxsSessionZ8& sessao = efd.GetSessionZ8();
-  const std::string modelo = a[0].AsString();
-  std::vector<int> filiais;
+// The request of member "23": model, branches, purpose, profile, activity,
+// operations, start, end ("YYYY-MM-DD" or empty), register codes and the
+// option for earlier headers, as a generation's options.
+OpcoesGeracao Opcoes(std::vector<TVariant>& a) {
+  OpcoesGeracao o;
+  o.modelo = static_cast<int>(TextoParaInteiroDef(a[0].AsString(), 0));
   for (const auto& f : Dividir(a[1].AsString(), ','))
-    filiais.push_back(static_cast<int>(TextoParaInteiro(f)));
-  if (filiais.empty()) throw EErro("Nenhuma filial informada");
-  TxbResultado r = sessao.Consultar("SELECT IDF_EMPRESA FROM Z8_FILIAL WHERE ID = :ID",
-                                    {{"ID", filiais.front()}});
-  if (r.Vazio()) throw EErro(fmt::format("A filial {} não existe (Z8_FILIAL)", filiais.front()));
-  sessao.DefinirEmpresaSessao(r.linhas[0][0].AsInteger());
-  sessao.DefinirFilialSessao(filiais.front());
-
-  efd.SuprimirGeracao(true);
-  efd.SetModeloEFD(modelo);
-  efd.SetFiliaisSelecionadas(filiais.size() > 1 ? a[1].AsString() : "");
-  efd.SetListaReg(
-      ListaDeRegistros(sessao, static_cast<int>(TextoParaInteiroDef(modelo, 0)), a[8].AsString()));
-  efd.SetbOpcaoGeracao(static_cast<int>(TextoParaInteiroDef(a[9].AsString(), 6)));
-  efd.GetDados().Isolar(0, "VsEDC01");
-  efd.IncluirRegistro();
-  efd.Campo("EFD_IDF_Filial").SetAsInteger(filiais.front());
-  efd.Campo("EFD_DataInicio").SetAsDateTime(a[6].AsDateTime());
-  if (!a[7].AsString().empty()) efd.Campo("EFD_DataFim").SetAsDateTime(LerData(a[7].AsString()));
-  efd.Campo("EFD_CodFinArq").SetAsString(a[2].AsString());
-  efd.Campo("EFD_IndOper").SetAsString(a[5].AsString());
-  if (!a[3].AsString().empty()) efd.Campo("EFD_IndPerfilFis").SetAsString(a[3].AsString());
-  if (!a[4].AsString().empty()) efd.Campo("EFD_IndAtiv").SetAsString(a[4].AsString());
-  efd.ConfirmarRegistro();
-  efd.Confirmar();
-  efd.SuprimirGeracao(false);
+    if (!Trim(f).empty()) o.filiais.push_back(static_cast<int>(TextoParaInteiro(f)));
+  o.finalidade = a[2].AsString();
+  o.perfil = a[3].AsString();
+  o.atividade = a[4].AsString();
+  o.operacoes = a[5].AsString();
+  o.inicio = a[6].AsDateTime();
+  if (!a[7].AsString().empty()) o.fim = TDateTime::Parse(a[7].AsString());
+  for (const auto& r : Dividir(a[8].AsString(), ','))
+    if (!Trim(r).empty()) o.registros.push_back(Trim(r));
+  o.opcao_existente = static_cast<int>(TextoParaInteiroDef(a[9].AsString(), 6));
+  return o;
 }
 
-// What the header's GerarEFD does before and after each GerarRegistros, for a
-// generation that the client drives: earlier headers of the same branch and
-// period are deleted (option 6) or make the new one be dropped (option 5).
+// What the header's GerarEFD does around each GerarRegistros, for a
+// generation that the client drives; the headers to generate as "id:branch".
 std::string PrepararGeracao(Th5EFD& efd) {
-  TxbSession& sessao = efd.GetSession();
   ThbClientDataSet& cds = efd.GetDados().GetCDS();
   std::string cabecalhos;
-  auto anotar = [&](int id, int filial) {
-    cabecalhos += fmt::format("{}{}:{}", cabecalhos.empty() ? "" : ",", id, filial);
-  };
-  if (TextoParaInteiroDef(efd.GetModeloEFD(), 0) != efd.kModeloIPI_ICMS()) {
-    cds.First();
-    if (!cds.IsEmpty())
-      anotar(cds.FieldByName("EFD_ID").AsInteger(), cds.FieldByName("EFD_IDF_Filial").AsInteger());
-    return cabecalhos;
-  }
-  const std::string sql = "SELECT A.ID FROM Z8_EFD A " + Aplicacao().FragmentoSQL(sessao.GetBD()) +
-                          "WHERE A.IDF_FILIAL = :FILIAL  AND A.DATAINICIO = :DTINICIO"
-                          "  AND A.DATAFIM = :DTFIM  AND A.ID <> :IDATUAL";
+  const bool icms_ipi = TextoParaInteiroDef(efd.GetModeloEFD(), 0) == efd.kModeloIPI_ICMS();
   for (cds.First(); !cds.Eof(); cds.Next()) {
-    const int id = cds.FieldByName("EFD_ID").AsInteger();
-    std::string anteriores;
-    TxbResultado r =
-        sessao.Consultar(sql, {{"FILIAL", cds.FieldByName("EFD_IDF_Filial").Value()},
-                               {"DTINICIO", cds.FieldByName("EFD_DataInicio").AsDateTime()},
-                               {"DTFIM", cds.FieldByName("EFD_DataFim").AsDateTime()},
-                               {"IDATUAL", id}});
-    for (const auto& linha : r.linhas)
-      anteriores += (anteriores.empty() ? "" : ",") + linha[0].AsString();
-    if (efd.GetbOpcaoGeracao() == 6) efd.ExcluirRegistrosAntigos(anteriores);
-    if (!anteriores.empty() && efd.GetbOpcaoGeracao() == 5) {
-      sessao.ExecutarDiretoNoBD("DELETE FROM Z8_EFD WHERE ID = " + std::to_string(id));
-      continue;
-    }
-    if (cds.FieldByName("EFD_DataInventEst").AsDateTime().EhDataZero())
-      sessao.ExecutarDiretoNoBD("UPDATE Z8_EFD SET DATAINVENTEST = NULL WHERE ID = " +
-                                std::to_string(id));
-    anotar(id, cds.FieldByName("EFD_IDF_Filial").AsInteger());
+    if (icms_ipi && !efd.VerificarGeracaoAnterior()) continue;
+    if (icms_ipi) efd.AnularDataInventarioZero();
+    cabecalhos +=
+        fmt::format("{}{}:{}", cabecalhos.empty() ? "" : ",", cds.FieldByName("EFD_ID").AsInteger(),
+                    cds.FieldByName("EFD_IDF_Filial").AsInteger());
+    if (!icms_ipi) break;  // one header, generated once
   }
   return cabecalhos;
 }
@@ -139,7 +76,9 @@ void RegistrarGeracaoRemota() {
         auto* efd = dynamic_cast<Th5EFD*>(&objeto);
         if (!efd) throw EErro("GerarEFDIPI_ICMS requer o objeto EFD do módulo");
         a.resize(10);
-        IncluirCabecalhos(*efd, a);
+        efd->SuprimirGeracao(true);
+        IncluirCabecalhos(*efd, Opcoes(a));
+        efd->SuprimirGeracao(false);
         efd->GetSession().DefinirValor(kCabecalhos, PrepararGeracao(*efd));
         return TVariant();
       });

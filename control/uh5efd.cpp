@@ -192,51 +192,54 @@ void Th5EFD::AfterConfirmarRegistroCDS() {
   }
 }
 
-void Th5EFD::GerarEFD(ThbObjetoNegocio&) {
-  int geradas = 0;
+bool Th5EFD::VerificarGeracaoAnterior() {
   TxbSession& sessao = GetSession();
   ThbClientDataSet& cds = GetDados().GetCDS();
+  const int id = cds.FieldByName("EFD_ID").AsInteger();
+  std::string anteriores;
+  {
+    TxbObjetoTemporario verificador(Aplicacao().Criar("EFD", sessao));
+    TxbResultado r =
+        sessao.Consultar("SELECT A.ID FROM Z8_EFD A " + Aplicacao().FragmentoSQL(sessao.GetBD()) +
+                             "WHERE A.IDF_FILIAL = :FILIAL" + "  AND A.DATAINICIO = :DTINICIO" +
+                             "  AND A.DATAFIM = :DTFIM" + "  AND A.ID <> :IDATUAL",
+                         {{"FILIAL", cds.FieldByName("EFD_IDF_Filial").Value()},
+                          {"DTINICIO", cds.FieldByName("EFD_DataInicio").AsDateTime()},
+                          {"DTFIM", cds.FieldByName("EFD_DataFim").AsDateTime()},
+                          {"IDATUAL", id}});
+    for (const auto& linha : r.linhas)
+      anteriores += (anteriores.empty() ? "" : ",") + linha[0].AsString();
+  }
+  const bool gerar = anteriores.empty() || GetbOpcaoGeracao() != 5;
+  if (GetbOpcaoGeracao() == 6) ExcluirRegistrosAntigos(anteriores);
+  if (!gerar) sessao.ExecutarDiretoNoBD("DELETE FROM Z8_EFD WHERE ID = " + std::to_string(id));
+  return gerar;
+}
+
+void Th5EFD::AnularDataInventarioZero() {
+  ThbClientDataSet& cds = GetDados().GetCDS();
+  if (cds.FieldByName("EFD_DataInventEst").AsDateTime().Formatar("DD/MM/YYYY") == "30/12/1899")
+    GetSession().ExecutarDiretoNoBD("UPDATE Z8_EFD SET DATAINVENTEST = NULL WHERE ID = " +
+                                    std::to_string(cds.FieldByName("EFD_ID").AsInteger()));
+}
+
+void Th5EFD::GerarEFD(ThbObjetoNegocio&) {
+  int geradas = 0;
+  ThbClientDataSet& cds = GetDados().GetCDS();
   if (ModeloNumerico() == kModeloIPI_ICMS()) {
-    const std::string sql = "SELECT A.ID FROM Z8_EFD A " +
-                            Aplicacao().FragmentoSQL(sessao.GetBD()) +
-                            "WHERE A.IDF_FILIAL = :FILIAL" + "  AND A.DATAINICIO = :DTINICIO" +
-                            "  AND A.DATAFIM = :DTFIM" + "  AND A.ID <> :IDATUAL";
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      const int id = cds.FieldByName("EFD_ID").AsInteger();
-      std::vector<std::string> anteriores;
-      {
-        TxbObjetoTemporario verificador(Aplicacao().Criar("EFD", sessao));
-        TxbResultado r =
-            sessao.Consultar(sql, {{"FILIAL", cds.FieldByName("EFD_IDF_Filial").Value()},
-                                   {"DTINICIO", cds.FieldByName("EFD_DataInicio").AsDateTime()},
-                                   {"DTFIM", cds.FieldByName("EFD_DataFim").AsDateTime()},
-                                   {"IDATUAL", id}});
-        for (const auto& linha : r.linhas) anteriores.push_back(linha[0].AsString());
-      }
-      const bool gerar = anteriores.empty() || GetbOpcaoGeracao() != 5;
-      if (GetbOpcaoGeracao() == 6) {
-        std::string lista;
-        for (const auto& a : anteriores) lista += (lista.empty() ? "" : ",") + a;
-        ExcluirRegistrosAntigos(lista);
-      }
-      if (gerar) {
-        GerarRegistros(id, GetFiliaisSelecionadas(), GetListaReg(), GetModeloEFD(),
-                       GetpCaminhoArquivoImportacao(), false);
-        ++geradas;
-        if (cds.FieldByName("EFD_DataInventEst").AsDateTime().Formatar("DD/MM/YYYY") ==
-            "30/12/1899")
-          sessao.ExecutarDiretoNoBD("UPDATE Z8_EFD SET DATAINVENTEST = NULL WHERE ID = " +
-                                    std::to_string(id));
-      } else {
-        sessao.ExecutarDiretoNoBD("DELETE FROM Z8_EFD WHERE ID = " + std::to_string(id));
-      }
+      if (!VerificarGeracaoAnterior()) continue;
+      GerarRegistros(cds.FieldByName("EFD_ID").AsInteger(), GetFiliaisSelecionadas(), GetListaReg(),
+                     GetModeloEFD(), GetpCaminhoArquivoImportacao(), false);
+      ++geradas;
+      AnularDataInventarioZero();
     }
   } else {
     GerarRegistros(cds.IsEmpty() ? 0 : cds.FieldByName("EFD_ID").AsInteger(),
                    GetFiliaisSelecionadas(), GetListaReg(), GetModeloEFD(),
                    GetpCaminhoArquivoImportacao(), false);
   }
-  sessao.DefinirValor("RegistrosGerados", std::to_string(geradas));
+  GetSession().DefinirValor("RegistrosGerados", std::to_string(geradas));
 }
 
 std::string Th5EFD::GerarEFDPAF(int filial, TDateTime inicio, TDateTime fim,

@@ -21,6 +21,11 @@ class Th5EFD : public Th0EFD {
   void BeforeConfirmarRegistroCDS() override;
   void AfterConfirmarRegistroCDS() override;
   void GerarEFD(ThbObjetoNegocio& remetente) override;
+  // For the current row: looks for earlier headers of the same branch and
+  // period, deletes them (option 6) or drops this one (option 5, false).
+  bool VerificarGeracaoAnterior();
+  // For the current row: the zero inventory date is stored as none.
+  void AnularDataInventarioZero();
 
   // Loads the default indicators from the company's or the branch's
   // parameters valid today (once).
