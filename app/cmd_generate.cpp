@@ -27,7 +27,7 @@ TDateTime Data(const std::string& texto, const char* opcao) {
     if (texto.size() != 10) throw EConversao(texto);
     return TDateTime::Parse(texto);
   } catch (const EConversao&) {
-    throw EErro(fmt::format("{} {}: a data deve estar no formato AAAA-MM-DD", opcao, texto));
+    throw EErro(fmt::format("{} {}: não é uma data válida no formato AAAA-MM-DD", opcao, texto));
   }
 }
 

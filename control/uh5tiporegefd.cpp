@@ -61,4 +61,14 @@ void Th5TipoRegEFD::INTERNO_ZerarChecagem() {
   Confirmar();
 }
 
+TVariant Th5TipoRegEFD::ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
+                                       void* thread) {
+  if (metodo == "Publicar") {
+    Th0TipoRegEFD::ExecutarMetodo(metodo, parametros, thread);
+    Publicar();
+    return TVariant();
+  }
+  return Th0TipoRegEFD::ExecutarMetodo(metodo, parametros, thread);
+}
+
 }  // namespace efd

@@ -18,6 +18,9 @@ class Th5TipoRegEFD : public Th0TipoRegEFD {
   bool INTERNO_Selecionar(int bloco, const std::string& nome, const std::string& visao) override;
   void INTERNO_ChecarRegLivroElet(const std::string& nome) override;
   void INTERNO_ZerarChecagem() override;
+  // Also answers the name "Publicar".
+  TVariant ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
+                          void* thread) override;
 
  private:
   void Preencher(int bloco, const std::string& nome, const std::string& familia, int nivel,

@@ -95,7 +95,10 @@ class PrimeiroArquivo : public ::testing::TestWithParam<std::string> {
 
 TEST_P(PrimeiroArquivo, IcmsIpiDeUmaFilialSemDocumentos) {
   Carregar();
+  std::vector<std::string> mensagens;
+  sessao_->SetProgresso([&](const std::string& m) { mensagens.push_back(m); });
   const auto linhas = Gerar(1, 2024, 3);
+  EXPECT_NE(std::find(mensagens.begin(), mensagens.end(), "RegistroEFD [0000]"), mensagens.end());
   const std::vector<std::string> esperado = {
       "|0000|018|0|01032024|31032024|A\xE7\xFA"
       "car & Cia Ltda|12345678000195||SP|123456789110|3550308|12345678|000000000|A|0|",
