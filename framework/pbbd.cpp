@@ -601,4 +601,14 @@ void TpbBD::CriarSequencia() {
   sequencia_pronta_ = true;
 }
 
+std::string TpbBD::TipoColuna(TTipoCampo tipo, int tamanho) const {
+  return fmt::format(fmt::runtime(TiposColuna()[static_cast<size_t>(tipo)]),
+                     tamanho > 0 ? tamanho : 100);
+}
+
+int64_t TpbBD::ReservarBlocoIDsNaTabela(int64_t tamanho) {
+  Executar(fmt::format("UPDATE {} SET ID = ID + {}", bd::kSequenciaIDs, tamanho));
+  return bd::PrimeiroInteiro(Consultar(fmt::format("SELECT ID FROM {}", bd::kSequenciaIDs)));
+}
+
 }  // namespace efd

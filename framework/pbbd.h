@@ -8,6 +8,7 @@
 // writes per-kind SQL except where it switches on ClassName() itself.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -76,7 +77,7 @@ class TpbBD {
   // Makes sure a one-column (ID) work table of that name exists and is empty.
   virtual void CriarTabelaTemporaria(const std::string& nome) = 0;
   // DDL column type.
-  virtual std::string TipoColuna(TTipoCampo tipo, int tamanho) const = 0;
+  std::string TipoColuna(TTipoCampo tipo, int tamanho) const;
 
   // --- execution (all inside the connection's current transaction) ---
   void Executar(const std::string& sql, const TParametros& parametros = {});
@@ -120,6 +121,12 @@ class TpbBD {
   // block of ids in memory is then dropped on Desfazer.
   virtual bool SequenciaTransacional() const { return false; }
   virtual int64_t ReservarBlocoIDs(int64_t tamanho) = 0;  // returns the last id of the block
+  // The DDL type names of a kind, one per TTipoCampo in declaration order; the
+  // text type holds "{}" where its length goes.
+  using TTiposColuna = std::array<const char*, 8>;
+  virtual const TTiposColuna& TiposColuna() const = 0;
+  // A sequence kept in a one-row table (kinds without a sequence of their own).
+  int64_t ReservarBlocoIDsNaTabela(int64_t tamanho);
   virtual std::vector<std::string> ListarColunas(const std::string& tabela) = 0;
   virtual bool ExisteTabela(const std::string& tabela) = 0;
   virtual void CriarSequenciaSeAusente() = 0;

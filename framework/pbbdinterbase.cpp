@@ -140,26 +140,14 @@ class TpbBDInterbase final : public TpbBD {
     }
   }
 
-  std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
-    switch (tipo) {
-      case TTipoCampo::Inteiro:
-        return "INTEGER";
-      case TTipoCampo::Texto:
-        return fmt::format("VARCHAR({})", tamanho > 0 ? tamanho : 100);
-      case TTipoCampo::Real:
-        return "DOUBLE PRECISION";
-      case TTipoCampo::Data:
-      case TTipoCampo::DataHora:
-        return "TIMESTAMP";
-      case TTipoCampo::Hora:
-        return "TIME";
-      case TTipoCampo::Logico:
-        return "VARCHAR(1)";
-      case TTipoCampo::Memo:
+  const TTiposColuna& TiposColuna() const override {
+    // Inteiro, Texto, Real, Data, Hora, DataHora, Logico, Memo.
+    static const TTiposColuna kTipos = {
+        "INTEGER", "VARCHAR({})", "DOUBLE PRECISION", "TIMESTAMP", "TIME", "TIMESTAMP",
+        "VARCHAR(1)",
         // The longest UTF8 VARCHAR; BLOB text does not bind to a string.
-        return "VARCHAR(8191)";
-    }
-    return "VARCHAR(8191)";
+        "VARCHAR(8191)"};
+    return kTipos;
   }
 
  protected:

@@ -35,24 +35,11 @@ class TpbBDOracle final : public TpbBD {
     }
   }
 
-  std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
-    switch (tipo) {
-      case TTipoCampo::Inteiro:
-        return "INTEGER";
-      case TTipoCampo::Texto:
-        return fmt::format("VARCHAR2({})", tamanho > 0 ? tamanho : 100);
-      case TTipoCampo::Real:
-        return "BINARY_DOUBLE";
-      case TTipoCampo::Data:
-      case TTipoCampo::Hora:
-      case TTipoCampo::DataHora:
-        return "DATE";
-      case TTipoCampo::Logico:
-        return "VARCHAR2(1)";
-      case TTipoCampo::Memo:
-        return "CLOB";
-    }
-    return "CLOB";
+  const TTiposColuna& TiposColuna() const override {
+    // Inteiro, Texto, Real, Data, Hora, DataHora, Logico, Memo.
+    static const TTiposColuna kTipos = {"INTEGER", "VARCHAR2({})", "BINARY_DOUBLE", "DATE",
+                                        "DATE",    "DATE",         "VARCHAR2(1)",   "CLOB"};
+    return kTipos;
   }
 
  protected:

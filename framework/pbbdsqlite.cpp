@@ -33,35 +33,20 @@ class TpbBDSQLite final : public TpbBD {
     Executar("DELETE FROM " + nome);
   }
 
-  std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
-    switch (tipo) {
-      case TTipoCampo::Inteiro:
+  const TTiposColuna& TiposColuna() const override {
+    // Inteiro, Texto, Real, Data, Hora, DataHora, Logico, Memo.
+    static const TTiposColuna kTipos = {
         // SOCI reads a column declared INTEGER through a C int, cutting values
         // above 2^31 without a word; BIGINT (same storage) is read whole.
-        return "BIGINT";
-      case TTipoCampo::Texto:
-        return fmt::format("VARCHAR({})", tamanho > 0 ? tamanho : 100);
-      case TTipoCampo::Real:
-        return "REAL";
-      case TTipoCampo::Data:
-      case TTipoCampo::Hora:
-      case TTipoCampo::DataHora:
-        return "TIMESTAMP";
-      case TTipoCampo::Logico:
-        return "VARCHAR(1)";
-      case TTipoCampo::Memo:
-        return "TEXT";
-    }
-    return "TEXT";
+        "BIGINT",    "VARCHAR({})", "REAL",       "TIMESTAMP",
+        "TIMESTAMP", "TIMESTAMP",   "VARCHAR(1)", "TEXT"};
+    return kTipos;
   }
 
  protected:
   bool SequenciaTransacional() const override { return true; }
 
-  int64_t ReservarBlocoIDs(int64_t tamanho) override {
-    Executar(fmt::format("UPDATE {} SET ID = ID + {}", kSequenciaIDs, tamanho));
-    return PrimeiroInteiro(Consultar(fmt::format("SELECT ID FROM {}", kSequenciaIDs)));
-  }
+  int64_t ReservarBlocoIDs(int64_t tamanho) override { return ReservarBlocoIDsNaTabela(tamanho); }
 
   std::vector<std::string> ListarColunas(const std::string& tabela) override {
     TxbResultado r =

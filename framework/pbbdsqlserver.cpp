@@ -44,34 +44,17 @@ class TpbBDSQLServer final : public TpbBD {
     }
   }
 
-  std::string TipoColuna(TTipoCampo tipo, int tamanho) const override {
-    switch (tipo) {
-      case TTipoCampo::Inteiro:
-        return "INTEGER";
-      case TTipoCampo::Texto:
-        return fmt::format("VARCHAR({})", tamanho > 0 ? tamanho : 100);
-      case TTipoCampo::Real:
-        return "FLOAT";
-      case TTipoCampo::Data:
-      case TTipoCampo::DataHora:
-        return "DATETIME";
-      case TTipoCampo::Hora:
-        return "TIME";
-      case TTipoCampo::Logico:
-        return "VARCHAR(1)";
-      case TTipoCampo::Memo:
-        return "VARCHAR(MAX)";
-    }
-    return "VARCHAR(MAX)";
+  const TTiposColuna& TiposColuna() const override {
+    // Inteiro, Texto, Real, Data, Hora, DataHora, Logico, Memo.
+    static const TTiposColuna kTipos = {"INTEGER", "VARCHAR({})", "FLOAT",      "DATETIME",
+                                        "TIME",    "DATETIME",    "VARCHAR(1)", "VARCHAR(MAX)"};
+    return kTipos;
   }
 
  protected:
   bool SequenciaTransacional() const override { return true; }
 
-  int64_t ReservarBlocoIDs(int64_t tamanho) override {
-    Executar(fmt::format("UPDATE {} SET ID = ID + {}", kSequenciaIDs, tamanho));
-    return PrimeiroInteiro(Consultar(fmt::format("SELECT ID FROM {}", kSequenciaIDs)));
-  }
+  int64_t ReservarBlocoIDs(int64_t tamanho) override { return ReservarBlocoIDsNaTabela(tamanho); }
 
   std::vector<std::string> ListarColunas(const std::string& tabela) override {
     const TxbResultado r =
