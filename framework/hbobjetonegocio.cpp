@@ -49,6 +49,11 @@ T2bDados& ThbObjetoNegocio::GetDados() {
   return *dados_;
 }
 
+TxbCampo& ThbObjetoNegocio::Campo(const std::string& atributo) {
+  if (TxbCampo* campo = GetDados().GetCDS().FindField(atributo)) return *campo;
+  throw ENomeDesconhecido("Atributo " + atributo + " não existe na família " + familia_);
+}
+
 void ThbObjetoNegocio::IncluirRegistro() {
   GetDados().IncluirRegistro();
   AfterIncluirRegistroCDS();

@@ -56,8 +56,9 @@ class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {
   TxsSessionZ8& GetSessionZ8() const;
   T2bDados& GetDados();
 
-  // A field of the current row, by attribute name.
-  TxbCampo& Campo(const std::string& atributo) { return GetDados().GetCDS().FieldByName(atributo); }
+  // A field of the current row, by attribute name; ENomeDesconhecido naming
+  // the family and the attribute when the object has no such field.
+  TxbCampo& Campo(const std::string& atributo);
 
   // --- rows ---
   void IncluirRegistro();
