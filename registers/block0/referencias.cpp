@@ -1,0 +1,72 @@
+#include "registers/block0/referencias.h"
+
+#include <fmt/format.h>
+
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+#include "framework/xbsession.h"
+
+namespace efd {
+
+TxbCabecalhoEFD LerCabecalhoEFD(TxbSession& sessao, int id_efd) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT IDF_FILIAL, IDF_EMPRESA, MODELO, DATAINICIO, DATAFIM, DRCST FROM Z8_EFD "
+      "WHERE ID = :ID",
+      {{"ID", id_efd}});
+  if (r.Vazio()) throw EErro(fmt::format("EFD {} não encontrada", id_efd));
+  const auto& l = r.linhas[0];
+  TxbCabecalhoEFD c;
+  c.id = id_efd;
+  c.filial = l[0].AsInteger();
+  c.empresa = l[1].AsInteger();
+  c.modelo = Trim(l[2].AsString());
+  c.inicio = l[3].AsDateTime();
+  c.fim = l[4].AsDateTime();
+  const std::string drcst = UpperCase(Trim(l[5].AsString()));
+  c.drcst = drcst == "T" || drcst == "S" || drcst == "1";
+  return c;
+}
+
+int RetornarValorLista(const std::string& texto, const std::string& nome) {
+  for (const std::string& linha : Dividir(texto, '\n')) {
+    const size_t igual = linha.find('=');
+    if (igual == std::string::npos || Trim(linha.substr(0, igual)) != nome) continue;
+    return static_cast<int>(TextoParaInteiroDef(Trim(linha.substr(igual + 1)), 0));
+  }
+  return 0;
+}
+
+bool RegistroNaLista(const std::string& lista, const std::string& familia) {
+  return Trim(lista).empty() || RetornarValorLista(lista, familia) > 0;
+}
+
+int IdBloco0(TxbSession& sessao, int id_efd) {
+  const int guardado = static_cast<int>(TextoParaInteiroDef(sessao.Valor("ID_Bloco0"), 0));
+  if (guardado > 0) return guardado;
+  TxbResultado r =
+      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD AND NOMEBLOCO = :NOME",
+                       {{"ID_EFD", id_efd}, {"NOME", "Bloco 0"}});
+  if (r.Vazio()) return 0;
+  const int bloco = r.linhas[0][0].AsInteger();
+  sessao.DefinirValor("ID_Bloco0", std::to_string(bloco));
+  return bloco;
+}
+
+int IdTipoRegistro(TxbSession& sessao, int bloco, const std::string& codigo) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT A.ID FROM Z8_TPREGEFD A INNER JOIN Z8_BLOCOSEFD B "
+      "ON B.IDF_TIPOBLOCOEFD = A.IDF_TIPOBLOCOEFD WHERE B.ID = :BLOCO AND A.NOME = :NOME",
+      {{"BLOCO", bloco}, {"NOME", "Registro " + codigo}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+int IdTipoRegistroDaSessao(TxbSession& sessao, int bloco, const std::string& codigo) {
+  const std::string nome = "IDF_Registro_" + codigo;
+  const int guardado = static_cast<int>(TextoParaInteiroDef(sessao.Valor(nome), 0));
+  if (guardado > 0) return guardado;
+  const int tipo = IdTipoRegistro(sessao, bloco, codigo);
+  if (tipo > 0) sessao.DefinirValor(nome, std::to_string(tipo));
+  return tipo;
+}
+
+}  // namespace efd
