@@ -1,0 +1,58 @@
+#include "registers/block0/uh5registroefd0460.h"
+
+#include "framework/xberros.h"
+#include "framework/xbsession.h"
+#include "registers/block0/referencias.h"
+
+namespace efd {
+
+int Th5RegistroEFD0460::INTERNO_Incluir(int id_efd, int bloco, int tipo, const std::string& texto,
+                                        int) {
+  ThbClientDataSet& cds = GetDados().GetCDS();
+  if (efd_carregada_ != id_efd) {
+    GetDados().GetFiltros().Adicionar("Flt").IncluirConstante("BlocosEFD_IDF_EFD", TOperador::Igual,
+                                                              id_efd);
+    GetDados().AtivarDataSet("VsPRC01");
+    efd_carregada_ = id_efd;
+  }
+  const std::string observacao = Trim(texto);
+  if (cds.Locate("RegEFD0460_Texto", {TVariant(observacao)}))
+    return static_cast<int>(
+        TextoParaInteiroDef(Trim(cds.FieldByName("RegEFD0460_CodObs").AsString()), 0));
+
+  TxbSession& sessao = GetSession();
+  const int linha_bloco = bloco > 0 ? bloco : IdBloco0(sessao, id_efd);
+  if (linha_bloco <= 0) throw EErro("Necessário selecionar o bloco 0 !!");
+  const int codigo = LerContador("CODIGO_Registro_0460") + 1;
+  IncluirRegistro();
+  Campo("RegEFD_IDF_TipoRegEFD")
+      .SetAsInteger(tipo > 0 ? tipo : IdTipoRegistroDaSessao(sessao, linha_bloco, "0460"));
+  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(linha_bloco);
+  Campo("RegEFD_Registro").SetAsString("0460");
+  Campo("RegEFD0460_CodObs").SetAsString(std::to_string(codigo));
+  Campo("RegEFD0460_Texto").SetAsString(observacao);
+  ConfirmarRegistro();
+  GravarContador("CODIGO_Registro_0460", codigo);
+  return codigo;
+}
+
+std::string Th5RegistroEFD0460::INTERNO_GerarArquivo(int id_efd) {
+  TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro 0460");
+  GetSession().DefinirValor("QtdeLinhasBloco_0460_C595", "0");
+  TxbLinhasEFD linhas(GetSession());
+  if (AbrirParaEscrita(id_efd, "Bloco 0")) {
+    ThbClientDataSet& cds = GetDados().GetCDS();
+    if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") <= 1) linhas.AdicionarPronta("|0001|0|");
+    const std::string total = std::to_string(cds.RecordCount());
+    for (cds.First(); !cds.Eof(); cds.Next()) {
+      AtualizarMensagem(id_efd,
+                        "RegistroEFD [0460] - " + std::to_string(cds.RecNo()) + "/" + total);
+      linhas.Adicionar(Texto("RegEFD_Registro"),
+                       {Texto("RegEFD0460_CodObs"), Texto("RegEFD0460_Texto")});
+    }
+  }
+  SomarContador("QtdeLinhasBloco_0", linhas.Quantidade());
+  return linhas.Extrair();
+}
+
+}  // namespace efd
