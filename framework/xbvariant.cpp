@@ -13,7 +13,7 @@ namespace efd {
 namespace {
 
 // Days from 0001-01-01 style civil computations (Howard Hinnant's algorithm).
-int64_t DiasDesdeEpocaUnix(int y, unsigned m, unsigned d) {
+constexpr int64_t DiasDesdeEpocaUnix(int y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -35,8 +35,9 @@ void CivilDeDias(int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(yy + (m <= 2));
 }
 
-// 1899-12-30 is day 0 of TDateTime.
-const int64_t kDiaZero = DiasDesdeEpocaUnix(1899, 12, 30);
+// 1899-12-30 is day 0 of TDateTime; constant so that dates made before main
+// (in static initialisers) are right too.
+constexpr int64_t kDiaZero = DiasDesdeEpocaUnix(1899, 12, 30);
 
 int64_t DiaInteiro(double dias) {
   return static_cast<int64_t>(std::floor(dias + 1e-9));
