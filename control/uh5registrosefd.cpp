@@ -110,4 +110,9 @@ void Th5RegistrosEFD::AtualizarMensagem(int, const std::string& texto) {
   if (auto efd = std::dynamic_pointer_cast<Th0EFD>(GetEFD())) efd->AtualizarMensagem(texto);
 }
 
+void Th5RegistrosEFD::AtualizarAvanco(int id_efd, const std::string& registro, size_t atual,
+                                      size_t total) {
+  AtualizarMensagem(id_efd, fmt::format("RegistroEFD [{}] - {}/{}", registro, atual, total));
+}
+
 }  // namespace efd

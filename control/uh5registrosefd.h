@@ -43,6 +43,8 @@ class Th5RegistrosEFD : public Th0RegistrosEFD {
   void SomarContador(const std::string& nome, int linhas) const;
   // Reports progress through the header's message.
   void AtualizarMensagem(int id_efd, const std::string& texto);
+  // "RegistroEFD [code] - n/total": the row a writer or generator is at.
+  void AtualizarAvanco(int id_efd, const std::string& registro, size_t atual, size_t total);
 };
 
 }  // namespace efd

@@ -47,8 +47,7 @@ std::string Th5RegistroEFD0005::INTERNO_GerarArquivo(int id_efd) {
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd, "RegistroEFD [0005] - " + std::to_string(cds.RecNo()) + "/" +
-                                    std::to_string(cds.RecordCount()));
+      AtualizarAvanco(id_efd, "0005", cds.RecNo(), cds.RecordCount());
       const std::string fax = Texto("RegEFD0005_Fax");
       linhas.Adicionar(
           Texto("RegEFD_Registro"),

@@ -37,8 +37,7 @@ int Th5RegistroEFD0015::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   ThbClientDataSet& cds = GetDados().GetCDS();
   int inseridas = 0;
   for (size_t i = 0; i < r.linhas.size(); ++i) {
-    AtualizarMensagem(id_efd, "RegistroEFD [0015] - " + std::to_string(i + 1) + "/" +
-                                  std::to_string(r.linhas.size()));
+    AtualizarAvanco(id_efd, "0015", i + 1, r.linhas.size());
     const std::string uf = Trim(r.Valor(i, "SIGLA").AsString());
     if (cds.Locate("RegEFD_IDF_BlocosEFD;RegEFD0015_UF_Subs", {TVariant(bloco), TVariant(uf)}))
       continue;

@@ -302,12 +302,11 @@ std::string Th5RegistroEFD0150::INTERNO_GerarArquivo(int id_efd) {
 
   TxbLinhasEFD linhas(GetSession());
   ThbClientDataSet& cds = GetDados().GetCDS();
-  const std::string total = std::to_string(cds.RecordCount());
   auto a = [&alteracoes](const char* atributo) {
     return Trim(alteracoes.FieldByName(atributo).AsString());
   };
   for (cds.First(); !cds.Eof(); cds.Next()) {
-    AtualizarMensagem(id_efd, "RegistroEFD [0150] - " + std::to_string(cds.RecNo()) + "/" + total);
+    AtualizarAvanco(id_efd, "0150", cds.RecNo(), cds.RecordCount());
     linhas.Adicionar(
         Texto("RegEFD_Registro"),
         {Campo("RegEFD0150_Codigo").AsString(), Campo("RegEFD0150_Nome").AsString(),

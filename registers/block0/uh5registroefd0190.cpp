@@ -49,10 +49,8 @@ std::string Th5RegistroEFD0190::INTERNO_GerarArquivo(int id_efd) {
   TxbLinhasEFD linhas(GetSession());
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
-    const std::string total = std::to_string(cds.RecordCount());
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd,
-                        "RegistroEFD [0190] - " + std::to_string(cds.RecNo()) + "/" + total);
+      AtualizarAvanco(id_efd, "0190", cds.RecNo(), cds.RecordCount());
       linhas.Adicionar(Texto("RegEFD_Registro"), {Campo("RegEFD0190_CodUnid").AsString(),
                                                   Campo("RegEFD0190_DescUnid").AsString()});
     }

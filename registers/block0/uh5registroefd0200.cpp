@@ -589,9 +589,8 @@ std::string Th5RegistroEFD0200::INTERNO_GerarArquivo(int id_efd) {
   TxbLinhasEFD linhas(GetSession());
   ThbClientDataSet& cds = GetDados().GetCDS();
   if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") == 0) linhas.AdicionarPronta("|0001|0|");
-  const std::string total = std::to_string(cds.RecordCount());
   for (cds.First(); !cds.Eof(); cds.Next()) {
-    AtualizarMensagem(id_efd, "RegistroEFD [0200] - " + std::to_string(cds.RecNo()) + "/" + total);
+    AtualizarAvanco(id_efd, "0200", cds.RecNo(), cds.RecordCount());
     std::string descricao = Campo("RegEFD0200_Descricao").AsString();
     if (com_cest) descricao = Trim(SubstituirTodos(descricao, "\r\n", " - "));
     std::string linha = "|" + Texto("RegEFD_Registro") + "|" +

@@ -70,10 +70,8 @@ std::string Th5RegistroEFD0450::INTERNO_GerarArquivo(int id_efd) {
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") <= 1) linhas.AdicionarPronta("|0001|0|");
-    const std::string total = std::to_string(cds.RecordCount());
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd,
-                        "RegistroEFD [0450] - " + std::to_string(cds.RecNo()) + "/" + total);
+      AtualizarAvanco(id_efd, "0450", cds.RecNo(), cds.RecordCount());
       const std::string texto = SubstituirTodos(
           SubstituirTodos(Campo("RegEFD0450_Texto").AsString(), "\r\n", " - "), "\n", " - ");
       linhas.Adicionar(Texto("RegEFD_Registro"), {Campo("RegEFD0450_CodInf").AsString(), texto});

@@ -43,10 +43,8 @@ std::string Th5RegistroEFD0460::INTERNO_GerarArquivo(int id_efd) {
   if (AbrirParaEscrita(id_efd, "Bloco 0")) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") <= 1) linhas.AdicionarPronta("|0001|0|");
-    const std::string total = std::to_string(cds.RecordCount());
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd,
-                        "RegistroEFD [0460] - " + std::to_string(cds.RecNo()) + "/" + total);
+      AtualizarAvanco(id_efd, "0460", cds.RecNo(), cds.RecordCount());
       linhas.Adicionar(Texto("RegEFD_Registro"),
                        {Texto("RegEFD0460_CodObs"), Texto("RegEFD0460_Texto")});
     }

@@ -73,8 +73,7 @@ std::string Th5RegistroEFD0500::INTERNO_GerarArquivo(int id_efd) {
     if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") == 0) linhas.AdicionarPronta("|0001|0|");
     const bool pis_cofins = GetSession().Valor("ModeloEFD") == "2";
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd, "RegistroEFD [0500] - " + std::to_string(cds.RecNo()) + "/" +
-                                    std::to_string(cds.RecordCount()));
+      AtualizarAvanco(id_efd, "0500", cds.RecNo(), cds.RecordCount());
       std::string linha = "|0500|" + Texto("RegEFD0500_DataIncAlt") + "|" +
                           Texto("RegEFD0500_CodNatConta") + "|" + Texto("RegEFD0500_IndTpConta") +
                           "|" + Texto("RegEFD0500_NivelConta") + "|" +

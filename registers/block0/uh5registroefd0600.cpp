@@ -35,8 +35,7 @@ std::string Th5RegistroEFD0600::INTERNO_GerarArquivo(int id_efd) {
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (!cds.IsEmpty() && contador == 0) linhas.AdicionarPronta("|0001|0|");
     for (cds.First(); !cds.Eof(); cds.Next()) {
-      AtualizarMensagem(id_efd, "RegistroEFD [0600] - " + std::to_string(cds.RecNo()) + "/" +
-                                    std::to_string(cds.RecordCount()));
+      AtualizarAvanco(id_efd, "0600", cds.RecNo(), cds.RecordCount());
       linhas.Adicionar(Texto("RegEFD_Registro"),
                        {Texto("RegEFD0600_DataIncAlt"), Texto("RegEFD0600_CodCCusto"),
                         Texto("RegEFD0600_NomeCCusto")});
