@@ -147,16 +147,18 @@ class DemoNoSQLDoModulo : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " not available";
-    static std::map<std::string, std::unique_ptr<TDemo>> demos;
-    auto& demo = demos[GetParam()];
+    auto& demo = demos_[GetParam()];
     if (!demo) demo = std::make_unique<TDemo>(Construir(GetParam(), 40));
     demo_ = demo.get();
     matriz_ = demo_->resultado.filiais[0];
   }
+  // The connections close while the engines' libraries are still up.
+  static void TearDownTestSuite() { demos_.clear(); }
   TpbBD& bd() { return demo_->bd(); }
   TDateTime inicio() const { return demo_->resultado.inicio; }
   TDateTime fim() const { return demo_->resultado.fim; }
 
+  static inline std::map<std::string, std::unique_ptr<TDemo>> demos_;
   TDemo* demo_ = nullptr;
   int64_t matriz_ = 0;
 };

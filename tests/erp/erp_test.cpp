@@ -154,6 +154,7 @@ TEST(DeclaracoesERP, AtributosLidosPeloNomeExistem) {
 }
 
 TEST(DeclaracoesERP, TabelasEColunasDoSQLExistem) {
+  Registrar();
   const std::pair<const char*, const char*> tabelas[] = {
       {"Z8_TRIBUFICMS",
        "ID IDF_FILIAL IDF_UF INSCICMSSTDIFAL IDF_INSTPUBICMSSTDIFAL NAOPINSCICMSSTDIFAL "
