@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/medidas.h"
 #include "control/modulo.h"
 #include "control/uh5efd.h"
 #include "control/uh5registrosefd.h"
@@ -31,25 +32,9 @@
 namespace {
 
 using namespace efd;
-using Relogio = std::chrono::steady_clock;
-
-double Segundos(Relogio::time_point desde) {
-  return std::chrono::duration<double>(Relogio::now() - desde).count();
-}
-
-// A line of /proc/self/status in MiB (VmRSS: resident now; VmHWM: peak).
-double MemoriaMiB(const char* chave) {
-  std::FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return 0;
-  char linha[256];
-  double kib = 0;
-  const size_t n = std::char_traits<char>::length(chave);
-  while (std::fgets(linha, sizeof linha, f))
-    if (std::string_view(linha).starts_with(chave) && linha[n] == ':')
-      kib = std::strtod(linha + n + 1, nullptr);
-  std::fclose(f);
-  return kib / 1024;
-}
+using bench::MemoriaMiB;
+using bench::Relogio;
+using bench::Segundos;
 
 // Starts a new peak (VmHWM) at the resident memory of now. False when the
 // kernel does not allow it; the peak is then the process's.

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/medidas.h"
 #include "framework/hbobjetonegocio.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
@@ -28,25 +29,9 @@
 namespace {
 
 using namespace efd;
-using Relogio = std::chrono::steady_clock;
-
-double Segundos(Relogio::time_point desde) {
-  return std::chrono::duration<double>(Relogio::now() - desde).count();
-}
-
-// Resident and peak resident memory in MiB, from /proc/self/status.
-double MemoriaMiB(const char* chave) {
-  std::FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return 0;
-  char linha[256];
-  double kib = 0;
-  const size_t n = std::char_traits<char>::length(chave);
-  while (std::fgets(linha, sizeof linha, f))
-    if (std::string_view(linha).starts_with(chave) && linha[n] == ':')
-      kib = std::strtod(linha + n + 1, nullptr);
-  std::fclose(f);
-  return kib / 1024;
-}
+using bench::MemoriaMiB;
+using bench::Relogio;
+using bench::Segundos;
 
 TxbAtributo Atributo(const char* campo, TTipoCampo tipo, int tamanho = 0) {
   TxbAtributo a;
