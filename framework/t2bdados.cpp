@@ -31,6 +31,9 @@ struct T2bDados::TTabela {
   // for an insert) followed by the table's attributes in field order.
   std::string insert, update;
   std::vector<TTipoCampo> tipos_insert, tipos_update;
+  // The session's prepared statements for them, found on first use.
+  TxbComando* comando_insert = nullptr;
+  TxbComando* comando_update = nullptr;
 };
 
 struct T2bDados::TPlano {
@@ -81,7 +84,7 @@ TxbSession& T2bDados::Sessao() {
   return dono_.GetSession();
 }
 
-const T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
+T2bDados::TPlano& T2bDados::Plano(const std::string& visao) {
   const TxbVisao* declarada = familia_.Visao(visao);
   const std::string chave = declarada ? visao : "";
   for (const auto& p : planos_)
@@ -309,7 +312,7 @@ void T2bDados::CancelarRegistro() {
 }
 
 void T2bDados::Gravar(bool novo) {
-  const TPlano& plano = Plano(visao_);
+  TPlano& plano = Plano(visao_);
   const std::vector<TVariant>& linha = cds_.LinhaAtual();
   const TVariant& id = linha[plano.tabelas[0].primeiro_campo];
   // Every engine refuses a text longer than its column the same way, before
@@ -328,10 +331,13 @@ void T2bDados::Gravar(bool novo) {
   size_t gravadas = 0;
   try {
     for (size_t k = plano.tabelas_da_cadeia; k-- > 0;) {
-      const TTabela& t = plano.tabelas[k];
+      TTabela& t = plano.tabelas[k];
       if (!novo && t.campos == 1) continue;
-      TxbComando& comando = novo ? Sessao().ComandoPreparado(t.insert, t.tipos_insert)
-                                 : Sessao().ComandoPreparado(t.update, t.tipos_update);
+      TxbComando*& preparado = novo ? t.comando_insert : t.comando_update;
+      if (!preparado)
+        preparado = novo ? &Sessao().ComandoPreparado(t.insert, t.tipos_insert)
+                         : &Sessao().ComandoPreparado(t.update, t.tipos_update);
+      TxbComando& comando = *preparado;
       size_t p = 0;
       if (novo) {
         comando.Definir(p++, id);

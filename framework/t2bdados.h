@@ -57,7 +57,7 @@ class T2bDados {
   struct TCampoMapeado;
   struct TTabela;
   struct TPlano;
-  const TPlano& Plano(const std::string& visao);
+  TPlano& Plano(const std::string& visao);
   void Carregar(const TPlano& plano, const std::string& where, const TParametros& parametros);
   std::string MontarWhere(const TPlano& plano, TParametros& parametros) const;
   std::string ColunaSQL(const TPlano& plano, const std::string& atributo) const;
