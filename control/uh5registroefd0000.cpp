@@ -26,10 +26,7 @@ int Th5RegistroEFD0000::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   ExcluirRegistroEFD(id_efd);
 
   GetDados().Isolar(0, "VsEDC01");
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0000");
+  IncluirLinha(tipo, bloco, "0000");
   ThbClientDataSet& h = cabecalho.GetCDS();
   Campo("RegEFD0000_CodVer")
       .SetAsString(VersaoLeiaute(h.FieldByName("EFD_DataInicio").AsDateTime()));

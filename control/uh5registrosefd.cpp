@@ -115,4 +115,19 @@ void Th5RegistrosEFD::AtualizarAvanco(int id_efd, const std::string& registro, s
   AtualizarMensagem(id_efd, fmt::format("RegistroEFD [{}] - {}/{}", registro, atual, total));
 }
 
+void Th5RegistrosEFD::IncluirLinha(int tipo, int bloco, const std::string& registro) {
+  IncluirRegistro();
+  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
+  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
+  Campo("RegEFD_Registro").SetAsString(registro);
+}
+
+ThbClientDataSet& Th5RegistrosEFD::AbrirFilialDoCabecalho(int id_efd) {
+  T2bDados& cabecalho = GetEFD()->GetDados();
+  cabecalho.Isolar(id_efd, "VsEDC01");
+  T2bDados& filial = GetFilial()->GetDados();
+  filial.Isolar(cabecalho.GetCDS().FieldByName("EFD_IDF_Filial").AsInteger(), "VsLKPComboFil");
+  return filial.GetCDS();
+}
+
 }  // namespace efd

@@ -34,6 +34,11 @@ class Th5RegistrosEFD : public Th0RegistrosEFD {
   // under the model the 0000 writer left in the session; false when the
   // generation has no such block.
   bool AbrirParaEscrita(int id_efd, const std::string& nome_bloco);
+  // Includes a row of this register with the attributes every row carries.
+  void IncluirLinha(int tipo, int bloco, const std::string& registro);
+  // Isolates the generation's header (view "VsEDC01") and its branch (view
+  // "VsLKPComboFil", with the branch's identity); returns the branch's rows.
+  ThbClientDataSet& AbrirFilialDoCabecalho(int id_efd);
   // A field of the current row, trimmed.
   std::string Texto(const std::string& atributo) { return Trim(Campo(atributo).AsString()); }
   // Counters of the session value list: the value as an integer, 0 when

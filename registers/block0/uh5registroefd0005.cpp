@@ -7,12 +7,9 @@ namespace efd {
 
 int Th5RegistroEFD0005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
-  T2bDados& cabecalho = GetEFD()->GetDados();
-  cabecalho.Isolar(id_efd, "VsEDC01");
+  ThbClientDataSet& f = AbrirFilialDoCabecalho(id_efd);
   ExcluirRegistroEFD(id_efd);
-  T2bDados& filial = GetFilial()->GetDados();
-  filial.Isolar(cabecalho.GetCDS().FieldByName("EFD_IDF_Filial").AsInteger(), "VsLKPComboFil");
-  const int identidade = filial.GetCDS().FieldByName("IDENT_IDIdentFil").AsInteger();
+  const int identidade = f.FieldByName("IDENT_IDIdentFil").AsInteger();
   T2bDados& pessoa = GetPesJur()->GetDados();
   pessoa.Isolar(identidade, "VsEspSintegra");
   ThbClientDataSet& pj = pessoa.GetCDS();
@@ -20,10 +17,7 @@ int Th5RegistroEFD0005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   auto c = [&pj](const char* atributo) { return Trim(pj.FieldByName(atributo).AsString()); };
 
   GetDados().Isolar(0, "VsEDC01");
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0005");
+  IncluirLinha(tipo, bloco, "0005");
   const std::string fantasia = c("IDENT_Fantasia");
   Campo("RegEFD0005_Fantasia").SetAsString(fantasia.empty() ? c("IDENT_Nome") : fantasia);
   Campo("RegEFD0005_CEP").SetAsString(AcertarConteudo(c("ENDER_CEP"), 8, "N", 0));

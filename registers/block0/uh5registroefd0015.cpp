@@ -43,10 +43,7 @@ int Th5RegistroEFD0015::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
       continue;
     std::string inscricao = Trim(r.Valor(i, "INSCRICAOST").AsString());
     if (inscricao.empty()) inscricao = r.Valor(i, "INSCICMSSTDIFAL").AsString();
-    IncluirRegistro();
-    Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-    Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-    Campo("RegEFD_Registro").SetAsString("0015");
+    IncluirLinha(tipo, bloco, "0015");
     Campo("RegEFD0015_UF_Subs").SetAsString(uf);
     Campo("RegEFD0015_IE_Subs").SetAsString(AcertarConteudo(inscricao, 0, "S", 0));
     ConfirmarRegistro();

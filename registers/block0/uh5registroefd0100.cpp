@@ -7,19 +7,12 @@ namespace efd {
 
 int Th5RegistroEFD0100::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
-  T2bDados& cabecalho = GetEFD()->GetDados();
-  cabecalho.Isolar(id_efd, "VsEDC01");
+  ThbClientDataSet& f = AbrirFilialDoCabecalho(id_efd);
   ExcluirRegistroEFD(id_efd);
-  T2bDados& filial = GetFilial()->GetDados();
-  filial.Isolar(cabecalho.GetCDS().FieldByName("EFD_IDF_Filial").AsInteger(), "VsLKPComboFil");
-  ThbClientDataSet& f = filial.GetCDS();
   if (f.IsEmpty() || f.FieldByName("Filial_IDF_Contador").IsNull()) return 0;
 
   GetDados().Isolar(0, "VsEDC01");
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0100");
+  IncluirLinha(tipo, bloco, "0100");
   if (!PreencherContador(f.FieldByName("Filial_IDF_Contador").AsInteger())) {
     CancelarRegistro();
     return 0;

@@ -24,10 +24,7 @@ int Th5RegistroEFD0190::INTERNO_IncluirNovo(int, int bloco, int tipo, const std:
   const TVariant estabelecimento = id_0140 > 0 ? TVariant(id_0140) : TVariant();
   if (cds.FindKey({estabelecimento, TVariant(unidade)}))
     return cds.FieldByName("RegEFD0190_ID").AsInteger();
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0190");
+  IncluirLinha(tipo, bloco, "0190");
   Campo("RegEFD0190_CodUnid").SetAsString(unidade);
   Campo("RegEFD0190_DescUnid").SetAsString(descricao);
   if (id_0140 > 0) Campo("RegEFD0190_IDF_RegEFD0140").SetAsInteger(id_0140);

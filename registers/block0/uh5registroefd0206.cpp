@@ -17,10 +17,7 @@ int Th5RegistroEFD0206::INTERNO_Incluir(int id_efd, int bloco, int id_0200, int,
     bloco_tipo_ = linha_bloco;
   }
   if (!GetDados().GetCDS().Active()) GetDados().Isolar(0, "VsEDC01");
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo_);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(linha_bloco);
-  Campo("RegEFD_Registro").SetAsString("0206");
+  IncluirLinha(tipo_, linha_bloco, "0206");
   Campo("RegEFD0206_IDF_RegEFD0200").SetAsInteger(id_0200);
   Campo("RegEFD0206_CodComb").SetAsString(Trim(codigo));
   ConfirmarRegistro();

@@ -17,10 +17,7 @@ int Th5RegistroEFD0220::INTERNO_Incluir(int id_efd, int bloco, int id_0200,
     bloco_tipo_ = linha_bloco;
   }
   if (!GetDados().GetCDS().Active()) GetDados().Isolar(0, "VsEDC01");
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo_);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(linha_bloco);
-  Campo("RegEFD_Registro").SetAsString("0220");
+  IncluirLinha(tipo_, linha_bloco, "0220");
   Campo("RegEFD0220_IDF_RegEFD0200").SetAsInteger(id_0200);
   Campo("RegEFD0220_UnidConv").SetAsString(Trim(unidade));
   Campo("RegEFD0220_FatorConv").SetAsFloat(fator);

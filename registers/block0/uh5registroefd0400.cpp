@@ -19,10 +19,7 @@ int Th5RegistroEFD0400::INTERNO_IncluirNovo(int, int bloco, int tipo, const std:
   const TVariant estabelecimento = id_0140 > 0 ? TVariant(id_0140) : TVariant();
   if (cds.FindKey({estabelecimento, TVariant(natureza)}))
     return cds.FieldByName("RegEFD0400_ID").AsInteger();
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0400");
+  IncluirLinha(tipo, bloco, "0400");
   Campo("RegEFD0400_CodNat").SetAsString(natureza);
   Campo("RegEFD0400_DescNat").SetAsString(Trim(descricao));
   if (id_0140 > 0) Campo("RegEFD0400_IDF_RegEFD0140").SetAsInteger(id_0140);

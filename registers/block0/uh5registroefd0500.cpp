@@ -50,10 +50,7 @@ int Th5RegistroEFD0500::INTERNO_Incluir(int id_efd, int bloco, int tipo, const s
   }
   if (cds.Locate("RegEFD0500_CodConta;RegEFD0500_DataIncAlt", {TVariant(conta), TVariant(data)}))
     return cds.FieldByName("RegEFD0500_ID").AsInteger();
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0500");
+  IncluirLinha(tipo, bloco, "0500");
   Campo("RegEFD0500_DataIncAlt").SetAsString(data);
   Campo("RegEFD0500_CodNatConta").SetAsString(NaturezaDaConta(natureza));
   Campo("RegEFD0500_IndTpConta").SetAsString(indicador);

@@ -16,10 +16,7 @@ int Th5RegistroEFD0600::INTERNO_Incluir(int, int bloco, int tipo, TDateTime data
   if (cds.Locate("RegEFD0600_DataIncAlt;RegEFD0600_CodCCusto",
                  {TVariant(quando), TVariant(centro)}))
     return cds.FieldByName("RegEFD0600_ID").AsInteger();
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString("0600");
+  IncluirLinha(tipo, bloco, "0600");
   Campo("RegEFD0600_DataIncAlt").SetAsString(quando);
   Campo("RegEFD0600_CodCCusto").SetAsString(centro);
   Campo("RegEFD0600_NomeCCusto").SetAsString(nome);
