@@ -35,9 +35,8 @@ int Th5RegistroEFD0000::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   Campo("RegEFD0000_IndAtiv").SetAsString(h.FieldByName("EFD_IndAtiv").AsString());
   if (Campo("RegEFD0000_IndAtiv").AsString() != "0") Campo("RegEFD0000_IndAtiv").SetAsString("1");
   Campo("RegEFD0000_DataIni")
-      .SetAsString(h.FieldByName("EFD_DataInicio").AsDateTime().Formatar("DDMMYYYY"));
-  Campo("RegEFD0000_DataFim")
-      .SetAsString(h.FieldByName("EFD_DataFim").AsDateTime().Formatar("DDMMYYYY"));
+      .SetAsString(FormatarData(h.FieldByName("EFD_DataInicio").AsDateTime()));
+  Campo("RegEFD0000_DataFim").SetAsString(FormatarData(h.FieldByName("EFD_DataFim").AsDateTime()));
   PreencherDeclarante(cabecalho);
   Campo("RegEFD0000_Suframa").SetAsString(std::string(9, ' '));
   ConfirmarRegistro();

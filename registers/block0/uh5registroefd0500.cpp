@@ -40,8 +40,7 @@ int Th5RegistroEFD0500::INTERNO_Incluir(int id_efd, int bloco, int tipo, const s
     }
   }
   const std::string data =
-      (inclusao.EhDataZero() ? h.FieldByName("EFD_DataInicio").AsDateTime() : inclusao)
-          .Formatar("DDMMYYYY");
+      FormatarData(inclusao.EhDataZero() ? h.FieldByName("EFD_DataInicio").AsDateTime() : inclusao);
   ThbClientDataSet& cds = GetDados().GetCDS();
   if (!cds.Active()) {
     GetDados().GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD",

@@ -6,7 +6,7 @@ namespace efd {
 
 int Th5RegistroEFD0600::INTERNO_Incluir(int, int bloco, int tipo, TDateTime data,
                                         const std::string& centro, const std::string& nome) {
-  const std::string quando = data.Formatar("DDMMYYYY");
+  const std::string quando = FormatarData(data);
   ThbClientDataSet& cds = GetDados().GetCDS();
   if (!cds.Active()) {
     GetDados().GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD",
