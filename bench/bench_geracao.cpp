@@ -89,23 +89,15 @@ class TRegistroCX01 : public Th5RegistrosEFD {
   }
 };
 
-TxbAtributo Atributo(const char* campo, TTipoCampo tipo, int tamanho = 0) {
-  TxbAtributo a;
-  a.campo = campo;
-  a.coluna = UpperCase(campo);
-  a.tipo = tipo;
-  a.tamanho = tamanho;
-  return a;
-}
-
 void RegistrarRegistro() {
   TxbFamilia f;
   f.nome = "RegistroEFDCX01";
   f.prefixo = "RegEFDCX01";
   f.tabela = "Z8_REGEFDCX01";
   f.ancestral = "RegistrosEFD";
-  f.atributos = {Atributo("NumDoc", TTipoCampo::Texto, 20), Atributo("DtDoc", TTipoCampo::Data),
-                 Atributo("VlDoc", TTipoCampo::Real), Atributo("Qtd", TTipoCampo::Inteiro)};
+  f.atributos = {
+      TxbAtributo::De("NumDoc", TTipoCampo::Texto, 20), TxbAtributo::De("DtDoc", TTipoCampo::Data),
+      TxbAtributo::De("VlDoc", TTipoCampo::Real), TxbAtributo::De("Qtd", TTipoCampo::Inteiro)};
   TxbMetadados::Instancia().Registrar(f);
   Aplicacao().RegistrarClasse(f.nome, [] { return std::make_shared<TRegistroCX01>(); });
 }

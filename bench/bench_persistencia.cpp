@@ -33,32 +33,23 @@ using bench::MemoriaMiB;
 using bench::Relogio;
 using bench::Segundos;
 
-TxbAtributo Atributo(const char* campo, TTipoCampo tipo, int tamanho = 0) {
-  TxbAtributo a;
-  a.campo = campo;
-  a.coluna = UpperCase(campo);
-  a.tipo = tipo;
-  a.tamanho = tamanho;
-  return a;
-}
-
 // BenchPessoa (ancestor) and BenchCliente (descendant).
 void RegistrarFamilias() {
   TxbFamilia pessoa;
   pessoa.nome = "BenchPessoa";
   pessoa.prefixo = "BenchPes";
   pessoa.tabela = "BENCH_PESSOA";
-  pessoa.atributos = {Atributo("Codigo", TTipoCampo::Texto, 20),
-                      Atributo("Nome", TTipoCampo::Texto, 60),
-                      Atributo("Nascimento", TTipoCampo::Data)};
+  pessoa.atributos = {TxbAtributo::De("Codigo", TTipoCampo::Texto, 20),
+                      TxbAtributo::De("Nome", TTipoCampo::Texto, 60),
+                      TxbAtributo::De("Nascimento", TTipoCampo::Data)};
   TxbFamilia cliente;
   cliente.nome = "BenchCliente";
   cliente.prefixo = "BenchCli";
   cliente.tabela = "BENCH_CLIENTE";
   cliente.ancestral = "BenchPessoa";
-  cliente.atributos = {Atributo("Limite", TTipoCampo::Real),
-                       Atributo("Vendas", TTipoCampo::Inteiro),
-                       Atributo("Categoria", TTipoCampo::Texto, 10)};
+  cliente.atributos = {TxbAtributo::De("Limite", TTipoCampo::Real),
+                       TxbAtributo::De("Vendas", TTipoCampo::Inteiro),
+                       TxbAtributo::De("Categoria", TTipoCampo::Texto, 10)};
   TxbMetadados::Instancia().Registrar(pessoa);
   TxbMetadados::Instancia().Registrar(cliente);
   Aplicacao().RegistrarClasse("BenchCliente", [] { return std::make_shared<ThbObjetoNegocio>(); });

@@ -10,6 +10,17 @@
 
 namespace efd {
 
+TxbAtributo TxbAtributo::De(const std::string& campo, TTipoCampo tipo, int tamanho,
+                            const std::string& referencia) {
+  TxbAtributo a;
+  a.campo = campo;
+  a.coluna = UpperCase(campo);
+  a.tipo = tipo;
+  a.tamanho = tamanho;
+  a.referencia = referencia;
+  return a;
+}
+
 const TxbVisao* TxbFamilia::Visao(const std::string& nome) const {
   for (const auto& v : visoes)
     if (v.nome == nome) return &v;

@@ -24,6 +24,11 @@ struct TxbAtributo {
   int tamanho = 0;
   std::string descricao;
   std::string referencia;  // family whose row ID the value holds ("" for none)
+
+  // An attribute declared in code (families registered at run time): the
+  // column is the field in upper case.
+  static TxbAtributo De(const std::string& campo, TTipoCampo tipo, int tamanho = 0,
+                        const std::string& referencia = "");
 };
 
 // A join that a named view adds: the family joined on its ID equal to an

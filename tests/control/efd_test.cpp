@@ -66,11 +66,7 @@ void RegistrarRegistroTeste(const std::string& codigo) {
   f.prefixo = "RegEFD" + codigo;
   f.tabela = "Z8_REGEFD" + codigo;
   f.ancestral = "RegistrosEFD";
-  TxbAtributo texto;
-  texto.campo = "Texto";
-  texto.coluna = "TEXTO";
-  texto.tamanho = 20;
-  f.atributos.push_back(texto);
+  f.atributos.push_back(TxbAtributo::De("Texto", TTipoCampo::Texto, 20));
   TxbMetadados::Instancia().Registrar(f);
   Aplicacao().RegistrarClasse(f.nome, [] { return std::make_shared<TRegistroTeste>(); });
 }

@@ -25,17 +25,6 @@ namespace {
 
 using Codigos = std::vector<std::string>;
 
-TxbAtributo Atributo(const char* campo, TTipoCampo tipo, int tamanho = 0,
-                     const char* referencia = "") {
-  TxbAtributo a;
-  a.campo = campo;
-  a.coluna = UpperCase(campo);
-  a.tipo = tipo;
-  a.tamanho = tamanho;
-  a.referencia = referencia;
-  return a;
-}
-
 // TstPessoa (ancestor) and TstCliente (descendant, pointing at a TstCidade);
 // the view VsComCidade joins the city. Registering twice changes nothing.
 void RegistrarFamilias() {
@@ -43,24 +32,24 @@ void RegistrarFamilias() {
   cidade.nome = "TstCidade";
   cidade.prefixo = "TstCid";
   cidade.tabela = "TST_CIDADE";
-  cidade.atributos = {Atributo("Nome", TTipoCampo::Texto, 30),
-                      Atributo("UF", TTipoCampo::Texto, 2)};
+  cidade.atributos = {TxbAtributo::De("Nome", TTipoCampo::Texto, 30),
+                      TxbAtributo::De("UF", TTipoCampo::Texto, 2)};
   TxbFamilia pessoa;
   pessoa.nome = "TstPessoa";
   pessoa.prefixo = "TstPes";
   pessoa.tabela = "TST_PESSOA";
-  pessoa.atributos = {Atributo("Codigo", TTipoCampo::Texto, 10),
-                      Atributo("Nome", TTipoCampo::Texto, 40),
-                      Atributo("Nascimento", TTipoCampo::Data)};
+  pessoa.atributos = {TxbAtributo::De("Codigo", TTipoCampo::Texto, 10),
+                      TxbAtributo::De("Nome", TTipoCampo::Texto, 40),
+                      TxbAtributo::De("Nascimento", TTipoCampo::Data)};
   TxbFamilia cliente;
   cliente.nome = "TstCliente";
   cliente.prefixo = "TstCli";
   cliente.tabela = "TST_CLIENTE";
   cliente.ancestral = "TstPessoa";
-  cliente.atributos = {Atributo("Limite", TTipoCampo::Real),
-                       Atributo("Vendas", TTipoCampo::Inteiro),
-                       Atributo("Categoria", TTipoCampo::Texto, 3),
-                       Atributo("IDF_Cidade", TTipoCampo::Inteiro, 0, "TstCidade")};
+  cliente.atributos = {TxbAtributo::De("Limite", TTipoCampo::Real),
+                       TxbAtributo::De("Vendas", TTipoCampo::Inteiro),
+                       TxbAtributo::De("Categoria", TTipoCampo::Texto, 3),
+                       TxbAtributo::De("IDF_Cidade", TTipoCampo::Inteiro, 0, "TstCidade")};
   cliente.visoes = {{"VsComCidade", {{"TstCidade", "TstCli_IDF_Cidade"}}}};
   for (TxbFamilia* f : {&cidade, &pessoa, &cliente}) {
     TxbMetadados::Instancia().Registrar(*f);
