@@ -6,14 +6,15 @@
 // Member declaration: {"no": "1", "name": "GerarArquivo", "args": ["integer", "string"],
 //   "result": "string", "impl": "external"}; kinds: a method (default), "property": TYPE
 //   (held by the object; "local": true when it never travels), "notify": true (a
-//   notification method, overridden directly), "const": VALUE. "impl": "external" marks a
+//   notification method, overridden directly), "const": VALUE. An argument "var string" is a
+//   text the member may change for its caller. "impl": "external" marks a
 //   member whose body lies outside the module (the generation driver): its INTERNO_ twin asks
 //   the application's external implementation.
 //
 // A member travels to the application server under its number ("10"; a property as "3_1"
-// to read and "3_2" to write) unless it is local, a notification, or takes an object or a
-// notification. The public method decides: on a client session it sends the number and
-// the arguments through Executar; otherwise it calls the INTERNO_ twin, which the
+// to read and "3_2" to write) unless it is local, a notification, or takes an object, a
+// notification or a var argument. The public method decides: on a client session it sends the
+// number and the arguments through Executar; otherwise it calls the INTERNO_ twin, which the
 // hand-written class overrides, so an override never sees the transport. ExecutarMetodo
 // turns a number back into the call on the server.
 //
@@ -44,6 +45,8 @@ struct TipoCpp {
 TipoCpp Tipo(const std::string& t) {
   if (t == "integer") return {"int", "int", "0", ".AsInteger()"};
   if (t == "string") return {"const std::string&", "std::string", "std::string()", ".AsString()"};
+  // A text the member may change for its caller; such members never travel.
+  if (t == "var string") return {"std::string&", "std::string", "std::string()", ".AsString()"};
   if (t == "boolean") return {"bool", "bool", "false", ".AsBoolean()"};
   if (t == "date") return {"efd::TDateTime", "efd::TDateTime", "efd::TDateTime()", ".AsDateTime()"};
   if (t == "real") return {"double", "double", "0.0", ".AsFloat()"};
@@ -64,7 +67,7 @@ struct Membro {
   bool Viaja() const {
     if (no.empty() || local || notificacao || propriedade == "notify") return false;
     for (const auto& a : args)
-      if (a == "object" || a == "notify") return false;
+      if (a == "object" || a == "notify" || a.starts_with("var ")) return false;
     return true;
   }
 };
