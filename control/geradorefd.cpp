@@ -19,6 +19,16 @@
 namespace efd {
 namespace {
 
+// Session values that hold the caches of one generation.
+constexpr const char* kCaches[] = {
+    "ID_Bloco0",         "IDF_Bloco_1",       "IDF_Registro_0150",   "IDF_Registro_0175",
+    "IDF_Registro_0200", "IDF_Registro_0205", "IDF_Registro_0300",   "IDF_Registro_0460",
+    "IDF_Registro_C405", "IDF_Registro_C460", "IDF_Registro_C470",   "IDF_Registro_G125",
+    "IDF_Registro_1100", "IDF_Registro_1105", "CODIGO_Registro_0460"};
+// Aggregated instances of the session's company object, under the names
+// registers 0200 and 0150 give them.
+constexpr const char* kCachesDaEmpresa[] = {"OcoAltProduto", "OcoAlteracaoIdent"};
+
 struct TCabecalho {
   int modelo = 0;
   TDateTime inicio;
@@ -48,6 +58,7 @@ std::shared_ptr<Th5RegistrosEFD> CriarRegistro(TxbSession& sessao, const std::st
 
 std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& lista) {
   const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
+  EsquecerCachesDaGeracao(sessao);
   const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
   const std::set<int> escolhidos = Escolhidos(lista);
   std::string nomes;
@@ -78,6 +89,18 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& li
   }
   return "";
 }
+
+}  // namespace
+
+void EsquecerCachesDaGeracao(TxbSession& sessao) {
+  for (const char* nome : kCaches) sessao.DefinirValor(nome, "");
+  if (auto* z8 = dynamic_cast<TxsSessionZ8*>(&sessao))
+    if (auto empresa = z8->ObjetoEmpresaSessao(false))
+      for (const char* cache : kCachesDaEmpresa)
+        empresa->AdicionarInstanciaAgregada(cache, nullptr);
+}
+
+namespace {
 
 // Lines that the ERP components outside the module add after a block's
 // writers: the empty block of a required block, and the closing line.

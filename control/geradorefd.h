@@ -35,6 +35,12 @@ std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo);
 // Whether the published layout of the period requires the block.
 bool BlocoObrigatorio(int modelo, char bloco, int ano);
 
+// Forgets what the registers of a generation keep in the session (block and
+// register-type rows, change-occurrence caches on the company object), so
+// that nothing of an earlier generation, finished or failed, leaks into the
+// next one.
+void EsquecerCachesDaGeracao(TxbSession& sessao);
+
 // Registers the driver as the implementation of the members the module leaves
 // to it (EFD.GerarRegistros, RegistrosEFD.GerarArquivos and the others).
 void RegistrarGeradorEFD();

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "control/geradorefd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -13,16 +14,6 @@
 
 namespace efd {
 namespace {
-
-// Session values that hold the caches of one generation.
-constexpr const char* kCaches[] = {
-    "ID_Bloco0",         "IDF_Bloco_1",       "IDF_Registro_0150",   "IDF_Registro_0175",
-    "IDF_Registro_0200", "IDF_Registro_0205", "IDF_Registro_0300",   "IDF_Registro_0460",
-    "IDF_Registro_C405", "IDF_Registro_C460", "IDF_Registro_C470",   "IDF_Registro_G125",
-    "IDF_Registro_1100", "IDF_Registro_1105", "CODIGO_Registro_0460"};
-// Aggregated instances of the session's company object, under the names
-// registers 0200 and 0150 give them.
-constexpr const char* kCachesDaEmpresa[] = {"OcoAltProduto", "OcoAlteracaoIdent"};
 
 // How block 9 counts the opening and closing lines of a block.
 enum class TLeitura { Tolerante, Estrita };
@@ -43,14 +34,7 @@ constexpr TBloco kBlocos[] = {
 int Th5RegistroEFD9900::INTERNO_GerarRegistro(int id_efd, int, int, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
   AtualizarMensagem(id_efd, "RegistroEFD [9900]");
-  TxbSession& sessao = GetSession();
-  for (const char* nome : kCaches) sessao.DefinirValor(nome, "");
-  // The change-occurrence caches of items (0200) and participants (0150) hang
-  // on the session's company object.
-  if (auto* z8 = dynamic_cast<TxsSessionZ8*>(&sessao))
-    if (auto empresa = z8->ObjetoEmpresaSessao(false))
-      for (const char* cache : kCachesDaEmpresa)
-        empresa->AdicionarInstanciaAgregada(cache, nullptr);
+  EsquecerCachesDaGeracao(GetSession());
   return 0;
 }
 

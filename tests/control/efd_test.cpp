@@ -224,6 +224,13 @@ TEST_P(EFDTeste, GeracaoQueFalhaNaoDeixaLinhas) {
   EXPECT_THROW(efd->Confirmar(), EErro);
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD"), 0);
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_BLOCOSEFD"), 0);
+
+  // What registers of the failed generation kept in the session (its block-0
+  // row, here) does not reach the next generation.
+  sessao_->DefinirValor("ID_Bloco0", "999");
+  g_registro_falho.clear();
+  NovoCabecalho("1", 10, TDateTime::EncodeDate(2024, 3, 1))->Confirmar();
+  EXPECT_EQ(sessao_->Valor("ID_Bloco0"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Bancos, EFDTeste, ::testing::ValuesIn(teste::MotoresDeTeste()));
