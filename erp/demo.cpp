@@ -643,28 +643,29 @@ class TConstrutor {
       const char* nome;
       int nivel;
       bool analitica;
-      const char* natureza;  // of the top synthetic entries
+      const char* natureza;     // of the top synthetic entries
+      const char* referencial;  // code in the referential chart, analytic only
     };
     const TConta contas[] = {
-        {"1", "ATIVO", 1, false, "1"},
-        {"1.1", "ATIVO CIRCULANTE", 2, false, ""},
-        {"1.1.3", "ESTOQUES", 3, false, ""},
-        {"1.1.3.01", "Mercadorias para revenda", 4, true, ""},
-        {"1.1.3.02", "Matérias-primas", 4, true, ""},
-        {"1.1.3.03", "Material de uso e consumo", 4, true, ""},
-        {"1.2", "ATIVO NÃO CIRCULANTE", 2, false, ""},
-        {"1.2.3", "IMOBILIZADO", 3, false, ""},
-        {"1.2.3.01", "Máquinas e equipamentos", 4, true, ""},
-        {"2", "PASSIVO", 1, false, "2"},
-        {"2.1", "PASSIVO CIRCULANTE", 2, false, ""},
-        {"2.1.01", "Fornecedores nacionais", 3, true, ""},
-        {"3", "RECEITAS", 1, false, "4"},
-        {"3.1", "RECEITA BRUTA", 2, false, ""},
-        {"3.1.01", "Receita de venda de mercadorias", 3, true, ""},
-        {"3.1.02", "Receita de venda de produtos", 3, true, ""},
-        {"4", "CUSTOS E DESPESAS", 1, false, "4"},
-        {"4.1", "CUSTOS", 2, false, ""},
-        {"4.1.01", "Custo das mercadorias vendidas", 3, true, ""},
+        {"1", "ATIVO", 1, false, "1", ""},
+        {"1.1", "ATIVO CIRCULANTE", 2, false, "", ""},
+        {"1.1.3", "ESTOQUES", 3, false, "", ""},
+        {"1.1.3.01", "Mercadorias para revenda", 4, true, "", "1.01.03.01.01"},
+        {"1.1.3.02", "Matérias-primas", 4, true, "", "1.01.03.01.02"},
+        {"1.1.3.03", "Material de uso e consumo", 4, true, "", "1.01.03.01.04"},
+        {"1.2", "ATIVO NÃO CIRCULANTE", 2, false, "", ""},
+        {"1.2.3", "IMOBILIZADO", 3, false, "", ""},
+        {"1.2.3.01", "Máquinas e equipamentos", 4, true, "", "1.02.03.01.05"},
+        {"2", "PASSIVO", 1, false, "2", ""},
+        {"2.1", "PASSIVO CIRCULANTE", 2, false, "", ""},
+        {"2.1.01", "Fornecedores nacionais", 3, true, "", "2.01.01.03.01"},
+        {"3", "RECEITAS", 1, false, "4", ""},
+        {"3.1", "RECEITA BRUTA", 2, false, "", ""},
+        {"3.1.01", "Receita de venda de mercadorias", 3, true, "", "3.01.01.01.01"},
+        {"3.1.02", "Receita de venda de produtos", 3, true, "", "3.01.01.01.02"},
+        {"4", "CUSTOS E DESPESAS", 1, false, "4", ""},
+        {"4.1", "CUSTOS", 2, false, "", ""},
+        {"4.1.01", "Custo das mercadorias vendidas", 3, true, "", "3.01.01.03.01"},
     };
     std::vector<int64_t> pais(5, 0);  // the synthetic entry of each level
     for (const auto& c : contas) {
@@ -693,6 +694,13 @@ class TConstrutor {
       if (c.natureza[0])
         e_.Inserir("Z8_NCCTBSPED",
                    {{"ID", Id()}, {"IDF_SINTETICO", id}, {"NATUREZACTCTB", c.natureza}});
+      if (c.referencial[0])
+        e_.Inserir("KLVG_CLASSEVIS", {{"ID", Id()},
+                                      {"FD", "ClasseVisual"},
+                                      {"IDF_PLANOVISUAL", plano_referencial_},
+                                      {"IDF_CLASSE", id},
+                                      {"NIVEL", 5},
+                                      {"MASCARA", c.referencial}});
     }
     const std::array<const char*, 3> financeiras[] = {{"01.01", "Receita de vendas", "R"},
                                                       {"02.01", "Compras de mercadorias", "D"}};

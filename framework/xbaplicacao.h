@@ -37,6 +37,8 @@ class TxbAplicacao {
   // hand-written class registered after the generated one is what runs.
   void RegistrarClasse(const std::string& familia, TFabricaObjeto fabrica);
   bool ChecarFamiliaRegistrada(const std::string& familia) const;
+  // Withdraws a family's class, as when an optional module is switched off.
+  void RemoverClasse(const std::string& familia) { fabricas_.erase(familia); }
 
   // The repository: a new object of the family for the session, with its
   // CreateKLV done; Destruir runs DestroyKLV.

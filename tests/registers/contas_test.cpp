@@ -9,7 +9,9 @@
 #include "control/catalogo.h"
 #include "control/verificadorefd.h"
 #include "erp/carregador.h"
+#include "erp/erp.h"
 #include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/block0/uh5registroefd0600.h"
 #include "tests/testutil.h"
@@ -27,8 +29,45 @@ constexpr const char* kFilial = R"({
   "KLVG_PESJUR": [{"ID": 5, "IDA": 5, "CNPJ": "12345678000195"}],
   "KLVG_PAPELREL": [{"ID": 7, "IDF_IDENT": 5, "PAPEL": "FIL"}],
   "Z8_EMPRESA": [{"ID": 1, "CODIGO": "1", "NOME": "Empresa", "IDF_IDENT": 5}],
-  "Z8_FILIAL": [{"ID": 10, "IDF_EMPRESA": 1, "CODIGO": "1", "NOME": "Matriz", "IDF_PAPELREL": 7}]
+  "Z8_FILIAL": [{"ID": 10, "IDF_EMPRESA": 1, "CODIGO": "1", "NOME": "Matriz", "IDF_PAPELREL": 7}],
+  "Z8_PAREMP": [{"ID": 40, "FD": "ParEmpGeral", "IDF_EMPRESA": 1, "DATAINICIAL": "2010-01-01",
+                 "DATAFINAL": "2099-12-31", "SITUACAO": "1"},
+                {"ID": 41, "FD": "ParEmpContabilidade", "IDF_EMPRESA": 1,
+                 "DATAINICIAL": "2010-01-01", "DATAFINAL": "2099-12-31", "SITUACAO": "1"}],
+  "Z8_PEMPGERAL": [{"ID": 40, "IDA": 40, "ORICODCTACTB": "1"}],
+  "Z8_PAREMPCTB": [{"ID": 41, "IDA": 41, "IDF_VISCNTCTB": 200, "IDF_VISCNTREF": 201}],
+  "KLVG_PLVISUAL": [{"ID": 200, "FD": "VisaoContabil", "CODIGO": "PC", "NOME": "Plano"},
+                    {"ID": 201, "FD": "VisaoContabil", "CODIGO": "REF", "NOME": "Referencial"}],
+  "Z8_VISCNTCTB": [{"ID": 200, "IDA": 200, "TIPO": "1"}, {"ID": 201, "IDA": 201, "TIPO": "2"}],
+  "KLVG_CLASSE": [
+    {"ID": 300, "FD": "ContaContabil", "CODIGO": "3", "NOME": "RECEITAS", "DTINCLUSAO": "2020-05-04"},
+    {"ID": 301, "FD": "ContaContabil", "CODIGO": "3.1", "NOME": "RECEITA BRUTA", "DTINCLUSAO": "2020-05-04"},
+    {"ID": 302, "FD": "ContaContabil", "CODIGO": "3.1.01", "NOME": "Receita de vendas",
+     "DTINCLUSAO": "2020-05-04", "DTALTERACAO": "2024-03-15"},
+    {"ID": 303, "FD": "ContaContabil", "CODIGO": "3.1.02", "NOME": "Receita nova",
+     "DTINCLUSAO": "2024-04-10"}],
+  "Z8_CTACTB": [{"ID": 300, "IDA": 300, "CODREDUZIDO": "1000"},
+                {"ID": 301, "IDA": 301, "CODREDUZIDO": "1001"},
+                {"ID": 302, "IDA": 302, "CODREDUZIDO": "1002"},
+                {"ID": 303, "IDA": 303, "CODREDUZIDO": "1003"}],
+  "KLVG_CLASSEVIS": [
+    {"ID": 300, "FD": "Sintetico", "IDF_PLANOVISUAL": 200, "IDF_CLASSE": 300, "NIVEL": 1, "MASCARA": "3"},
+    {"ID": 301, "FD": "Sintetico", "IDF_PLANOVISUAL": 200, "IDF_CLASSE": 301, "NIVEL": 2, "MASCARA": "3.1"},
+    {"ID": 302, "FD": "Analitico", "IDF_PLANOVISUAL": 200, "IDF_CLASSE": 302, "NIVEL": 3,
+     "MASCARA": "3.1.01"},
+    {"ID": 310, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 201, "IDF_CLASSE": 302, "NIVEL": 5,
+     "MASCARA": "3.01.01.01.01"}],
+  "KLVG_SINTETICO": [{"ID": 300, "IDA": 300}, {"ID": 301, "IDA": 301, "IDF_SINTETICO": 300}],
+  "KLVG_ANALITICO": [{"ID": 302, "IDA": 302, "IDF_SINTETICO": 301}],
+  "Z8_NCCTBSPED": [{"ID": 320, "IDF_SINTETICO": 300, "NATUREZACTCTB": "4"}]
 })";
+
+// Switches the accounting module on for one test: accounts then take level,
+// name and nature from the company's visual chart.
+struct TModuloContabil {
+  TModuloContabil() { erp::Registrar({"ParEmpContabilidade", "MovCtb"}); }
+  ~TModuloContabil() { Aplicacao().RemoverClasse("MovCtb"); }
+};
 
 class Contas : public ::testing::TestWithParam<std::string> {
  protected:
@@ -75,10 +114,13 @@ TEST_P(Contas, ContaSemDataDeInclusaoUsaOInicioDoPeriodoEUmaSoVez) {
     auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
     auto centros = Aplicacao().CriarComo<Th5RegistroEFD0600>("RegistroEFD0600", *sessao_);
     for (int vez = 0; vez < 2; ++vez) {
-      contas->Incluir(id, bloco, 0, "1.1.01", "Caixa geral", "3", 0, "1", "A", "", false);
+      std::string natureza = "1";
+      contas->Incluir(id, bloco, 0, "1.1.01", "Caixa geral", "3", 0, natureza, "A", "", false);
       centros->Incluir(id, bloco, 0, TDateTime::EncodeDate(2024, 1, 10), "CC01", "Administração");
     }
-    contas->Incluir(id, bloco, 0, "9.9", "Compensação", "1", 0, "9", "S", "", false);
+    std::string natureza = "9";
+    contas->Incluir(id, bloco, 0, "9.9", "Compensação", "1", 0, natureza, "S", "", false);
+    EXPECT_EQ(natureza, "99");
     sessao_->ConfirmarImplicita();
   });
   // 0000, 0001, 0005, 0500 x2, 0600, 0990; the file is ISO-8859-1.
@@ -89,15 +131,75 @@ TEST_P(Contas, ContaSemDataDeInclusaoUsaOInicioDoPeriodoEUmaSoVez) {
   EXPECT_EQ(linhas[6], "|0990|7|");
 }
 
+TEST_P(Contas, ContaDoERPDaNomeEDataEAAlteracaoQuandoPedida) {
+  const auto linhas = Gerar(1, [&](int id, int bloco) {
+    auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
+    std::string natureza = "4";
+    contas->Incluir(id, bloco, 0, "3.1.01", "Vendas", "9", 0, natureza, "A", "", false);
+    contas->Incluir(id, bloco, 0, "3.1.01", "Vendas", "9", 0, natureza, "A", "", true);
+    // Included after the period: the ERP does not know it yet.
+    contas->Incluir(id, bloco, 0, "3.1.02", "Nova", "3", 0, natureza, "A", "", false);
+    sessao_->ConfirmarImplicita();
+  });
+  ASSERT_EQ(linhas.size(), 7u);
+  EXPECT_EQ(linhas[3], "|0500|04052020|04|A|9|3.1.01|Receita de vendas|");
+  EXPECT_EQ(linhas[4], "|0500|15032024|04|A|9|3.1.01|Receita de vendas|");
+  EXPECT_EQ(linhas[5], "|0500|01032024|04|A|3|3.1.02|Nova|");
+}
+
+TEST_P(Contas, PlanoVisualDaNivelNomeENaturezaDoSinteticoAcima) {
+  TModuloContabil contabil;
+  std::string natureza;
+  const auto linhas = Gerar(1, [&](int id, int bloco) {
+    auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
+    contas->Incluir(id, bloco, 0, "3.1.01", "", "", 0, natureza, "S", "", false);
+    // Outside the chart (a synthetic account): what the caller says.
+    std::string outra = "2";
+    contas->Incluir(id, bloco, 0, "3.1", "", "2", 0, outra, "S", "", false);
+    sessao_->ConfirmarImplicita();
+  });
+  EXPECT_EQ(natureza, "04");  // the caller learns the nature found
+  ASSERT_EQ(linhas.size(), 6u);
+  EXPECT_EQ(linhas[3], "|0500|04052020|04|A|3|3.1.01|Receita de vendas|");
+  EXPECT_EQ(linhas[4], "|0500|04052020|02|S|2|3.1|RECEITA BRUTA|");
+}
+
+TEST_P(Contas, CodigoReduzidoQuandoAEmpresaOPede) {
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PEMPGERAL SET ORICODCTACTB = '2'");
+  TModuloContabil contabil;
+  const auto linhas = Gerar(1, [&](int id, int bloco) {
+    auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
+    std::string natureza;
+    const int por_id = contas->Incluir(id, bloco, 0, "", "", "", 302, natureza, "", "", false);
+    const int por_codigo =
+        contas->Incluir(id, bloco, 0, "1002", "", "", 0, natureza, "", "", false);
+    EXPECT_EQ(por_id, por_codigo);
+    // An account the ERP does not have, or not yet, named by its identifier.
+    for (int id_conta : {999, 303}) try {
+        contas->Incluir(id, bloco, 0, "", "", "", id_conta, natureza, "", "", false);
+        ADD_FAILURE() << id_conta << " aceita";
+      } catch (const EErro& e) {
+        EXPECT_NE(std::string(e.what()).find("RegEFD0500_CodConta"), std::string::npos);
+      }
+    sessao_->ConfirmarImplicita();
+  });
+  ASSERT_EQ(linhas.size(), 5u);
+  EXPECT_EQ(linhas[3], "|0500|04052020|04|A|3|1002|Receita de vendas|");
+}
+
 TEST_P(Contas, PisCofinsTerminaComAContaReferencialEUmCampoVazio) {
   const auto linhas = Gerar(2, [&](int id, int bloco) {
     auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
-    contas->Incluir(id, bloco, 0, "3.1", "Receitas", "2", 0, "4", "S", "3.01.01", false);
+    std::string natureza = "4";
+    contas->Incluir(id, bloco, 0, "3.1.01", "", "3", 0, natureza, "A", "3.99", false);
+    // Not in the referential chart: the caller's referenced account.
+    contas->Incluir(id, bloco, 0, "3.1", "", "2", 0, natureza, "S", "3.01.01", false);
     sessao_->ConfirmarImplicita();
   });
-  ASSERT_EQ(linhas.size(), 4u);  // 0000, 0001, 0500, 0990
-  EXPECT_EQ(linhas[2], "|0500|01032024|04|S|2|3.1|Receitas|3.01.01||");
-  EXPECT_EQ(linhas[3], "|0990|4|");
+  ASSERT_EQ(linhas.size(), 5u);  // 0000, 0001, 0500 x2, 0990
+  EXPECT_EQ(linhas[2], "|0500|04052020|04|A|3|3.1.01|Receita de vendas|3.01.01.01.01||");
+  EXPECT_EQ(linhas[3], "|0500|04052020|04|S|2|3.1|RECEITA BRUTA|3.01.01||");
+  EXPECT_EQ(linhas[4], "|0990|5|");
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, Contas, ::testing::ValuesIn(teste::MotoresDeTeste()));
