@@ -17,6 +17,19 @@ constexpr const char* kOrigemCodigoReduzido = "2";
 // Natures climb at most this many synthetic levels (a cycle stops there).
 constexpr int kNiveisDeNatureza = 64;
 
+// The company's accounting parameters (alias D) in force over the whole
+// period.
+constexpr const char* kParametrosDoPeriodo =
+    "WHERE D.DATAINICIAL <= :DATA_INI AND D.DATAFINAL >= :DATA_FIM "
+    "AND D.IDF_EMPRESA = :EMPRESA AND D.SITUACAO = :SITUACAO ";
+
+TParametros ParametrosDoPeriodo(const TxbCabecalhoEFD& cabecalho) {
+  return {{"DATA_INI", cabecalho.inicio.DateOf()},
+          {"DATA_FIM", cabecalho.fim.DateOf()},
+          {"EMPRESA", cabecalho.empresa},
+          {"SITUACAO", kSituacaoAtiva}};
+}
+
 bool OrigemCodigoReduzido(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho) {
   TxbResultado r = sessao.Consultar(
       "SELECT A.ORICODCTACTB FROM Z8_PEMPGERAL A "
@@ -126,21 +139,17 @@ const Th5RegistroEFD0500::TContaDoPlano* Th5RegistroEFD0500::ContaDoPlano(
   if (!g.plano_carregado) {
     const auto naturezas = NaturezasDosSinteticos(GetSession());
     TxbResultado r = GetSession().Consultar(
-        "SELECT G.CODIGO AS CODCTA, E.NIVEL AS NIVEL, F.IDF_SINTETICO, G.NOME "
-        "FROM Z8_VISCNTCTB A "
-        " INNER JOIN KLVG_PLVISUAL B ON B.ID = A.IDA "
-        " INNER JOIN Z8_PAREMPCTB C ON C.IDF_VISCNTCTB = A.ID "
-        " INNER JOIN Z8_PAREMP D ON D.ID = C.IDA "
-        " INNER JOIN KLVG_ClasseVis E ON E.IDF_PLANOVISUAL = B.ID "
-        " INNER JOIN Klvg_ANALITICO F ON F.IDA = E.ID "
-        " INNER JOIN KLVG_CLASSE G ON G.ID = E.IDF_CLASSE "
-        " INNER JOIN Z8_CTACTB H ON H.IDA = G.ID "
-        "WHERE D.DATAINICIAL <= :DATA_INI AND D.DATAFINAL >= :DATA_FIM "
-        "AND D.IDF_EMPRESA = :EMPRESA AND D.SITUACAO = :SITUACAO",
-        {{"DATA_INI", g.cabecalho.inicio.DateOf()},
-         {"DATA_FIM", g.cabecalho.fim.DateOf()},
-         {"EMPRESA", g.cabecalho.empresa},
-         {"SITUACAO", kSituacaoAtiva}});
+        std::string("SELECT G.CODIGO AS CODCTA, E.NIVEL AS NIVEL, F.IDF_SINTETICO, G.NOME ") +
+            "FROM Z8_VISCNTCTB A "
+            " INNER JOIN KLVG_PLVISUAL B ON B.ID = A.IDA "
+            " INNER JOIN Z8_PAREMPCTB C ON C.IDF_VISCNTCTB = A.ID "
+            " INNER JOIN Z8_PAREMP D ON D.ID = C.IDA "
+            " INNER JOIN KLVG_ClasseVis E ON E.IDF_PLANOVISUAL = B.ID "
+            " INNER JOIN Klvg_ANALITICO F ON F.IDA = E.ID "
+            " INNER JOIN KLVG_CLASSE G ON G.ID = E.IDF_CLASSE "
+            " INNER JOIN Z8_CTACTB H ON H.IDA = G.ID " +
+            kParametrosDoPeriodo,
+        ParametrosDoPeriodo(g.cabecalho));
     for (const auto& l : r.linhas) {
       auto natureza = naturezas.find(l[2].AsInt64());
       g.plano.emplace(Trim(l[0].AsString()),
@@ -157,20 +166,16 @@ const Th5RegistroEFD0500::TContaDoPlano* Th5RegistroEFD0500::ContaDoPlano(
 // parameters (the mask of its entry there); empty when it has none.
 std::string Th5RegistroEFD0500::ContaReferencial(const TGeracao& g,
                                                  const std::string& codigo_classe) {
+  TParametros parametros = ParametrosDoPeriodo(g.cabecalho);
+  parametros.emplace_back("COD_CTA", codigo_classe);
   TxbResultado r = GetSession().Consultar(
-      "SELECT E.MASCARA "
-      "FROM Z8_PAREMPCTB C "
-      " INNER JOIN Z8_PAREMP D ON D.ID = C.IDA "
-      " INNER JOIN KLVG_ClasseVis E ON E.IDF_PLANOVISUAL = C.IDF_VISCNTREF "
-      " INNER JOIN KLVG_CLASSE G ON G.ID = E.IDF_CLASSE "
-      "WHERE D.DATAINICIAL <= :DATA_INI AND D.DATAFINAL >= :DATA_FIM "
-      "AND D.IDF_EMPRESA = :EMPRESA AND D.SITUACAO = :SITUACAO "
-      "AND G.CODIGO = :COD_CTA",
-      {{"DATA_INI", g.cabecalho.inicio.DateOf()},
-       {"DATA_FIM", g.cabecalho.fim.DateOf()},
-       {"EMPRESA", g.cabecalho.empresa},
-       {"SITUACAO", kSituacaoAtiva},
-       {"COD_CTA", codigo_classe}});
+      std::string("SELECT E.MASCARA "
+                  "FROM Z8_PAREMPCTB C "
+                  " INNER JOIN Z8_PAREMP D ON D.ID = C.IDA "
+                  " INNER JOIN KLVG_ClasseVis E ON E.IDF_PLANOVISUAL = C.IDF_VISCNTREF "
+                  " INNER JOIN KLVG_CLASSE G ON G.ID = E.IDF_CLASSE ") +
+          kParametrosDoPeriodo + "AND G.CODIGO = :COD_CTA",
+      parametros);
   return r.Vazio() ? "" : Trim(r.linhas[0][0].AsString());
 }
 
