@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +23,7 @@ struct ArgumentosServe {
   std::string url, escuta = "127.0.0.1:8470", token;
   size_t tamanho_maximo = 1 << 20;
   int sessoes = 32;
+  int ociosidade = 1800;  // seconds
 };
 
 // "HOST:PORT" or "[IPv6]:PORT".
@@ -60,6 +62,7 @@ void Servir(const ArgumentosServe& a) {
   config.serializar = a.url.rfind("sqlite:", 0) == 0;
   config.tamanho_maximo = a.tamanho_maximo;
   config.sessoes_maximas = a.sessoes;
+  config.ociosidade_maxima = std::chrono::seconds(a.ociosidade);
   config.log = log;
 
   // SIGTERM and SIGINT stop the server; the threads that serve never see them.
@@ -99,6 +102,10 @@ void RegistrarServe(CLI::App& app) {
   c->add_option("--max-body", a->tamanho_maximo, "Largest request body accepted, in bytes")
       ->capture_default_str();
   c->add_option("--max-sessions", a->sessoes, "Sessions open at once")->capture_default_str();
+  c->add_option("--idle-timeout", a->ociosidade,
+                "Seconds after which a silent client's session may be closed (0: never)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
   c->callback([a] { Servir(*a); });
 }
 

@@ -51,7 +51,8 @@ bool MesmoToken(const std::string& a, const std::string& b) {
 }  // namespace
 
 struct TxbServidorAplicacao::TSessaoRemota {
-  std::mutex mutex;
+  std::mutex mutex;  // held while a request of the session runs
+  std::chrono::steady_clock::time_point ultimo_pedido = std::chrono::steady_clock::now();
   std::unique_ptr<TxsSessionZ8> sessao;
   std::map<int64_t, std::shared_ptr<ThbObjetoNegocio>> objetos;
   int64_t proximo_objeto = 1;
@@ -129,7 +130,32 @@ std::shared_ptr<TxbServidorAplicacao::TSessaoRemota> TxbServidorAplicacao::Sessa
   std::lock_guard trava(mutex_sessoes_);
   auto it = sessoes_.find(id);
   if (it == sessoes_.end()) throw ERecusa(404, fmt::format("sessão {} desconhecida", id));
+  it->second->ultimo_pedido = std::chrono::steady_clock::now();
   return it->second;
+}
+
+std::vector<std::shared_ptr<TxbServidorAplicacao::TSessaoRemota>>
+TxbServidorAplicacao::RetirarOciosas() {
+  std::vector<std::shared_ptr<TSessaoRemota>> ociosas;
+  if (config_.ociosidade_maxima.count() <= 0) return ociosas;
+  const auto limite = std::chrono::steady_clock::now() - config_.ociosidade_maxima;
+  for (auto it = sessoes_.begin(); it != sessoes_.end();) {
+    std::unique_lock livre(it->second->mutex, std::try_to_lock);
+    if (it->second->ultimo_pedido < limite && livre.owns_lock()) {
+      ociosas.push_back(it->second);
+      it = sessoes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return ociosas;
+}
+
+void TxbServidorAplicacao::Fechar(TSessaoRemota& sessao) {
+  std::unique_lock execucao(mutex_execucao_, std::defer_lock);
+  if (config_.serializar) execucao.lock();
+  std::lock_guard trava(sessao.mutex);
+  sessao.Encerrar();
 }
 
 void TxbServidorAplicacao::Rotas() {
@@ -192,13 +218,18 @@ void TxbServidorAplicacao::Rotas() {
 
   rota("/sessao/abrir", [this](const json&) {
     std::shared_ptr<TSessaoRemota> sessao;
+    std::vector<std::shared_ptr<TSessaoRemota>> ociosas;
     int64_t id;
     {
       std::lock_guard trava(mutex_sessoes_);
+      ociosas = RetirarOciosas();
       if (static_cast<int>(sessoes_.size()) >= config_.sessoes_maximas)
         throw ERecusa(503, "sessões demais abertas");
       id = proxima_sessao_++;
     }
+    for (auto& ociosa : ociosas) Fechar(*ociosa);
+    if (!ociosas.empty() && config_.log)
+      config_.log(fmt::format("efd serve: closed {} idle session(s)", ociosas.size()));
     sessao = std::make_shared<TSessaoRemota>();
     sessao->pasta = fs::path(pasta_raiz_) / fmt::format("sessao-{}", id);
     fs::create_directories(sessao->pasta);
@@ -225,10 +256,7 @@ void TxbServidorAplicacao::Rotas() {
       sessao = it->second;
       sessoes_.erase(it);
     }
-    std::unique_lock execucao(mutex_execucao_, std::defer_lock);
-    if (config_.serializar) execucao.lock();
-    std::lock_guard trava(sessao->mutex);
-    sessao->Encerrar();
+    Fechar(*sessao);
     t_pedido.descricao = fmt::format("sessão {}", id);
     return json::object();
   });

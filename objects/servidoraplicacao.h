@@ -5,6 +5,11 @@
 // objects' dispatchers (ExecutarMetodo), read session values and fetch the
 // files that members wrote into the session's work folder.
 //
+// A session whose client has not been heard from for longer than the idle
+// limit is closed when a new session is asked for, so that clients that went
+// away without closing theirs do not use up the sessions; a session whose
+// member is still running is never closed this way.
+//
 // Every request must carry the shared token ("Authorization: Bearer ...").
 // A request that is malformed, too large, names an unknown session or object,
 // or whose member raises, gets an error document {"erro": "..."} and the
@@ -19,12 +24,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -44,6 +51,7 @@ struct TxbConfigServidor {
   bool serializar = true;
   size_t tamanho_maximo = 1 << 20;  // bytes of a request body
   int sessoes_maximas = 32;
+  std::chrono::milliseconds ociosidade_maxima = std::chrono::minutes(30);  // 0: no limit
   std::string pasta;  // work folders are made under it; empty: the temporary folder
   // One line per request; empty: none.
   std::function<void(const std::string&)> log;
@@ -68,6 +76,9 @@ class TxbServidorAplicacao {
   class TPedido;
 
   std::shared_ptr<TSessaoRemota> Sessao(int64_t id) const;
+  // Takes the idle sessions out of the list (mutex_sessoes_ held).
+  std::vector<std::shared_ptr<TSessaoRemota>> RetirarOciosas();
+  void Fechar(TSessaoRemota& sessao);
   void Rotas();
 
   TxbConfigServidor config_;

@@ -45,6 +45,7 @@ std::string Ler(const std::string& caminho) {
 class Remoto : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    if (!url_.empty()) return;  // built once, for the suites that derive from this one too
     url_ = "sqlite:" + teste::DiretorioTemporario() + "/remoto.db";
     auto sessao = app::AbrirBanco(url_);
     CarregarCatalogo(*sessao);
@@ -62,6 +63,7 @@ class Remoto : public ::testing::Test {
     config.abrir_sessao = [] { return std::make_unique<TxsSessionZ8>(TpbBD::Conectar(url_)); };
     config.tamanho_maximo = 64 * 1024;
     config.pasta = teste::DiretorioTemporario();
+    Ajustar(config);
     servidor_ = std::make_unique<TxbServidorAplicacao>(config);
     porta_ = servidor_->Vincular();
     servindo_ = std::thread([this] { servidor_->Servir(); });
@@ -72,6 +74,8 @@ class Remoto : public ::testing::Test {
     servidor_->Parar();
     servindo_.join();
   }
+
+  virtual void Ajustar(TxbConfigServidor&) {}
 
   // A client session whose objects run on the server.
   std::unique_ptr<TxsSessionZ8> Cliente(std::shared_ptr<TxbTransporteHttp>* transporte = nullptr) {
@@ -293,6 +297,38 @@ TEST_F(Remoto, PedidosMalformadosRecebemErroEOServidorContinua) {
   auto cliente = Cliente();
   auto efd = Aplicacao().CriarComo<Th0EFD>("EFD", *cliente);
   EXPECT_EQ(efd->kModeloIPI_ICMS(), 1);
+}
+
+// A server that keeps one session at a time and may close it after a
+// second of silence.
+class RemotoOcioso : public Remoto {
+ protected:
+  void Ajustar(TxbConfigServidor& config) override {
+    config.sessoes_maximas = 1;
+    config.ociosidade_maxima = std::chrono::seconds(1);
+  }
+};
+
+TEST_F(RemotoOcioso, SessaoAbandonadaDaLugarAUmaNova) {
+  httplib::Client http("127.0.0.1", porta_);
+  http.set_bearer_token_auth(kToken);
+  auto abrir = [&] { return http.Post("/sessao/abrir", "{}", "application/json"); };
+  auto primeira = abrir();
+  ASSERT_TRUE(primeira);
+  ASSERT_EQ(primeira->status, 200);
+  auto cheio = abrir();  // the first is not idle yet
+  ASSERT_TRUE(cheio);
+  EXPECT_EQ(cheio->status, 503);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  auto segunda = abrir();
+  ASSERT_TRUE(segunda);
+  EXPECT_EQ(segunda->status, 200);
+  const nlohmann::json valor = {{"sessao", nlohmann::json::parse(primeira->body).at("sessao")},
+                                {"nome", "ModeloEFD"}};
+  auto antiga = http.Post("/sessao/valor", valor.dump(), "application/json");
+  ASSERT_TRUE(antiga);
+  EXPECT_EQ(antiga->status, 404);
 }
 
 }  // namespace
