@@ -114,7 +114,6 @@ const Th5RegistroEFD0500::TContaERP& Th5RegistroEFD0500::LerConta(TGeracao& g, i
     const TDateTime inclusao =
         cds.IsEmpty() ? TDateTime() : cds.FieldByName("Classe_DtInclusao").AsDateTime();
     if (!cds.IsEmpty() && (inclusao.EhDataZero() || inclusao <= g.cabecalho.fim)) {
-      conta.existe = true;
       conta.codigo_classe = Trim(cds.FieldByName("Classe_Codigo").AsString());
       conta.codigo = g.codigo_reduzido ? Trim(cds.FieldByName("CtaCtb_CodReduzido").AsString())
                                        : conta.codigo_classe;

@@ -41,7 +41,6 @@ class Th5RegistroEFD0500 : public Th0RegistroEFD0500 {
  private:
   // An ERP account as the generation sees it.
   struct TContaERP {
-    bool existe = false;
     std::string codigo;         // as the files carry it
     std::string codigo_classe;  // Classe_Codigo, the key of the charts
     std::string nome;

@@ -175,12 +175,14 @@ TEST_P(Contas, CodigoReduzidoQuandoAEmpresaOPede) {
         contas->Incluir(id, bloco, 0, "1002", "", "", 0, natureza, "", "", false);
     EXPECT_EQ(por_id, por_codigo);
     // An account the ERP does not have, or not yet, named by its identifier.
-    for (int id_conta : {999, 303}) try {
+    for (int id_conta : {999, 303}) {
+      try {
         contas->Incluir(id, bloco, 0, "", "", "", id_conta, natureza, "", "", false);
         ADD_FAILURE() << id_conta << " aceita";
       } catch (const EErro& e) {
         EXPECT_NE(std::string(e.what()).find("RegEFD0500_CodConta"), std::string::npos);
       }
+    }
     sessao_->ConfirmarImplicita();
   });
   ASSERT_EQ(linhas.size(), 5u);
