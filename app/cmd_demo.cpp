@@ -67,7 +67,7 @@ void RegistrarDemo(CLI::App& app) {
   comando->add_flag("--timings", a->tempos, "Print the time spent per table and per stage");
   comando->callback([a] {
     Recriar(a->url);
-    auto sessao = AbrirBanco(a->url);
+    auto sessao = AbrirBanco(a->url, TCriacaoBanco::Criar);
     erp::OpcoesDemo opcoes;
     opcoes.documentos = a->documentos;
     opcoes.semente = a->semente;
