@@ -89,15 +89,26 @@ void RegistrarDemo(CLI::App& app) {
                r.inicio.Formatar("YYYY-MM-DD"), r.fim.Formatar("YYYY-MM-DD"));
     if (a->tempos) fmt::print("{}", r.RelatorioTempos());
 
-    // The files of the head office for the month, in both models.
+    // The files of the head office for the month, in both models, with its
+    // stock inventory at the end of the month; and the ICMS/IPI file of the
+    // second branch, with an inventory for a change of tax treatment.
     CarregarCatalogo(*sessao);
     std::filesystem::create_directories(a->saida);
-    for (int modelo : {1, 2}) {
+    struct TArquivoDemo {
+      int modelo;
+      int64_t filial;
+      const char* motivo_inventario;
+    };
+    const TArquivoDemo arquivos[] = {
+        {1, r.filiais.front(), "1"}, {2, r.filiais.front(), "1"}, {1, r.filiais.at(1), "2"}};
+    for (const auto& [modelo, filial, motivo] : arquivos) {
       OpcoesGeracao o;
       o.modelo = modelo;
-      o.filiais = {static_cast<int>(r.filiais.front())};
+      o.filiais = {static_cast<int>(filial)};
       o.inicio = r.inicio;
       o.saida = a->saida;
+      o.inventario = r.fim;
+      o.motivo_inventario = motivo;
       std::unique_ptr<TProgressoTerminal> barra;
       if (a->progresso) {
         barra = std::make_unique<TProgressoTerminal>();

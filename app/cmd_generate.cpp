@@ -18,7 +18,7 @@ namespace {
 struct Argumentos {
   std::string url, modelo, filiais, periodo, de, ate,
       finalidade = "0", perfil, atividade, operacoes = "both", registros, existente = "replace",
-      saida, servidor, token;
+      saida, servidor, token, inventario, motivo_inventario = "1", tipo_inventario = "1";
   bool progresso = false, tempos = false;
 };
 
@@ -53,6 +53,9 @@ OpcoesGeracao Converter(const Argumentos& a) {
     for (const auto& r : Dividir(a.registros, ',')) o.registros.push_back(Trim(r));
   o.opcao_existente = a.existente == "keep" ? 5 : a.existente == "add" ? 0 : 6;
   o.saida = a.saida;
+  if (!a.inventario.empty()) o.inventario = Data(a.inventario, "--inventory");
+  o.motivo_inventario = a.motivo_inventario;
+  o.tipo_inventario = a.tipo_inventario;
   return o;
 }
 
@@ -95,6 +98,18 @@ void RegistrarGenerate(CLI::App& app) {
       ->check(CLI::IsMember({"replace", "keep", "add"}))
       ->capture_default_str();
   c->add_option("--out", a->saida, "Output file, or folder for one file per branch");
+  auto* inventario =
+      c->add_option("--inventory", a->inventario, "Stock inventory (block H) at YYYY-MM-DD");
+  c->add_option("--inventory-reason", a->motivo_inventario,
+                "Reason of the inventory: 1 end of period, 2 change of tax treatment, ...")
+      ->needs(inventario)
+      ->check(CLI::IsMember({"1", "2", "3", "4", "5", "6"}))
+      ->capture_default_str();
+  c->add_option("--inventory-type", a->tipo_inventario,
+                "1 every item, 2 without use and consumption, fixed assets and services")
+      ->needs(inventario)
+      ->check(CLI::IsMember({"1", "2", "3", "4"}))
+      ->capture_default_str();
   c->add_flag("--progress", a->progresso, "Show a live progress line");
   c->add_flag("--timings", a->tempos, "Print the time spent per stage");
   auto* servidor =

@@ -19,14 +19,18 @@ namespace efd::app {
 struct OpcoesGeracao {
   int modelo = 1;  // 1 ICMS/IPI, 2 PIS/COFINS
   std::vector<int> filiais;
-  TDateTime inicio, fim;               // fim zero: the end of the start's month
-  std::string finalidade = "0";        // EFD_CodFinArq
-  std::string perfil;                  // EFD_IndPerfilFis; empty keeps the default
-  std::string atividade;               // EFD_IndAtiv; empty keeps the default
-  std::string operacoes = "0";         // EFD_IndOper: 0 both, 1 entries, 2 outputs
-  std::vector<std::string> registros;  // register codes; empty generates all
-  int opcao_existente = 6;             // 6 replace, 5 keep, 0 add
-  std::string saida;                   // file or folder; empty: the current folder
+  TDateTime inicio, fim;                // fim zero: the end of the start's month
+  std::string finalidade = "0";         // EFD_CodFinArq
+  std::string perfil;                   // EFD_IndPerfilFis; empty keeps the default
+  std::string atividade;                // EFD_IndAtiv; empty keeps the default
+  std::string operacoes = "0";          // EFD_IndOper: 0 both, 1 entries, 2 outputs
+  std::vector<std::string> registros;   // register codes; empty generates all
+  int opcao_existente = 6;              // 6 replace, 5 keep, 0 add
+  TDateTime inventario;                 // EFD_DataInventEst; zero: no inventory (block H)
+  std::string motivo_inventario = "1";  // EFD_MotivInvent
+  std::string tipo_inventario = "1";    // EFD_TipoInventario: "2" leaves out use and
+                                        // consumption, fixed assets and services
+  std::string saida;                    // file or folder; empty: the current folder
 };
 
 struct ArquivoGerado {

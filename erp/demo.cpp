@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
 #include "framework/xberros.h"
@@ -501,6 +502,9 @@ class TConstrutor {
     Parametros();
     TributacaoICMS();
     Produtos();
+    std::vector<int64_t> filiais;
+    for (const auto& f : filiais_) filiais.push_back(f.id);
+    ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
     TiposDeDocumento();
     Documentos();
     ResultadoDemo r;

@@ -9,7 +9,8 @@
 // names), a small chart of accounts, and a month of goods documents of
 // models 55, 65 and 01: sales, purchases, returns, one complementary, some
 // cancelled, voided or denied, with items taxed by ICMS, ICMS-ST, IPI, PIS
-// and COFINS, instalments, delivery data and access keys.
+// and COFINS, instalments, delivery data and access keys; and the stock of
+// two branches (demo_estoque.h).
 //
 // The same options give the same rows, ids included, on every engine: the
 // values come from a generator seeded by the options (splitmix64), not from

@@ -13,7 +13,7 @@ namespace {
 
 // The modules of the declarations in erp/*.json.
 const std::set<std::string> kModulos = {"Pessoas", "Empresa",    "Produtos",
-                                        "Fiscal",  "Documentos", "Contabilidade"};
+                                        "Fiscal",  "Documentos", "Contabilidade", "Estoque"};
 
 }  // namespace
 

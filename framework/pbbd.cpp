@@ -289,34 +289,20 @@ class TxbComandoSoci final : public TxbComando {
           bd::MensagemErroSql(fmt::format("O comando tem {} parâmetros e foram dados {} tipos",
                                           distintos.size(), tipos_.size()),
                               sql_));
+    // The text is checked now; the statement that runs it is made on the
+    // first Executar: SOCI's SQLite backend cannot destroy a statement whose
+    // bound parameters were never used (a command prepared for rows that
+    // never came).
     try {
-      for (size_t k : indice_da_marca) {
-        soci::indicator& ind = indicadores_[k];
-        switch (tipos_[k]) {
-          case TTipoCampo::Inteiro:
-            st_.exchange(soci::use(inteiros_[k], ind));
-            break;
-          case TTipoCampo::Real:
-            st_.exchange(soci::use(reais_[k], ind));
-            break;
-          case TTipoCampo::Texto:
-          case TTipoCampo::Memo:
-          case TTipoCampo::Logico:
-            st_.exchange(soci::use(textos_[k], ind));
-            break;
-          case TTipoCampo::Data:
-          case TTipoCampo::Hora:
-          case TTipoCampo::DataHora:
-            st_.exchange(soci::use(datas_[k], ind));
-            break;
-        }
-      }
-      st_.alloc();
-      st_.prepare(convertido.texto);
-      st_.define_and_bind();
+      soci::statement verificacao(sessao);
+      verificacao.alloc();
+      verificacao.prepare(convertido.texto);
+      verificacao.define_and_bind();
     } catch (const soci::soci_error& e) {
       throw EBancoDados(bd::MensagemErroSql(e.what(), sql_));
     }
+    texto_ = convertido.texto;
+    indice_da_marca_ = std::move(indice_da_marca);
   }
 
   void Definir(size_t indice, const TVariant& valor) override {
@@ -356,6 +342,7 @@ class TxbComandoSoci final : public TxbComando {
   void Executar() override {
     bd_.Iniciar();
     try {
+      if (!preparado_) Preparar();
       st_.execute(true);
     } catch (const soci::soci_error& e) {
       throw EBancoDados(bd::MensagemErroSql(e.what(), sql_));
@@ -363,9 +350,41 @@ class TxbComandoSoci final : public TxbComando {
   }
 
  private:
+  // Binds each parameter to the holder of its type and prepares the text.
+  void Preparar() {
+    for (size_t k : indice_da_marca_) {
+      soci::indicator& ind = indicadores_[k];
+      switch (tipos_[k]) {
+        case TTipoCampo::Inteiro:
+          st_.exchange(soci::use(inteiros_[k], ind));
+          break;
+        case TTipoCampo::Real:
+          st_.exchange(soci::use(reais_[k], ind));
+          break;
+        case TTipoCampo::Texto:
+        case TTipoCampo::Memo:
+        case TTipoCampo::Logico:
+          st_.exchange(soci::use(textos_[k], ind));
+          break;
+        case TTipoCampo::Data:
+        case TTipoCampo::Hora:
+        case TTipoCampo::DataHora:
+          st_.exchange(soci::use(datas_[k], ind));
+          break;
+      }
+    }
+    st_.alloc();
+    st_.prepare(texto_);
+    st_.define_and_bind();
+    preparado_ = true;
+  }
+
   TpbBD& bd_;
   const std::string sql_;
   const std::vector<TTipoCampo> tipos_;
+  std::string texto_;                    // with positional marks
+  std::vector<size_t> indice_da_marca_;  // parameter of each mark
+  bool preparado_ = false;
   // One holder of each type per parameter; only the one of its type is bound.
   std::vector<long long> inteiros_;
   std::vector<double> reais_;

@@ -1,0 +1,59 @@
+// Register H005 of block H (see the class comment).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "control/uh5registrosefd.h"
+#include "uh0registroefdh005.h"
+
+namespace efd {
+
+class Th5RegistroEFDH010;
+
+// H005: the stock inventory of the branch at the header's inventory date,
+// generated in one pass with its items (H010) and, for an inventory taken
+// for a change of tax treatment, their ICMS (H020). The items come from the
+// branch's stock balance at that date: per product, the last balance
+// transaction on or before the date that moved a quantity; the ownership
+// and the other party holding or owning the goods come from the product's
+// warehouse. Every item passes through 0200 and every other party through
+// 0150.
+//
+// Writer: the whole block, H001 to H990, counted in "QtdeLinhasBloco_H";
+// only in the ICMS/IPI model. The reason field of H005 exists from July
+// 2012, the last field of H010 from 2015.
+class Th5RegistroEFDH005 : public Th0RegistroEFDH005 {
+ public:
+  int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& lista,
+                            std::shared_ptr<ThbObjetoNegocio>& objeto) override;
+  std::string INTERNO_GerarArquivo(int id_efd) override;
+  int INTERNO_RetornarQtdReg(int id_efd) override;
+
+  // Whether the NCM is flagged to report H020 in inventories.
+  bool RetornaNCMBlocoH020(const std::string& ncm);
+  // How many NCMs are flagged: with any, only their products enter an
+  // inventory that reports H020.
+  int RetornaQuantidadeNCMSelecionado();
+
+ private:
+  // The tax rule of a product family from a date: item kind, origin and
+  // entry taxation of the ICMS CST.
+  struct TRegraFamilia {
+    TDateTime vigencia;
+    std::string ncm, tipo_item, origem, tributacao;
+  };
+  struct TInventario;
+
+  void CarregarRegras(TDateTime data);
+  const TRegraFamilia* Regra(int familia, const std::string& ncm) const;
+  double AliquotaDeCompra(const TInventario& inv);
+  // Inserts the item's H010 (with its 0200, 0150 and H020); returns the
+  // item's total, 0 when the row is left out.
+  double IncluirItem(TInventario& inv, const TxbResultado& saldo, size_t linha);
+
+  std::map<int, std::vector<TRegraFamilia>> regras_;  // family -> rules by date
+};
+
+}  // namespace efd

@@ -1,0 +1,200 @@
+// The stock inventory (block H) of the demo company's branches, on every
+// engine: which balances enter it, ownership and holders, the ICMS of an
+// inventory for a change of tax treatment, and the layout by period.
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <fstream>
+#include <map>
+
+#include "app/banco.h"
+#include "app/geracao.h"
+#include "control/catalogo.h"
+#include "erp/demo.h"
+#include "framework/xbformato.h"
+#include "tests/testutil.h"
+
+namespace efd {
+namespace {
+
+class BlocoH : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
+    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()), app::TCriacaoBanco::Criar);
+    CarregarCatalogo(*sessao_);
+    erp::OpcoesDemo opcoes;
+    opcoes.documentos = 0;
+    opcoes.mes = TDateTime::EncodeDate(2026, 11, 1);
+    demo_ = erp::ConstruirEmpresaDemo(*sessao_, opcoes);
+  }
+
+  // The lines of the file of a branch, with an inventory at the end of the
+  // demo's month; fields split.
+  std::vector<std::vector<std::string>> Gerar(size_t filial, const std::string& motivo,
+                                              const std::string& tipo = "1",
+                                              TDateTime inicio = TDateTime()) {
+    app::OpcoesGeracao o;
+    o.filiais = {static_cast<int>(demo_.filiais.at(filial))};
+    o.inicio = inicio.EhDataZero() ? demo_.inicio : inicio;
+    o.inventario = demo_.fim;
+    o.motivo_inventario = motivo;
+    o.tipo_inventario = tipo;
+    o.saida = teste::DiretorioTemporario();
+    const auto arquivos = app::Gerar(*sessao_, o);
+    EXPECT_EQ(arquivos.size(), 1u);
+    EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
+        << ::testing::PrintToString(arquivos[0].resumo.problemas);
+    std::ifstream in(arquivos[0].caminho, std::ios::binary);
+    std::vector<std::vector<std::string>> linhas;
+    for (std::string l; std::getline(in, l);)
+      linhas.push_back(Dividir(l.substr(0, l.size() - 1), '|'));
+    return linhas;
+  }
+
+  static std::vector<std::vector<std::string>> Registros(
+      const std::vector<std::vector<std::string>>& linhas, const std::string& codigo) {
+    std::vector<std::vector<std::string>> achados;
+    for (const auto& l : linhas)
+      if (l.size() > 1 && l[1] == codigo) achados.push_back(l);
+    return achados;
+  }
+
+  static double Valor(const std::string& texto) { return TextoParaReal(texto); }
+
+  std::unique_ptr<TxsSessionZ8> sessao_;
+  erp::ResultadoDemo demo_;
+};
+
+TEST_P(BlocoH, InventarioDoFimDoMesComOsSaldosDaData) {
+  const auto linhas = Gerar(0, "1");
+  const auto h005 = Registros(linhas, "H005");
+  ASSERT_EQ(h005.size(), 1u);
+  EXPECT_EQ(h005[0][2], "30112026");
+  EXPECT_EQ(h005[0][4], "01");
+  const auto h010 = Registros(linhas, "H010");
+  // Every product but the one sold out inside the month.
+  EXPECT_EQ(h010.size(), 49u);
+  double total = 0;
+  std::map<std::string, std::vector<std::string>> por_item;
+  for (const auto& l : h010) {
+    total += Valor(l[6]);
+    por_item[l[2]] = l;
+    EXPECT_EQ(l.size(), 13u);  // 11 fields from 2015, VL_ITEM_IR empty
+  }
+  EXPECT_NEAR(Valor(h005[0][3]), total, 0.005);
+  EXPECT_EQ(por_item.count("P10006"), 0u);
+  // The last movement before the month's end: neither the revaluation of the
+  // 20th nor the entry after the month.
+  const auto& primeiro = por_item.at("P10001");
+  EXPECT_EQ(primeiro[4], "40,000");
+  EXPECT_EQ(primeiro[5], "1,500000");
+  EXPECT_EQ(primeiro[6], "60,00");
+  // Goods kept at a supplier and goods of a supplier kept by the branch name
+  // the supplier, declared in 0150.
+  EXPECT_EQ(por_item.at("P10003")[7], "1");
+  EXPECT_EQ(por_item.at("P10004")[7], "2");
+  const std::string fornecedor = por_item.at("P10003")[8];
+  ASSERT_FALSE(fornecedor.empty());
+  EXPECT_EQ(por_item.at("P10004")[8], fornecedor);
+  EXPECT_EQ(por_item.at("P10001")[8], "");
+  const auto participantes = Registros(linhas, "0150");
+  ASSERT_EQ(participantes.size(), 1u);
+  EXPECT_EQ(participantes[0][2], fornecedor);
+  // Items with a field separator in their code keep the code of their 0200.
+  EXPECT_EQ(por_item.count("PKIT(PIPE)01"), 1u);
+  for (const auto& [codigo, l] : por_item) {
+    bool declarado = false;
+    for (const auto& item : Registros(linhas, "0200")) declarado = declarado || item[2] == codigo;
+    EXPECT_TRUE(declarado) << codigo;
+  }
+  // An inventory at the end of the period reports no ICMS.
+  EXPECT_TRUE(Registros(linhas, "H020").empty());
+}
+
+TEST_P(BlocoH, TipoDoInventarioDeixaDeForaUsoEConsumoAtivoEServicos) {
+  auto itens = [this](const std::string& tipo) {
+    std::set<std::string> tipos;
+    const auto linhas = Gerar(0, "1", tipo);
+    std::map<std::string, std::string> tipo_do_item;
+    for (const auto& l : Registros(linhas, "0200")) tipo_do_item[l[2]] = l[7];
+    for (const auto& l : Registros(linhas, "H010")) tipos.insert(tipo_do_item.at(l[2]));
+    return tipos;
+  };
+  const auto completo = itens("1");
+  EXPECT_TRUE(completo.count("07") && completo.count("08"));
+  const auto parcial = itens("2");
+  EXPECT_FALSE(parcial.count("07") || parcial.count("08") || parcial.count("09"));
+  EXPECT_TRUE(parcial.count("00") && parcial.count("01"));
+}
+
+TEST_P(BlocoH, MudancaDeTributacaoDaOICMSSoDosNCMsMarcados) {
+  // Packaging of the flagged NCM's family is taxed "90": no base, no ICMS.
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_TRIBFAM SET IDF_CLATRIBENT = (SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = '90') "
+      "WHERE IDF_FAMILIA = (SELECT IDF_FAMILIA FROM Z8_PROD WHERE CODPROD = '10018')");
+  sessao_->ConfirmarImplicita();
+  const auto linhas = Gerar(1, "2");
+  EXPECT_EQ(Registros(linhas, "H005")[0][4], "02");
+  const auto h010 = Registros(linhas, "H010");
+  std::vector<std::string> itens;
+  for (const auto& l : h010) itens.push_back(l[2]);
+  // Only the products of the flagged NCM (the medicines).
+  EXPECT_EQ(itens, (std::vector<std::string>{"P10017", "P10018", "P10019"}));
+  const auto h020 = Registros(linhas, "H020");
+  ASSERT_EQ(h020.size(), 3u);
+  for (const auto& l : h020) {
+    EXPECT_EQ(l[2], "090");
+    EXPECT_EQ(l[3], "0,00");
+    EXPECT_EQ(l[4], "0,00");
+  }
+  // Each H020 under its H010.
+  for (size_t i = 0; i + 1 < linhas.size(); ++i)
+    if (linhas[i].size() > 1 && linhas[i][1] == "H010") {
+      EXPECT_EQ(linhas[i + 1][1], "H020");
+    }
+}
+
+TEST_P(BlocoH, IcmsDoItemPelaAliquotaDeCompraDaFilial) {
+  const auto linhas = Gerar(1, "2");
+  const auto h010 = Registros(linhas, "H010");
+  const auto h020 = Registros(linhas, "H020");
+  ASSERT_EQ(h020.size(), h010.size());
+  ASSERT_FALSE(h020.empty());
+  for (size_t i = 0; i < h020.size(); ++i) {
+    EXPECT_EQ(h020[i][2], "000");
+    EXPECT_EQ(h020[i][3], h010[i][6]);  // the base is the item's total
+    EXPECT_NEAR(Valor(h020[i][4]), Arredondar(Valor(h010[i][6]) * 0.18, 2), 0.001);
+  }
+}
+
+TEST_P(BlocoH, CamposDoLeiautePorPeriodo) {
+  // Before July 2012 H005 has no reason; until 2014 H010 ends with the
+  // account; from 2015 one more field follows.
+  const auto em_2012 = Gerar(0, "1", "1", TDateTime::EncodeDate(2012, 6, 1));
+  EXPECT_EQ(Registros(em_2012, "H005")[0].size(), 5u);
+  EXPECT_EQ(Registros(em_2012, "H010")[0].size(), 12u);
+  const auto em_2014 = Gerar(0, "1", "1", TDateTime::EncodeDate(2014, 3, 1));
+  EXPECT_EQ(Registros(em_2014, "H005")[0].size(), 6u);
+  EXPECT_EQ(Registros(em_2014, "H010")[0].size(), 12u);
+  const auto em_2015 = Gerar(0, "1", "1", TDateTime::EncodeDate(2015, 1, 1));
+  EXPECT_EQ(Registros(em_2015, "H010")[0].size(), 13u);
+}
+
+TEST_P(BlocoH, SemDataDeInventarioOBlocoFicaVazio) {
+  app::OpcoesGeracao o;
+  o.filiais = {static_cast<int>(demo_.filiais.at(0))};
+  o.inicio = demo_.inicio;
+  o.saida = teste::DiretorioTemporario();
+  const auto arquivos = app::Gerar(*sessao_, o);
+  ASSERT_EQ(arquivos.size(), 1u);
+  EXPECT_TRUE(arquivos[0].resumo.problemas.empty());
+  EXPECT_EQ(arquivos[0].resumo.por_registro.count("H005"), 0u);
+  EXPECT_EQ(arquivos[0].resumo.por_bloco.at('H'), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bancos, BlocoH, ::testing::ValuesIn(teste::MotoresDeTeste()));
+
+}  // namespace
+}  // namespace efd
