@@ -340,14 +340,14 @@ TEST_F(Remoto, CaminhosSaoConfinadosAPastaDaSessao) {
   EXPECT_THROW(transporte->BaixarArquivo("atalho/../relativo.txt", local + ".2"), EErro);
 }
 
-// A server that keeps two sessions at a time and lets one go after a second
+// A server that keeps two sessions at a time and lets one go after two seconds
 // of silence when a new client needs its place.
 class RemotoOcioso : public Remoto {
  protected:
   void Ajustar(TxbConfigServidor& config) override {
     config.sessoes_maximas = 2;
     config.ociosidade_maxima = std::chrono::milliseconds(0);
-    config.carencia = std::chrono::seconds(1);
+    config.carencia = std::chrono::seconds(2);
   }
 
   httplib::Result Postar(const char* rota, const nlohmann::json& corpo) {
@@ -374,11 +374,34 @@ TEST_F(RemotoOcioso, SessaoSilenciosaDaLugarAMaisAntigaPrimeiro) {
   ASSERT_NE(segunda, 0);
   EXPECT_EQ(Abrir(), 0) << "a session not yet silent for the grace gave its place";
 
-  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
   EXPECT_NE(Abrir(), 0);
   EXPECT_EQ(Status(primeira), 404) << "the longest-silent session is the one closed";
   EXPECT_EQ(Status(segunda), 200) << "one place was needed, one session closed";
   EXPECT_EQ(Abrir(), 0) << "the sessions left were heard from just now";
+}
+
+// Without a grace, only the idle limit closes sessions: at the next request
+// for a new one, full table or not.
+class RemotoSemCarencia : public RemotoOcioso {
+ protected:
+  void Ajustar(TxbConfigServidor& config) override {
+    config.sessoes_maximas = 2;
+    config.ociosidade_maxima = std::chrono::seconds(1);
+    config.carencia = std::chrono::milliseconds(0);
+  }
+};
+
+TEST_F(RemotoSemCarencia, SessaoAlemDoLimiteEFechadaComLugarSobrando) {
+  const int64_t primeira = Abrir();
+  ASSERT_NE(primeira, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  const int64_t segunda = Abrir();
+  ASSERT_NE(segunda, 0);
+  EXPECT_EQ(Status(primeira), 404);
+  EXPECT_NE(Abrir(), 0);
+  EXPECT_EQ(Abrir(), 0) << "a full table without a grace refuses";
+  EXPECT_EQ(Status(segunda), 200);
 }
 
 // A member that holds its session until the test lets it go.
@@ -429,7 +452,7 @@ TEST_F(RemotoOcioso, SessaoNumaChamadaOuEsperandoSuaVezNuncaEFechada) {
       erro_da_espera = e.what();
     }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2300));
   const int64_t nova = Abrir();
   abrir_portao();
   chamada.join();
@@ -440,7 +463,7 @@ TEST_F(RemotoOcioso, SessaoNumaChamadaOuEsperandoSuaVezNuncaEFechada) {
   EXPECT_EQ(resposta, TVariant(int64_t{1}));
   EXPECT_EQ(efd->kModeloPIS_COFINS(), 2);
 
-  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
   EXPECT_NE(Abrir(), 0) << "once idle, a silent session makes room again";
 }
 
