@@ -24,6 +24,7 @@ struct ArgumentosServe {
   size_t tamanho_maximo = 1 << 20;
   int sessoes = 32;
   int ociosidade = 1800;  // seconds
+  int carencia = 60;      // seconds
 };
 
 // "HOST:PORT" or "[IPv6]:PORT".
@@ -63,6 +64,7 @@ void Servir(const ArgumentosServe& a) {
   config.tamanho_maximo = a.tamanho_maximo;
   config.sessoes_maximas = a.sessoes;
   config.ociosidade_maxima = std::chrono::seconds(a.ociosidade);
+  config.carencia = std::chrono::seconds(a.carencia);
   config.log = log;
 
   // SIGTERM and SIGINT stop the server; the threads that serve never see them.
@@ -104,6 +106,11 @@ void RegistrarServe(CLI::App& app) {
   c->add_option("--max-sessions", a->sessoes, "Sessions open at once")->capture_default_str();
   c->add_option("--idle-timeout", a->ociosidade,
                 "Seconds after which a silent client's session may be closed (0: never)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  c->add_option("--idle-grace", a->carencia,
+                "Seconds of silence after which a session gives its place to a new client when "
+                "all are taken (0: never)")
       ->capture_default_str()
       ->check(CLI::NonNegativeNumber);
   c->callback([a] { Servir(*a); });

@@ -383,4 +383,9 @@ TVariant Th5EFD::ExecutarMetodo(const std::string& metodo, TArrayVariant& parame
   return Th0EFD::ExecutarMetodo(metodo, parametros, thread);
 }
 
+TxbCaminhosDoMembro Th5EFD::CaminhosDoMembro(const std::string& metodo) const {
+  if (metodo == "GerarEFD_PAF") return {"GerarEFDPAF", {6}};
+  return Th0EFD::CaminhosDoMembro(metodo);
+}
+
 }  // namespace efd

@@ -47,6 +47,8 @@ class Th5EFD : public Th0EFD {
   // generated dispatcher.
   TVariant ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
                           void* thread) override;
+  // The file of "GerarEFD_PAF" is a path on the server's machine.
+  TxbCaminhosDoMembro CaminhosDoMembro(const std::string& metodo) const override;
 
  private:
   void OnChangeDataInicio(TxbCampo& campo);

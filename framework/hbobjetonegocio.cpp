@@ -150,6 +150,10 @@ TVariant ThbObjetoNegocio::ExecutarMetodo(const std::string&, TArrayVariant&, vo
   return TVariant();
 }
 
+TxbCaminhosDoMembro ThbObjetoNegocio::CaminhosDoMembro(const std::string&) const {
+  return {};
+}
+
 bool ThbObjetoNegocio::AutenticarInterface(const std::vector<std::string>& assinatura, int alto,
                                            bool) {
   const std::vector<std::string> propria = Assinatura();

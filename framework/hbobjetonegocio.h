@@ -116,6 +116,9 @@ class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {
   // numbers after calling this one; a number nobody answers gives null.
   virtual TVariant ExecutarMetodo(const std::string& metodo, TArrayVariant& parametros,
                                   void* thread);
+  // Which arguments of a member number name files (none by default);
+  // generated classes answer their members declared with paths.
+  virtual TxbCaminhosDoMembro CaminhosDoMembro(const std::string& metodo) const;
   // The object's signature table (one check value per member), as generated.
   virtual std::vector<std::string> Assinatura() const { return {"..."}; }
   // Whether the caller's signature table (entries 0 to alto) is the object's.

@@ -20,6 +20,15 @@ namespace efd {
 // arguments, or a property read).
 using TArrayVariant = std::optional<std::vector<TVariant>>;
 
+// The arguments of a travelling member that name files on the server's
+// machine, by position, with the member's name for messages. The application
+// server resolves them inside the calling session's work folder before the
+// member runs and refuses the call when one leads out of it.
+struct TxbCaminhosDoMembro {
+  std::string membro;
+  std::vector<size_t> argumentos;
+};
+
 // Element i of an array; null when the array is null or shorter.
 inline const TVariant& ElementoArray(const TArrayVariant& a, size_t i) {
   static const TVariant nulo;

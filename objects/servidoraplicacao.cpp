@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "framework/hbobjetonegocio.h"
 #include "framework/xbaplicacao.h"
@@ -40,6 +41,21 @@ void Erro(httplib::Response& res, int status, const std::string& mensagem) {
                   "application/json");
 }
 
+// A field of a request, of the type it must have.
+int64_t Inteiro(const json& pedido, const char* campo) {
+  auto it = pedido.find(campo);
+  if (it == pedido.end() || !it->is_number_integer())
+    throw ERecusa(400, fmt::format("o campo \"{}\" deve ser um número inteiro", campo));
+  return it->get<int64_t>();
+}
+
+std::string Texto(const json& pedido, const char* campo) {
+  auto it = pedido.find(campo);
+  if (it == pedido.end() || !it->is_string())
+    throw ERecusa(400, fmt::format("o campo \"{}\" deve ser um texto", campo));
+  return it->get<std::string>();
+}
+
 // Constant-time comparison of the token.
 bool MesmoToken(const std::string& a, const std::string& b) {
   unsigned char diferenca = a.size() == b.size() ? 0 : 1;
@@ -48,15 +64,50 @@ bool MesmoToken(const std::string& a, const std::string& b) {
   return diferenca == 0 && !b.empty();
 }
 
+// A path resolved inside a folder (canonical): a relative one from the
+// folder, links and ".." followed as far as the path exists; none when it
+// leads out of the folder or is the folder itself.
+std::optional<fs::path> DentroDaPasta(const fs::path& pasta, const std::string& texto) {
+  if (texto.empty() || texto.find('\0') != std::string::npos) return std::nullopt;
+  std::error_code erro;
+  const fs::path caminho = fs::weakly_canonical(pasta / texto, erro);  // absolute texto wins
+  if (erro) return std::nullopt;
+  auto [fim_pasta, resto] =
+      std::mismatch(pasta.begin(), pasta.end(), caminho.begin(), caminho.end());
+  if (fim_pasta != pasta.end() || resto == caminho.end() || resto->empty()) return std::nullopt;
+  return caminho;
+}
+
+// Points the path arguments of a member at the session's folder, before the
+// member runs; refuses the call when one leads out of it. An empty path names
+// no file (an import path left blank) and goes as it came.
+void ConfinarCaminhos(const ThbObjetoNegocio& objeto, const std::string& metodo,
+                      TArrayVariant& parametros, const fs::path& pasta) {
+  const TxbCaminhosDoMembro caminhos = objeto.CaminhosDoMembro(metodo);
+  for (size_t i : caminhos.argumentos) {
+    if (!parametros || i >= parametros->size() || (*parametros)[i].IsNull()) continue;
+    const std::string texto = (*parametros)[i].AsString();
+    if (texto.empty()) continue;
+    const auto dentro = DentroDaPasta(pasta, texto);
+    if (!dentro)
+      throw ERecusa(403, fmt::format("{}.{}: o caminho \"{}\" fica fora da pasta da sessão",
+                                     objeto.Familia(), caminhos.membro, texto));
+    (*parametros)[i] = TVariant(dentro->string());
+  }
+}
+
 }  // namespace
 
 struct TxbServidorAplicacao::TSessaoRemota {
   std::mutex mutex;  // held while a request of the session runs
+  // Guarded by the server's mutex_sessoes_: the requests using the session
+  // and when its client was last heard from.
+  int pedidos = 0;
   std::chrono::steady_clock::time_point ultimo_pedido = std::chrono::steady_clock::now();
   std::unique_ptr<TxsSessionZ8> sessao;
   std::map<int64_t, std::shared_ptr<ThbObjetoNegocio>> objetos;
   int64_t proximo_objeto = 1;
-  fs::path pasta;
+  fs::path pasta;  // canonical
 
   ~TSessaoRemota() { Encerrar(); }
 
@@ -74,6 +125,36 @@ struct TxbServidorAplicacao::TSessaoRemota {
     if (it == objetos.end()) throw ERecusa(404, fmt::format("objeto {} desconhecido", id));
     return it->second;
   }
+
+  // The database session; a request that waited while its client closed the
+  // session finds none.
+  TxsSessionZ8& Banco() const {
+    if (!sessao) throw ERecusa(404, "sessão encerrada");
+    return *sessao;
+  }
+};
+
+class TxbServidorAplicacao::TUso {
+ public:
+  // Called with mutex_sessoes_ held.
+  TUso(TxbServidorAplicacao& servidor, std::shared_ptr<TSessaoRemota> sessao)
+      : servidor_(servidor), sessao_(std::move(sessao)) {
+    ++sessao_->pedidos;
+    sessao_->ultimo_pedido = std::chrono::steady_clock::now();
+  }
+  ~TUso() {
+    std::lock_guard trava(servidor_.mutex_sessoes_);
+    --sessao_->pedidos;
+    sessao_->ultimo_pedido = std::chrono::steady_clock::now();
+  }
+  TUso(const TUso&) = delete;
+  TUso& operator=(const TUso&) = delete;
+
+  TSessaoRemota* operator->() const { return sessao_.get(); }
+
+ private:
+  TxbServidorAplicacao& servidor_;
+  std::shared_ptr<TSessaoRemota> sessao_;
 };
 
 TxbServidorAplicacao::TxbServidorAplicacao(TxbConfigServidor config)
@@ -85,6 +166,7 @@ TxbServidorAplicacao::TxbServidorAplicacao(TxbConfigServidor config)
       (base / fmt::format("efd-servidor-{}-{}", ::getpid(), reinterpret_cast<uintptr_t>(this)))
           .string();
   fs::create_directories(pasta_raiz_);
+  pasta_raiz_ = fs::canonical(pasta_raiz_).string();
   http_->set_payload_max_length(config_.tamanho_maximo);
   http_->set_read_timeout(30);
   http_->set_write_timeout(60);
@@ -125,28 +207,39 @@ int TxbServidorAplicacao::SessoesAbertas() const {
   return static_cast<int>(sessoes_.size());
 }
 
-std::shared_ptr<TxbServidorAplicacao::TSessaoRemota> TxbServidorAplicacao::Sessao(
-    int64_t id) const {
+TxbServidorAplicacao::TUso TxbServidorAplicacao::Sessao(int64_t id) {
   std::lock_guard trava(mutex_sessoes_);
   auto it = sessoes_.find(id);
   if (it == sessoes_.end()) throw ERecusa(404, fmt::format("sessão {} desconhecida", id));
-  it->second->ultimo_pedido = std::chrono::steady_clock::now();
-  return it->second;
+  return TUso(*this, it->second);
 }
 
 std::vector<std::shared_ptr<TxbServidorAplicacao::TSessaoRemota>>
 TxbServidorAplicacao::RetirarOciosas() {
+  using std::chrono::milliseconds;
+  const auto agora = std::chrono::steady_clock::now();
+  auto silenciosa = [&](const TSessaoRemota& s, milliseconds limite) {
+    return s.pedidos == 0 && limite.count() > 0 && agora - s.ultimo_pedido > limite;
+  };
   std::vector<std::shared_ptr<TSessaoRemota>> ociosas;
-  if (config_.ociosidade_maxima.count() <= 0) return ociosas;
-  const auto limite = std::chrono::steady_clock::now() - config_.ociosidade_maxima;
   for (auto it = sessoes_.begin(); it != sessoes_.end();) {
-    std::unique_lock livre(it->second->mutex, std::try_to_lock);
-    if (it->second->ultimo_pedido < limite && livre.owns_lock()) {
+    if (silenciosa(*it->second, config_.ociosidade_maxima)) {
       ociosas.push_back(it->second);
       it = sessoes_.erase(it);
     } else {
       ++it;
     }
+  }
+  while (static_cast<int>(sessoes_.size()) >= config_.sessoes_maximas) {
+    auto mais_silenciosa = sessoes_.end();
+    for (auto it = sessoes_.begin(); it != sessoes_.end(); ++it)
+      if (silenciosa(*it->second, config_.carencia) &&
+          (mais_silenciosa == sessoes_.end() ||
+           it->second->ultimo_pedido < mais_silenciosa->second->ultimo_pedido))
+        mais_silenciosa = it;
+    if (mais_silenciosa == sessoes_.end()) break;
+    ociosas.push_back(mais_silenciosa->second);
+    sessoes_.erase(mais_silenciosa);
   }
   return ociosas;
 }
@@ -217,37 +310,40 @@ void TxbServidorAplicacao::Rotas() {
   };
 
   rota("/sessao/abrir", [this](const json&) {
-    std::shared_ptr<TSessaoRemota> sessao;
+    auto sessao = std::make_shared<TSessaoRemota>();
     std::vector<std::shared_ptr<TSessaoRemota>> ociosas;
+    std::optional<TUso> uso;
     int64_t id;
     {
+      // The place is taken at once, the session in use until it is open.
       std::lock_guard trava(mutex_sessoes_);
       ociosas = RetirarOciosas();
       if (static_cast<int>(sessoes_.size()) >= config_.sessoes_maximas)
         throw ERecusa(503, "sessões demais abertas");
       id = proxima_sessao_++;
+      sessoes_[id] = sessao;
+      uso.emplace(*this, sessao);
     }
     for (auto& ociosa : ociosas) Fechar(*ociosa);
     if (!ociosas.empty() && config_.log)
       config_.log(fmt::format("efd serve: closed {} idle session(s)", ociosas.size()));
-    sessao = std::make_shared<TSessaoRemota>();
-    sessao->pasta = fs::path(pasta_raiz_) / fmt::format("sessao-{}", id);
-    fs::create_directories(sessao->pasta);
-    {
+    try {
+      sessao->pasta = fs::path(pasta_raiz_) / fmt::format("sessao-{}", id);
+      fs::create_directories(sessao->pasta);
       std::unique_lock execucao(mutex_execucao_, std::defer_lock);
       if (config_.serializar) execucao.lock();
       sessao->sessao = config_.abrir_sessao();
-    }
-    {
+    } catch (...) {
       std::lock_guard trava(mutex_sessoes_);
-      sessoes_[id] = sessao;
+      sessoes_.erase(id);
+      throw;
     }
     t_pedido.descricao = fmt::format("sessão {}", id);
     return json{{"sessao", id}, {"pasta", sessao->pasta.string()}};
   });
 
   rota("/sessao/fechar", [this](const json& pedido) {
-    const int64_t id = pedido.at("sessao").get<int64_t>();
+    const int64_t id = Inteiro(pedido, "sessao");
     std::shared_ptr<TSessaoRemota> sessao;
     {
       std::lock_guard trava(mutex_sessoes_);
@@ -262,14 +358,14 @@ void TxbServidorAplicacao::Rotas() {
   });
 
   rota("/sessao/valor", [this](const json& pedido) {
-    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    auto sessao = Sessao(Inteiro(pedido, "sessao"));
     std::lock_guard trava(sessao->mutex);
-    return json{{"valor", sessao->sessao->Valor(pedido.at("nome").get<std::string>())}};
+    return json{{"valor", sessao->Banco().Valor(Texto(pedido, "nome"))}};
   });
 
   rota("/objeto/criar", [this](const json& pedido) {
-    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
-    const std::string familia = pedido.at("familia").get<std::string>();
+    auto sessao = Sessao(Inteiro(pedido, "sessao"));
+    const std::string familia = Texto(pedido, "familia");
     const auto assinatura = pedido.at("assinatura").get<std::vector<std::string>>();
     t_pedido.descricao = familia;
     if (!Aplicacao().ChecarFamiliaRegistrada(familia))
@@ -277,7 +373,7 @@ void TxbServidorAplicacao::Rotas() {
     std::unique_lock execucao(mutex_execucao_, std::defer_lock);
     if (config_.serializar) execucao.lock();
     std::lock_guard trava(sessao->mutex);
-    auto objeto = Aplicacao().Criar(familia, *sessao->sessao);
+    auto objeto = Aplicacao().Criar(familia, sessao->Banco());
     if (!objeto->AutenticarInterface(assinatura, static_cast<int>(assinatura.size()) - 1, false)) {
       Aplicacao().Destruir(objeto);
       throw ERecusa(403, "a interface de " + familia + " do cliente difere da do servidor");
@@ -288,26 +384,35 @@ void TxbServidorAplicacao::Rotas() {
   });
 
   rota("/objeto/liberar", [this](const json& pedido) {
-    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
+    auto sessao = Sessao(Inteiro(pedido, "sessao"));
     std::unique_lock execucao(mutex_execucao_, std::defer_lock);
     if (config_.serializar) execucao.lock();
     std::lock_guard trava(sessao->mutex);
-    const int64_t id = pedido.at("objeto").get<int64_t>();
+    const int64_t id = Inteiro(pedido, "objeto");
     Aplicacao().Destruir(sessao->Objeto(id));
     sessao->objetos.erase(id);
     return json::object();
   });
 
   rota("/objeto/executar", [this](const json& pedido) {
-    auto sessao = Sessao(pedido.at("sessao").get<int64_t>());
-    const std::string metodo = pedido.at("metodo").get<std::string>();
-    TArrayVariant parametros = JsonParaArray(pedido.value("parametros", json()));
+    auto sessao = Sessao(Inteiro(pedido, "sessao"));
+    const std::string metodo = Texto(pedido, "metodo");
+    TArrayVariant parametros;
+    try {
+      // Read in place: a copy of a deeply nested value would recurse as deep.
+      static const json nenhum;
+      const auto lista = pedido.find("parametros");
+      parametros = JsonParaArray(lista == pedido.end() ? nenhum : *lista);
+    } catch (const EErro& e) {
+      throw ERecusa(400, e.what());
+    }
     std::unique_lock execucao(mutex_execucao_, std::defer_lock);
     if (config_.serializar) execucao.lock();
     std::lock_guard trava(sessao->mutex);
-    auto objeto = sessao->Objeto(pedido.at("objeto").get<int64_t>());
+    auto objeto = sessao->Objeto(Inteiro(pedido, "objeto"));
     t_pedido.descricao = objeto->Familia() + "." + metodo;
-    TxsSessionZ8& bd = *sessao->sessao;
+    TxsSessionZ8& bd = sessao->Banco();
+    ConfinarCaminhos(*objeto, metodo, parametros, sessao->pasta);
     TVariant resultado;
     try {
       resultado = objeto->ExecutarMetodo(metodo, parametros, nullptr);
@@ -331,12 +436,10 @@ void TxbServidorAplicacao::Rotas() {
         throw ERecusa(400, "sessão inválida");
       }
       auto sessao = Sessao(id);
-      const fs::path pedido = fs::weakly_canonical(req.get_param_value("caminho"));
-      const fs::path pasta = fs::weakly_canonical(sessao->pasta);
-      auto [fim_pasta, resto] =
-          std::mismatch(pasta.begin(), pasta.end(), pedido.begin(), pedido.end());
-      if (fim_pasta != pasta.end() || !fs::is_regular_file(pedido))
+      const auto dentro = DentroDaPasta(sessao->pasta, req.get_param_value("caminho"));
+      if (!dentro || !fs::is_regular_file(*dentro))
         throw ERecusa(404, "arquivo fora da pasta da sessão ou inexistente");
+      const fs::path pedido = *dentro;
       t_pedido.descricao = pedido.filename().string();
       auto arquivo = std::shared_ptr<std::FILE>(std::fopen(pedido.c_str(), "rb"), [](std::FILE* f) {
         if (f) std::fclose(f);

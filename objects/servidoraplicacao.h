@@ -5,10 +5,18 @@
 // objects' dispatchers (ExecutarMetodo), read session values and fetch the
 // files that members wrote into the session's work folder.
 //
-// A session whose client has not been heard from for longer than the idle
-// limit is closed when a new session is asked for, so that clients that went
-// away without closing theirs do not use up the sessions; a session whose
-// member is still running is never closed this way.
+// Every path that a member receives is resolved inside the calling session's
+// work folder (a relative one from the folder); a call whose path leads out of
+// it (an absolute path elsewhere, "..", a link pointing out) is refused before
+// the member runs. The objects tell which arguments are paths
+// (CaminhosDoMembro).
+//
+// Clients that went away without closing their sessions must not lock new
+// ones out: when a new session is asked for, the sessions whose clients have
+// been silent for longer than the idle limit are closed, and when the table is
+// still full, the longest-silent session silent for longer than the short
+// grace makes room. A session that a request is using (a member running, or
+// waiting for its turn) is never closed this way.
 //
 // Every request must carry the shared token ("Authorization: Bearer ...").
 // A request that is malformed, too large, names an unknown session or object,
@@ -51,7 +59,12 @@ struct TxbConfigServidor {
   bool serializar = true;
   size_t tamanho_maximo = 1 << 20;  // bytes of a request body
   int sessoes_maximas = 32;
-  std::chrono::milliseconds ociosidade_maxima = std::chrono::minutes(30);  // 0: no limit
+  // Silence after which a session is closed at the next request for a new
+  // one; 0: no limit.
+  std::chrono::milliseconds ociosidade_maxima = std::chrono::minutes(30);
+  // Silence after which a session gives its place to a new client when the
+  // table is full; 0: a full table refuses new clients.
+  std::chrono::milliseconds carencia = std::chrono::minutes(1);
   std::string pasta;  // work folders are made under it; empty: the temporary folder
   // One line per request; empty: none.
   std::function<void(const std::string&)> log;
@@ -73,17 +86,20 @@ class TxbServidorAplicacao {
 
  private:
   struct TSessaoRemota;
-  class TPedido;
+  class TUso;
 
-  std::shared_ptr<TSessaoRemota> Sessao(int64_t id) const;
-  // Takes the idle sessions out of the list (mutex_sessoes_ held).
+  // The session of the request, in use until the request ends.
+  TUso Sessao(int64_t id);
+  // Takes out of the list the sessions that make room for a new one: those
+  // silent beyond the idle limit, then, while the list is full, the
+  // longest-silent beyond the grace (mutex_sessoes_ held).
   std::vector<std::shared_ptr<TSessaoRemota>> RetirarOciosas();
   void Fechar(TSessaoRemota& sessao);
   void Rotas();
 
   TxbConfigServidor config_;
   std::unique_ptr<httplib::Server> http_;
-  mutable std::mutex mutex_sessoes_;
+  mutable std::mutex mutex_sessoes_;  // also guards each session's use and silence
   std::map<int64_t, std::shared_ptr<TSessaoRemota>> sessoes_;
   int64_t proxima_sessao_ = 1;
   std::mutex mutex_execucao_;  // held by every member call when serialising

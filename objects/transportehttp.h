@@ -35,7 +35,8 @@ class TxbTransporteHttp : public IxbTransporte {
   void LiberarObjeto(int64_t id) noexcept override;
 
   // The server session's work folder (a path on the server's machine), where
-  // members that write files are pointed.
+  // members that write files are pointed: the server resolves a relative path
+  // from it and refuses one that leads out of it.
   const std::string& PastaRemota() const { return pasta_; }
   // A value of the server session's name/value list.
   std::string ValorSessao(const std::string& nome);

@@ -36,8 +36,8 @@ TVariant JsonParaVariant(const nlohmann::json& valor) {
     default:
       break;
   }
-  throw EErro("valor remoto inválido: " +
-              valor.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  // The type only: the value itself may be large or nested without end.
+  throw EErro(std::string("valor remoto inválido: ") + valor.type_name());
 }
 
 nlohmann::json ArrayParaJson(const TArrayVariant& array) {

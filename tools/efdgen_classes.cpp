@@ -16,7 +16,9 @@
 // notification or a var argument. The public method decides: on a client session it sends the
 // number and the arguments through Executar; otherwise it calls the INTERNO_ twin, which the
 // hand-written class overrides, so an override never sees the transport. ExecutarMetodo
-// turns a number back into the call on the server.
+// turns a number back into the call on the server. "paths": [1] lists the text arguments of a
+// travelling member that name files on the server's machine (CaminhosDoMembro answers them by
+// number), which the application server keeps inside the calling session's work folder.
 //
 // The signature table k20<name>Assinatura holds, per member in declaration order, a 16-bit
 // check value (CRC-16/CCITT of the member's declaration text) in decimal; equal
@@ -61,6 +63,7 @@ TipoCpp Tipo(const std::string& t) {
 struct Membro {
   std::string no, nome, resultado, propriedade, constante;
   std::vector<std::string> args;
+  std::vector<size_t> caminhos;  // positions of the arguments that name files
   bool notificacao = false, local = false, externo = false;
 
   // Whether the member travels to the application server under its number.
@@ -84,6 +87,12 @@ Membro LerMembro(const json& m) {
   if (m.contains("const")) r.constante = m.at("const").dump();
   if (m.contains("args"))
     for (const auto& a : m.at("args")) r.args.push_back(a);
+  for (const auto& i : m.value("paths", json::array())) {
+    const size_t posicao = i.get<size_t>();
+    if (posicao >= r.args.size() || r.args[posicao] != "string" || !r.Viaja())
+      throw std::runtime_error(r.nome + ": a path must be a text argument of a travelling member");
+    r.caminhos.push_back(posicao);
+  }
   return r;
 }
 
@@ -275,6 +284,12 @@ class Gerador {
     return false;
   }
 
+  static bool TemCaminhos(const Objeto& o) {
+    for (const auto& m : o.membros)
+      if (!m.caminhos.empty()) return true;
+    return false;
+  }
+
   void GerarCabecalho(const Objeto& o) {
     const std::string& nome = o.nome;
     const std::string classe = "Th0" + nome;
@@ -315,6 +330,9 @@ class Gerador {
     if (TemMembrosQueViajam(o))
       h << "  efd::TVariant ExecutarMetodo(const std::string& metodo, efd::TArrayVariant& "
            "parametros, void* thread) override;\n";
+    if (TemCaminhos(o))
+      h << "  efd::TxbCaminhosDoMembro CaminhosDoMembro(const std::string& metodo) const "
+           "override;\n";
     if (!o.ancestral.empty()) {
       const std::string ia = Interface(o.ancestral);
       h << "\n  // The object of the ancestor family, created on first use.\n"
@@ -461,6 +479,21 @@ class Gerador {
     c << "  return resultado;\n}\n\n";
   }
 
+  // The members declared with paths, by number; the ancestor's after the own.
+  void DefinirCaminhos(std::ostream& c, const Objeto& o) {
+    if (!TemCaminhos(o)) return;
+    c << "efd::TxbCaminhosDoMembro Th0" << o.nome
+      << "::CaminhosDoMembro(const std::string& metodo) const {\n";
+    for (const auto& m : o.membros) {
+      if (m.caminhos.empty()) continue;
+      std::string posicoes;
+      for (size_t i : m.caminhos) posicoes += (posicoes.empty() ? "" : ", ") + std::to_string(i);
+      c << fmt::format("  if (metodo == {}) return {{{}, {{{}}}}};\n", Literal(m.no),
+                       Literal(m.nome), posicoes);
+    }
+    c << "  return " << Base(o) << "::CaminhosDoMembro(metodo);\n}\n\n";
+  }
+
   void GerarFonte(const Objeto& o) {
     const std::string& nome = o.nome;
     const std::string classe = "Th0" + nome;
@@ -520,6 +553,7 @@ class Gerador {
     c << "void " << classe << "::DesativarInterfacesVinculadas() {\n  " << Base(o)
       << "::DesativarInterfacesVinculadas();\n  fL = nullptr;\n}\n\n";
     DefinirDespachante(c, o);
+    DefinirCaminhos(c, o);
     if (!o.ancestral.empty()) {
       const std::string ia = Interface(o.ancestral);
       c << "std::shared_ptr<" << ia << "> " << classe << "::GetAncestral() {\n"

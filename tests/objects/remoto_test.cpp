@@ -1,15 +1,25 @@
 // The application server on loopback: members run remotely by number, the
 // signature tables and the token guard it, a generation through it gives the
-// rows and the file of a local one, and bad requests leave it serving.
+// rows and the file of a local one, paths stay in the session's folder,
+// silent sessions make room for new clients, and bad requests leave it
+// serving.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
 #include <httplib.h>
 
 #include <nlohmann/json.hpp>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -269,66 +279,343 @@ TEST_F(Remoto, TokenOuInterfaceErradosSaoRecusados) {
   EXPECT_GT(t.CriarObjeto("EFD", k20EFDAssinatura), 0);
 }
 
-TEST_F(Remoto, PedidosMalformadosRecebemErroEOServidorContinua) {
-  httplib::Client http("127.0.0.1", porta_);
-  http.set_bearer_token_auth(kToken);
-  auto erro = [](const httplib::Result& r) {
-    return r ? nlohmann::json::parse(r->body).value("erro", "") : std::string("no answer");
-  };
-  auto lixo = http.Post("/objeto/executar", "\x01{{ not json", "application/json");
-  ASSERT_TRUE(lixo);
-  EXPECT_EQ(lixo->status, 400);
-  EXPECT_NE(erro(lixo), "");
-  auto sem_campos = http.Post("/objeto/executar", "{\"metodo\": 10}", "application/json");
-  ASSERT_TRUE(sem_campos);
-  EXPECT_EQ(sem_campos->status, 400);
-  auto sessao_falsa = http.Post(
-      "/objeto/executar", R"({"sessao": 999, "objeto": 1, "metodo": "12"})", "application/json");
-  ASSERT_TRUE(sessao_falsa);
-  EXPECT_EQ(sessao_falsa->status, 404);
-  auto grande = http.Post("/sessao/abrir", std::string(100 * 1024, ' '), "application/json");
-  ASSERT_TRUE(grande);
-  EXPECT_EQ(grande->status, 413);
-  httplib::Client anonimo("127.0.0.1", porta_);
-  auto sem_token = anonimo.Post("/sessao/abrir", "{}", "application/json");
-  ASSERT_TRUE(sem_token);
-  EXPECT_EQ(sem_token->status, 401);
+// Every path a member receives is resolved in the session's folder: one that
+// leads out of it is refused, naming the member, before anything is written.
+TEST_F(Remoto, CaminhosSaoConfinadosAPastaDaSessao) {
+  namespace fs = std::filesystem;
+  std::shared_ptr<TxbTransporteHttp> transporte;
+  auto cliente = Cliente(&transporte);
+  const fs::path pasta = transporte->PastaRemota();
+  const int id = Cabecalho(static_cast<int>(demo_.filiais.front()));
+  sessao_->ConfirmarImplicita();
+  auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", *cliente);
+  efd->GerarRegistros(id, "", "", "1", "", false);  // a blank import path names no file
+  auto registros = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistrosEFD", *cliente);
+  auto registro0000 = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistroEFD0000", *cliente);
 
-  auto cliente = Cliente();
-  auto efd = Aplicacao().CriarComo<Th0EFD>("EFD", *cliente);
-  EXPECT_EQ(efd->kModeloIPI_ICMS(), 1);
+  const fs::path fora = fs::path(teste::DiretorioTemporario()) / "fora-da-sessao";
+  fs::create_directories(fora);
+  fs::create_directory_symlink(fora, pasta / "atalho");
+  auto recusado = [&](const std::string& membro, const fs::path& alvo, auto chamada) {
+    try {
+      chamada();
+      ADD_FAILURE() << membro << " ran with a path out of the session's folder";
+    } catch (const EErro& e) {
+      EXPECT_NE(std::string(e.what()).find(membro), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("fora da pasta"), std::string::npos) << e.what();
+    }
+    if (!alvo.empty()) {
+      EXPECT_FALSE(fs::exists(alvo)) << alvo;
+    }
+  };
+  const auto cabecalhos = [&] {
+    return sessao_->Consultar("SELECT COUNT(*) FROM Z8_EFD", {}).linhas.at(0).at(0).AsInteger();
+  };
+  const auto antes = cabecalhos();
+  recusado("EFD.GerarArquivo", fora / "absoluto.txt",
+           [&] { efd->GerarArquivo(id, (fora / "absoluto.txt").string()); });
+  recusado("RegistrosEFD.GerarArquivos", pasta.parent_path() / "acima.txt",
+           [&] { registros->GerarArquivos(id, "../acima.txt"); });
+  recusado("RegistrosEFD.GerarArquivos", fora / "descida.txt",
+           [&] { registros->GerarArquivos(id, "nova/../../../fora-da-sessao/descida.txt"); });
+  recusado("RegistroEFD0000.GerarArquivos", fora / "atalho.txt",
+           [&] { registro0000->GerarArquivos(id, "atalho/atalho.txt"); });
+  recusado("EFD.GerarRegistros", "",
+           [&] { efd->GerarRegistros(id, "", "", "1", "/etc/passwd", false); });
+  recusado("EFD.GerarEFDPAF", fora / "paf.txt", [&] {
+    efd->GerarEFDPAF(static_cast<int>(demo_.filiais.front()), demo_.inicio, demo_.fim, "0", "A",
+                     "0", (fora / "paf.txt").string());
+  });
+  EXPECT_EQ(cabecalhos(), antes) << "a refused call stored a header";
+  EXPECT_TRUE(fs::is_empty(fora));
+
+  // Relative paths start at the folder; absolute ones may name it.
+  EXPECT_EQ(registros->GerarArquivos(id, "relativo.txt"), (pasta / "relativo.txt").string());
+  registros->GerarArquivos(id, (pasta / "nova/../absoluto.txt").string());
+  const std::string local = teste::DiretorioTemporario() + "/relativo.txt";
+  transporte->BaixarArquivo("relativo.txt", local);
+  EXPECT_EQ(Ler(local), Ler((pasta / "absoluto.txt").string()));
+  EXPECT_GT(Ler(local).size(), 100u);
+  // Through the link, ".." leads out of the folder, to a file that exists.
+  EXPECT_THROW(transporte->BaixarArquivo("atalho/../relativo.txt", local + ".2"), EErro);
 }
 
-// A server that keeps one session at a time and may close it after a
-// second of silence.
+// A server that keeps two sessions at a time and lets one go after two seconds
+// of silence when a new client needs its place.
 class RemotoOcioso : public Remoto {
  protected:
   void Ajustar(TxbConfigServidor& config) override {
-    config.sessoes_maximas = 1;
-    config.ociosidade_maxima = std::chrono::seconds(1);
+    config.sessoes_maximas = 2;
+    config.ociosidade_maxima = std::chrono::milliseconds(0);
+    config.carencia = std::chrono::seconds(2);
+  }
+
+  httplib::Result Postar(const char* rota, const nlohmann::json& corpo) {
+    httplib::Client http("127.0.0.1", porta_);
+    http.set_bearer_token_auth(kToken);
+    return http.Post(rota, corpo.dump(), "application/json");
+  }
+  int64_t Abrir() {
+    auto r = Postar("/sessao/abrir", nlohmann::json::object());
+    if (!r || r->status != 200) return 0;
+    return nlohmann::json::parse(r->body).at("sessao").get<int64_t>();
+  }
+  int Status(int64_t sessao) {
+    auto r = Postar("/sessao/valor", {{"sessao", sessao}, {"nome", "ModeloEFD"}});
+    return r ? r->status : 0;
   }
 };
 
-TEST_F(RemotoOcioso, SessaoAbandonadaDaLugarAUmaNova) {
+TEST_F(RemotoOcioso, SessaoSilenciosaDaLugarAMaisAntigaPrimeiro) {
+  const int64_t primeira = Abrir();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const int64_t segunda = Abrir();
+  ASSERT_NE(primeira, 0);
+  ASSERT_NE(segunda, 0);
+  EXPECT_EQ(Abrir(), 0) << "a session not yet silent for the grace gave its place";
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_NE(Abrir(), 0);
+  EXPECT_EQ(Status(primeira), 404) << "the longest-silent session is the one closed";
+  EXPECT_EQ(Status(segunda), 200) << "one place was needed, one session closed";
+  EXPECT_EQ(Abrir(), 0) << "the sessions left were heard from just now";
+}
+
+// Without a grace, only the idle limit closes sessions: at the next request
+// for a new one, full table or not.
+class RemotoSemCarencia : public RemotoOcioso {
+ protected:
+  void Ajustar(TxbConfigServidor& config) override {
+    config.sessoes_maximas = 2;
+    config.ociosidade_maxima = std::chrono::seconds(1);
+    config.carencia = std::chrono::milliseconds(0);
+  }
+};
+
+TEST_F(RemotoSemCarencia, SessaoAlemDoLimiteEFechadaComLugarSobrando) {
+  const int64_t primeira = Abrir();
+  ASSERT_NE(primeira, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  const int64_t segunda = Abrir();
+  ASSERT_NE(segunda, 0);
+  EXPECT_EQ(Status(primeira), 404);
+  EXPECT_NE(Abrir(), 0);
+  EXPECT_EQ(Abrir(), 0) << "a full table without a grace refuses";
+  EXPECT_EQ(Status(segunda), 200);
+}
+
+// A member that holds its session until the test lets it go.
+struct TPortao {
+  std::mutex mutex;
+  std::condition_variable sinal;
+  bool entrou = false, aberto = false;
+};
+
+TEST_F(RemotoOcioso, SessaoNumaChamadaOuEsperandoSuaVezNuncaEFechada) {
+  static TPortao portao;
+  Aplicacao().RegistrarImplementacao("EFD", "PublicarMetodoAgendado", [](auto&, auto&) {
+    std::unique_lock trava(portao.mutex);
+    portao.entrou = true;
+    portao.sinal.notify_all();
+    portao.sinal.wait_for(trava, std::chrono::seconds(30), [] { return portao.aberto; });
+    return TVariant();
+  });
+  auto abrir_portao = [] {
+    std::lock_guard trava(portao.mutex);
+    portao.aberto = true;
+    portao.sinal.notify_all();
+  };
+  auto cliente = Cliente();
+  auto efd = Aplicacao().CriarComo<Th0EFD>("EFD", *cliente);
+  ASSERT_EQ(efd->kModeloIPI_ICMS(), 1);
+  TxbTransporteHttp outro(url_servidor_, kToken, 60);
+  const int64_t objeto = outro.CriarObjeto("EFD", k20EFDAssinatura);
+
+  std::string erro, erro_da_espera;
+  TVariant resposta;
+  std::thread chamada([&] {
+    try {
+      efd->PublicarMetodoAgendado();
+    } catch (const std::exception& e) {
+      erro = e.what();
+    }
+  });
+  {
+    std::unique_lock trava(portao.mutex);
+    portao.sinal.wait_for(trava, std::chrono::seconds(30), [] { return portao.entrou; });
+  }
+  // Member calls run one at a time here: this one waits for its turn.
+  std::thread espera([&] {
+    try {
+      resposta = outro.Executar(objeto, "12", std::nullopt, false);
+    } catch (const std::exception& e) {
+      erro_da_espera = e.what();
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+  const int64_t nova = Abrir();
+  abrir_portao();
+  chamada.join();
+  espera.join();
+  EXPECT_EQ(nova, 0) << "a session in use gave its place";
+  EXPECT_EQ(erro, "");
+  EXPECT_EQ(erro_da_espera, "");
+  EXPECT_EQ(resposta, TVariant(int64_t{1}));
+  EXPECT_EQ(efd->kModeloPIS_COFINS(), 2);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_NE(Abrir(), 0) << "once idle, a silent session makes room again";
+}
+
+// A server that takes bodies of a few megabytes, to be fed a burst of bad
+// requests.
+class RemotoRajada : public Remoto {
+ protected:
+  void Ajustar(TxbConfigServidor& config) override { config.tamanho_maximo = 4 << 20; }
+};
+
+// Bytes on a connection of their own; the head of the server's answer (empty
+// when it closed the connection or said nothing for 5 s).
+std::string Bruto(int porta, const std::string& bytes) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in endereco{};
+  endereco.sin_family = AF_INET;
+  endereco.sin_port = htons(static_cast<uint16_t>(porta));
+  endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string resposta;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0) {
+    timeval espera{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &espera, sizeof espera);
+    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    char bloco[4096];
+    for (ssize_t lido; resposta.find("\r\n\r\n") == std::string::npos &&
+                       (lido = ::recv(fd, bloco, sizeof bloco, 0)) > 0;)
+      resposta.append(bloco, static_cast<size_t>(lido));
+  }
+  ::close(fd);
+  return resposta;
+}
+
+TEST_F(RemotoRajada, PedidosMalformadosRecebemErroEOServidorContinuaAtendendo) {
+  using nlohmann::json;
   httplib::Client http("127.0.0.1", porta_);
   http.set_bearer_token_auth(kToken);
-  auto abrir = [&] { return http.Post("/sessao/abrir", "{}", "application/json"); };
-  auto primeira = abrir();
-  ASSERT_TRUE(primeira);
-  ASSERT_EQ(primeira->status, 200);
-  auto cheio = abrir();  // the first is not idle yet
-  ASSERT_TRUE(cheio);
-  EXPECT_EQ(cheio->status, 503);
+  http.set_read_timeout(30);
+  const auto aberta = http.Post("/sessao/abrir", "{}", "application/json");
+  ASSERT_TRUE(aberta);
+  const int64_t sessao = json::parse(aberta->body).at("sessao").get<int64_t>();
+  const auto criado = http.Post(
+      "/objeto/criar",
+      json{{"sessao", sessao}, {"familia", "EFD"}, {"assinatura", k20EFDAssinatura}}.dump(),
+      "application/json");
+  ASSERT_TRUE(criado);
+  const int64_t objeto = json::parse(criado->body).at("objeto").get<int64_t>();
+  const json chamada = {{"sessao", sessao},
+                        {"objeto", objeto},
+                        {"metodo", "12"},
+                        {"parametros", {1, "a", {{"data", 3.5}}}}};
 
-  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-  auto segunda = abrir();
-  ASSERT_TRUE(segunda);
-  EXPECT_EQ(segunda->status, 200);
-  const nlohmann::json valor = {{"sessao", nlohmann::json::parse(primeira->body).at("sessao")},
-                                {"nome", "ModeloEFD"}};
-  auto antiga = http.Post("/sessao/valor", valor.dump(), "application/json");
-  ASSERT_TRUE(antiga);
-  EXPECT_EQ(antiga->status, 404);
+  // Each bad request gets a refusal with a message, never a failure of the server.
+  auto recusado = [](const httplib::Result& r, const std::string& o_que, int status = 0) {
+    if (!r) {
+      ADD_FAILURE() << o_que << ": no answer";
+      return;
+    }
+    EXPECT_TRUE(r->status >= 400 && r->status < 500)
+        << o_que << ": " << r->status << " " << r->body;
+    if (status) {
+      EXPECT_EQ(r->status, status) << o_que;
+    }
+    const json corpo = json::parse(r->body, nullptr, false);
+    EXPECT_TRUE(corpo.is_object() && !corpo.value("erro", "").empty()) << o_que << ": " << r->body;
+  };
+  const char* rotas[] = {"/sessao/abrir", "/sessao/fechar",  "/sessao/valor",
+                         "/objeto/criar", "/objeto/liberar", "/objeto/executar"};
+  std::mt19937 sorteio(20260);
+  for (int i = 0; i < 12; ++i) {
+    std::string lixo(64 + sorteio() % 2048, '\0');
+    for (char& c : lixo) c = static_cast<char>(sorteio());
+    const std::string resposta = Bruto(porta_, lixo + "\r\n\r\n");
+    EXPECT_TRUE(resposta.starts_with("HTTP/1.1 4")) << resposta.substr(0, 80);
+    recusado(http.Post(rotas[i % 6], lixo, "application/json"), "random body");
+  }
+  const std::string texto = chamada.dump();
+  for (size_t corte = 0; corte < texto.size(); ++corte)
+    recusado(http.Post("/objeto/executar", texto.substr(0, corte), "application/json"),
+             "truncated at " + std::to_string(corte), 400);
+  const size_t fundo = 1'000'000;
+  recusado(http.Post("/objeto/executar", std::string(fundo, '[') + std::string(fundo, ']'),
+                     "application/json"),
+           "nested arrays", 400);
+  std::string objetos;
+  for (size_t i = 0; i < fundo / 8; ++i) objetos += "{\"a\":";
+  objetos += "1" + std::string(fundo / 8, '}');
+  recusado(http.Post("/sessao/valor", objetos, "application/json"), "nested objects", 400);
+  const std::string aninhados = std::string(fundo, '[') + std::string(fundo, ']');
+  recusado(http.Post("/objeto/executar",
+                     fmt::format(R"({{"sessao": {}, "objeto": {}, "metodo": "12", "parametros": )",
+                                 sessao, objeto) +
+                         aninhados + "}",
+                     "application/json"),
+           "nested parameters", 400);
+
+  // Well-formed JSON with fields of the wrong type or value: route and body.
+  std::vector<std::pair<std::string, std::string>> errados;
+  auto trocar = [&](const char* campo, const json& valor) {
+    json pedido = chamada;
+    pedido[campo] = valor;
+    errados.emplace_back("/objeto/executar", pedido.dump());
+  };
+  for (const json& valor : {json("1"), json::array({1}), json(nullptr), json(1.5), json(true)}) {
+    trocar("sessao", valor);
+    trocar("objeto", valor);
+  }
+  for (const json& valor : {json(12), json(nullptr), json::object()}) trocar("metodo", valor);
+  for (const json& valor : {json::object({{"a", 1}}), json("1"), json::array({json::array({1})}),
+                            json::array({json::object({{"x", 1}})})})
+    trocar("parametros", valor);
+  for (const json& assinatura : {json("x"), json::array({1, 2}), json::array()})
+    errados.emplace_back(
+        "/objeto/criar",
+        json{{"sessao", sessao}, {"familia", "EFD"}, {"assinatura", assinatura}}.dump());
+  errados.emplace_back("/objeto/criar", R"({"sessao": 1, "familia": 7, "assinatura": ["1"]})");
+  errados.emplace_back("/sessao/valor", json{{"sessao", sessao}, {"nome", 5}}.dump());
+  errados.emplace_back("/sessao/fechar", R"({"sessao": "todas"})");
+  errados.emplace_back("/objeto/liberar", json{{"sessao", sessao}, {"objeto", 99}}.dump());
+  for (const char* id : {"-1", "99999", "9223372036854775807", "18446744073709551615"})
+    errados.emplace_back("/sessao/valor", fmt::format(R"({{"sessao": {}, "nome": "x"}})", id));
+  for (const char* corpo : {"[]", "1", "\"x\"", "null", "true", ""})
+    errados.emplace_back("/objeto/executar", corpo);
+  for (const auto& [rota, corpo] : errados)
+    recusado(http.Post(rota, corpo, "application/json"), rota + " " + corpo);
+  recusado(http.Get("/arquivo?sessao=abc&caminho=x"), "session in a file request", 400);
+  recusado(http.Get("/rota/que/nao/existe"), "unknown route", 404);
+  const size_t demais = (4 << 20) + 1;
+  const std::string grande =
+      Bruto(porta_, fmt::format("POST /sessao/abrir HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: "
+                                "Bearer {}\r\nContent-Length: {}\r\n\r\n",
+                                kToken, demais) +
+                        std::string(demais, ' '));
+  EXPECT_TRUE(grande.starts_with("HTTP/1.1 413")) << grande.substr(0, 80);
+
+  for (const std::string& autorizacao : std::vector<std::string>{
+           "Bearer errado", "Bearer " + std::string(kToken) + "x", "bearer " + std::string(kToken),
+           std::string(kToken), "Basic " + std::string(kToken), "Bearer ", ""}) {
+    httplib::Client estranho("127.0.0.1", porta_);
+    const httplib::Headers cabecalhos = {{"Authorization", autorizacao}};
+    recusado(estranho.Post("/objeto/executar", cabecalhos, texto, "application/json"),
+             "token '" + autorizacao + "'", 401);
+    recusado(estranho.Get("/arquivo?sessao=1&caminho=x", cabecalhos), "token on a file", 401);
+  }
+
+  // The server still serves the session opened before and a new client.
+  const auto depois = http.Post("/objeto/executar", texto, "application/json");
+  ASSERT_TRUE(depois);
+  EXPECT_EQ(depois->status, 200) << depois->body;
+  EXPECT_EQ(json::parse(depois->body).at("resultado"), 1);
+  auto cliente = Cliente();
+  auto efd = Aplicacao().CriarComo<Th0EFD>("EFD", *cliente);
+  EXPECT_EQ(efd->kModeloPIS_COFINS(), 2);
 }
 
 }  // namespace
