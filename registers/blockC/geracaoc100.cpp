@@ -9,6 +9,7 @@
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0190.h"
@@ -491,7 +492,13 @@ void TGeracaoC100::Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocume
     const std::string chave = TextoInformacao0450(linha);
     auto it = codigos_0450_.find(chave);
     if (it == codigos_0450_.end()) {
-      const int codigo = r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), linha, 0);
+      // 0450 keeps what its column holds; C110 carries the whole text.
+      const TxbAtributo* coluna =
+          TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD0450").Atributo("Texto");
+      const std::string informacao = coluna && coluna->tamanho > 0
+                                         ? CopiarUtf8(linha, static_cast<size_t>(coluna->tamanho))
+                                         : linha;
+      const int codigo = r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), informacao, 0);
       it = codigos_0450_.emplace(chave, std::to_string(codigo)).first;
     }
     const bool repetido = std::any_of(m.textos.begin(), m.textos.end(),

@@ -256,7 +256,9 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
       {}};
   TFilho c101{"C101", "IDF_RegEFDC100", {"VL_UF_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}, {}};
   TFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111, &c112, &c113, &c114, &c115}};
-  c110.ajustar = [](std::vector<TVariant>& v) { v[1] = TextoNumaLinha(TextoDoCampo(v[1])); };
+  c110.ajustar = [](std::vector<TVariant>& v) {
+    v[1] = TextoNumaLinha(Trim(v[1].IsNull() ? "" : v[1].AsString()));
+  };
   TFilho c120{"C120",
               "IDF_RegEFDC100",
               {"CodDocImp", "NroDocImp", "ValPISImp", "ValCOFINSImp", "NrpRegDrawback"},
