@@ -9,6 +9,12 @@
 
 namespace efd::app {
 
-std::unique_ptr<TxsSessionZ8> AbrirBanco(const std::string& url);
+// Whether a command may create the database it is given: only those that
+// make one (init, demo) do; the others refuse a "sqlite:" file that does not
+// exist, naming it and the command that creates it, and create nothing.
+enum class TCriacaoBanco { Criar, Exigir };
+
+std::unique_ptr<TxsSessionZ8> AbrirBanco(const std::string& url,
+                                         TCriacaoBanco criacao = TCriacaoBanco::Exigir);
 
 }  // namespace efd::app

@@ -68,7 +68,7 @@ void RegistrarDemo(CLI::App& app) {
   comando->add_flag("--timings", a->tempos, "Print the time spent per table and per stage");
   comando->callback([a] {
     Recriar(a->url);
-    auto sessao = AbrirBanco(a->url);
+    auto sessao = AbrirBanco(a->url, TCriacaoBanco::Criar);
     // The demo company keeps its books with the ERP's optional modules that
     // its data feeds: accounting, the typed cancelled numbers and the
     // electronic-document occurrences.

@@ -122,19 +122,20 @@ void RegistrarGenerate(CLI::App& app) {
       }
       arquivos = Gerar(*sessao, opcoes);
     }
-    bool problemas = false;
+    std::string invalidos;
     for (const auto& arquivo : arquivos) {
       ImprimirResumo(arquivo);
-      for (const auto& p : arquivo.resumo.problemas) {
+      for (const auto& p : arquivo.resumo.problemas)
         fmt::print(stderr, "efd: {}: {}\n", arquivo.caminho, p);
-        problemas = true;
-      }
+      if (!arquivo.resumo.problemas.empty())
+        invalidos += (invalidos.empty() ? "" : ", ") + arquivo.caminho;
     }
     if (arquivos.empty()) fmt::print("no file written: an earlier generation was kept\n");
     fmt::print("time: {:.2f} s\n",
                std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
     if (a->tempos && sessao) fmt::print("{}", sessao->Monitor().ResumoTexto());
-    if (problemas) throw EErro("o arquivo gerado não confere com seus totais");
+    if (!invalidos.empty())
+      throw EErro("o arquivo gerado não confere com seus totais; guardado como " + invalidos);
   });
 }
 

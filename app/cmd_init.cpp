@@ -12,7 +12,7 @@ void RegistrarInit(CLI::App& app) {
   auto url = std::make_shared<std::string>();
   OpcaoBanco(*comando, *url);
   comando->callback([url] {
-    auto sessao = AbrirBanco(*url);
+    auto sessao = AbrirBanco(*url, TCriacaoBanco::Criar);
     const int criadas = CarregarCatalogo(*sessao);
     fmt::print("{}: schema ready, catalogue loaded ({} new block and register types)\n", *url,
                criadas);

@@ -42,6 +42,16 @@ int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
 
 }  // namespace
 
+ArquivoGerado VerificarArquivoGerado(int id_efd, int filial, const std::string& caminho) {
+  ArquivoGerado arquivo{id_efd, filial, caminho, VerificarArquivoEFD(caminho)};
+  if (arquivo.resumo.problemas.empty()) return arquivo;
+  std::filesystem::path invalido(caminho);
+  invalido.replace_extension(".INVALIDO" + invalido.extension().string());
+  std::filesystem::rename(caminho, invalido);
+  arquivo.caminho = invalido.string();
+  return arquivo;
+}
+
 std::string NomeDoArquivo(int modelo, int filial, TDateTime inicio, TDateTime fim) {
   const std::string nome = modelo == 2 ? "EFD-PIS-COFINS" : "EFD-ICMS-IPI";
   if (inicio.Dia() == 1 && fim.DateOf() == UltimoDiaDoMes(inicio).DateOf())
@@ -101,7 +111,7 @@ std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opco
                                r.linhas[0][1].AsDateTime()))
                     .string();
     registros->GerarArquivos(id, caminho);
-    arquivos.push_back({id, filial, caminho, VerificarArquivoEFD(caminho)});
+    arquivos.push_back(VerificarArquivoGerado(id, filial, caminho));
   }
   return arquivos;
 }

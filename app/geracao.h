@@ -49,6 +49,11 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes);
 // because an earlier one is kept (option 5) gives no file.
 std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes);
 
+// Checks a written file against its block-9 totals. A file that fails is not
+// left under its final name: it is renamed "<name>.INVALIDO.txt" and the
+// result names that path.
+ArquivoGerado VerificarArquivoGerado(int id_efd, int filial, const std::string& caminho);
+
 // "EFD-ICMS-IPI-<branch>-<YYYY-MM>.txt" (or with the two dates when the
 // period is not one whole month).
 std::string NomeDoArquivo(int modelo, int filial, TDateTime inicio, TDateTime fim);

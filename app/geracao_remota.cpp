@@ -133,7 +133,7 @@ std::vector<ArquivoGerado> GerarRemoto(const std::string& url, const std::string
       caminho = (std::filesystem::path(opcoes.saida.empty() ? "." : opcoes.saida) / nome).string();
     escritores->GerarArquivos(id, remoto);
     transporte->BaixarArquivo(remoto, caminho);
-    arquivos.push_back({id, filial, caminho, VerificarArquivoEFD(caminho)});
+    arquivos.push_back(VerificarArquivoGerado(id, filial, caminho));
   }
   return arquivos;
 }

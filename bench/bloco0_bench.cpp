@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   const std::string url = argc > 2 ? argv[2] : "sqlite:" + arquivo;
   try {
     if (argc <= 2) std::filesystem::remove(arquivo);
-    auto sessao = app::AbrirBanco(url);
+    auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
     CarregarCatalogo(*sessao);
     auto inicio = Relogio::now();
     const std::vector<int64_t> produtos = CriarCadastros(*sessao);

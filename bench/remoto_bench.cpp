@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(pasta);
   std::filesystem::create_directories(pasta);
   const std::string url = "sqlite:" + pasta + "/bench.db";
-  auto sessao = app::AbrirBanco(url);
+  auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
   CarregarCatalogo(*sessao);
   erp::OpcoesDemo demo_opcoes;
   demo_opcoes.documentos = documentos;

@@ -7,6 +7,8 @@
 #include <set>
 
 #include "control/arquivoefd.h"
+#include "control/leiauteefd.h"
+#include "control/uh5registroefd0000.h"
 #include "control/uh5registrosefd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
@@ -56,8 +58,37 @@ std::shared_ptr<Th5RegistrosEFD> CriarRegistro(TxbSession& sessao, const std::st
   return std::dynamic_pointer_cast<Th5RegistrosEFD>(Aplicacao().Criar(familia, sessao));
 }
 
+// What the components outside the module fill in the opening row of a
+// PIS/COFINS file: the layout code of that model, the special situation and
+// the nature of the legal entity, whose two digits the 0000 writer makes of a
+// leading "0" and the last digit stored here.
+void CompletarAberturaContribuicoes(TxbSession& sessao, int id_efd, TDateTime inicio) {
+  TxbResultado r =
+      sessao.Consultar("SELECT INDSITESP, INDNATPJ FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
+  const std::string natureza = PreencherZerosEsquerda(Trim(r.linhas[0][1].AsString()), 2);
+  sessao.ExecutarDiretoNoBD(
+      "UPDATE Z8_REGEFD0000 SET CODVER = :CODVER, INDSITESP = :SITESP, INDNATPJ = :NATPJ "
+      "WHERE IDA IN (SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C "
+      "ON C.ID = B.IDF_BLOCOSEFD WHERE C.IDF_EFD = :ID_EFD)",
+      {{"CODVER", VersaoLeiauteContribuicoes(inicio)},
+       {"SITESP", Trim(r.linhas[0][0].AsString())},
+       {"NATPJ", natureza.substr(natureza.size() - 1)},
+       {"ID_EFD", id_efd}});
+}
+
+// A period before the model's first layout has no file to give.
+void ExigirLeiaute(const TCabecalho& cabecalho, int id_efd) {
+  const std::string versao = cabecalho.modelo == 2 ? VersaoLeiauteContribuicoes(cabecalho.inicio)
+                                                   : VersaoLeiaute(cabecalho.inicio);
+  if (versao.empty())
+    throw EErro(fmt::format("EFD {}: o modelo {} não tem leiaute para o período iniciado em {}",
+                            id_efd, cabecalho.modelo == 2 ? "PIS/COFINS" : "ICMS/IPI",
+                            cabecalho.inicio.Formatar("DD/MM/YYYY")));
+}
+
 std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& lista) {
   const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
+  ExigirLeiaute(cabecalho, id_efd);
   EsquecerCachesDaGeracao(sessao);
   const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
   const std::set<int> escolhidos = Escolhidos(lista);
@@ -87,6 +118,7 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& li
       registro->GerarRegistro(id_efd, tipo.id, linha_do_bloco[bloco.id], nomes, objeto);
     }
   }
+  if (cabecalho.modelo == 2) CompletarAberturaContribuicoes(sessao, id_efd, cabecalho.inicio);
   return "";
 }
 
@@ -109,7 +141,7 @@ void CompletarBloco(TxbSession& sessao, TxbArquivoEFD& arquivo, const TCabecalho
   if (letra == '9' || fechado) return;
   const std::string contador = std::string("QtdeLinhasBloco_") + letra;
   int linhas = static_cast<int>(TextoParaInteiroDef(sessao.Valor(contador), 0));
-  if (linhas == 0 && !BlocoObrigatorio(cabecalho.modelo, letra, cabecalho.inicio.Ano())) return;
+  if (linhas == 0 && !BlocoNoLeiaute(cabecalho.modelo, letra, cabecalho.inicio)) return;
   std::string texto;
   if (linhas == 0) {
     texto += fmt::format("|{}001|1|\r\n", letra);
@@ -228,13 +260,6 @@ std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo) {
                                            catalogo.back().nome});
   }
   return catalogo;
-}
-
-bool BlocoObrigatorio(int modelo, char bloco, int ano) {
-  if (modelo == 2) return std::string("0ACDFIMP19").find(bloco) != std::string::npos;
-  if (bloco == 'K') return ano >= 2014;
-  if (bloco == 'B') return ano >= 2019;
-  return std::string("0CDEGH19").find(bloco) != std::string::npos;
 }
 
 void RegistrarGeradorEFD() {

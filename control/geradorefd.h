@@ -32,9 +32,6 @@ struct TxbTipoBloco {
 // The catalogue of a model in generation order.
 std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo);
 
-// Whether the published layout of the period requires the block.
-bool BlocoObrigatorio(int modelo, char bloco, int ano);
-
 // Forgets what the registers of a generation keep in the session (block and
 // register-type rows, change-occurrence caches on the company object), so
 // that nothing of an earlier generation, finished or failed, leaks into the

@@ -15,10 +15,16 @@ std::string FormatarData(TDateTime data) {
 
 void TxbLinhasEFD::Adicionar(std::string_view registro,
                              std::initializer_list<std::string_view> campos) {
+  Adicionar(registro, campos, campos.size());
+}
+
+void TxbLinhasEFD::Adicionar(std::string_view registro,
+                             std::initializer_list<std::string_view> campos, size_t quantos) {
   texto_ += '|';
   texto_ += registro;
   texto_ += '|';
   for (std::string_view campo : campos) {
+    if (quantos-- == 0) break;
     texto_ += campo;
     texto_ += '|';
   }

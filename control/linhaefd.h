@@ -28,6 +28,11 @@ class TxbLinhasEFD {
 
   // Appends one line from the register code and its fields in layout order.
   void Adicionar(std::string_view registro, std::initializer_list<std::string_view> campos);
+  // The same with the first `quantos` fields only: a register whose later
+  // fields exist from a given layout keeps one field list, and the period
+  // decides where it ends.
+  void Adicionar(std::string_view registro, std::initializer_list<std::string_view> campos,
+                 size_t quantos);
   // Appends a line already in the file's format, without the line end.
   void AdicionarPronta(std::string_view linha);
   int Quantidade() const { return quantidade_; }

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "control/arquivoefd.h"
@@ -55,8 +56,17 @@ int Th5EFD::ModeloNumerico() {
   return static_cast<int>(TextoParaInteiroDef(GetModeloEFD(), 0));
 }
 
+int Th5EFD::FilialDosParametros() {
+  if (filial_parametros_ > 0) return filial_parametros_;
+  ThbClientDataSet& cds = GetDados().GetCDS();
+  const int filial = cds.Active() && !cds.IsEmpty() ? Campo("EFD_IDF_Filial").AsInteger() : 0;
+  return filial > 0 ? filial : GetSessionZ8().RetornarIDFFilialSessao();
+}
+
 void Th5EFD::CarregarParametrosDaEmpresa() {
-  if (parametros_carregados_) return;
+  const int filial = FilialDosParametros();
+  if (parametros_carregados_ && filial == filial_carregada_) return;
+  padroes_ = TPadroes{};
   const int empresa =
       empresa_parametros_ > 0 ? empresa_parametros_ : GetSessionZ8().RetornarIDFEmpresaSessao();
   if (auto parametros = GetParEmpGeral()) {
@@ -77,19 +87,19 @@ void Th5EFD::CarregarParametrosDaEmpresa() {
         Tomar(padroes_.tipo_geracao, cds, "PEmpGeral_TipoGeracaoPadrao");
         Tomar(padroes_.clas_estab_ind, cds, "PEmpGeral_ClasEstabInd");
       } else {
-        CarregarParametrosDaFilial();
+        CarregarParametrosDaFilial(filial);
       }
     }
   }
   CarregarParametrosContabeis(empresa);
   parametros_carregados_ = true;
+  filial_carregada_ = filial;
 }
 
-void Th5EFD::CarregarParametrosDaFilial() {
+void Th5EFD::CarregarParametrosDaFilial(int filial) {
   auto parametros = GetParamFilialGeral();
   if (!parametros) return;
   T2bDados& dados = parametros->GetDados();
-  const int filial = GetDados().GetCDS().Active() ? Campo("EFD_IDF_Filial").AsInteger() : 0;
   FiltrarVigente(dados, "ParamFil", "IDF_Filial", filial);
   dados.AtivarDataSet("VsEDC01");
   ThbClientDataSet& cds = dados.GetCDS();
@@ -150,7 +160,8 @@ void Th5EFD::AfterIncluirRegistroCDS() {
     Campo("EFD_IndicadorAtiv").SetAsString(padroes_.indicador_ativ);
   }
   if (!geracao_suprimida_)
-    GetTransacao().Adicionar([this](ThbObjetoNegocio& remetente) { GerarEFD(remetente); });
+    GetTransacao().Adicionar("GerarEFD",
+                             [this](ThbObjetoNegocio& remetente) { GerarEFD(remetente); });
 }
 
 void Th5EFD::OnChangeDataInicio(TxbCampo& campo) {
@@ -173,23 +184,45 @@ void Th5EFD::AfterConfirmarRegistroCDS() {
   if (ModeloNumerico() != kModeloIPI_ICMS() || GetFiliaisSelecionadas().empty()) return;
   const std::vector<std::string> filiais = Dividir(GetFiliaisSelecionadas(), ',');
   SetFiliaisSelecionadas("");
-  static const char* kCopiados[] = {"EFD_DataEmissao", "EFD_DataInicio",    "EFD_DataFim",
-                                    "EFD_CodFinArq",   "EFD_IndPerfilFis",  "EFD_IndAtiv",
-                                    "EFD_IndOper",     "EFD_DataInventEst", "EFD_aGerC170NFeProp",
-                                    "EFD_MotivInvent", "EFD_TipoInventario"};
-  std::vector<std::string> valores;
-  for (const char* atributo : kCopiados) valores.push_back(Campo(atributo).AsString());
+  // The values every branch's row takes from this one. Profile and activity
+  // left at this branch's defaults are defaults: each branch takes its own.
+  struct TCopiado {
+    const char* atributo;
+    std::string TPadroes::*padrao = nullptr;
+  };
+  static const TCopiado kCopiados[] = {{"EFD_DataEmissao"},
+                                       {"EFD_DataInicio"},
+                                       {"EFD_DataFim"},
+                                       {"EFD_CodFinArq"},
+                                       {"EFD_IndPerfilFis", &TPadroes::perfil},
+                                       {"EFD_IndAtiv", &TPadroes::atividade},
+                                       {"EFD_IndOper"},
+                                       {"EFD_DataInventEst"},
+                                       {"EFD_aGerC170NFeProp"},
+                                       {"EFD_MotivInvent"},
+                                       {"EFD_TipoInventario"}};
+  std::vector<std::optional<std::string>> valores;
+  for (const auto& copiado : kCopiados) {
+    std::string valor = Campo(copiado.atributo).AsString();
+    if (copiado.padrao && valor == padroes_.*copiado.padrao)
+      valores.emplace_back();
+    else
+      valores.emplace_back(std::move(valor));
+  }
   for (const auto& filial : filiais) {
+    filial_parametros_ = static_cast<int>(TextoParaInteiro(filial));
     IncluirRegistro();
-    Campo("EFD_IDF_Filial").SetAsInteger(TextoParaInteiro(filial));
+    Campo("EFD_IDF_Filial").SetAsInteger(filial_parametros_);
     for (size_t i = 0; i < valores.size(); ++i) {
-      if (valores[i].empty())
-        Campo(kCopiados[i]).Clear();
+      if (!valores[i]) continue;
+      if (valores[i]->empty())
+        Campo(kCopiados[i].atributo).Clear();
       else
-        Campo(kCopiados[i]).SetAsString(valores[i]);
+        Campo(kCopiados[i].atributo).SetAsString(*valores[i]);
     }
     ConfirmarRegistro();
   }
+  filial_parametros_ = 0;
 }
 
 bool Th5EFD::VerificarGeracaoAnterior() {

@@ -28,7 +28,8 @@ class Th5EFD : public Th0EFD {
   void AnularDataInventarioZero();
 
   // Loads the default indicators from the company's or the branch's
-  // parameters valid today (once).
+  // parameters valid today, once per branch: the header's branch, or the
+  // session's while the new row has none.
   void CarregarParametrosDaEmpresa();
   // Company whose parameters are loaded; 0 means the session's company.
   void DefinirEmpresaDosParametros(int empresa) { empresa_parametros_ = empresa; }
@@ -49,9 +50,10 @@ class Th5EFD : public Th0EFD {
 
  private:
   void OnChangeDataInicio(TxbCampo& campo);
-  void CarregarParametrosDaFilial();
+  void CarregarParametrosDaFilial(int filial);
   void CarregarParametrosContabeis(int empresa);
   int ModeloNumerico();
+  int FilialDosParametros();
 
   struct TPadroes {
     std::string perfil = "A", atividade = "0", sit_esp = "9", inc_trib = "1", met_aprop = "1",
@@ -59,7 +61,9 @@ class Th5EFD : public Th0EFD {
                 clas_estab_ind = "0", indicador_ativ;
   } padroes_;
   int empresa_parametros_ = 0;
+  int filial_parametros_ = 0;  // branch of the row being included; 0: as above
   bool parametros_carregados_ = false;
+  int filial_carregada_ = 0;  // branch whose parameters are loaded
   bool geracao_suprimida_ = false;
 };
 

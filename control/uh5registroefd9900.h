@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "control/leiauteefd.h"
 #include "control/uh5registrosefd.h"
 #include "uh0registroefd9900.h"
 
@@ -19,6 +20,8 @@ class Th5RegistroEFD9900 : public Th0RegistroEFD9900 {
 
  private:
   int ContarRegistros(int id_efd, const std::string& familia);
+  // The block's line counter as the writers left it.
+  int ContagemDoBloco(const TxbBlocoLeiaute& bloco) const;
 };
 
 }  // namespace efd

@@ -146,7 +146,7 @@ class ThbClientDataSet {
   bool FindKey(const std::vector<TVariant>& valores);
 
   // --- filter ---
-  // Delphi filter text: comparisons (= <> < > <= >=), Like with % and _,
+  // Filter text: field comparisons (= <> < > <= >=), Like with % and _,
   // "is null", "is not null", and/or/not, parentheses, quoted texts, numbers.
   // Example: "((CODIGO Like 'X%') or (CODIGO= 'X')) and IDF_REGEFD0140 = 5".
   // Constants compared with a field are read as the field's type (dates as

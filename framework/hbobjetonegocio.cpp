@@ -7,14 +7,20 @@
 
 namespace efd {
 
+void TxbTransacao::Adicionar(const std::string& nome, TNotificacao notificacao) {
+  for (const auto& pendente : pendentes_)
+    if (pendente.first == nome) return;
+  pendentes_.emplace_back(nome, std::move(notificacao));
+}
+
 void TxbTransacao::ExecutarPendentes() {
   // A notification may register further ones (a header confirmed inside a
   // generation): run until none is left.
   while (!pendentes_.empty()) {
-    std::vector<TNotificacao> lote;
+    std::vector<std::pair<std::string, TNotificacao>> lote;
     lote.swap(pendentes_);
     TxbSession& sessao = dono_.GetSession();
-    for (auto& notificacao : lote) {
+    for (auto& [nome, notificacao] : lote) {
       try {
         notificacao(dono_);
         sessao.ConfirmarImplicita();

@@ -24,17 +24,19 @@ using TNotificacao = std::function<void(ThbObjetoNegocio& remetente)>;
 
 // Notifications registered on an object's transaction run once the rows are
 // stored and committed; each runs in its own unit of work, committed when it
-// returns and rolled back when it raises.
+// returns and rolled back when it raises. A notification is named, as an
+// event handler is: registering a name that is already pending does not add
+// it again, so rows included one after the other before one store notify once.
 class TxbTransacao {
  public:
   explicit TxbTransacao(ThbObjetoNegocio& dono) : dono_(dono) {}
-  void Adicionar(TNotificacao notificacao) { pendentes_.push_back(std::move(notificacao)); }
+  void Adicionar(const std::string& nome, TNotificacao notificacao);
   bool TemPendentes() const { return !pendentes_.empty(); }
   void ExecutarPendentes();
 
  private:
   ThbObjetoNegocio& dono_;
-  std::vector<TNotificacao> pendentes_;
+  std::vector<std::pair<std::string, TNotificacao>> pendentes_;
 };
 
 class ThbObjetoNegocio : public std::enable_shared_from_this<ThbObjetoNegocio> {

@@ -15,7 +15,8 @@ namespace efd {
 inline constexpr char kSeparadorDecimal = ',';
 
 std::string FormatarReal(double valor);
-// Delphi-style mask with a fixed number of decimals: "0.00", "0.000000", "0".
+// A mask of zeros with a fixed number of decimals after the point: "0.00",
+// "0.000000", "0"; the decimal comma is written.
 std::string FormatarMascara(double valor, std::string_view mascara);
 double Arredondar(double valor, int casas);
 

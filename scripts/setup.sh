@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACOTES=(
-  build-essential cmake g++ clang-format
+  build-essential cmake g++ clang-format python3
   libsoci-dev libboost-dev libsqlite3-dev unixodbc-dev
   firebird3.0-server-core firebird3.0-utils firebird-dev firebird3.0-server
   libfmt-dev nlohmann-json3-dev libcli11-dev libcpp-httplib-dev

@@ -71,8 +71,8 @@ std::string Th5RegistroEFD0100::INTERNO_GerarArquivo(int id_efd) {
     for (cds.First(); !cds.Eof(); cds.Next())
       linhas.Adicionar(
           Texto("RegEFD_Registro"),
-          {Texto("RegEFD0100_Nome"), numerico(Texto("RegEFD0100_CPF")),
-           numerico(Texto("RegEFD0100_CNPJ")), Texto("RegEFD0100_CRC"), Texto("RegEFD0100_CEP"),
+          {Texto("RegEFD0100_Nome"), numerico(Texto("RegEFD0100_CPF")), Texto("RegEFD0100_CRC"),
+           numerico(Texto("RegEFD0100_CNPJ")), Texto("RegEFD0100_CEP"),
            Texto("RegEFD0100_Logradouro"), Texto("RegEFD0100_NumImovel"),
            Texto("RegEFD0100_Complemento"), Texto("RegEFD0100_Bairro"), Texto("RegEFD0100_Fone"),
            Texto("RegEFD0100_Fax"), Texto("RegEFD0100_Email"), Texto("RegEFD0100_CodMun")});

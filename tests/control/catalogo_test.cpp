@@ -3,6 +3,7 @@
 
 #include "control/catalogo.h"
 #include "control/geradorefd.h"
+#include "control/leiauteefd.h"
 #include "control/modulo.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbmetadados.h"
@@ -79,15 +80,36 @@ TEST_P(Catalogo, ChecagemMarcaSoOTipoSemBlocoDeMesmoNome) {
 
 INSTANTIATE_TEST_SUITE_P(Motores, Catalogo, ::testing::ValuesIn(teste::MotoresDeTeste()));
 
-TEST(BlocosObrigatorios, PorModeloEAno) {
-  EXPECT_FALSE(BlocoObrigatorio(1, 'K', 2013));
-  EXPECT_TRUE(BlocoObrigatorio(1, 'K', 2014));
-  EXPECT_FALSE(BlocoObrigatorio(1, 'B', 2018));
-  EXPECT_TRUE(BlocoObrigatorio(1, 'B', 2019));
-  EXPECT_TRUE(BlocoObrigatorio(1, 'G', 2010));
-  EXPECT_FALSE(BlocoObrigatorio(1, 'A', 2024));
-  EXPECT_TRUE(BlocoObrigatorio(2, 'A', 2024));
-  EXPECT_FALSE(BlocoObrigatorio(2, 'E', 2024));
+TEST(BlocosDoLeiaute, PorModeloEPeriodo) {
+  auto no = [](int modelo, char letra, int ano, int mes) {
+    return BlocoNoLeiaute(modelo, letra, TDateTime::EncodeDate(ano, mes, 1));
+  };
+  EXPECT_FALSE(no(1, 'K', 2013, 12));
+  EXPECT_TRUE(no(1, 'K', 2014, 1));
+  EXPECT_FALSE(no(1, 'B', 2018, 12));
+  EXPECT_TRUE(no(1, 'B', 2019, 1));
+  EXPECT_TRUE(no(1, 'G', 2009, 5));  // the first layout already has block G
+  EXPECT_FALSE(no(1, 'A', 2024, 1));
+  EXPECT_FALSE(no(1, '2', 2024, 1));
+  EXPECT_TRUE(no(2, 'A', 2024, 1));
+  EXPECT_FALSE(no(2, 'E', 2024, 1));
+  EXPECT_FALSE(no(2, 'H', 2024, 1));
+  EXPECT_FALSE(no(2, 'M', 2010, 12));  // before the PIS/COFINS model
+}
+
+TEST(VersaoLeiauteContribuicoes, PorPeriodo) {
+  auto v = [](int ano, int mes) {
+    return VersaoLeiauteContribuicoes(TDateTime::EncodeDate(ano, mes, 1));
+  };
+  EXPECT_EQ(v(2010, 12), "");
+  EXPECT_EQ(v(2011, 1), "002");
+  EXPECT_EQ(v(2012, 6), "002");
+  EXPECT_EQ(v(2012, 7), "003");
+  EXPECT_EQ(v(2018, 5), "003");
+  EXPECT_EQ(v(2018, 6), "004");
+  EXPECT_EQ(v(2019, 1), "005");
+  EXPECT_EQ(v(2020, 1), "006");
+  EXPECT_EQ(v(2026, 11), "006");
 }
 
 }  // namespace

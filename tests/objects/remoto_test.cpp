@@ -47,7 +47,7 @@ class Remoto : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!url_.empty()) return;  // built once, for the suites that derive from this one too
     url_ = "sqlite:" + teste::DiretorioTemporario() + "/remoto.db";
-    auto sessao = app::AbrirBanco(url_);
+    auto sessao = app::AbrirBanco(url_, app::TCriacaoBanco::Criar);
     CarregarCatalogo(*sessao);
     erp::OpcoesDemo opcoes;
     opcoes.documentos = 12;

@@ -6,7 +6,9 @@
 #include <fmt/format.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <tuple>
 
 #include "app/banco.h"
 #include "app/geracao.h"
@@ -79,10 +81,52 @@ class PrimeiroArquivo : public ::testing::TestWithParam<std::string> {
     EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
         << ::testing::PrintToString(arquivos[0].resumo.problemas);
     id_efd_ = arquivos[0].id_efd;
-    std::ifstream in(arquivos[0].caminho, std::ios::binary);
+    return Linhas(arquivos[0].caminho);
+  }
+
+  // Branches 11 and 12 of the same company, with the same identity and
+  // accountant as branch 10 but no ICMS settings of their own.
+  void CarregarMaisFiliais() {
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+  "Z8_FILIAL": [{"ID": 11, "IDF_EMPRESA": 1, "CODIGO": "2", "NOME": "Filial 2", "IDF_PAPELREL": 7,
+                 "IDF_CONTADOR": 6, "CRCCONTADOR": "2SP-012345/O-6"},
+                {"ID": 12, "IDF_EMPRESA": 1, "CODIGO": "3", "NOME": "Filial 3", "IDF_PAPELREL": 7,
+                 "IDF_CONTADOR": 6, "CRCCONTADOR": "2SP-012345/O-6"}]
+})");
+  }
+
+  // The company's general parameters valid today.
+  void CarregarParametrosDaEmpresa(bool grupo, const std::string& natureza) {
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(fmt::format(R"({{
+  "Z8_PAREMP": [{{"ID": 90, "FD": "ParEmpGeral", "IDF_EMPRESA": 1, "DATAINICIAL": "2000-01-01",
+                 "DATAFINAL": "2099-12-31", "SITUACAO": "1"}}],
+  "Z8_PEMPGERAL": [{{"ID": 90, "IDA": 90, "GRUPOEMPRESARIAL": {}, "INDPERFISCALPADRAO": "C",
+                    "INDNATPJPADRAO": "{}"}}]
+}})",
+                                                               grupo, natureza));
+  }
+
+  // Generates the files of several branches in one request.
+  std::vector<app::ArquivoGerado> GerarFiliais(const std::vector<int>& filiais) {
+    app::OpcoesGeracao o;
+    o.filiais = filiais;
+    o.inicio = TDateTime::EncodeDate(2024, 3, 1);
+    o.saida = teste::DiretorioTemporario();
+    return app::Gerar(*sessao_, o);
+  }
+
+  static std::vector<std::string> Linhas(const std::string& caminho) {
+    std::ifstream in(caminho, std::ios::binary);
     std::vector<std::string> linhas;
     for (std::string l; std::getline(in, l);) linhas.push_back(l.substr(0, l.size() - 1));
     return linhas;
+  }
+
+  static const std::string* Linha(const std::vector<std::string>& linhas,
+                                  const std::string& registro) {
+    for (const auto& l : linhas)
+      if (l.starts_with("|" + registro + "|")) return &l;
+    return nullptr;
   }
 
   static bool Tem(const std::vector<std::string>& linhas, const std::string& linha) {
@@ -108,13 +152,13 @@ TEST_P(PrimeiroArquivo, IcmsIpiDeUmaFilialSemDocumentos) {
       "car & Cia Ltda|01310100|Avenida Paulista|1000|10\xBA andar|Bela Vista|1133334444|||",
       // Two settings of RJ give one line; the first registration found wins.
       "|0015|RJ|11223344|", "|0015|MG|0012345678|",
-      // A legal person as accountant: CPF empty, CNPJ filled.
+      // A legal person as accountant: CPF empty, CNPJ filled, after the CRC.
       "|0100|Cont\xE1"
-      "bil Exata S/S||98765432000198|2SP012345O6|13010000|Rua Bar\xE3"
+      "bil Exata S/S||2SP012345O6|98765432000198|13010000|Rua Bar\xE3"
       "o de Jaguara|55||Centro|1932221000|||3509502|",
       "|0990|7|", "|B001|1|", "|B990|2|", "|C001|1|", "|C990|2|", "|D001|1|", "|D990|2|",
       "|E001|1|", "|E990|2|", "|G001|1|", "|G990|2|", "|H001|1|", "|H990|2|", "|K001|1|",
-      "|K990|2|", "|1001|1|", "|1990|2|", "|9001|0|"};
+      "|K990|2|", "|1001|0|", "|1010|N|N|N|N|N|N|N|N|N|N|N|N|N|", "|1990|3|", "|9001|0|"};
   ASSERT_GE(linhas.size(), esperado.size());
   for (size_t i = 0; i < esperado.size(); ++i)
     EXPECT_EQ(linhas[i], esperado[i]) << "linha " << i + 1;
@@ -129,11 +173,12 @@ TEST_P(PrimeiroArquivo, PisCofinsAbreOBlocoZeroPelo0100) {
   Carregar("1234567");
   const auto linhas = Gerar(2, 2024, 3);
   ASSERT_GE(linhas.size(), 4u);
-  // 14 fields; IND_SIT_ESP and NUM_REC_ANTERIOR empty; IND_NAT_PJ "0" + the
-  // stored value; a short number zero-filled is still a CNPJ.
+  // 14 fields; the model's own layout code; IND_SIT_ESP ("9", no special
+  // situation) and NUM_REC_ANTERIOR empty; IND_NAT_PJ of two digits; a short
+  // number zero-filled is still a CNPJ.
   EXPECT_EQ(linhas[0],
-            "|0000|018|0|||01032024|31032024|A\xE7\xFA"
-            "car & Cia Ltda|00000001234567|SP|3550308|000000000|0|0|");
+            "|0000|006|0|||01032024|31032024|A\xE7\xFA"
+            "car & Cia Ltda|00000001234567|SP|3550308|000000000|00|0|");
   EXPECT_EQ(linhas[1], "|0001|0|");
   EXPECT_EQ(linhas[2].substr(0, 6), "|0100|");
   EXPECT_EQ(linhas[3], "|0990|4|");
@@ -171,6 +216,101 @@ TEST_P(PrimeiroArquivo, Bloco9ContaOsBlocosPeloPeriodo) {
   EXPECT_NE(contar("2", "2").find("|9900|B001|1|"), std::string::npos);
   // A counter of those read strictly must be a number.
   EXPECT_THROW(contar("", "x"), EErro);
+}
+
+TEST_P(PrimeiroArquivo, VariasFiliaisNumaChamadaDaoUmArquivoCompletoPorFilial) {
+  Carregar();
+  CarregarMaisFiliais();
+  for (int vez = 0; vez < 2; ++vez) {  // the second request replaces the first
+    const auto arquivos = GerarFiliais({10, 11, 12});
+    ASSERT_EQ(arquivos.size(), 3u);
+    for (const auto& arquivo : arquivos) {
+      SCOPED_TRACE(arquivo.caminho);
+      EXPECT_TRUE(arquivo.resumo.problemas.empty())
+          << ::testing::PrintToString(arquivo.resumo.problemas);
+      const auto linhas = Linhas(arquivo.caminho);
+      ASSERT_GE(linhas.size(), 3u);
+      EXPECT_TRUE(linhas[0].starts_with("|0000|018|0|01032024|31032024|"));
+      EXPECT_EQ(linhas[1], "|0001|0|");
+      EXPECT_TRUE(Linha(linhas, "0005") && Linha(linhas, "0100"));
+      EXPECT_EQ(Linha(linhas, "0015") != nullptr, arquivo.filial == 10);
+    }
+  }
+}
+
+TEST_P(PrimeiroArquivo, EmpresaDeGrupoTomaOsPadroesDeCadaFilial) {
+  Carregar();
+  CarregarMaisFiliais();
+  CarregarParametrosDaEmpresa(true, "00");
+  // Branch 10 declares profile B, branch 11 profile C except for an expired
+  // row, branch 12 nothing: it keeps the fallback, not the company's C.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+  "Z8_PARAMFIL": [{"ID": 91, "FD": "ParamFilialGeral", "IDF_FILIAL": 10, "DATAINICIAL": "2000-01-01",
+                   "DATAFINAL": "2099-12-31", "SITUACAO": "1"},
+                  {"ID": 92, "FD": "ParamFilialGeral", "IDF_FILIAL": 11, "DATAINICIAL": "2000-01-01",
+                   "DATAFINAL": "2099-12-31", "SITUACAO": "1"},
+                  {"ID": 93, "FD": "ParamFilialGeral", "IDF_FILIAL": 11, "DATAINICIAL": "2000-01-01",
+                   "DATAFINAL": "2001-12-31", "SITUACAO": "1"}],
+  "Z8_PARFILGER": [{"ID": 91, "IDA": 91, "INDPERFISCALPADRAO": "B"},
+                   {"ID": 92, "IDA": 92, "INDPERFISCALPADRAO": "C"},
+                   {"ID": 93, "IDA": 93, "INDPERFISCALPADRAO": "B"}]
+})");
+  std::map<int, std::string> perfis;
+  for (const auto& arquivo : GerarFiliais({10, 11, 12})) {
+    const auto campos = Dividir(Linhas(arquivo.caminho)[0], '|');
+    perfis[arquivo.filial] = campos.at(14);  // IND_PERFIL
+  }
+  EXPECT_EQ(perfis, (std::map<int, std::string>{{10, "B"}, {11, "C"}, {12, "A"}}));
+}
+
+// Each period gets the blocks of the layout in force, and block 9 agrees
+// with the driver on them (Gerar checks the totals of every file).
+TEST_P(PrimeiroArquivo, CadaPeriodoTemOsBlocosDoSeuLeiaute) {
+  Carregar();
+  struct TCaso {
+    int ano, mes;
+    bool bloco_k, bloco_b;
+    size_t respostas_1010;  // 0: no 1010, block 1 empty
+  };
+  for (const TCaso c : {TCaso{2009, 5, false, false, 0}, TCaso{2012, 7, false, false, 0},
+                        TCaso{2013, 1, false, false, 9}, TCaso{2014, 1, true, false, 9},
+                        TCaso{2019, 1, true, true, 12}, TCaso{2020, 1, true, true, 13}}) {
+    SCOPED_TRACE(fmt::format("{}-{:02}", c.ano, c.mes));
+    const auto linhas = Gerar(1, c.ano, c.mes);
+    EXPECT_TRUE(Tem(linhas, "|G001|1|"));  // every layout has block G
+    EXPECT_EQ(Tem(linhas, "|K001|1|"), c.bloco_k);
+    EXPECT_EQ(Tem(linhas, "|B001|1|"), c.bloco_b);
+    const std::string* l1010 = Linha(linhas, "1010");
+    if (c.respostas_1010 == 0) {
+      EXPECT_EQ(l1010, nullptr);
+      EXPECT_TRUE(Tem(linhas, "|1001|1|"));
+    } else {
+      ASSERT_NE(l1010, nullptr);
+      std::string respostas = "|1010|";
+      for (size_t i = 0; i < c.respostas_1010; ++i) respostas += "N|";
+      EXPECT_EQ(*l1010, respostas);
+      EXPECT_TRUE(Tem(linhas, "|1001|0|") && Tem(linhas, "|1990|3|"));
+      EXPECT_TRUE(Tem(linhas, "|9900|1010|1|"));
+    }
+  }
+}
+
+TEST_P(PrimeiroArquivo, PisCofinsComOCodigoDoSeuLeiauteEANaturezaDeDoisDigitos) {
+  Carregar();
+  CarregarParametrosDaEmpresa(false, "3");
+  for (const auto& [ano, mes, versao] :
+       {std::tuple{2011, 3, "002"}, std::tuple{2012, 7, "003"}, std::tuple{2018, 6, "004"},
+        std::tuple{2019, 1, "005"}, std::tuple{2020, 1, "006"}}) {
+    const auto campos = Dividir(Gerar(2, ano, mes)[0], '|');
+    EXPECT_EQ(campos.at(2), versao) << ano << "-" << mes;
+    EXPECT_EQ(campos.at(13), "03");  // IND_NAT_PJ
+  }
+  app::OpcoesGeracao antes_do_modelo;
+  antes_do_modelo.modelo = 2;
+  antes_do_modelo.filiais = {10};
+  antes_do_modelo.inicio = TDateTime::EncodeDate(2010, 12, 1);
+  antes_do_modelo.saida = teste::DiretorioTemporario();
+  EXPECT_THROW(app::Gerar(*sessao_, antes_do_modelo), EErro);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bancos, PrimeiroArquivo, ::testing::ValuesIn(teste::MotoresDeTeste()));
