@@ -71,8 +71,9 @@ void RegistrarDemo(CLI::App& app) {
     auto sessao = AbrirBanco(a->url, TCriacaoBanco::Criar);
     // The demo company keeps its books with the ERP's optional modules that
     // its data feeds: accounting, the typed cancelled numbers and the
-    // electronic-document occurrences.
-    erp::Registrar({"ParEmpContabilidade", "MovCtb", "DoctoCancelSped", "OcoDocumentoElet"});
+    // electronic-document occurrences and the fuel tanks.
+    erp::Registrar(
+        {"ParEmpContabilidade", "MovCtb", "DoctoCancelSped", "OcoDocumentoElet", "ArmazenCombust"});
     erp::OpcoesDemo opcoes;
     opcoes.documentos = a->documentos;
     opcoes.semente = a->semente;

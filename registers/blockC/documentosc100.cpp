@@ -62,7 +62,8 @@ constexpr const char* kColunasDocumento =
     "SERIE.CODIGO SERIE_CODIGO, SERIE.TIPO SERIE_TIPO, A.IDF_LOCENTCLI, A.IDF_PROCESSOIMP, "
     "A.VALTOTALNF, A.VALMERCADORIAS, A.VALSERVICOS, A.VALDESCONTO, A.VALDESCSUFRAMA, A.VALFRETE, "
     "A.VALSEGURO, A.VALOUTRASDESPPROD, A.VALOUTRASDESPSERV, A.VALDESPADUANEIRA, "
-    "A.VALIMPIMPORTACAO, A.VALPISIMP, A.VALCOFINSIMP ";
+    "A.VALIMPIMPORTACAO, A.VALPISIMP, A.VALCOFINSIMP, PI.INDIMPORT, PI.NUMDI, "
+    "PI.NROATOREGDRAWB ";
 constexpr const char* kJuncoesDocumento =
     "FROM Z8_DOCTO A "
     "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
@@ -70,7 +71,8 @@ constexpr const char* kJuncoesDocumento =
     "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
     "INNER JOIN Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO "
     "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
-    "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO ";
+    "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
+    "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP ";
 
 TDocumentoC100 LerDocumento(const TLeitor& l) {
   TDocumentoC100 d;
@@ -103,6 +105,9 @@ TDocumentoC100 LerDocumento(const TLeitor& l) {
   d.imposto_importacao = l.D("VALIMPIMPORTACAO");
   d.pis_importacao = l.D("VALPISIMP");
   d.cofins_importacao = l.D("VALCOFINSIMP");
+  d.ind_importacao = l.S("INDIMPORT");
+  d.declaracao_importacao = l.S("NUMDI");
+  d.drawback = l.S("NROATOREGDRAWB");
   return d;
 }
 
@@ -349,6 +354,15 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
       e.peso_bruto = real(8);
       e.peso_liquido = real(9);
     }
+  }
+  if (Aplicacao().ChecarFamiliaRegistrada("ArmazenCombust")) {
+    TxbResultado r = sessao.Consultar(
+        "SELECT A.DOCTOITEM_ID, A.NUM_TANQUE, A.QTDE FROM Z8_ARMAZCOMB A "
+        "INNER JOIN Z8_PARTEDOCTO P ON P.ID = A.DOCTOITEM_ID WHERE P.IDF_DOCTO IN (" +
+        lista + ") ORDER BY A.DOCTOITEM_ID, A.ID");
+    for (const auto& linha : r.linhas)
+      p.tanques[linha[0].AsInt64()].push_back({linha[1].IsNull() ? "" : Trim(linha[1].AsString()),
+                                               linha[2].IsNull() ? 0.0 : linha[2].AsFloat()});
   }
   {
     TxbResultado r = sessao.Consultar(

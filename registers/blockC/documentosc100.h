@@ -26,6 +26,7 @@ struct TDocumentoC100 {
   int codigo_interno = 0;
   TDateTime emissao, entrada_saida;
   std::string serie, tipo_serie, ind_emit;  // ind_emit: typed with a cancelled number
+  std::string ind_importacao, declaracao_importacao, drawback;  // the import process
   bool regime_especial = false;
   double total = 0, mercadorias = 0, servicos = 0, desconto = 0, suframa = 0, frete = 0, seguro = 0,
          outras_prod = 0, outras_serv = 0, aduaneiras = 0, imposto_importacao = 0,
@@ -88,8 +89,14 @@ struct TParticipanteC100 {
   bool contribuinte = true;
 };
 
-// What a page of documents carries, by document identifier.
+struct TTanqueC100 {
+  std::string tanque;
+  double quantidade = 0;
+};
+
+// What a page of documents carries, by document identifier (tanks by item).
 struct TPaginaC100 {
+  std::map<int64_t, std::vector<TTanqueC100>> tanques;
   std::map<int64_t, TDocumentoC100> documentos;
   std::map<int64_t, std::vector<TItemDocumentoC100>> itens;
   std::map<int64_t, std::vector<TServicoDocumentoC100>> servicos;

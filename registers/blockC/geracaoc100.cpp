@@ -82,6 +82,7 @@ struct TGeracaoC100::TDocumentoMontado {
   double total = 0, desconto = 0, abat_nt = 0, mercadorias = 0, frete = 0, seguro = 0, outras = 0,
          base = 0, icms = 0, base_st = 0, st = 0, ipi = 0, pis = 0, cofins = 0;
   std::vector<TItemC170> itens;
+  std::vector<std::vector<TTanqueC100>> tanques;  // by item, for fuel entries
   TAnaliticosC190 analiticos;
   std::vector<std::pair<std::string, std::string>> textos;  // 0450 code, text
   std::string processo, ind_processo;
@@ -91,6 +92,9 @@ struct TGeracaoC100::TDocumentoMontado {
   double volumes = 0, peso_bruto = 0, peso_liquido = 0;
   double fcp_dest = 0, icms_dest = 0, icms_remet = 0;
   double servicos_nt = 0, base_iss = 0, iss = 0;
+  bool importacao = false;
+  std::string ind_importacao, declaracao, drawback;
+  double pis_importacao = 0, cofins_importacao = 0;
   // Observations (0460 code, text) with their adjustments.
   struct TAjusteMontado {
     std::string codigo, descricao, item;
@@ -234,15 +238,23 @@ std::string TGeracaoC100::Participante(int64_t ident, int64_t local_entrega) {
   TParticipanteC100 p = it->second;
   if (local_entrega > 0) {
     // A delivery place taxed by its own registration stands for the customer.
-    TxbResultado r = sessao_.Consultar(
-        "SELECT TRIBUTACAOLOCENTREGA, CNPJ, INSCEST, NUMENDERECO, COMPLEMENTO FROM Z8_LOCENTCLI "
-        "WHERE ID = :ID",
-        {{"ID", local_entrega}});
-    if (!r.Vazio() && UpperCase(Trim(r.linhas[0][0].AsString())) == "T") {
-      p.documento = Digitos(r.linhas[0][1].AsString());
-      p.ie = Trim(r.linhas[0][2].AsString());
-      p.numero = Trim(r.linhas[0][3].AsString());
-      p.complemento = Trim(r.linhas[0][4].AsString());
+    auto local = locais_entrega_.find(local_entrega);
+    if (local == locais_entrega_.end()) {
+      TxbResultado r = sessao_.Consultar(
+          "SELECT TRIBUTACAOLOCENTREGA, CNPJ, INSCEST, NUMENDERECO, COMPLEMENTO FROM "
+          "Z8_LOCENTCLI WHERE ID = :ID",
+          {{"ID", local_entrega}});
+      std::vector<std::string> campos;
+      if (!r.Vazio() && UpperCase(Trim(r.linhas[0][0].AsString())) == "T")
+        for (size_t i = 1; i < 5; ++i)
+          campos.push_back(r.linhas[0][i].IsNull() ? "" : Trim(r.linhas[0][i].AsString()));
+      local = locais_entrega_.emplace(local_entrega, std::move(campos)).first;
+    }
+    if (!local->second.empty()) {
+      p.documento = Digitos(local->second[0]);
+      p.ie = local->second[1];
+      p.numero = local->second[2];
+      p.complemento = local->second[3];
     }
   }
   std::string codigo = CodigoNumerico(p.codigo);
@@ -355,6 +367,16 @@ void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {
     m.frete = d.frete;
     m.seguro = d.seguro;
     m.outras = d.outras_prod + d.outras_serv + d.aduaneiras + d.imposto_importacao;
+  }
+
+  // Imports: the import process, for own issue or where the state asks.
+  if (d.processo_importacao > 0 && Selecionado("C120") && (m.ind_emit == "0" || uf_c110_c120_)) {
+    m.importacao = true;
+    m.ind_importacao = d.ind_importacao.empty() ? "0" : d.ind_importacao;
+    m.declaracao = CopiarUtf8(d.declaracao_importacao, 15);
+    m.drawback = d.drawback;
+    m.pis_importacao = d.pis_importacao;
+    m.cofins_importacao = d.cofins_importacao;
   }
 
   // Payment: instalments give their indicator and, for model 01 (or every
@@ -473,7 +495,12 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     a.ipi = c.ipi;
     a.fcp_st = subst_tributaria_ ? i.fcp_st : 0;
     m.analiticos.Somar(a);
-    if (gravar_itens) m.itens.push_back(std::move(c));
+    if (!gravar_itens) continue;
+    m.itens.push_back(std::move(c));
+    auto tanques = p.tanques.find(i.id);
+    m.tanques.push_back(m.ind_oper == "0" && tanques != p.tanques.end() && Selecionado("C171")
+                            ? tanques->second
+                            : std::vector<TTanqueC100>{});
   }
 }
 
@@ -579,11 +606,8 @@ struct TVinculoC100 {
   const char* vinculo;
 };
 constexpr TVinculoC100 kFilhos[] = {
-    {"C111", "C110", "IDF_RegEFDC110"},      {"C112", "C110", "IDF_RegEFDC110"},
-    {"C113", "C110", "IDF_RegEFDC110"},      {"C114", "C110", "IDF_RegEFDC110"},
-    {"C115", "C110", "IDF_RegEFDC110"},      {"C141", "C140", "IDF_RegEFDC140"},
-    {"C171", "C170", "IDF_RegistroEFDC170"}, {"C173", "C170", "IDF_RegEFDC170"},
-    {"C176", "C170", "IDF_RegEFDC170"},      {"C191", "C190", "IDF_RegEFDC190"},
+    {"C111", "C110", "IDF_RegEFDC110"},      {"C141", "C140", "IDF_RegEFDC140"},
+    {"C171", "C170", "IDF_RegistroEFDC170"}, {"C191", "C190", "IDF_RegEFDC190"},
     {"C197", "C195", "IDF_RegEFDC195"},      {"C101", "C100", "IDF_RegEFDC100"},
     {"C110", "C100", "IDF_RegEFDC100"},      {"C120", "C100", "IDF_RegEFDC100"},
     {"C130", "C100", "IDF_RegEFDC100"},      {"C140", "C100", "IDF_RegEFDC100"},
@@ -688,6 +712,12 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
           .Inserir(bloco_, Tipo("C111"), {m.processo, m.ind_processo, c110});
     primeiro = false;
   }
+  if (m.importacao)
+    Insercao("C120", {"CodDocImp", "NroDocImp", "ValPISImp", "ValCOFINSImp", "NrpRegDrawback",
+                      "IDF_RegEFDC100"})
+        .Inserir(bloco_, Tipo("C120"),
+                 {m.ind_importacao, m.declaracao, Valor(m.pis_importacao),
+                  Valor(m.cofins_importacao), m.drawback, c100});
   if (Selecionado("C130") && (m.base_iss > 0 || m.iss > 0))
     Insercao("C130", {"ValServNT", "BaseCalcISSQN", "ValISSQN", "BaseCalcIRRF", "ValIRRF",
                       "BaseCalcPrevSoc", "ValPrevSocial", "IDF_RegEFDC100"})
@@ -718,7 +748,12 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
         .Inserir(bloco_, Tipo("C160"),
                  {m.transportador, m.placa, std::round(m.volumes), Valor(m.peso_bruto),
                   Valor(m.peso_liquido), m.uf_veiculo, c100});
-  for (const TItemC170& item : m.itens) c170_->Incluir(bloco_, Tipo("C170"), c100, item);
+  for (size_t i = 0; i < m.itens.size(); ++i) {
+    const int64_t c170 = c170_->Incluir(bloco_, Tipo("C170"), c100, m.itens[i]);
+    for (const TTanqueC100& t : m.tanques[i])
+      Insercao("C171", {"NumTq", "QTDE", "IDF_RegistroEFDC170"})
+          .Inserir(bloco_, Tipo("C171"), {t.tanque, t.quantidade, c170});
+  }
   if (Selecionado("C190")) {
     const bool fcp = cabecalho_.inicio >= TDateTime::EncodeDate(2019, 1, 1) && Selecionado("C191");
     for (const TAnaliticoC190& t : m.analiticos.Totais()) {

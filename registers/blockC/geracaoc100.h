@@ -66,6 +66,9 @@ class TGeracaoC100 {
   int64_t tipos_ = 0;
 
   std::map<int64_t, TParticipanteC100> participantes_;
+  // Delivery places taxed by their own registration: CNPJ, state
+  // registration, number, complement; empty for the others.
+  std::map<int64_t, std::vector<std::string>> locais_entrega_;
   std::map<std::string, int> tipos_registro_;
   std::set<std::string> naturezas_, unidades_;
   std::map<std::string, std::string> codigos_0450_;  // text -> code

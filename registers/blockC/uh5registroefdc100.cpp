@@ -197,9 +197,6 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
       kDocumentosPorPagina + 1);
 
   const std::vector<std::string> campos_c170 = Th5RegistroEFDC170::CamposDaLinha(inicio);
-  std::vector<std::string> campos_c113 = {"IndOper", "IndEmit",  "CodPart", "CodMod",
-                                          "Serie",   "SubSerie", "NumDoc",  "DataEmiDoc"};
-  if (inicio.Ano() >= 2017) campos_c113.push_back("ChvNFE");
   const bool com_c191 = inicio.Ano() >= 2019;
   // Children in the order they are written, each with its fields and its
   // own children.
@@ -215,39 +212,9 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
     void (*ajustar)(std::vector<TVariant>&) = nullptr;
     TxbFilhosPorPai linhas;
   };
-  std::vector<std::string> campos_c176 = {"CodModUltEn",  "NroDocUltEn",    "SerieUltEn",
-                                          "DataUltEn",    "CodPartUltEn",   "QtdeUltEnt",
-                                          "ValUnitUltEn", "BaseCalcSubTrib"};
-  if (inicio.Ano() >= 2017)
-    for (const char* c : {"ChvDocUltEnt", "NumItemDoc", "ValUniBC", "AliqIcmsUltEnt", "ValBCUltEnt",
-                          "ValICMSUltEnt", "AliqIcmsStUltEnt", "ValRessarc", "CodRespRet",
-                          "CodMotRessarc", "ChvDocRet", "CodParNfeRet", "SerDocRet", "NumDocRet",
-                          "NumItemRet", "CodModDocArr", "NumDocArrec"})
-      campos_c176.push_back(c);
-  if (com_c191) campos_c176.push_back("VL_UNIT_RES_FCP_ST");
   TFilho c111{"C111", "IDF_RegEFDC110", {"NumProc", "IndProc"}, {}};
-  TFilho c112{
-      "C112",
-      "IDF_RegEFDC110",
-      {"CodModArrec", "UF", "NumDocArrec", "CodAutBan", "ValTotDocto", "DataVencto", "DataPagto"},
-      {}};
-  TFilho c113{"C113", "IDF_RegEFDC110", campos_c113, {}};
-  TFilho c114{"C114",
-              "IDF_RegEFDC110",
-              {"CodMod", "NumSerieECF", "NumCaixaECF", "NumDocto", "DataEmi"},
-              {}};
-  TFilho c115{"C115",
-              "IDF_RegEFDC110",
-              {"IndCarga", "CNPJColeta", "IEColeta", "CPFColeta", "CodMunColeta", "CNPJEntrega",
-               "IEEntrega", "CPFEntrega", "CodMunEntrega"},
-              {}};
   TFilho c141{"C141", "IDF_RegEFDC140", {"NumParc", "DataVencto", "ValParc"}, {}};
   TFilho c171{"C171", "IDF_RegistroEFDC170", {"NumTq", "QTDE"}, {}};
-  TFilho c173{"C173",
-              "IDF_RegEFDC170",
-              {"Lote", "Qtde", "DataFab", "DataVal", "Indicador", "TipoProd", "ValPrecoTeb"},
-              {}};
-  TFilho c176{"C176", "IDF_RegEFDC170", campos_c176, {}};
   TFilho c191{"C191", "IDF_RegEFDC190", {"VL_FCP_OP", "VL_FCP_ST", "VL_FCP_RET"}, {}};
   TFilho c197{
       "C197",
@@ -255,7 +222,7 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
       {"CodAjuste", "DescAjuste", "CodItem", "BaseCalcICMS", "AliqICMS", "ValICMS", "ValOutros"},
       {}};
   TFilho c101{"C101", "IDF_RegEFDC100", {"VL_UF_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}, {}};
-  TFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111, &c112, &c113, &c114, &c115}};
+  TFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111}};
   c110.ajustar = [](std::vector<TVariant>& v) {
     v[1] = TextoNumaLinha(Trim(v[1].IsNull() ? "" : v[1].AsString()));
   };
@@ -276,7 +243,7 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
               "IDF_RegEFDC100",
               {"CodPart", "PlacaVeic", "QtdeVol", "PesoBruto", "PesoLiq", "UFVeiculo"},
               {}};
-  TFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171, &c173, &c176}, "NUMITEM"};
+  TFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171}, "NUMITEM"};
   c170.ajustar = [](std::vector<TVariant>& v) {
     // The item number is stored as digits with leading zeros.
     const std::string n = TextoDoCampo(v[0]);

@@ -151,6 +151,49 @@ TEST_P(Documentos, ItensGuardamCodigoNumeroCstEPisComoOArquivoPede) {
             std::vector<std::string>{Latin1("|0400|1102|Compra para comercialização|")});
 }
 
+TEST_P(Documentos, ImportacaoPropriaTrazADeclaracaoCortadaAoLeiaute) {
+  TDocumentoTeste importacao{.id = 3045,
+                             .tipo = "compranfe",
+                             .serie = "2",
+                             .numero = "45",
+                             .participante = 202,
+                             .situacao_nfe = "3",
+                             .processo = 1501};
+  importacao.itens[0].cfop = "1.102";
+  TDocumentoTeste sem_processo = importacao;
+  sem_processo.id = 3046;
+  sem_processo.numero = "46";
+  sem_processo.processo = 0;
+  Carregar({importacao, sem_processo});
+  const TArquivo a = GerarMes();
+  EXPECT_EQ(Linhas(a, "C120"), std::vector<std::string>{"|C120|1|24/1234567-8901|0|0||"});
+  EXPECT_EQ(Documento(a, "45")[1], "|C120|1|24/1234567-8901|0|0||");
+}
+
+TEST_P(Documentos, CombustivelQueEntraDizSeusTanquesQuandoOErpOsGuarda) {
+  TDocumentoTeste compra{
+      .id = 3047, .tipo = "compranfe", .serie = "3", .numero = "47", .participante = 202};
+  compra.itens[0] = TItemTeste{
+      .produto = 72, .cfop = "1.102", .quantidade = 5000, .tanques = {{"1", 3000}, {"2", 2000}}};
+  TDocumentoTeste venda{.id = 3048, .numero = "48"};
+  venda.itens[0] = compra.itens[0];
+  venda.itens[0].cfop = "5.102";
+  struct TModuloCombustivel {
+    TModuloCombustivel() { erp::Registrar({"ArmazenCombust"}); }
+    ~TModuloCombustivel() { Aplicacao().RemoverClasse("ArmazenCombust"); }
+  } modulo;
+  Carregar({compra, venda});
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  const auto entrada = Documento(a, "47");
+  ASSERT_EQ(entrada.size(), 5u);
+  EXPECT_TRUE(entrada[1].starts_with("|C170|1|P20001|"));
+  EXPECT_EQ(entrada[2], "|C171|1|3000|");
+  EXPECT_EQ(entrada[3], "|C171|2|2000|");
+  // Outputs do not report tanks.
+  EXPECT_EQ(Linhas(a, "C171").size(), 2u);
+}
+
 TEST_P(Documentos, ArquivosAntesDe2019NaoTemAbatimentoNoItem) {
   TDocumentoTeste d{
       .id = 3051, .numero = "51", .emissao = "2018-03-05", .entrada_saida = "2018-03-05"};

@@ -19,8 +19,9 @@ struct TItemTeste {
   int seq = 1;
   std::string cfop = "5.102", origem = "0", tributacao = "00";
   double quantidade = 1, valor = 100, aliquota = 18, ipi = 0, fcp_st = 0, st = 0;
-  std::string letra_ipi, letra_pis = "A";
+  std::string letra_ipi{}, letra_pis = "A";
   double pis_fixo = 0;
+  std::vector<std::pair<std::string, double>> tanques{};  // fuel entries: tank, quantity
 };
 
 // A test document: by default a sale on model 01 of branch 10, own series
@@ -32,10 +33,11 @@ struct TDocumentoTeste {
   std::string numero = "1";
   int participante = 201;
   std::string emissao = "2024-03-10", entrada_saida = "2024-03-10";
-  std::string situacao_nf = "0", situacao_nfe;
+  std::string situacao_nf = "0", situacao_nfe{};
   std::vector<TItemTeste> itens{TItemTeste{}};
-  std::string texto_fiscal, chave;
-  std::vector<std::string> vencimentos;  // one instalment per due date
+  std::string texto_fiscal{}, chave{};
+  std::vector<std::string> vencimentos{};  // one instalment per due date
+  int processo = 0;                        // 1501: the import declaration of the fixture
 };
 
 class TDocumentos : public TBloco0 {
@@ -70,6 +72,7 @@ class TDocumentos : public TBloco0 {
            {"IDF_SERIEDOCTO", serie},
            {"IDF_IDENT", d.participante > 0 ? nlohmann::json(d.participante) : nlohmann::json()},
            {"NRODOCTO", d.numero},
+           {"IDF_PROCESSOIMP", d.processo ? nlohmann::json(d.processo) : nlohmann::json()},
            {"DATAEMI", d.emissao},
            {"DTENTSAI", d.entrada_saida},
            {"SITUACAO", "1"},
@@ -91,6 +94,11 @@ class TDocumentos : public TBloco0 {
                                      {"VALLIQUIDO", i.valor},
                                      {"VALLIQUIDONF", i.valor + i.ipi + i.st + i.fcp_st}});
         f["Z8_TRIBITEM"].push_back({{"ID", item}, {"FD", "TribItemProd"}, {"IDF_DOCTOITEM", item}});
+        for (const auto& [tanque, quantidade] : i.tanques)
+          f["Z8_ARMAZCOMB"].push_back({{"ID", proximo++},
+                                       {"DOCTOITEM_ID", item},
+                                       {"NUM_TANQUE", tanque},
+                                       {"QTDE", quantidade}});
         const double base = i.aliquota > 0 ? i.valor : 0;
         f["Z8_TRIITEMPRO"].push_back(
             {{"ID", item},
@@ -204,6 +212,7 @@ class TDocumentos : public TBloco0 {
                       {"ID": 1203, "IDF_FILIAL": 10, "CODIGO": "3", "TIPO": "2", "SERIENFE": true},
                       {"ID": 1204, "IDF_FILIAL": 10, "CODIGO": "890", "TIPO": "P", "SERIENFE": false},
                       {"ID": 1205, "IDF_FILIAL": 10, "CODIGO": "9", "TIPO": "X", "SERIENFE": false}],
+    "Z8_PROCIMPOR": [{"ID": 1501, "INDIMPORT": "1", "NUMDI": "24/1234567-89012345"}],
     "Z8_CLAORIGEM": [{"ID": 1301, "CODIGO": "0"}, {"ID": 1302, "CODIGO": "1"}],
     "Z8_CLATRIBUT": [{"ID": 1311, "CODIGO": "00"}, {"ID": 1312, "CODIGO": "10"},
                      {"ID": 1313, "CODIGO": "60"}],
