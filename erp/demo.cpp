@@ -1479,6 +1479,16 @@ class TConstrutor {
 
     const int64_t doc = Id();
     ++documentos_;
+    // An import comes with its declaration.
+    int64_t processo = 0;
+    if (tipo == TTipo::Importacao) {
+      processo = Id();
+      e_.Inserir("Z8_PROCIMPOR",
+                 {{"ID", processo},
+                  {"INDIMPORT", "0"},
+                  {"NUMDI", fmt::format("{:02d}/{:07d}-0", ano_ % 100, doc % 10000000)},
+                  {"NROATOREGDRAWB", TVariant()}});
+    }
 
     // Items.
     int n = tipo == TTipo::VendaNFCe ? static_cast<int>(g.Entre(1, 6))
@@ -1524,6 +1534,7 @@ class TConstrutor {
           especial == TEspecial::RegimeEspecial ? TVariant(modelos_.at("55")) : TVariant()},
          {"IDF_SERIEDOCTO", f.series[serie]},
          {"IDF_IDENT", p ? TVariant(p->id) : TVariant()},
+         {"IDF_PROCESSOIMP", processo ? TVariant(processo) : TVariant()},
          {"IDF_LOCENTCLI",
           especial == TEspecial::LocalEntrega ? TVariant(local_entrega_) : TVariant()},
          {"NRODOCTO", std::to_string(numero)},
@@ -1566,16 +1577,18 @@ class TConstrutor {
             {{"ID", parte},
              {"IDA", parte},
              {"CHAVENFE", chave},
-             {"TEXTOFISCAL", g.Chance(15) ? TVariant("Documento emitido por empresa "
-                                                     "optante pelo regime normal.\r\n"
-                                                     "Valores aproximados de tributos "
-                                                     "conforme Lei 12.741/2012.")
-                                          : TVariant()},
+             {"TEXTOFISCAL", g.Chance(15) || processo ? TVariant("Documento emitido por empresa "
+                                                                 "optante pelo regime normal.\r\n"
+                                                                 "Valores aproximados de tributos "
+                                                                 "conforme Lei 12.741/2012.")
+                                                      : TVariant()},
              {"OBSERVACAO",
               g.Chance(10) ? TVariant("Pedido do cliente nº " + std::to_string(g.Entre(1000, 9999)))
                            : TVariant()},
              {"TEXTOPAD1", g.Chance(5) ? TVariant("Mercadoria entregue | conferida") : TVariant()},
-             {"NROPROCESSO", g.Chance(1) ? TVariant("PA-" + g.Digitos(8)) : TVariant()},
+             {"NROPROCESSO", g.Chance(1) ? TVariant("PA-" + g.Digitos(8))
+                             : processo  ? TVariant(fmt::format("DI-{:08d}", doc))
+                                         : TVariant()},
              {"INDPROCESSO", TVariant()}});
         if (situacao_nfe == "3" || situacao_nfe == "5") {
           const int64_t oco = Id();
@@ -1833,6 +1846,12 @@ class TConstrutor {
          {"PERCRECUPCREDPISIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)},
          {"PERCRECCREDCOFINSIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)}});
     ++itens_;
+    // Fuel bought goes into one of the branch's tanks.
+    if (!saida && c.anp[0])
+      e_.Inserir("Z8_ARMAZCOMB", {{"ID", Id()},
+                                  {"DOCTOITEM_ID", item},
+                                  {"NUM_TANQUE", std::to_string(1 + item % 3)},
+                                  {"QTDE", TVariant(static_cast<double>(decimos * fator) / 10.0)}});
 
     // Adjustments of the item's ICMS, from the state's table.
     const bool ajuste = (especial == TEspecial::AjusteICMS && seq <= 2) ||

@@ -25,6 +25,7 @@ const std::vector<std::string>& FamiliasOpcionais() {
       "DoctoCupFiscal",       // coupons of fiscal printers tied to invoices
       "DoctoCancelSped",      // cancelled documents typed for the fiscal books
       "IntegracaoFIS",        // only documents integrated into the fiscal books are bookkept
+      "ArmazenCombust",       // fuel entries by tank
   };
   return opcionais;
 }

@@ -24,9 +24,10 @@ namespace {
 
 // The tables the documents of the month fill; the rest is master data.
 const std::set<std::string> kTabelasDosDocumentos = {
-    "Z8_DOCTO",      "Z8_PARTEDOCTO", "Z8_DOCTOITEM",  "Z8_TRIBITEM",  "Z8_TRIITEMPRO",
-    "Z8_TRIITEMSER", "Z8_OUTDADOSDO", "Z8_OUTDADCOMP", "Z8_PARCDOCTO", "Z8_ENTREGADOC",
-    "Z8_ENTREGACOM", "Z8_OCODOCTO",   "Z8_OCODOCELET", "Z8_AJTRIBITDO"};
+    "Z8_DOCTO",      "Z8_PARTEDOCTO", "Z8_DOCTOITEM",  "Z8_TRIBITEM",
+    "Z8_TRIITEMPRO", "Z8_TRIITEMSER", "Z8_OUTDADOSDO", "Z8_OUTDADCOMP",
+    "Z8_PARCDOCTO",  "Z8_ENTREGADOC", "Z8_ENTREGACOM", "Z8_OCODOCTO",
+    "Z8_OCODOCELET", "Z8_AJTRIBITDO", "Z8_PROCIMPOR",  "Z8_ARMAZCOMB"};
 
 struct TDemo {
   std::unique_ptr<TxsSessionZ8> sessao;

@@ -1,0 +1,92 @@
+// The pass over the month's goods documents that stores the C100 family
+// (see Th5RegistroEFDC100).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registers/block0/referencias.h"
+#include "registers/blockC/documentosc100.h"
+#include "registers/blockC/linhasblococ.h"
+#include "registers/blockC/uh5registroefdc170.h"
+#include "registers/blockC/uh5registroefdc190.h"
+
+namespace efd {
+
+class TxbSession;
+class Th5RegistroEFD0150;
+class Th5RegistroEFD0190;
+class Th5RegistroEFD0200;
+class Th5RegistroEFD0400;
+class Th5RegistroEFD0450;
+class Th5RegistroEFD0460;
+class Th5RegistroEFD0500;
+
+// One generation of the C100 family for an EFD and its block-C row.
+class TGeracaoC100 {
+ public:
+  TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bloco,
+               const std::string& registros);
+  ~TGeracaoC100();
+  // Stores every document of the period; the number of C100 rows.
+  int Executar();
+
+ private:
+  struct TDocumentoMontado;
+  void LerParametros();
+  void Pagina(const std::vector<int64_t>& ids, std::vector<TDocumentoC100>& digitados,
+              size_t& proximo_digitado);
+  void Documento(const TDocumentoC100& d, const TPaginaC100& p);
+  std::string Participante(int64_t ident, int64_t local_entrega);
+  void Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  void Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  void Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  std::string CodigoItem(const TItemDocumentoC100& i);
+  std::string Conta(int64_t tipo_documento);
+  void Gravar(TDocumentoMontado& m);
+  void GravarFilhos(TDocumentoMontado& m, int64_t c100);
+  // Removes a stored document with everything under it.
+  void ExcluirDocumento(int64_t c100);
+  bool Selecionado(const std::string& codigo) const;
+  int Tipo(const std::string& codigo);
+  TxbInsercaoRegistro& Insercao(const std::string& codigo, std::vector<std::string> campos);
+
+  TxbSession& sessao_;
+  TxbCabecalhoEFD cabecalho_;
+  int tipo_c100_, bloco_, bloco0_ = 0;
+  std::set<std::string> registros_;  // codes chosen ("C170"); empty: all
+  std::string lista_bloco0_;         // the choice as block 0's insertions take it
+  // Parameters of the generation.
+  std::string ind_oper_, ind_ativ_, gerar_c170_propria_, uf_filial_;
+  bool subst_tributaria_ = false, c140_todos_modelos_ = false, sem_prefixo_ = false,
+       uf_c110_c120_ = false;
+  int64_t tipos_ = 0;
+
+  std::map<int64_t, TParticipanteC100> participantes_;
+  // Delivery places taxed by their own registration: CNPJ, state
+  // registration, number, complement; empty for the others.
+  std::map<int64_t, std::vector<std::string>> locais_entrega_;
+  std::map<std::string, int> tipos_registro_;
+  std::set<std::string> naturezas_, unidades_;
+  std::map<std::string, std::string> codigos_0450_;  // text -> code
+  std::map<std::string, std::string> codigos_0460_;
+  std::map<int64_t, std::string> contas_;       // document type -> account code
+  std::map<std::string, int64_t> ja_gravados_;  // duplicate key -> C100 row
+  std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
+  int linhas_c100_ = 0;
+
+  std::shared_ptr<Th5RegistroEFD0150> r0150_;
+  std::shared_ptr<Th5RegistroEFD0190> r0190_;
+  std::shared_ptr<Th5RegistroEFD0200> r0200_;
+  std::shared_ptr<Th5RegistroEFD0400> r0400_;
+  std::shared_ptr<Th5RegistroEFD0450> r0450_;
+  std::shared_ptr<Th5RegistroEFD0460> r0460_;
+  std::shared_ptr<Th5RegistroEFD0500> r0500_;
+  std::shared_ptr<Th5RegistroEFDC170> c170_;
+  std::shared_ptr<Th5RegistroEFDC190> c190_;
+};
+
+}  // namespace efd

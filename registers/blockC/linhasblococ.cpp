@@ -1,0 +1,117 @@
+#include "registers/blockC/linhasblococ.h"
+
+#include <fmt/format.h>
+
+#include "control/linhaefd.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
+#include "framework/xbsession.h"
+
+namespace efd {
+namespace {
+
+constexpr const char* kInsertFamilia =
+    "INSERT INTO Z8_REGEFD (ID, FD, IDF_BLOCOSEFD, IDF_TIPOREGEFD, REGISTRO) "
+    "VALUES (:ID, :FD, :IDF_BLOCOSEFD, :IDF_TIPOREGEFD, :REGISTRO)";
+
+// A text column without a declared size is a memo; every engine keeps 8000
+// characters of one in a plain text column.
+constexpr int kTamanhoMemo = 8000;
+
+}  // namespace
+
+TxbInsercaoRegistro::TxbInsercaoRegistro(TxbSession& sessao, const std::string& codigo,
+                                         std::vector<std::string> campos)
+    : sessao_(sessao),
+      familia_(TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo)),
+      codigo_(codigo),
+      tipos_{TTipoCampo::Inteiro, TTipoCampo::Inteiro} {
+  std::string colunas = "ID, IDA", marcas = ":ID, :IDA";
+  for (const std::string& campo : campos) {
+    const TxbAtributo* a = familia_.Atributo(campo);
+    if (!a) throw ENomeDesconhecido(familia_.prefixo + "_" + campo);
+    colunas += ", " + a->coluna;
+    marcas += ", :" + a->coluna;
+    const bool texto = a->tipo == TTipoCampo::Texto || a->tipo == TTipoCampo::Memo;
+    textos_.push_back(texto);
+    tamanhos_.push_back(a->tipo == TTipoCampo::Memo ? kTamanhoMemo : a->tamanho);
+    tipos_.push_back(texto ? TTipoCampo::Texto : a->tipo);
+  }
+  sql_ = "INSERT INTO " + familia_.tabela + " (" + colunas + ") VALUES (" + marcas + ")";
+}
+
+int64_t TxbInsercaoRegistro::Inserir(int bloco, int tipo, const std::vector<TVariant>& valores) {
+  if (valores.size() != textos_.size())
+    throw EErro(fmt::format("Registro {}: {} valores para {} campos", codigo_, valores.size(),
+                            textos_.size()));
+  const int64_t id = sessao_.GetBD().NovoID();
+  TxbComando& familia = sessao_.ComandoPreparado(
+      kInsertFamilia, {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Inteiro,
+                       TTipoCampo::Inteiro, TTipoCampo::Texto});
+  familia.Definir(0, id);
+  familia.Definir(1, familia_.nome);
+  familia.Definir(2, bloco);
+  familia.Definir(3, tipo);
+  familia.Definir(4, codigo_);
+  familia.Executar();
+
+  TxbComando& linha = sessao_.ComandoPreparado(sql_, tipos_);
+  linha.Definir(0, id);
+  linha.Definir(1, id);
+  for (size_t i = 0; i < valores.size(); ++i) {
+    TVariant valor = valores[i];
+    if (textos_[i] && !valor.IsNull()) {
+      std::string texto = valor.AsString();
+      if (tamanhos_[i] > 0) texto = CopiarUtf8(texto, static_cast<size_t>(tamanhos_[i]));
+      valor = texto.empty() ? TVariant() : TVariant(texto);
+    }
+    linha.Definir(i + 2, valor);
+  }
+  linha.Executar();
+  return id;
+}
+
+void TxbFilhosPorPai::Carregar(TxbSession& sessao, int bloco, const std::string& codigo,
+                               const std::string& vinculo, int64_t primeiro, int64_t ultimo,
+                               const std::vector<std::string>& campos, const std::string& ordem) {
+  const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
+  const TxbAtributo* link = familia.Atributo(vinculo);
+  if (!link) throw ENomeDesconhecido(familia.prefixo + "_" + vinculo);
+  std::string colunas = "A." + link->coluna + ", A.ID";
+  for (const std::string& campo : campos) {
+    const TxbAtributo* a = familia.Atributo(campo);
+    if (!a) throw ENomeDesconhecido(familia.prefixo + "_" + campo);
+    colunas += ", A." + a->coluna;
+  }
+  TxbResultado r = sessao.Consultar(
+      "SELECT " + colunas + " FROM " + familia.tabela +
+          " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA WHERE B.IDF_BLOCOSEFD = :BLOCO AND A." +
+          link->coluna + " BETWEEN :PRIMEIRO AND :ULTIMO ORDER BY A." + link->coluna + ", " +
+          (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
+      {{"BLOCO", bloco}, {"PRIMEIRO", primeiro}, {"ULTIMO", ultimo}});
+  por_pai_.clear();
+  for (auto& l : r.linhas)
+    por_pai_[l[0].AsInt64()].push_back(
+        {l[1].AsInt64(), std::vector<TVariant>(std::make_move_iterator(l.begin() + 2),
+                                               std::make_move_iterator(l.end()))});
+}
+
+const std::vector<TxbFilhosPorPai::TLinha>& TxbFilhosPorPai::De(int64_t pai) const {
+  static const std::vector<TLinha> kNenhum;
+  auto it = por_pai_.find(pai);
+  return it == por_pai_.end() ? kNenhum : it->second;
+}
+
+std::string TextoDoCampo(const TVariant& valor) {
+  if (valor.IsNull()) return "";
+  if (valor.EhReal()) return FormatarValor(valor.AsFloat());
+  if (valor.EhInteiro()) return std::to_string(valor.AsInt64());
+  // A text never breaks the line: separators and line breaks become blanks.
+  std::string texto = Trim(valor.AsString());
+  for (char& c : texto)
+    if (c == '|' || c == '\r' || c == '\n') c = ' ';
+  return texto;
+}
+
+}  // namespace efd

@@ -1,0 +1,69 @@
+// Row storage and reading shared by the goods documents of block C.
+//
+// A document month holds hundreds of thousands of rows: they are inserted
+// through statements prepared once per session, and read back by the writer
+// a page of documents at a time, children by their parent link, so that no
+// register is ever held whole in memory.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/pbbd.h"
+#include "framework/xbvariant.h"
+
+namespace efd {
+
+class TxbSession;
+struct TxbFamilia;
+
+// Inserts rows of one register family: the family row of Z8_REGEFD and the
+// register's own row, with the attributes named at construction (fields
+// without the prefix, in the order the values come). Texts are cut to their
+// column; an empty text is stored as null.
+class TxbInsercaoRegistro {
+ public:
+  TxbInsercaoRegistro(TxbSession& sessao, const std::string& codigo,
+                      std::vector<std::string> campos);
+  // The new row's identifier.
+  int64_t Inserir(int bloco, int tipo, const std::vector<TVariant>& valores);
+
+ private:
+  TxbSession& sessao_;
+  const TxbFamilia& familia_;
+  std::string codigo_;
+  std::string sql_;
+  std::vector<int> tamanhos_;  // characters a text column takes, 0 unlimited
+  std::vector<bool> textos_;
+  std::vector<TTipoCampo> tipos_;  // ID, IDA, then the fields
+};
+
+// The rows of one register read for a page of parents: each row's fields by
+// name, grouped by the parent's identifier in the order of the query.
+class TxbFilhosPorPai {
+ public:
+  struct TLinha {
+    int64_t id = 0;                 // the row's own identifier
+    std::vector<TVariant> valores;  // the fields asked for, in order
+  };
+  // Rows of register codigo whose link (attribute) lies in [primeiro,
+  // ultimo] and whose family row is in the block, ordered by the link and
+  // then by ordem (a column of the register's table, "" for insertion
+  // order). campos: the attributes to read.
+  void Carregar(TxbSession& sessao, int bloco, const std::string& codigo,
+                const std::string& vinculo, int64_t primeiro, int64_t ultimo,
+                const std::vector<std::string>& campos, const std::string& ordem = "");
+  // The rows of one parent, in order; empty when none.
+  const std::vector<TLinha>& De(int64_t pai) const;
+
+ private:
+  std::map<int64_t, std::vector<TLinha>> por_pai_;
+};
+
+// The text of a stored value as a field of the file: numbers with the
+// decimal comma, null as empty, texts trimmed and kept on one line.
+std::string TextoDoCampo(const TVariant& valor);
+
+}  // namespace efd
