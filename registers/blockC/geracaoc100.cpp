@@ -27,6 +27,11 @@ namespace {
 // page, and the rows of a page in memory, whatever the month's size.
 constexpr size_t kDocumentosPorPagina = 500;
 
+// The registers of block 0 that the documents' insertions consult the list
+// for.
+constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
+                                              "0205", "0206", "0220"};
+
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "03" || situacao == "04" || situacao == "05";
 }
@@ -116,6 +121,11 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
     registros_.insert(nome.substr(9));
     lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
   }
+  // Block 0's insertions read the list on every call: when they are all
+  // chosen, an empty list (no restriction) says the same at no cost.
+  if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),
+                  [this](const char* codigo) { return Selecionado(codigo); }))
+    lista_bloco0_.clear();
   bloco0_ = IdBloco0(sessao_, id_efd);
   TxbAplicacao& app = Aplicacao();
   r0150_ = app.CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao_);
