@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "erp/demo_apuracao.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
 #include "framework/xberros.h"
@@ -1941,6 +1942,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   ResultadoDemo r;
   try {
     r = TConstrutor(bd, opcoes).Construir();
+    r.maior_id = ConstruirApuracoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -1,0 +1,296 @@
+// Block E on every engine: the ICMS assessment (E100, E110, E116) from the
+// ERP's assessment, from the generated analytic registers when the ERP has
+// no assessment module, or all zero; the IPI assessment (E500, E510, E520);
+// and the block's opening and closing lines.
+#include "registers/blockE/apuracao.h"
+#include "registers/blockE/uh5registroefde100.h"
+#include "registers/blockE/uh5registroefde500.h"
+#include "tests/registers/bloco0_teste.h"
+
+namespace efd::teste {
+namespace {
+
+// The taxes; the branch's ICMS assessment of March 2024 with its document
+// part and due day (the 10th); its IPI assessment; and the month's
+// documents with IPI: two sales of one CFOP (one with a service item), a
+// cancelled sale, a purchase entered in March though issued in February, and
+// one issued in March but entered in April.
+const char* kFixturaApuracao = R"({
+  "Z8_IMPOSTO": [{"ID": 200, "CODIGO": "ICMS", "NOME": "ICMS", "TIPO": "0", "CODRECEITA": "046-2"},
+                 {"ID": 201, "CODIGO": "IPI", "NOME": "IPI", "TIPO": "1"}],
+  "Z8_DOCTO": [
+    {"ID": 210, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "APU1", "DATAEMI": "2024-03-31", "SITUACAO": "1"},
+    {"ID": 211, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "APU2", "DATAEMI": "2024-03-31", "SITUACAO": "1"},
+    {"ID": 230, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "1", "DATAEMI": "2024-03-05",
+     "DTENTSAI": "2024-03-05", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 231, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "2", "DATAEMI": "2024-03-20",
+     "DTENTSAI": "2024-03-20", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 232, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "3", "DATAEMI": "2024-03-21",
+     "DTENTSAI": "2024-03-21", "SITUACAO": "1", "SITUACAONF": "1"},
+    {"ID": 233, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 224, "NRODOCTO": "77", "DATAEMI": "2024-02-27",
+     "DTENTSAI": "2024-03-02", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 234, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 224, "NRODOCTO": "78", "DATAEMI": "2024-03-30",
+     "DTENTSAI": "2024-04-01", "SITUACAO": "1", "SITUACAONF": "0"}],
+  "Z8_PARTEDOCTO": [
+    {"ID": 212, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 210},
+    {"ID": 213, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 211},
+    {"ID": 240, "FD": "ItemDocto", "IDF_DOCTO": 230}, {"ID": 241, "FD": "ItemDocto", "IDF_DOCTO": 230},
+    {"ID": 242, "FD": "ItemDocto", "IDF_DOCTO": 231}, {"ID": 243, "FD": "ItemDocto", "IDF_DOCTO": 232},
+    {"ID": 244, "FD": "ItemDocto", "IDF_DOCTO": 233}, {"ID": 245, "FD": "ItemDocto", "IDF_DOCTO": 234}],
+  "Z8_PARTEDFAPU": [
+    {"ID": 212, "IDA": 212, "DEBITOS": 1000.0, "CREDITOS": 300.0, "SALDOANTERIOR": 200.0,
+     "ESTORNOSDEBITOS": 50.0, "ESTORNOSCREDITOS": 20.0, "OUTROSDEBITOS": 0.0, "OUTROSCREDITOS": 0.0,
+     "DEDUCOES": 0.0, "IMPOSTORECOLHERTTD": 0.0},
+    {"ID": 213, "IDA": 213, "DEBITOS": 15.0, "CREDITOS": 40.0, "SALDOANTERIOR": 5.0,
+     "IMPOSTOTRANSPORTAR": 30.0, "IMPOSTORECOLHER": 0.0}],
+  "Z8_APUIMPOSTO": [
+    {"ID": 214, "IDF_FILIAL": 10, "IDF_IMPOSTO": 200, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 210},
+    {"ID": 215, "IDF_FILIAL": 10, "IDF_IMPOSTO": 201, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 211}],
+  "Z8_VENIMPTRBN": [{"ID": 216, "IDF_IMPOSTO": 200, "INICIOVIGENCIA": "2010-01-01", "DIAVENCTO": "A",
+                     "CODRECEITA": "046-2"}],
+  "Z8_MODELODOCT": [{"ID": 220, "CODMODELO": "55", "DESCRICAO": "NF-e"}],
+  "Z8_PADRAODOC": [{"ID": 221, "CODINTERNO": 1, "DESCRICAO": "Venda"},
+                   {"ID": 222, "CODINTERNO": 13, "DESCRICAO": "Compra"}],
+  "Z8_TIPDOC": [{"ID": 223, "CODIGO": "VENDA", "IDF_PADRAODOC": 221},
+                {"ID": 224, "CODIGO": "COMPRA", "IDF_PADRAODOC": 222}],
+  "Z8_PARTETPDOC": [{"ID": 225, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 223},
+                    {"ID": 226, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 224}],
+  "Z8_TPDOCTOGER": [{"ID": 225, "IDA": 225, "IDF_MODELODOCT": 220},
+                    {"ID": 226, "IDA": 226, "IDF_MODELODOCT": 220}],
+  "Z8_CODFISOPE": [{"ID": 227, "CODIGO": "5.101", "TIPOMOV": "2"}, {"ID": 228, "CODIGO": "1.101", "TIPOMOV": "1"}],
+  "Z8_DOCTOITEM": [
+    {"ID": 240, "IDA": 240, "IDF_CFOP": 227, "VALLIQUIDONF": 110.0},
+    {"ID": 241, "IDA": 241, "IDF_CFOP": 227, "VALLIQUIDONF": 50.0},
+    {"ID": 242, "IDA": 242, "IDF_CFOP": 227, "VALLIQUIDONF": 220.0},
+    {"ID": 243, "IDA": 243, "IDF_CFOP": 227, "VALLIQUIDONF": 999.0},
+    {"ID": 244, "IDA": 244, "IDF_CFOP": 228, "VALLIQUIDONF": 88.0},
+    {"ID": 245, "IDA": 245, "IDF_CFOP": 228, "VALLIQUIDONF": 999.0}],
+  "Z8_TRIBITEM": [
+    {"ID": 240, "FD": "TribItemProd", "IDF_DOCTOITEM": 240}, {"ID": 241, "FD": "TribItemServ", "IDF_DOCTOITEM": 241},
+    {"ID": 242, "FD": "TribItemProd", "IDF_DOCTOITEM": 242}, {"ID": 243, "FD": "TribItemProd", "IDF_DOCTOITEM": 243},
+    {"ID": 244, "FD": "TribItemProd", "IDF_DOCTOITEM": 244}, {"ID": 245, "FD": "TribItemProd", "IDF_DOCTOITEM": 245}],
+  "Z8_TRIITEMPRO": [
+    {"ID": 240, "IDA": 240, "CLATRIBIPI": "A", "IPIBASE": 100.0, "IPIVALOR": 10.0},
+    {"ID": 242, "IDA": 242, "CLATRIBIPI": "A", "IPIBASE": 200.0, "IPIVALOR": 20.0},
+    {"ID": 243, "IDA": 243, "CLATRIBIPI": "A", "IPIBASE": 900.0, "IPIVALOR": 90.0},
+    {"ID": 244, "IDA": 244, "CLATRIBIPI": "H", "IPIBASE": 80.0, "IPIVALOR": 8.0},
+    {"ID": 245, "IDA": 245, "CLATRIBIPI": "H", "IPIBASE": 900.0, "IPIVALOR": 90.0}],
+  "Z8_TRIITEMSER": [{"ID": 241, "IDA": 241, "ISSVALOR": 2.5}]
+})";
+
+// A stand-in register of a block that the module builds elsewhere: its
+// table and attributes as the metadata declares them, unless the module
+// declares the register already.
+void DeclararAnalitico(const std::string& codigo,
+                       const std::vector<std::pair<std::string, TTipoCampo>>& campos) {
+  const std::string familia = "RegistroEFD" + codigo;
+  if (!TxbMetadados::Instancia().Familia(familia)) {
+    TxbFamilia f;
+    f.nome = familia;
+    f.prefixo = "RegEFD" + codigo;
+    f.tabela = "Z8_REGEFD" + codigo;
+    f.ancestral = "RegistrosEFD";
+    for (const auto& [campo, tipo] : campos)
+      f.atributos.push_back(TxbAtributo::De(campo, tipo, 10));
+    TxbMetadados::Instancia().Registrar(f);
+  }
+  if (!Aplicacao().ChecarFamiliaRegistrada(familia))
+    Aplicacao().RegistrarClasse(familia, [] { return std::make_shared<Th5RegistrosEFD>(); });
+}
+
+class Apuracao : public TBloco0 {
+ protected:
+  void SetUp() override {
+    DeclararAnalitico("C100", {{"CodSit", TTipoCampo::Texto}});
+    DeclararAnalitico("C190", {{"IDF_RegEFDC100", TTipoCampo::Inteiro},
+                               {"CFOP", TTipoCampo::Texto},
+                               {"ValICMS", TTipoCampo::Real}});
+    DeclararAnalitico("D100", {{"CodSit", TTipoCampo::Texto}});
+    DeclararAnalitico("D190", {{"IDF_RegEFDD100", TTipoCampo::Inteiro},
+                               {"CFOP", TTipoCampo::Texto},
+                               {"ValICMS", TTipoCampo::Real}});
+    TBloco0::SetUp();
+    if (IsSkipped()) return;
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaApuracao);
+  }
+  void TearDown() override {
+    // The assessment module comes back for the next test.
+    erp::Registrar();
+    TBloco0::TearDown();
+  }
+
+  // The lines of block E, in file order.
+  static std::vector<std::string> BlocoE(const TArquivo& a) {
+    std::vector<std::string> r;
+    for (const auto& l : a.linhas)
+      if (l.starts_with("|E")) r.push_back(l);
+    return r;
+  }
+
+  // Stores a row of a stand-in analytic register in the generation's block.
+  int Analitico(TxsSessionZ8& sessao, int id_efd, const std::string& codigo,
+                const std::vector<std::pair<std::string, TVariant>>& campos) {
+    const TxbFamilia& f = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
+    const std::string bloco = std::string("Bloco ") + codigo[0];
+    const int id_bloco =
+        sessao
+            .Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :E AND NOMEBLOCO = :B",
+                       {{"E", id_efd}, {"B", bloco}})
+            .linhas.at(0)
+            .at(0)
+            .AsInteger();
+    const int id = static_cast<int>(sessao.GetBD().NovoID());
+    sessao.ExecutarDiretoNoBD(
+        "INSERT INTO Z8_REGEFD (ID, FD, IDF_BLOCOSEFD, REGISTRO) VALUES (:ID, :FD, :B, :R)",
+        {{"ID", id}, {"FD", f.nome}, {"B", id_bloco}, {"R", codigo}});
+    std::string colunas = "ID, IDA", valores = ":ID, :IDA";
+    TParametros p{{"ID", id}, {"IDA", id}};
+    for (const auto& [campo, valor] : campos) {
+      colunas += ", " + f.Atributo(campo)->coluna;
+      valores += ", :" + campo;
+      p.emplace_back(campo, valor);
+    }
+    sessao.ExecutarDiretoNoBD(
+        "INSERT INTO " + f.tabela + " (" + colunas + ") VALUES (" + valores + ")", p);
+    return id;
+  }
+};
+
+TEST_P(Apuracao, PeriodoSemApuracaoTemUmParZeradoEOBlocoFechado) {
+  const auto a = Gerar(1, 2024, 4, nullptr);
+  EXPECT_TRUE(a.problemas.empty()) << ::testing::PrintToString(a.problemas);
+  // The ICMS pair of the file's period, all zero; the IPI assessment's E500
+  // of the period stands alone; E990 counts its block's lines.
+  EXPECT_EQ(BlocoE(a), (std::vector<std::string>{"|E001|0|", "|E100|01042024|30042024|",
+                                                 "|E110|0|0|0|0|0|0|0|0|0|0|0|0|0|0|",
+                                                 "|E500|0|01042024|30042024|", "|E990|5|"}));
+  EXPECT_NE(std::find(a.linhas.begin(), a.linhas.end(), "|9900|E110|1|"), a.linhas.end());
+}
+
+TEST_P(Apuracao, ApuracaoDoERPDaOsTotaisOSaldoEAObrigacao) {
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_TRUE(a.problemas.empty()) << ::testing::PrintToString(a.problemas);
+  // Debits 1000 and reversed credits 20 against credits 300, reversed
+  // debits 50 and 200 brought forward: 470 to pay on 10 April under the
+  // configured revenue code.
+  EXPECT_EQ(Trecho(a, "E100", {"E110", "E116"}),
+            (std::vector<std::string>{"|E100|01032024|31032024|",
+                                      "|E110|1000|0|0|20|300|0|0|50|200|470|0|470|0|0|",
+                                      "|E116|000|470|10042024|046-2|||||032024|"}));
+}
+
+TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARTEDFAPU SET CREDITOS = 1300 WHERE ID = 212");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(Linhas(a, "E110"),
+            std::vector<std::string>{"|E110|1000|0|0|20|1300|0|0|50|200|0|0|0|530|0|"});
+  EXPECT_EQ(Linhas(a, "E116"), std::vector<std::string>{"|E116|000|0|10042024|046-2|||||032024|"});
+}
+
+TEST_P(Apuracao, SemConfiguracaoDeVencimentoNaoHaObrigacao) {
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_VENIMPTRBN");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(Linhas(a, "E110").size(), 1u);
+  EXPECT_TRUE(Linhas(a, "E116").empty());
+}
+
+TEST_P(Apuracao, IPIPorCFOPESituacaoComOsSaldosDaApuracao) {
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // Two sales of one CFOP and situation are one line, with the service's
+  // accounting value but not its base; the cancelled sale and the purchase
+  // entered in April are left out, the purchase issued in February but
+  // entered in March counts. The block closes after the IPI lines.
+  EXPECT_EQ(Trecho(a, "E500", {"E510", "E520", "E990"}),
+            (std::vector<std::string>{"|E500|0|01032024|31032024|", "|E510|1101|50|88|80|8|",
+                                      "|E510|5101|00|380|300|30|", "|E520|5|15|40|0|0|30|0|",
+                                      "|E990|9|"}));
+}
+
+TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
+  Aplicacao().RemoverClasse("ApuImposto");
+  const auto a = Gerar(1, 2024, 3, [&](TxsSessionZ8& sessao, int id_efd) {
+    const int nota = Analitico(sessao, id_efd, "C100", {{"CodSit", "00"}});
+    const int extemporanea = Analitico(sessao, id_efd, "C100", {{"CodSit", "01"}});
+    const int conhecimento = Analitico(sessao, id_efd, "D100", {{"CodSit", "00"}});
+    auto c190 = [&](int pai, const char* cfop, double icms) {
+      Analitico(sessao, id_efd, "C190",
+                {{"IDF_RegEFDC100", pai}, {"CFOP", cfop}, {"ValICMS", icms}});
+    };
+    c190(nota, "5102", 180);
+    c190(nota, "1605", 10);  // a debit, though an entry
+    c190(nota, "1102", 50);
+    c190(nota, "5605", 5);  // a credit, though an output
+    c190(extemporanea, "5102", 1000);
+    Analitico(sessao, id_efd, "D190",
+              {{"IDF_RegEFDD100", conhecimento}, {"CFOP", "6353"}, {"ValICMS", 30.0}});
+  });
+  // Debits 220, credits 55; the obligation falls due on the first business
+  // day of April. Without the module there is no IPI assessment.
+  EXPECT_EQ(BlocoE(a),
+            (std::vector<std::string>{"|E001|0|", "|E100|01032024|31032024|",
+                                      "|E110|220|0|0|0|55|0|0|0|0|165|0|165|0|0|",
+                                      "|E116|000|165|01042024|046-2|||||032024|", "|E990|5|"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));
+
+TEST(SaldoDaApuracao, DeducoesAlemDoSaldoNoRJLevamOCreditoJunto) {
+  TValoresE110 v;
+  v.tot_debitos = 100;
+  v.tot_creditos = 130;
+  v.tot_deducoes = 10;
+  FecharSaldos(v, false);
+  EXPECT_EQ(v.saldo_apurado, 0);
+  EXPECT_EQ(v.icms_recolher, 0);
+  EXPECT_EQ(v.saldo_credor_transportar, 10);
+  FecharSaldos(v, true);
+  EXPECT_EQ(v.saldo_credor_transportar, 40);
+  // With a balance due the deductions come off it, in every state.
+  v.tot_creditos = 40;
+  FecharSaldos(v, true);
+  EXPECT_EQ(v.saldo_apurado, 60);
+  EXPECT_EQ(v.icms_recolher, 50);
+  EXPECT_EQ(v.saldo_credor_transportar, 0);
+}
+
+TEST(SaldoDaApuracao, CodigosDeAjusteDosDocumentosPelasPosicoesTresEQuatro) {
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP10000001", "DOC"), 'A');
+  EXPECT_EQ(SomaDoAjusteDeDocumento(" SP20300001 ", "DOC"), 'A');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP30000001", "DOC"), 'D');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP50500001", "FRETE"), 'O');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP31000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP01000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP60000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP300000", "DOC"), 0);
+}
+
+TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("1"), "01");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("A"), "10");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("V"), "31");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("W"), "");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("1"), "10103");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("8"), "10103");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("S"), "10243");
+  for (const char* sem : {"J", "K", "Q", "R", ""})
+    EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento(sem), "") << sem;
+  // June 2024 begins on a Saturday, September 2024 on a Sunday.
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 5, 31))),
+            "03062024");
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 8, 15))),
+            "02092024");
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
+            "01042024");
+}
+
+TEST(Vencimentos, SituacaoDoIPIPelaLetra) {
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("A"), "00");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("G"), "49");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("L"), "53");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("O"), "99");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("K"), "00");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI(""), "00");
+}
+
+}  // namespace
+}  // namespace efd::teste
