@@ -503,6 +503,7 @@ class TConstrutor {
     TributacaoICMS();
     Produtos();
     TiposDeDocumento();
+    proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;

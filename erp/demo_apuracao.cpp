@@ -25,6 +25,35 @@ constexpr const char* kSomasPorCFOP =
     ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
     "(E.DATAEMI BETWEEN :INICIO AND :FIM)))";
 
+// The head office's adjustments of the month: code, kind of the document
+// type, description and values (the first has two lines of one
+// description, which the file shows as one adjustment).
+struct TRubricaDemo {
+  const char* codigo;
+  const char* tipo;
+  const char* descricao;
+  std::vector<double> valores;
+  bool processo;
+};
+const TRubricaDemo kRubricas[] = {
+    {"SP000001", "1", "Diferencial de alíquota do material de uso e consumo", {70.0, 50.0}, false},
+    {"SP010001", "4", "Estorno de crédito de mercadoria furtada", {20.0}, false},
+    {"SP020001", "2", "Crédito do ativo imobilizado (CIAP)", {80.0}, false},
+    {"SP030001", "3", "Estorno de débito de venda cancelada fora do prazo", {50.0}, false},
+    {"SP040001", "6", "Dedução do incentivo à cultura", {30.0}, true}};
+
+void Inserir(TpbBD& bd, const std::string& tabela,
+             const std::vector<std::pair<std::string, TVariant>>& v) {
+  std::string colunas, valores;
+  TParametros parametros;
+  for (const auto& [coluna, valor] : v) {
+    colunas += (colunas.empty() ? "" : ", ") + coluna;
+    valores += (valores.empty() ? ":" : ", :") + coluna;
+    parametros.emplace_back(coluna, valor);
+  }
+  bd.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + valores + ")", parametros);
+}
+
 struct TDebitosCreditos {
   double debitos = 0, creditos = 0;
 };
@@ -37,10 +66,14 @@ class TApuracoesDemo {
   int64_t Construir() {
     const int64_t matriz = demo_.filiais.front();
     const TDebitosCreditos icms = Somas(matriz, "ICMSVALOR");
+    // The reversals agree with the rubrics of codes 01 and 03.
     Apuracao(matriz, Imposto("0"),
              {{"DEBITOS", Centavos(icms.debitos)},
               {"CREDITOS", Centavos(icms.creditos)},
+              {"ESTORNOSCREDITOS", 20.0},
+              {"ESTORNOSDEBITOS", 50.0},
               {"SALDOANTERIOR", 1500.0}});
+    for (const TRubricaDemo& r : kRubricas) Rubrica(matriz, r);
     // ICMS falls due on the 10th of the next month, for every branch.
     Inserir("Z8_VENIMPTRBN", {{"ID", proximo_++},
                               {"IDF_IMPOSTO", Imposto("0")},
@@ -76,15 +109,48 @@ class TApuracoesDemo {
   }
 
   void Inserir(const std::string& tabela, const std::vector<std::pair<std::string, TVariant>>& v) {
-    std::string colunas, valores;
-    TParametros parametros;
-    for (const auto& [coluna, valor] : v) {
-      colunas += (colunas.empty() ? "" : ", ") + coluna;
-      valores += (valores.empty() ? ":" : ", :") + coluna;
-      parametros.emplace_back(coluna, valor);
+    erp::Inserir(bd_, tabela, v);
+  }
+
+  // A rubric document of the code's type, entered on the 28th, with its
+  // lines of ICMS and, when asked, a process of the state's courts.
+  void Rubrica(int64_t filial, const TRubricaDemo& r) {
+    const int64_t tipo =
+        bd_.Consultar(
+               "SELECT P.IDF_TIPDOC FROM Z8_TPDOCTOFIS F INNER JOIN Z8_PARTETPDOC P ON P.ID = "
+               "F.IDA INNER JOIN Z8_TABAJSALAP T ON T.ID = F.IDF_TABELAAJSALAPURA "
+               "WHERE T.CODAJUSAPURA = :CODIGO",
+               {{"CODIGO", r.codigo}})
+            .linhas.at(0)
+            .at(0)
+            .AsInt64();
+    const int64_t docto = proximo_++;
+    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_TPDOCTO", tipo},
+                         {"NRODOCTO", "RUB" + std::to_string(docto)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia}});
+    for (double valor : r.valores) {
+      const int64_t parte = proximo_++;
+      Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
+      Inserir("Z8_PARDFISRUB", {{"ID", parte},
+                                {"IDA", parte},
+                                {"IDF_IMPOSTO", Imposto("0")},
+                                {"VALORFISCAL", valor},
+                                {"VALOR", valor},
+                                {"DESCRICAO", r.descricao}});
     }
-    bd_.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + valores + ")",
-                 parametros);
+    if (!r.processo) return;
+    const int64_t parte = proximo_++;
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteProcJud"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_PARPROCJUD", {{"ID", parte},
+                              {"IDA", parte},
+                              {"NROPROC", "0012345-67.2026.8.26.0100"},
+                              {"INDPROC", "2"},
+                              {"DESCRESPROC", "Mandado de segurança sobre o incentivo"}});
   }
 
   // The assessment, its document (of no type nor situation: it is no
@@ -126,6 +192,26 @@ class TApuracoesDemo {
 };
 
 }  // namespace
+
+int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
+  const int64_t padrao = proximo++;
+  Inserir(bd, "Z8_PADRAODOC",
+          {{"ID", padrao}, {"CODINTERNO", 132}, {"DESCRICAO", "Rubricas da apuração"}});
+  for (const TRubricaDemo& r : kRubricas) {
+    const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+    Inserir(bd, "Z8_TABAJSALAP",
+            {{"ID", codigo}, {"CODAJUSAPURA", r.codigo}, {"DESCRICAO", r.descricao}});
+    Inserir(bd, "Z8_TIPDOC",
+            {{"ID", tipo},
+             {"CODIGO", std::string("R") + r.codigo},
+             {"DESCRICAO", std::string("Rubrica ") + r.codigo},
+             {"IDF_PADRAODOC", padrao}});
+    Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+    Inserir(bd, "Z8_TPDOCTOFIS",
+            {{"ID", parte}, {"IDA", parte}, {"IDF_TABELAAJSALAPURA", codigo}, {"TIPO", r.tipo}});
+  }
+  return proximo;
+}
 
 int64_t ConstruirApuracoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
   return TApuracoesDemo(bd, demo).Construir();

@@ -250,6 +250,71 @@ Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(
   return somas;
 }
 
+std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasRubricas(
+    const TCabecalho& c, const std::string& lista, TTotaisAjustes& totais) {
+  std::vector<TAjusteApuracao> ajustes;
+  if (!RegistroPedido(lista, "Registro E111")) return ajustes;
+  const bool com_processos = RegistroPedido(lista, "Registro E112");
+  auto arredondar = [&ajustes] {
+    for (auto& a : ajustes) a.valor = Centavos(a.valor);
+  };
+  int documento = 0;
+  for (const TLinhaRubrica& l :
+       RubricasDoPeriodo(GetSession(), c.filial, c.inicio, c.fim,
+                         IdImpostoDoTipo(GetSession(), "0"), TTabelaAjuste::ICMS)) {
+    // Each document's lines are rounded once it is done.
+    if (l.id_docto != documento) arredondar();
+    documento = l.id_docto;
+    // Codes of 10 characters adjust documents, not the assessment.
+    if (l.codigo.size() != 8) continue;
+    const std::string descricao = Trim(Aplicacao().GetSuporteG().TratarTexto(l.descricao));
+    auto it = std::find_if(ajustes.begin(), ajustes.end(), [&](const TAjusteApuracao& a) {
+      return a.codigo == l.codigo && a.descricao == descricao;
+    });
+    if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {l.codigo, descricao, 0, {}});
+    it->valor += l.valor_fiscal;
+    if (!com_processos) continue;
+    for (const TProcesso& p : ProcessosDoDocumento(GetSession(), l.id_docto))
+      if (std::none_of(it->processos.begin(), it->processos.end(),
+                       [&](const TProcesso& q) { return q.nro_proc == p.nro_proc; }))
+        it->processos.push_back(p);
+  }
+  arredondar();
+  // The totals are those of the lines the file shows.
+  for (const TAjusteApuracao& a : ajustes) {
+    if (a.codigo[2] != '0') continue;
+    if (a.codigo[3] == '0') totais.debitos += a.valor;
+    if (a.codigo[3] == '2') totais.creditos += a.valor;
+    if (a.codigo[3] == '4') totais.deducoes += a.valor;
+  }
+  return ajustes;
+}
+
+void Th5RegistroEFDE100::IncluirAjustes(int bloco, int id_e110,
+                                        const std::vector<TAjusteApuracao>& ajustes) {
+  if (ajustes.empty()) return;
+  auto e111 = Aplicacao().Criar("RegistroEFDE111", GetSession());
+  TxbObjetoTemporario liberar(e111);
+  auto e112 = Aplicacao().Criar("RegistroEFDE112", GetSession());
+  TxbObjetoTemporario liberar_e112(e112);
+  const int tipo_e111 = IdTipoRegistro(GetSession(), bloco, "E111");
+  const int tipo_e112 = IdTipoRegistro(GetSession(), bloco, "E112");
+  for (const TAjusteApuracao& a : ajustes) {
+    const int id = IncluirFilho(*e111, tipo_e111, bloco, "E111", "E110", id_e110, [&] {
+      e111->Campo("RegEFDE111_CodAjustApur").SetAsString(a.codigo);
+      e111->Campo("RegEFDE111_DescCompl").SetAsString(a.descricao);
+      e111->Campo("RegEFDE111_ValAjusApura").SetAsFloat(a.valor);
+    });
+    for (const TProcesso& p : a.processos)
+      IncluirFilho(*e112, tipo_e112, bloco, "E112", "E111", id, [&] {
+        e112->Campo("RegEFDE112_NroDocAr").SetAsString(p.nro_doc_arrec);
+        e112->Campo("RegEFDE112_NroProc").SetAsString(p.nro_proc);
+        e112->Campo("RegEFDE112_IndProc").SetAsString(p.ind_proc);
+        e112->Campo("RegEFDE112_DescProc").SetAsString(p.desc_proc);
+      });
+  }
+}
+
 double Th5RegistroEFDE100::DebitosEspeciais(int id_efd) {
   const TxbFamilia* c197 = TxbMetadados::Instancia().Familia("RegistroEFDC197");
   if (!c197 || !Aplicacao().ChecarFamiliaRegistrada(c197->nome)) return 0;
@@ -265,7 +330,7 @@ double Th5RegistroEFDE100::DebitosEspeciais(int id_efd) {
   return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
 }
 
-void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&,
+void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string& lista,
                                        const TCabecalho& c, int id_e100, const TApuracao& apuracao,
                                        const TParteApuracao& parte) {
   std::string uf;
@@ -286,7 +351,11 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   v.aj_creditos_doc = Centavos(parte.estornos_debitos) == Centavos(ajustes.a) ? 0 : ajustes.a;
   v.estornos_deb = parte.estornos_debitos;
   v.saldo_credor_ant = parte.saldo_anterior;
-  v.tot_deducoes = 0;
+  TTotaisAjustes totais;
+  const std::vector<TAjusteApuracao> rubricas = AjustesDasRubricas(c, lista, totais);
+  v.tot_aj_debitos += totais.debitos;
+  v.tot_aj_creditos = totais.creditos;
+  v.tot_deducoes = totais.deducoes;
   v.debitos_especiais = DebitosEspeciais(id_efd);
 
   if (Aplicacao().ChecarFamiliaRegistrada("IntegraDravik") &&
@@ -295,6 +364,7 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   if (Aplicacao().ChecarFamiliaRegistrada("PrioridadeOlvecor")) v.aj_creditos_doc = 0;
   FecharSaldos(v, uf == "RJ");
   const int id_e110 = IncluirE110(bloco, id_e100, v);
+  IncluirAjustes(bloco, id_e110, rubricas);
   GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, uf == "RJ");
 }
 
@@ -361,6 +431,8 @@ std::string Th5RegistroEFDE100::INTERNO_GerarArquivo(int id_efd) {
       const bool mes_ref =
           cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime().Ano() >= 2011;
       TxbFilhosDoBloco e110(GetSession(), "E110", "E100", bloco);
+      TxbFilhosDoBloco e111(GetSession(), "E111", "E110", bloco);
+      TxbFilhosDoBloco e112(GetSession(), "E112", "E111", bloco);
       TxbFilhosDoBloco e116(GetSession(), "E116", "E110", bloco);
       linhas.AdicionarPronta("|E001|0|");
       for (cds.First(); !cds.Eof(); cds.Next()) {
@@ -373,6 +445,15 @@ std::string Th5RegistroEFDE100::INTERNO_GerarArquivo(int id_efd) {
                        v("ValTotCred"), v("ValAjustCred"), v("ValTotAjCred"), v("ValEstDeb"),
                        v("ValSalCredAnt"), v("ValSalApurado"), v("ValTotDed"), v("ValICMSaRec"),
                        v("ValSalCredTran"), v("DebEsp")});
+          e111.ParaCada(e110.Id(), [&] {
+            linhas.Adicionar("E111", {e111.Texto("CodAjustApur"), e111.Texto("DescCompl"),
+                                      FormatarValor(Centavos(e111.Valor("ValAjusApura")))});
+            e112.ParaCada(e111.Id(), [&] {
+              linhas.Adicionar(
+                  "E112", {e112.Texto("NroDocAr"), e112.Texto("NroProc"), e112.Texto("IndProc"),
+                           e112.Texto("DescProc"), e112.Texto("CodObs")});
+            });
+          });
           e116.ParaCada(e110.Id(), [&] {
             linhas.Adicionar("E116",
                              {e116.Texto("CodObrig"), FormatarValor(e116.Valor("ValOBrig")),

@@ -6,24 +6,29 @@
 
 #include "control/uh5registrosefd.h"
 #include "registers/blockE/apuracao.h"
+#include "registers/blockE/rubricas.h"
 #include "uh0registroefde100.h"
 
 namespace efd {
 
 // E100 and its group: the period of the ICMS assessment (E100), its totals
-// (E110) and its obligations to pay (E116), all generated in one pass.
+// (E110), its adjustments (E111) with their processes (E112), and its
+// obligations to pay (E116), all generated in one pass.
 //
 // The figures come from the ERP's ICMS assessment of the branch when the
 // ERP has the assessment module (family "ApuImposto"): the assessment's
-// period, its document's part and the adjustment codes of the period's
-// document items. Without the module they are summed from the analytic
-// registers already generated for blocks C and D
-// (GerarApuracaoPeloRegSPED). Without an assessment of the period, or when
-// the register list leaves E100 out, an E100 of the file's period with an
-// all-zero E110 keeps the mandatory pair in the file.
+// period, its document's part, the adjustment codes of the period's
+// document items, and the rubric documents' lines (E111): lines of equal
+// code and description are one E111, codes other than 8 characters are
+// left out, and the codes' third and fourth characters decide which total
+// of E110 they go to (00 debits, 02 credits, 04 deductions). Without the module they are summed
+// from the analytic registers already generated for blocks C and D (GerarApuracaoPeloRegSPED).
+// Without an assessment of the period, or when the register list leaves E100 out, an E100 of the
+// file's period with an all-zero E110 keeps the mandatory pair in the file.
 //
 // Writer: the first of block E. With rows it writes "|E001|0|", then each
-// E100 followed by its E110 lines, each E110 by its E116 lines; it sets
+// E100 followed by its E110 lines, each E110 by its E111 lines (each
+// with its E112 lines) and its E116 lines; it sets
 // "QtdeLinhasBloco_E" to the lines written (0 when none).
 class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
  public:
@@ -70,6 +75,19 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   // tax's due-day configuration.
   void GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
                        const TApuracao& apuracao, const TParteApuracao& parte, bool rj);
+  // An adjustment of the assessment (E111) with its processes (E112).
+  struct TAjusteApuracao {
+    std::string codigo, descricao;
+    double valor = 0;
+    std::vector<TProcesso> processos;
+  };
+  // The totals the adjustments make in E110.
+  struct TTotaisAjustes {
+    double debitos = 0, creditos = 0, deducoes = 0;
+  };
+  std::vector<TAjusteApuracao> AjustesDasRubricas(const TCabecalho& c, const std::string& lista,
+                                                  TTotaisAjustes& totais);
+  void IncluirAjustes(int bloco, int id_e110, const std::vector<TAjusteApuracao>& ajustes);
   // Special debits of the EFD's C197 rows (codes "__70" and "__72").
   double DebitosEspeciais(int id_efd);
 

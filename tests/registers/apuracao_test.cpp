@@ -78,6 +78,55 @@ const char* kFixturaApuracao = R"({
   "Z8_TRIITEMSER": [{"ID": 241, "IDA": 241, "ISSVALOR": 2.5}]
 })";
 
+// Rubric documents of March 2024: a debit adjustment whose two lines of one
+// description make one E111 (with the document's numbered process, not the
+// unnumbered one) beside a line of another description and one of IPI; a
+// credit and a deduction; a document-level code of 10 characters; a type of
+// kind "C"; and a document entered in April.
+const char* kFixturaRubricas = R"({
+  "Z8_PADRAODOC": [{"ID": 250, "CODINTERNO": 132, "DESCRICAO": "Rubricas"}],
+  "Z8_TABAJSALAP": [{"ID": 251, "CODAJUSAPURA": "SP000099"}, {"ID": 252, "CODAJUSAPURA": "SP020099"},
+                    {"ID": 253, "CODAJUSAPURA": "SP10090001"}, {"ID": 254, "CODAJUSAPURA": "SP040099"}],
+  "Z8_TIPDOC": [{"ID": 255, "IDF_PADRAODOC": 250}, {"ID": 256, "IDF_PADRAODOC": 250},
+                {"ID": 257, "IDF_PADRAODOC": 250}, {"ID": 258, "IDF_PADRAODOC": 250},
+                {"ID": 259, "IDF_PADRAODOC": 250}],
+  "Z8_PARTETPDOC": [{"ID": 260, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 255},
+                    {"ID": 261, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 256},
+                    {"ID": 262, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 257},
+                    {"ID": 263, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 258},
+                    {"ID": 264, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 259}],
+  "Z8_TPDOCTOFIS": [{"ID": 260, "IDA": 260, "IDF_TABELAAJSALAPURA": 251, "TIPO": "1"},
+                    {"ID": 261, "IDA": 261, "IDF_TABELAAJSALAPURA": 252, "TIPO": "2"},
+                    {"ID": 262, "IDA": 262, "IDF_TABELAAJSALAPURA": 253, "TIPO": "1"},
+                    {"ID": 263, "IDA": 263, "IDF_TABELAAJSALAPURA": 254, "TIPO": "6"},
+                    {"ID": 264, "IDA": 264, "IDF_TABELAAJSALAPURA": 251, "TIPO": "C"}],
+  "Z8_DOCTO": [{"ID": 270, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 255, "DTENTSAI": "2024-03-10"},
+               {"ID": 276, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 256, "DTENTSAI": "2024-03-11"},
+               {"ID": 278, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 257, "DTENTSAI": "2024-03-12"},
+               {"ID": 280, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 258, "DTENTSAI": "2024-03-13"},
+               {"ID": 282, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 259, "DTENTSAI": "2024-03-14"},
+               {"ID": 284, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 255, "DTENTSAI": "2024-04-02"}],
+  "Z8_PARTEDOCTO": [
+    {"ID": 271, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270}, {"ID": 272, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270},
+    {"ID": 273, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270}, {"ID": 286, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270},
+    {"ID": 274, "FD": "ParteProcJud", "IDF_DOCTO": 270}, {"ID": 275, "FD": "ParteProcJud", "IDF_DOCTO": 270},
+    {"ID": 277, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 276}, {"ID": 279, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 278},
+    {"ID": 281, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 280}, {"ID": 283, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 282},
+    {"ID": 285, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 284}],
+  "Z8_PARDFISRUB": [
+    {"ID": 271, "IDA": 271, "IDF_IMPOSTO": 200, "VALORFISCAL": 10.004, "DESCRICAO": "Uso e\r\nconsumo"},
+    {"ID": 272, "IDA": 272, "IDF_IMPOSTO": 200, "VALORFISCAL": 5.0, "DESCRICAO": "Uso e consumo"},
+    {"ID": 273, "IDA": 273, "IDF_IMPOSTO": 200, "VALORFISCAL": 1.0, "DESCRICAO": "Outro"},
+    {"ID": 286, "IDA": 286, "IDF_IMPOSTO": 201, "VALORFISCAL": 7.0, "DESCRICAO": "IPI"},
+    {"ID": 277, "IDA": 277, "IDF_IMPOSTO": 200, "VALORFISCAL": 40.0, "DESCRICAO": "Crédito"},
+    {"ID": 279, "IDA": 279, "IDF_IMPOSTO": 200, "VALORFISCAL": 99.0, "DESCRICAO": "Do documento"},
+    {"ID": 281, "IDA": 281, "IDF_IMPOSTO": 200, "VALORFISCAL": 25.0, "DESCRICAO": "Dedução"},
+    {"ID": 283, "IDA": 283, "IDF_IMPOSTO": 200, "VALORFISCAL": 500.0, "DESCRICAO": "Fora"},
+    {"ID": 285, "IDA": 285, "IDF_IMPOSTO": 200, "VALORFISCAL": 600.0, "DESCRICAO": "Abril"}],
+  "Z8_PARPROCJUD": [{"ID": 274, "IDA": 274, "NROPROC": "123", "INDPROC": "1", "DESCRESPROC": "Liminar"},
+                    {"ID": 275, "IDA": 275, "NROPROC": "", "INDPROC": "9"}]
+})";
+
 // A stand-in register of a block that the module builds elsewhere: its
 // table and attributes as the metadata declares them, unless the module
 // declares the register already.
@@ -177,6 +226,21 @@ TEST_P(Apuracao, ApuracaoDoERPDaOsTotaisOSaldoEAObrigacao) {
             (std::vector<std::string>{"|E100|01032024|31032024|",
                                       "|E110|1000|0|0|20|300|0|0|50|200|470|0|470|0|0|",
                                       "|E116|000|470|10042024|046-2|||||032024|"}));
+}
+
+TEST_P(Apuracao, RubricasDaoOsAjustesEOsTotaisDoE110) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricas);
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // The line breaks of a description become blanks; 10.004 + 5 is written
+  // as 15. Debit adjustments 16 and credit adjustments 40 join the
+  // assessment's figures; the deduction of 25 comes off the balance of 446.
+  EXPECT_EQ(
+      Trecho(a, "E110", {"E111", "E112", "E116"}),
+      (std::vector<std::string>{
+          "|E110|1000|0|16|20|300|0|40|50|200|446|25|421|0|0|", "|E111|SP000099|Uso e consumo|15|",
+          "|E112||123|1|Liminar||", "|E111|SP000099|Outro|1|", "|E112||123|1|Liminar||",
+          Latin1("|E111|SP020099|Crédito|40|"), Latin1("|E111|SP040099|Dedução|25|"),
+          "|E116|000|421|10042024|046-2|||||032024|"}));
 }
 
 TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
