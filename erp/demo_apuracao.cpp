@@ -74,6 +74,7 @@ class TApuracoesDemo {
               {"ESTORNOSDEBITOS", 50.0},
               {"SALDOANTERIOR", 1500.0}});
     for (const TRubricaDemo& r : kRubricas) Rubrica(matriz, r);
+    RubricaIPI(matriz);
     // ICMS falls due on the 10th of the next month, for every branch.
     Inserir("Z8_VENIMPTRBN", {{"ID", proximo_++},
                               {"IDF_IMPOSTO", Imposto("0")},
@@ -110,6 +111,38 @@ class TApuracoesDemo {
 
   void Inserir(const std::string& tabela, const std::vector<std::pair<std::string, TVariant>>& v) {
     erp::Inserir(bd_, tabela, v);
+  }
+
+  // The IPI credit of 12.50 whose origin is the head office's first
+  // purchase of the month.
+  void RubricaIPI(int64_t filial) {
+    TxbResultado origem = bd_.Consultar(
+        "SELECT D.ID FROM Z8_DOCTO D INNER JOIN Z8_TIPDOC T ON T.ID = D.IDF_TPDOCTO "
+        "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC WHERE (D.IDF_FILIAL = :FILIAL) "
+        "AND (P.CODINTERNO = 13) AND (D.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY D.ID",
+        {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    const int64_t tipo = bd_.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'RIPI001'")
+                             .linhas.at(0)
+                             .at(0)
+                             .AsInt64();
+    const int64_t docto = proximo_++, parte = proximo_++;
+    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_TPDOCTO", tipo},
+                         {"NRODOCTO", "RUB" + std::to_string(docto)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia}});
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_PARDFISRUB",
+            {{"ID", parte},
+             {"IDA", parte},
+             {"IDF_IMPOSTO", Imposto("1")},
+             {"VALORFISCAL", 12.5},
+             {"VALOR", 12.5},
+             {"DESCRICAO", "Crédito de IPI de mercadoria devolvida"},
+             {"IDF_DOCTOORIGEM", origem.Vazio() ? TVariant() : origem.linhas[0][0]}});
   }
 
   // A rubric document of the code's type, entered on the 28th, with its
@@ -210,6 +243,18 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
     Inserir(bd, "Z8_TPDOCTOFIS",
             {{"ID", parte}, {"IDA", parte}, {"IDF_TABELAAJSALAPURA", codigo}, {"TIPO", r.tipo}});
   }
+  // The IPI adjustment: a credit whose origin is a purchase.
+  const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+  Inserir(bd, "Z8_TABAJAPIPI",
+          {{"ID", codigo}, {"CODIGO", "001"}, {"DESCRICAO", "Crédito de IPI de devolução"}});
+  Inserir(bd, "Z8_TIPDOC",
+          {{"ID", tipo},
+           {"CODIGO", "RIPI001"},
+           {"DESCRICAO", "Rubrica de IPI 001"},
+           {"IDF_PADRAODOC", padrao}});
+  Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+  Inserir(bd, "Z8_TPDOCTOFIS",
+          {{"ID", parte}, {"IDA", parte}, {"IDF_TABAJAPURIPI", codigo}, {"TIPO", "2"}});
   return proximo;
 }
 

@@ -45,6 +45,48 @@ std::string Th5RegistroEFDE500::RetornarSituacaoTribIPI(const std::string& codig
   return it == kSituacoes.end() ? "00" : it->second;
 }
 
+std::string Th5RegistroEFDE500::RetornarTipoAjuste(const std::string& tipo) {
+  const char c = tipo.empty() ? ' ' : tipo[0];
+  if (c == '1' || c == '4' || c == '6') return "0";
+  if (c == '2' || c == '3') return "1";
+  return "";
+}
+
+std::string Th5RegistroEFDE500::RetornarIndAjuste(const std::string& indicador) {
+  static const std::map<char, const char*> kIndicadores = {
+      {'0', "0"}, {'1', "1"}, {'3', "1"}, {'2', "2"}, {'4', "2"}, {'9', "9"}, {'A', "3"}};
+  auto it = indicador.empty() ? kIndicadores.end() : kIndicadores.find(indicador[0]);
+  return it == kIndicadores.end() ? "9" : it->second;
+}
+
+void Th5RegistroEFDE500::IncluirE530(int id_e520, int bloco, int filial, TDateTime inicio,
+                                     TDateTime fim) {
+  const std::vector<TLinhaRubrica> linhas = RubricasDoPeriodo(
+      GetSession(), filial, inicio, fim, IdImpostoDoTipo(GetSession(), "1"), TTabelaAjuste::IPI);
+  if (linhas.empty()) return;
+  auto e530 = Aplicacao().Criar("RegistroEFDE530", GetSession());
+  TxbObjetoTemporario liberar(e530);
+  const int tipo = IdTipoRegistro(GetSession(), bloco, "E530");
+  for (const TLinhaRubrica& l : linhas) {
+    // An adjustment with an origin document is told by it; otherwise by the
+    // document's process.
+    std::string origem = "3";
+    if (l.id_docto_origem == 0) {
+      const std::vector<TProcesso> processos = ProcessosDoDocumento(GetSession(), l.id_docto);
+      origem = RetornarIndAjuste(processos.empty() ? "" : processos.front().ind_proc);
+    }
+    IncluirFilho(*e530, tipo, bloco, "E530", "E520", id_e520, [&] {
+      e530->Campo("RegEFDE530_IndAjuste").SetAsString(RetornarTipoAjuste(l.tipo));
+      e530->Campo("RegEFDE530_ValAjuste").SetAsFloat(l.valor);
+      e530->Campo("RegEFDE530_CodAjuste").SetAsString(l.codigo);
+      e530->Campo("RegEFDE530_IndDocto").SetAsString(origem);
+      e530->Campo("RegEFDE530_NroDocto").SetAsString(l.nro_docto);
+      e530->Campo("RegEFDE530_DescAjuste")
+          .SetAsString(Aplicacao().GetSuporteG().TratarTexto(l.descricao));
+    });
+  }
+}
+
 void Th5RegistroEFDE500::IncluirE510(int id_e500, int bloco, int filial, TDateTime inicio,
                                      TDateTime fim) {
   if (!FamiliasRegistradas({"TribItemProd", "TribItemServ", "ItemDocto", "CFOP", "ModeloDocto"}))
@@ -113,16 +155,17 @@ int Th5RegistroEFDE500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   if (LerParteApuracao(GetSession(), apuracoes.front().id_docto, parte)) {
     auto e520 = Aplicacao().Criar("RegistroEFDE520", GetSession());
     TxbObjetoTemporario liberar(e520);
-    IncluirFilho(*e520, IdTipoRegistro(GetSession(), bloco, "E520"), bloco, "E520", "E500", id_e500,
-                 [&] {
-                   e520->Campo("RegEFDE520_SalCredAnt").SetAsFloat(parte.saldo_anterior);
-                   e520->Campo("RegEFDE520_ValTotDeb").SetAsFloat(parte.debitos);
-                   e520->Campo("RegEFDE520_ValTotCred").SetAsFloat(parte.creditos);
-                   e520->Campo("RegEFDE520_ValOutrosDeb").SetAsFloat(0);
-                   e520->Campo("RegEFDE520_ValOutrosCred").SetAsFloat(0);
-                   e520->Campo("RegEFDE520_ValSalCredTran").SetAsFloat(parte.imposto_transportar);
-                   e520->Campo("RegEFDE520_ValSalDevedor").SetAsFloat(parte.imposto_recolher);
-                 });
+    const int id_e520 = IncluirFilho(
+        *e520, IdTipoRegistro(GetSession(), bloco, "E520"), bloco, "E520", "E500", id_e500, [&] {
+          e520->Campo("RegEFDE520_SalCredAnt").SetAsFloat(parte.saldo_anterior);
+          e520->Campo("RegEFDE520_ValTotDeb").SetAsFloat(parte.debitos);
+          e520->Campo("RegEFDE520_ValTotCred").SetAsFloat(parte.creditos);
+          e520->Campo("RegEFDE520_ValOutrosDeb").SetAsFloat(0);
+          e520->Campo("RegEFDE520_ValOutrosCred").SetAsFloat(0);
+          e520->Campo("RegEFDE520_ValSalCredTran").SetAsFloat(parte.imposto_transportar);
+          e520->Campo("RegEFDE520_ValSalDevedor").SetAsFloat(parte.imposto_recolher);
+        });
+    IncluirE530(id_e520, bloco, filial, inicio, fim);
   }
   return 1;
 }
@@ -139,6 +182,7 @@ std::string Th5RegistroEFDE500::INTERNO_GerarArquivo(int id_efd) {
     if (!cds.IsEmpty()) {
       TxbFilhosDoBloco e510(GetSession(), "E510", "E500", bloco);
       TxbFilhosDoBloco e520(GetSession(), "E520", "E500", bloco);
+      TxbFilhosDoBloco e530(GetSession(), "E530", "E520", bloco);
       if (antes == 0) linhas.AdicionarPronta("|E001|0|");
       for (cds.First(); !cds.Eof(); cds.Next()) {
         AtualizarAvanco(id_efd, "E500", cds.RecNo(), cds.RecordCount());
@@ -159,6 +203,12 @@ std::string Th5RegistroEFDE500::INTERNO_GerarArquivo(int id_efd) {
                FormatarValor(e520.Valor("ValOutrosCred")),
                FormatarValor(e520.Valor("ValSalCredTran")),
                FormatarValor(e520.Valor("ValSalDevedor"))});
+          e530.ParaCada(e520.Id(), [&] {
+            linhas.Adicionar(
+                "E530", {e530.Texto("IndAjuste"), FormatarValor(e530.Valor("ValAjuste")),
+                         e530.Texto("CodAjuste"), e530.Texto("IndDocto"), e530.Texto("NroDocto"),
+                         e530.Texto("DescAjuste")});
+          });
         });
       }
     }

@@ -127,6 +127,25 @@ const char* kFixturaRubricas = R"({
                     {"ID": 275, "IDA": 275, "NROPROC": "", "INDPROC": "9"}]
 })";
 
+// IPI rubric documents of March 2024: a credit whose origin is the purchase
+// of the main fixture, and one told by its document's process.
+const char* kFixturaRubricasIPI = R"({
+  "Z8_PADRAODOC": [{"ID": 250, "CODINTERNO": 132, "DESCRICAO": "Rubricas"}],
+  "Z8_TABAJAPIPI": [{"ID": 290, "CODIGO": "001"}],
+  "Z8_TIPDOC": [{"ID": 291, "IDF_PADRAODOC": 250}],
+  "Z8_PARTETPDOC": [{"ID": 292, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 291}],
+  "Z8_TPDOCTOFIS": [{"ID": 292, "IDA": 292, "IDF_TABAJAPURIPI": 290, "TIPO": "2"}],
+  "Z8_DOCTO": [{"ID": 293, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R1", "DTENTSAI": "2024-03-15"},
+               {"ID": 295, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R2", "DTENTSAI": "2024-03-16"}],
+  "Z8_PARTEDOCTO": [{"ID": 294, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 293},
+                    {"ID": 296, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 295},
+                    {"ID": 297, "FD": "ParteProcJud", "IDF_DOCTO": 295}],
+  "Z8_PARDFISRUB": [
+    {"ID": 294, "IDA": 294, "IDF_IMPOSTO": 201, "VALOR": 12.5, "IDF_DOCTOORIGEM": 233, "DESCRICAO": "Devolução\r\nparcial"},
+    {"ID": 296, "IDA": 296, "IDF_IMPOSTO": 201, "VALOR": 3.0, "DESCRICAO": "Sem origem"}],
+  "Z8_PARPROCJUD": [{"ID": 297, "IDA": 297, "NROPROC": "55", "INDPROC": "4"}]
+})";
+
 // A stand-in register of a block that the module builds elsewhere: its
 // table and attributes as the metadata declares them, unless the module
 // declares the register already.
@@ -270,6 +289,18 @@ TEST_P(Apuracao, IPIPorCFOPESituacaoComOsSaldosDaApuracao) {
                                       "|E990|9|"}));
 }
 
+TEST_P(Apuracao, RubricasDeIPIDaoOsAjustesSobOE520) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricasIPI);
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // Credits by the type's kind; the origin document makes the indicator 3,
+  // a process of the state's administration 2. The balances stay as the
+  // assessment gives them.
+  EXPECT_EQ(Trecho(a, "E520", {"E530"}),
+            (std::vector<std::string>{"|E520|5|15|40|0|0|30|0|",
+                                      Latin1("|E530|1|12,5|001|3|R1|Devolução parcial|"),
+                                      "|E530|1|3|001|2|R2|Sem origem|"}));
+}
+
 TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
   Aplicacao().RemoverClasse("ApuImposto");
   const auto a = Gerar(1, 2024, 3, [&](TxsSessionZ8& sessao, int id_efd) {
@@ -345,6 +376,19 @@ TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
             "02092024");
   EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
             "01042024");
+}
+
+TEST(Vencimentos, IndicadoresDosAjustesDoIPI) {
+  for (const char* debito : {"1", "4", "6"})
+    EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste(debito), "0") << debito;
+  for (const char* credito : {"2", "3"})
+    EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste(credito), "1") << credito;
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste("C"), "");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("3"), "1");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("4"), "2");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("A"), "3");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("7"), "9");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste(""), "9");
 }
 
 TEST(Vencimentos, SituacaoDoIPIPelaLetra) {
