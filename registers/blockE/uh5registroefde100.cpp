@@ -192,6 +192,11 @@ int Th5RegistroEFDE100::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
 
   const std::vector<TApuracao> apuracoes = ApuracoesDoPeriodo(
       GetSession(), c.filial, IdImpostoDoTipo(GetSession(), "0"), c.inicio, c.fim);
+  if (apuracoes.empty() && DocumentosComICMS(c))
+    GetSession().Logar(fmt::format(
+        "Filial {}: os documentos de {} a {} têm ICMS, mas o ERP não tem apuração do ICMS do "
+        "período; o E110 vai zerado",
+        c.filial, c.inicio.Formatar("DD/MM/YYYY"), c.fim.Formatar("DD/MM/YYYY")));
   if (!RegistroPedido(lista, "Registro E100") || apuracoes.empty()) {
     IncluirE110(bloco, IncluirE100(tipo, bloco, c.inicio, c.fim), TValoresE110{});
     return 2;
@@ -204,6 +209,18 @@ int Th5RegistroEFDE100::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
     return 1;
   ApurarPeloERP(id_efd, bloco, lista, c, id_e100, apuracao, parte);
   return 1;
+}
+
+bool Th5RegistroEFDE100::DocumentosComICMS(const TCabecalho& c) {
+  if (!FamiliasRegistradas({"TribItemProd", "ItemDocto"})) return false;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT COUNT(*) FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+      "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+      "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+      "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (A.ICMSVALOR <> 0) "
+      "AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
+      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+  return !r.Vazio() && r.linhas[0][0].AsInteger() > 0;
 }
 
 Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(

@@ -66,6 +66,9 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   // The period's figures from the ERP's assessment.
   void ApurarPeloERP(int id_efd, int bloco, const std::string& lista, const TCabecalho& c,
                      int id_e100, const TApuracao& apuracao, const TParteApuracao& parte);
+  // Whether the branch's posted documents of the period carry ICMS: without
+  // an assessment, the session's log warns that E110 goes all zero.
+  bool DocumentosComICMS(const TCabecalho& c);
   // Sums of the adjustment codes of the period's document items.
   struct TAjustesDocumentos {
     double a = 0, d = 0, o = 0;

@@ -262,6 +262,21 @@ TEST_P(Apuracao, RubricasDaoOsAjustesEOsTotaisDoE110) {
           "|E116|000|421|10042024|046-2|||||032024|"}));
 }
 
+TEST_P(Apuracao, DocumentosComICMSSemApuracaoDaoUmAviso) {
+  const auto avisos = [&] {
+    return std::count_if(sessao_->Log().begin(), sessao_->Log().end(), [](const std::string& l) {
+      return l.find("não tem apuração do ICMS") != std::string::npos;
+    });
+  };
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_APUIMPOSTO WHERE ID = 214");
+  Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(avisos(), 0);  // no item of the month has ICMS
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOR = 18 WHERE ID = 240");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(avisos(), 1);
+  EXPECT_EQ(Linhas(a, "E110"), std::vector<std::string>{"|E110|0|0|0|0|0|0|0|0|0|0|0|0|0|0|"});
+}
+
 TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
   sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARTEDFAPU SET CREDITOS = 1300 WHERE ID = 212");
   const auto a = Gerar(1, 2024, 3, nullptr);
