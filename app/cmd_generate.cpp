@@ -136,6 +136,7 @@ void RegistrarGenerate(CLI::App& app) {
         sessao->SetProgresso([&](const std::string& m) { progresso->Mensagem(m); });
       }
       arquivos = Gerar(*sessao, opcoes);
+      for (const auto& aviso : sessao->Log()) fmt::print(stderr, "efd: aviso: {}\n", aviso);
     }
     std::string invalidos;
     for (const auto& arquivo : arquivos) {

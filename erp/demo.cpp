@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "erp/demo_apuracao.h"
 #include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -506,6 +507,7 @@ class TConstrutor {
     for (const auto& f : filiais_) filiais.push_back(f.id);
     ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
     TiposDeDocumento();
+    proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;
@@ -1964,6 +1966,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   ResultadoDemo r;
   try {
     r = TConstrutor(bd, opcoes).Construir();
+    r.maior_id = ConstruirApuracoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -157,8 +157,11 @@ TEST_P(PrimeiroArquivo, IcmsIpiDeUmaFilialSemDocumentos) {
       "bil Exata S/S||2SP012345O6|98765432000198|13010000|Rua Bar\xE3"
       "o de Jaguara|55||Centro|1932221000|||3509502|",
       "|0990|7|", "|B001|1|", "|B990|2|", "|C001|1|", "|C990|2|", "|D001|1|", "|D990|2|",
-      "|E001|1|", "|E990|2|", "|G001|1|", "|G990|2|", "|H001|1|", "|H990|2|", "|K001|1|",
-      "|K990|2|", "|1001|0|", "|1010|N|N|N|N|N|N|N|N|N|N|N|N|N|", "|1990|3|", "|9001|0|"};
+      // The mandatory ICMS pair, all zero, and the IPI assessment's period.
+      "|E001|0|", "|E100|01032024|31032024|", "|E110|0|0|0|0|0|0|0|0|0|0|0|0|0|0|",
+      "|E500|0|01032024|31032024|", "|E990|5|", "|G001|1|", "|G990|2|", "|H001|1|", "|H990|2|",
+      "|K001|1|", "|K990|2|", "|1001|0|", "|1010|N|N|N|N|N|N|N|N|N|N|N|N|N|", "|1990|3|",
+      "|9001|0|"};
   ASSERT_GE(linhas.size(), esperado.size());
   for (size_t i = 0; i < esperado.size(); ++i)
     EXPECT_EQ(linhas[i], esperado[i]) << "linha " << i + 1;

@@ -1,0 +1,265 @@
+#include "erp/demo_apuracao.h"
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace efd::erp {
+namespace {
+
+// Debits are the tax of output CFOPs, credits of input CFOPs; 5.605 and
+// 1.605 change sides.
+constexpr const char* kSomasPorCFOP =
+    "SELECT SUM(CASE WHEN ((F.CODIGO LIKE '5%') AND (F.CODIGO <> '5.605')) OR (F.CODIGO LIKE "
+    "'6%') OR (F.CODIGO LIKE '7%') OR (F.CODIGO = '1.605') THEN A.{0} ELSE 0 END), "
+    "SUM(CASE WHEN ((F.CODIGO LIKE '1%') AND (F.CODIGO <> '1.605')) OR (F.CODIGO LIKE '2%') OR "
+    "(F.CODIGO LIKE '3%') OR (F.CODIGO = '5.605') THEN A.{0} ELSE 0 END) "
+    "FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+    "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+    "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+    "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP INNER JOIN Z8_TIPDOC G ON G.ID = "
+    "E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J ON J.ID = G.IDF_PADRAODOC "
+    "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
+    "AND (((J.CODINTERNO IN (13, 32, 42, 55, 118, 119, 122, 320)) AND (E.DTENTSAI BETWEEN "
+    ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
+    "(E.DATAEMI BETWEEN :INICIO AND :FIM)))";
+
+// The head office's adjustments of the month: code, kind of the document
+// type, description and values (the first has two lines of one
+// description, which the file shows as one adjustment).
+struct TRubricaDemo {
+  const char* codigo;
+  const char* tipo;
+  const char* descricao;
+  std::vector<double> valores;
+  bool processo;
+};
+const TRubricaDemo kRubricas[] = {
+    {"SP000001", "1", "Diferencial de alíquota do material de uso e consumo", {70.0, 50.0}, false},
+    {"SP010001", "4", "Estorno de crédito de mercadoria furtada", {20.0}, false},
+    {"SP020001", "2", "Crédito do ativo imobilizado (CIAP)", {80.0}, false},
+    {"SP030001", "3", "Estorno de débito de venda cancelada fora do prazo", {50.0}, false},
+    {"SP040001", "6", "Dedução do incentivo à cultura", {30.0}, true}};
+
+void Inserir(TpbBD& bd, const std::string& tabela,
+             const std::vector<std::pair<std::string, TVariant>>& v) {
+  std::string colunas, valores;
+  TParametros parametros;
+  for (const auto& [coluna, valor] : v) {
+    colunas += (colunas.empty() ? "" : ", ") + coluna;
+    valores += (valores.empty() ? ":" : ", :") + coluna;
+    parametros.emplace_back(coluna, valor);
+  }
+  bd.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + valores + ")", parametros);
+}
+
+struct TDebitosCreditos {
+  double debitos = 0, creditos = 0;
+};
+
+class TApuracoesDemo {
+ public:
+  TApuracoesDemo(TpbBD& bd, const ResultadoDemo& demo)
+      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1) {}
+
+  int64_t Construir() {
+    const int64_t matriz = demo_.filiais.front();
+    const TDebitosCreditos icms = Somas(matriz, "ICMSVALOR");
+    // The reversals agree with the rubrics of codes 01 and 03.
+    Apuracao(matriz, Imposto("0"),
+             {{"DEBITOS", Centavos(icms.debitos)},
+              {"CREDITOS", Centavos(icms.creditos)},
+              {"ESTORNOSCREDITOS", 20.0},
+              {"ESTORNOSDEBITOS", 50.0},
+              {"SALDOANTERIOR", 1500.0}});
+    for (const TRubricaDemo& r : kRubricas) Rubrica(matriz, r);
+    RubricaIPI(matriz);
+    // ICMS falls due on the 10th of the next month, for every branch.
+    Inserir("Z8_VENIMPTRBN", {{"ID", proximo_++},
+                              {"IDF_IMPOSTO", Imposto("0")},
+                              {"INICIOVIGENCIA", TDateTime::EncodeDate(2010, 1, 1)},
+                              {"DIAVENCTO", "A"},
+                              {"CODRECEITA", "046-2"}});
+    const TDebitosCreditos ipi = Somas(matriz, "IPIVALOR");
+    const double saldo = Centavos(ipi.debitos) - Centavos(ipi.creditos);
+    Apuracao(matriz, Imposto("1"),
+             {{"DEBITOS", Centavos(ipi.debitos)},
+              {"CREDITOS", Centavos(ipi.creditos)},
+              {"IMPOSTORECOLHER", saldo > 0 ? saldo : 0.0},
+              {"IMPOSTOTRANSPORTAR", saldo < 0 ? -saldo : 0.0}});
+    return proximo_ - 1;
+  }
+
+ private:
+  static double Centavos(double v) { return std::round(v * 100.0) / 100.0; }
+
+  int64_t Imposto(const char* tipo) {
+    return bd_.Consultar("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = :TIPO", {{"TIPO", tipo}})
+        .linhas.at(0)
+        .at(0)
+        .AsInt64();
+  }
+
+  TDebitosCreditos Somas(int64_t filial, const char* coluna) {
+    std::string sql = kSomasPorCFOP;
+    for (size_t i; (i = sql.find("{0}")) != std::string::npos;) sql.replace(i, 3, coluna);
+    TxbResultado r =
+        bd_.Consultar(sql, {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    return {r.linhas.at(0).at(0).AsFloat(), r.linhas.at(0).at(1).AsFloat()};
+  }
+
+  void Inserir(const std::string& tabela, const std::vector<std::pair<std::string, TVariant>>& v) {
+    erp::Inserir(bd_, tabela, v);
+  }
+
+  // The IPI credit of 12.50 whose origin is the head office's first
+  // purchase of the month.
+  void RubricaIPI(int64_t filial) {
+    TxbResultado origem = bd_.Consultar(
+        "SELECT D.ID FROM Z8_DOCTO D INNER JOIN Z8_TIPDOC T ON T.ID = D.IDF_TPDOCTO "
+        "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC WHERE (D.IDF_FILIAL = :FILIAL) "
+        "AND (P.CODINTERNO = 13) AND (D.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY D.ID",
+        {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    const int64_t tipo = bd_.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'RIPI001'")
+                             .linhas.at(0)
+                             .at(0)
+                             .AsInt64();
+    const int64_t docto = proximo_++, parte = proximo_++;
+    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_TPDOCTO", tipo},
+                         {"NRODOCTO", "RUB" + std::to_string(docto)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia}});
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_PARDFISRUB",
+            {{"ID", parte},
+             {"IDA", parte},
+             {"IDF_IMPOSTO", Imposto("1")},
+             {"VALORFISCAL", 12.5},
+             {"VALOR", 12.5},
+             {"DESCRICAO", "Crédito de IPI de mercadoria devolvida"},
+             {"IDF_DOCTOORIGEM", origem.Vazio() ? TVariant() : origem.linhas[0][0]}});
+  }
+
+  // A rubric document of the code's type, entered on the 28th, with its
+  // lines of ICMS and, when asked, a process of the state's courts.
+  void Rubrica(int64_t filial, const TRubricaDemo& r) {
+    const int64_t tipo =
+        bd_.Consultar(
+               "SELECT P.IDF_TIPDOC FROM Z8_TPDOCTOFIS F INNER JOIN Z8_PARTETPDOC P ON P.ID = "
+               "F.IDA INNER JOIN Z8_TABAJSALAP T ON T.ID = F.IDF_TABELAAJSALAPURA "
+               "WHERE T.CODAJUSAPURA = :CODIGO",
+               {{"CODIGO", r.codigo}})
+            .linhas.at(0)
+            .at(0)
+            .AsInt64();
+    const int64_t docto = proximo_++;
+    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_TPDOCTO", tipo},
+                         {"NRODOCTO", "RUB" + std::to_string(docto)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia}});
+    for (double valor : r.valores) {
+      const int64_t parte = proximo_++;
+      Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
+      Inserir("Z8_PARDFISRUB", {{"ID", parte},
+                                {"IDA", parte},
+                                {"IDF_IMPOSTO", Imposto("0")},
+                                {"VALORFISCAL", valor},
+                                {"VALOR", valor},
+                                {"DESCRICAO", r.descricao}});
+    }
+    if (!r.processo) return;
+    const int64_t parte = proximo_++;
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteProcJud"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_PARPROCJUD", {{"ID", parte},
+                              {"IDA", parte},
+                              {"NROPROC", "0012345-67.2026.8.26.0100"},
+                              {"INDPROC", "2"},
+                              {"DESCRESPROC", "Mandado de segurança sobre o incentivo"}});
+  }
+
+  // The assessment, its document (of no type nor situation: it is no
+  // invoice, and the invoices' selections leave it out) and the
+  // document's part with the figures; figures not given are 0.
+  void Apuracao(int64_t filial, int64_t imposto,
+                const std::vector<std::pair<std::string, TVariant>>& figuras) {
+    const int64_t docto = proximo_++;
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"NRODOCTO", "APU" + std::to_string(docto)},
+                         {"DATAEMI", demo_.fim},
+                         {"DTENTSAI", demo_.fim}});
+    const int64_t parte = proximo_++;
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDocFisApuracao"}, {"IDF_DOCTO", docto}});
+    std::vector<std::pair<std::string, TVariant>> valores = {{"ID", parte}, {"IDA", parte}};
+    for (const char* coluna :
+         {"DEBITOS", "OUTROSDEBITOS", "ESTORNOSCREDITOS", "CREDITOS", "OUTROSCREDITOS",
+          "ESTORNOSDEBITOS", "SALDOANTERIOR", "DEDUCOES", "IMPOSTORECOLHERTTD", "VALORDEVOL",
+          "VALORRESSARC", "IMPOSTOTRANSPORTAR", "IMPOSTORECOLHER"}) {
+      TVariant valor(0.0);
+      for (const auto& [nome, v] : figuras)
+        if (nome == coluna) valor = v;
+      valores.emplace_back(coluna, valor);
+    }
+    Inserir("Z8_PARTEDFAPU", valores);
+    Inserir("Z8_APUIMPOSTO", {{"ID", proximo_++},
+                              {"IDF_FILIAL", filial},
+                              {"IDF_IMPOSTO", imposto},
+                              {"PERINICIAL", demo_.inicio},
+                              {"PERFINAL", demo_.fim},
+                              {"IDF_DOCTO", docto}});
+  }
+
+  TpbBD& bd_;
+  const ResultadoDemo& demo_;
+  int64_t proximo_;
+};
+
+}  // namespace
+
+int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
+  const int64_t padrao = proximo++;
+  Inserir(bd, "Z8_PADRAODOC",
+          {{"ID", padrao}, {"CODINTERNO", 132}, {"DESCRICAO", "Rubricas da apuração"}});
+  for (const TRubricaDemo& r : kRubricas) {
+    const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+    Inserir(bd, "Z8_TABAJSALAP",
+            {{"ID", codigo}, {"CODAJUSAPURA", r.codigo}, {"DESCRICAO", r.descricao}});
+    Inserir(bd, "Z8_TIPDOC",
+            {{"ID", tipo},
+             {"CODIGO", std::string("R") + r.codigo},
+             {"DESCRICAO", std::string("Rubrica ") + r.codigo},
+             {"IDF_PADRAODOC", padrao}});
+    Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+    Inserir(bd, "Z8_TPDOCTOFIS",
+            {{"ID", parte}, {"IDA", parte}, {"IDF_TABELAAJSALAPURA", codigo}, {"TIPO", r.tipo}});
+  }
+  // The IPI adjustment: a credit whose origin is a purchase.
+  const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+  Inserir(bd, "Z8_TABAJAPIPI",
+          {{"ID", codigo}, {"CODIGO", "001"}, {"DESCRICAO", "Crédito de IPI de devolução"}});
+  Inserir(bd, "Z8_TIPDOC",
+          {{"ID", tipo},
+           {"CODIGO", "RIPI001"},
+           {"DESCRICAO", "Rubrica de IPI 001"},
+           {"IDF_PADRAODOC", padrao}});
+  Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+  Inserir(bd, "Z8_TPDOCTOFIS",
+          {{"ID", parte}, {"IDA", parte}, {"IDF_TABAJAPURIPI", codigo}, {"TIPO", "2"}});
+  return proximo;
+}
+
+int64_t ConstruirApuracoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
+  return TApuracoesDemo(bd, demo).Construir();
+}
+
+}  // namespace efd::erp

@@ -1,0 +1,156 @@
+#include "registers/blockE/apuracao.h"
+
+#include <cmath>
+
+#include "control/linhaefd.h"
+#include "framework/hbclientdataset.h"
+#include "framework/t2bdados.h"
+#include "framework/xbaplicacao.h"
+#include "framework/xbformato.h"
+
+namespace efd {
+
+bool RegistroPedido(const std::string& lista, const std::string& nome) {
+  if (Trim(lista).empty()) return true;
+  for (const auto& linha : Dividir(lista, '\n'))
+    if (Trim(linha) == nome) return true;
+  return false;
+}
+
+int IdImpostoDoTipo(TxbSession& sessao, const std::string& tipo) {
+  TxbResultado r = sessao.Consultar("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = :TIPO ORDER BY ID",
+                                    {{"TIPO", tipo}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+bool FamiliasRegistradas(std::initializer_list<const char*> familias) {
+  for (const char* f : familias)
+    if (!Aplicacao().ChecarFamiliaRegistrada(f)) return false;
+  return true;
+}
+
+std::vector<TApuracao> ApuracoesDoPeriodo(TxbSession& sessao, int id_filial, int id_imposto,
+                                          TDateTime inicio, TDateTime fim) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT A.ID, A.PERINICIAL, A.PERFINAL, A.IDF_DOCTO, A.IDF_UF FROM Z8_APUIMPOSTO A "
+      "WHERE (A.IDF_FILIAL = :FILIAL) AND (A.IDF_IMPOSTO = :IMPOSTO) "
+      "AND (A.PERINICIAL >= :INICIO) AND (A.PERFINAL <= :FIM) ORDER BY A.PERINICIAL, A.ID",
+      {{"FILIAL", id_filial},
+       {"IMPOSTO", id_imposto},
+       {"INICIO", inicio.DateOf()},
+       {"FIM", fim.DateOf()}});
+  std::vector<TApuracao> apuracoes;
+  for (const auto& l : r.linhas)
+    apuracoes.push_back({l[0].AsInteger(), l[1].AsDateTime(), l[2].AsDateTime(), l[3].AsInteger(),
+                         l[4].AsInteger()});
+  return apuracoes;
+}
+
+bool LerParteApuracao(TxbSession& sessao, int id_docto, TParteApuracao& p) {
+  if (id_docto == 0) return false;
+  TxbResultado r = sessao.Consultar(
+      "SELECT B.DEBITOS, B.OUTROSDEBITOS, B.ESTORNOSCREDITOS, B.CREDITOS, B.OUTROSCREDITOS, "
+      "B.ESTORNOSDEBITOS, B.SALDOANTERIOR, B.DEDUCOES, B.IMPOSTORECOLHERTTD, B.VALORDEVOL, "
+      "B.VALORRESSARC, B.IMPOSTOTRANSPORTAR, B.IMPOSTORECOLHER FROM Z8_PARTEDOCTO A "
+      "INNER JOIN Z8_PARTEDFAPU B ON B.IDA = A.ID WHERE (A.IDF_DOCTO = :DOCTO) ORDER BY A.ID",
+      {{"DOCTO", id_docto}});
+  if (r.Vazio()) return false;
+  const auto& l = r.linhas[0];
+  double* campos[] = {&p.debitos,         &p.outros_debitos,  &p.estornos_creditos,
+                      &p.creditos,        &p.outros_creditos, &p.estornos_debitos,
+                      &p.saldo_anterior,  &p.deducoes,        &p.imposto_recolher_ttd,
+                      &p.valor_devol,     &p.valor_ressarc,   &p.imposto_transportar,
+                      &p.imposto_recolher};
+  for (size_t i = 0; i < std::size(campos); ++i) *campos[i] = l[i].AsFloat();
+  return true;
+}
+
+void FecharSaldos(TValoresE110& v, bool rj) {
+  const double saldo = (v.tot_debitos + v.aj_debitos_doc + v.tot_aj_debitos + v.estornos_cred) -
+                       (v.tot_creditos + v.aj_creditos_doc + v.tot_aj_creditos + v.estornos_deb +
+                        v.saldo_credor_ant);
+  const double credor = saldo > 0 ? 0 : std::fabs(saldo);
+  v.saldo_apurado = saldo > 0 ? saldo : 0;
+  const double a_recolher = v.saldo_apurado - v.tot_deducoes;
+  if (a_recolher >= 0) {
+    v.saldo_credor_transportar = credor;
+    v.icms_recolher = a_recolher;
+  } else {
+    v.saldo_credor_transportar =
+        rj && credor != 0 ? std::fabs(v.tot_deducoes + credor) : std::fabs(a_recolher);
+    v.icms_recolher = 0;
+  }
+}
+
+char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& origem) {
+  const std::string c = Trim(codigo);
+  if (c.size() != 10) return 0;
+  if (c[3] != '0' && c[3] != '3' && c[3] != '4' && c[3] != '5') return 0;
+  if (c[2] == '0' || c[2] == '1' || c[2] == '2') return 'A';
+  if (c[2] == '3' || c[2] == '4' || c[2] == '5') return origem == "DOC" ? 'D' : 'O';
+  return 0;
+}
+
+TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data) {
+  TDateTime dia(UltimoDiaDoMes(data).DateOf().dias + 1);
+  // Day 0 of the calendar (30/12/1899) was a Saturday.
+  const int semana = (static_cast<int>(dia.dias) + 6) % 7;  // 0 Sunday .. 6 Saturday
+  if (semana == 6) dia.dias += 2;
+  if (semana == 0) dia.dias += 1;
+  return dia;
+}
+
+double Centavos(double valor) {
+  return std::round(valor * 100.0) / 100.0;
+}
+
+int IncluirFilho(ThbObjetoNegocio& filho, int tipo, int bloco, const std::string& registro,
+                 const std::string& pai, int id_pai, const std::function<void()>& campos) {
+  const std::string prefixo = "RegEFD" + registro;
+  if (!filho.Ativo()) filho.GetDados().Isolar(0, "VsEDC01");
+  filho.IncluirRegistro();
+  filho.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
+  filho.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
+  filho.Campo("RegEFD_Registro").SetAsString(registro);
+  filho.Campo(prefixo + "_IDF_RegEFD" + pai).SetAsInteger(id_pai);
+  campos();
+  filho.ConfirmarRegistro();
+  return filho.Campo(prefixo + "_ID").AsInteger();
+}
+
+TxbFilhosDoBloco::TxbFilhosDoBloco(TxbSession& sessao, const std::string& registro,
+                                   const std::string& pai, int bloco)
+    : objeto_(Aplicacao().Criar("RegistroEFD" + registro, sessao)),
+      prefixo_("RegEFD" + registro + "_"),
+      ligacao_("RegEFD" + registro + "_IDF_RegEFD" + pai) {
+  T2bDados& dados = objeto_->GetDados();
+  dados.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
+                                                       bloco);
+  dados.AtivarDataSet("VsEDC01");
+  dados.GetCDS().SetIndexFieldNames(ligacao_);
+}
+
+TxbFilhosDoBloco::~TxbFilhosDoBloco() {
+  Aplicacao().Destruir(objeto_);
+}
+
+void TxbFilhosDoBloco::ParaCada(int id_pai, const std::function<void()>& linha) {
+  ThbClientDataSet& cds = objeto_->GetDados().GetCDS();
+  for (bool achou = cds.FindKey({TVariant(id_pai)});
+       achou && !cds.Eof() && cds.FieldByName(ligacao_).AsInteger() == id_pai; cds.Next())
+    linha();
+}
+
+std::string TxbFilhosDoBloco::Texto(const std::string& campo) {
+  return Trim(objeto_->Campo(prefixo_ + campo).AsString());
+}
+
+double TxbFilhosDoBloco::Valor(const std::string& campo) {
+  return objeto_->Campo(prefixo_ + campo).AsFloat();
+}
+
+int TxbFilhosDoBloco::Id() {
+  return objeto_->Campo(prefixo_ + "ID").AsInteger();
+}
+
+}  // namespace efd

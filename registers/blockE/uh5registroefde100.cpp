@@ -1,0 +1,490 @@
+#include "registers/blockE/uh5registroefde100.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <map>
+
+#include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
+#include "framework/xbsession.h"
+#include "registers/block0/referencias.h"
+
+namespace efd {
+namespace {
+
+// The analytic registers whose ICMS makes the debits and credits of an
+// assessment without the ERP's: code, ICMS attribute, parent, and whether
+// the parent's situation code leaves cancelled documents out.
+struct TAnalitico {
+  const char* codigo;
+  const char* icms;
+  const char* pai;
+  bool situacao;
+};
+constexpr TAnalitico kAnaliticos[] = {{"C190", "ValICMS", "C100", true},
+                                      {"C490", "ValICMS", "C405", false},
+                                      {"C590", "ValICMS", "C500", true},
+                                      {"D190", "ValICMS", "D100", true},
+                                      {"D590", "ValorICMS", "D500", true}};
+
+// Output CFOPs are debits, input CFOPs credits; 5605 and 1605 change sides.
+// "@" stands for the register's CFOP column.
+constexpr const char* kCfopDebito =
+    "(((X.@ LIKE '5%') AND (X.@ <> '5605')) OR (X.@ LIKE '6%') OR (X.@ = '1605'))";
+constexpr const char* kCfopCredito =
+    "(((X.@ LIKE '1%') AND (X.@ <> '1605')) OR (X.@ LIKE '2%') OR (X.@ LIKE '3%') "
+    "OR (X.@ = '5605'))";
+
+// The sum of one analytic register's ICMS in the EFD under a CFOP
+// condition, as a SELECT over its table with the columns the metadata
+// gives; empty when the register or one of its attributes is not declared.
+std::string SomaDoAnalitico(const TAnalitico& a, const std::string& condicao, bool credito) {
+  if (credito && std::string(a.codigo) == "C490") return "";
+  const TxbMetadados& m = TxbMetadados::Instancia();
+  const TxbFamilia* f = m.Familia(std::string("RegistroEFD") + a.codigo);
+  const TxbFamilia* p = m.Familia(std::string("RegistroEFD") + a.pai);
+  if (!f || !p || !Aplicacao().ChecarFamiliaRegistrada(f->nome)) return "";
+  const TxbAtributo* icms = f->Atributo(a.icms);
+  const TxbAtributo* cfop = f->Atributo("CFOP");
+  const TxbAtributo* ligacao = f->Atributo(std::string("IDF_RegEFD") + a.pai);
+  const TxbAtributo* situacao = p->Atributo("CodSit");
+  if (!icms || !cfop || !ligacao || (a.situacao && !situacao)) return "";
+  std::string cond = condicao;
+  for (size_t i = cond.find('@'); i != std::string::npos;
+       i = cond.find('@', i + cfop->coluna.size()))
+    cond.replace(i, 1, cfop->coluna);
+  std::string sql = fmt::format(
+      "SELECT SUM(X.{}) AS VALOR FROM {} X INNER JOIN Z8_REGEFD B ON B.ID = X.IDA "
+      "INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD ",
+      icms->coluna, f->tabela);
+  if (a.situacao) sql += fmt::format("INNER JOIN {} P ON P.ID = X.{} ", p->tabela, ligacao->coluna);
+  sql += "WHERE (C.IDF_EFD = :ID_EFD) AND " + cond;
+  // Extemporaneous documents (situations 01 and 07) belong to the period of
+  // their issue.
+  if (a.situacao) sql += fmt::format(" AND (P.{} NOT IN ('1', '7', '01', '07'))", situacao->coluna);
+  return sql;
+}
+
+double SomarAnaliticos(TxbSession& sessao, int id_efd, bool credito) {
+  std::string uniao;
+  for (const TAnalitico& a : kAnaliticos) {
+    const std::string sql = SomaDoAnalitico(a, credito ? kCfopCredito : kCfopDebito, credito);
+    if (sql.empty()) continue;
+    uniao += (uniao.empty() ? "" : " UNION ALL ") + sql;
+  }
+  if (uniao.empty()) return 0;
+  double total = 0;
+  for (const auto& l : sessao.Consultar(uniao, {{"ID_EFD", id_efd}}).linhas)
+    total += l[0].AsFloat();
+  return total;
+}
+
+}  // namespace
+
+std::string Th5RegistroEFDE100::RetornarDiaVencimento(const std::string& codigo) {
+  const char c = codigo.empty() ? ' ' : codigo[0];
+  if (c >= '1' && c <= '9') return fmt::format("{:02}", c - '0');
+  if (c >= 'A' && c <= 'V') return fmt::format("{:02}", c - 'A' + 10);
+  return "";
+}
+
+std::string Th5RegistroEFDE100::RetornaClasseVencimento(const std::string& codigo) {
+  static const std::map<char, const char*> kClasses = {
+      {'1', "10103"}, {'2', "10014"}, {'3', "10120"}, {'4', "10022"}, {'5', "10073"},
+      {'6', "10138"}, {'7', "10065"}, {'8', "10103"}, {'9', "10189"}, {'A', "10197"},
+      {'B', "10200"}, {'C', "10278"}, {'D', "10294"}, {'E', "10308"}, {'F', "10316"},
+      {'G', "10340"}, {'H', "10359"}, {'I', "10375"}, {'L', "10383"}, {'M', "10391"},
+      {'N', "10413"}, {'O', "10049"}, {'P', "10421"}, {'S', "10243"}};
+  auto it = codigo.empty() ? kClasses.end() : kClasses.find(codigo[0]);
+  return it == kClasses.end() ? "" : it->second;
+}
+
+void Th5RegistroEFDE100::DestroyKLV() {
+  for (auto* objeto : {&e110_, &e116_}) {
+    if (*objeto) Aplicacao().Destruir(*objeto);
+    objeto->reset();
+  }
+  Th0RegistroEFDE100::DestroyKLV();
+}
+
+Th5RegistroEFDE100::TCabecalho Th5RegistroEFDE100::LerCabecalho(int id_efd) {
+  T2bDados& cabecalho = GetEFD()->GetDados();
+  cabecalho.Isolar(id_efd, "VsEDC01");
+  ThbClientDataSet& h = cabecalho.GetCDS();
+  return {h.FieldByName("EFD_IDF_Filial").AsInteger(),
+          h.FieldByName("EFD_DataInicio").AsDateTime().DateOf(),
+          h.FieldByName("EFD_DataFim").AsDateTime().DateOf()};
+}
+
+int Th5RegistroEFDE100::IncluirE100(int tipo, int bloco, TDateTime inicio, TDateTime fim) {
+  if (!GetDados().GetCDS().Active()) GetDados().Isolar(0, "VsEDC01");
+  IncluirLinha(tipo, bloco, "E100");
+  Campo("RegEFDE100_DataInicio").SetAsString(FormatarData(inicio));
+  Campo("RegEFDE100_DataFim").SetAsString(FormatarData(fim));
+  ConfirmarRegistro();
+  return Campo("RegEFDE100_ID").AsInteger();
+}
+
+int Th5RegistroEFDE100::IncluirE110(int bloco, int id_e100, const TValoresE110& v) {
+  if (!e110_) e110_ = Aplicacao().Criar("RegistroEFDE110", GetSession());
+  ThbObjetoNegocio& e = *e110_;
+  return IncluirFilho(e, IdTipoRegistro(GetSession(), bloco, "E110"), bloco, "E110", "E100",
+                      id_e100, [&] {
+                        const std::pair<const char*, double> campos[] = {
+                            {"ValTotDeb", v.tot_debitos},
+                            {"ValAjustDebDoc", v.aj_debitos_doc},
+                            {"ValTotAjDeb", v.tot_aj_debitos},
+                            {"ValEstCred", v.estornos_cred},
+                            {"ValTotCred", v.tot_creditos},
+                            {"ValAjustCred", v.aj_creditos_doc},
+                            {"ValTotAjCred", v.tot_aj_creditos},
+                            {"ValEstDeb", v.estornos_deb},
+                            {"ValSalCredAnt", v.saldo_credor_ant},
+                            {"ValSalApurado", v.saldo_apurado},
+                            {"ValTotDed", v.tot_deducoes},
+                            {"ValICMSaRec", v.icms_recolher},
+                            {"ValSalCredTran", v.saldo_credor_transportar},
+                            {"DebEsp", v.debitos_especiais}};
+                        for (const auto& [campo, valor] : campos)
+                          e.Campo(std::string("RegEFDE110_") + campo).SetAsFloat(valor);
+                      });
+}
+
+int Th5RegistroEFDE100::IncluirE116(int bloco, int id_e110, double valor, TDateTime vencimento,
+                                    const std::string& receita, TDateTime referencia) {
+  if (!e116_) e116_ = Aplicacao().Criar("RegistroEFDE116", GetSession());
+  ThbObjetoNegocio& e = *e116_;
+  return IncluirFilho(e, IdTipoRegistro(GetSession(), bloco, "E116"), bloco, "E116", "E110",
+                      id_e110, [&] {
+                        e.Campo("RegEFDE116_CodObrig").SetAsString("000");
+                        e.Campo("RegEFDE116_ValOBrig").SetAsFloat(valor);
+                        e.Campo("RegEFDE116_DataVencto").SetAsString(FormatarData(vencimento));
+                        e.Campo("RegEFDE116_CodRec").SetAsString(receita);
+                        e.Campo("RegEFDE116_MesRef").SetAsString(referencia.Formatar("MMYYYY"));
+                      });
+}
+
+int Th5RegistroEFDE100::RetornarIDEstadoFilial(int id_filial, std::string& sigla) {
+  TxbResultado r = GetSession().Consultar(
+      "select e.idf_uf as id_estado, f.sigla from Z8_FILIAL a "
+      "inner join KLVG_PAPELREL b on b.id = a.idf_papelrel "
+      "inner join KLVG_IDENT c on c.id = b.idf_ident "
+      "inner join KLVG_ENDER d on d.id = c.idf_ender "
+      "inner join KLVG_CID e on e.id = d.idf_cid "
+      "inner join KLVG_UF f on f.id = e.idf_uf where (a.id = :id_filial)",
+      {{"id_filial", id_filial}});
+  sigla = r.Vazio() ? "" : Trim(r.linhas[0][1].AsString());
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+int Th5RegistroEFDE100::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
+                                              const std::string& lista,
+                                              std::shared_ptr<ThbObjetoNegocio>&) {
+  AtualizarMensagem(id_efd, "RegistroEFD [E100]");
+  const TCabecalho c = LerCabecalho(id_efd);
+  ExcluirRegistroEFD(id_efd);
+  GetDados().Isolar(0, "VsEDC01");
+  if (!Aplicacao().ChecarFamiliaRegistrada("ApuImposto"))
+    return GerarApuracaoPeloRegSPED(id_efd, tipo, bloco, lista);
+
+  const std::vector<TApuracao> apuracoes = ApuracoesDoPeriodo(
+      GetSession(), c.filial, IdImpostoDoTipo(GetSession(), "0"), c.inicio, c.fim);
+  if (apuracoes.empty() && DocumentosComICMS(c))
+    GetSession().Logar(fmt::format(
+        "Filial {}: os documentos de {} a {} têm ICMS, mas o ERP não tem apuração do ICMS do "
+        "período; o E110 vai zerado",
+        c.filial, c.inicio.Formatar("DD/MM/YYYY"), c.fim.Formatar("DD/MM/YYYY")));
+  if (!RegistroPedido(lista, "Registro E100") || apuracoes.empty()) {
+    IncluirE110(bloco, IncluirE100(tipo, bloco, c.inicio, c.fim), TValoresE110{});
+    return 2;
+  }
+  const TApuracao& apuracao = apuracoes.front();
+  const int id_e100 = IncluirE100(tipo, bloco, apuracao.inicio, apuracao.fim);
+  TParteApuracao parte;
+  if (!RegistroPedido(lista, "Registro E110") ||
+      !LerParteApuracao(GetSession(), apuracao.id_docto, parte))
+    return 1;
+  ApurarPeloERP(id_efd, bloco, lista, c, id_e100, apuracao, parte);
+  return 1;
+}
+
+bool Th5RegistroEFDE100::DocumentosComICMS(const TCabecalho& c) {
+  if (!FamiliasRegistradas({"TribItemProd", "ItemDocto"})) return false;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT COUNT(*) FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+      "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+      "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+      "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (A.ICMSVALOR <> 0) "
+      "AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
+      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+  return !r.Vazio() && r.linhas[0][0].AsInteger() > 0;
+}
+
+Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(
+    const TCabecalho& c) {
+  TAjustesDocumentos somas;
+  if (!FamiliasRegistradas(
+          {"AjusteTribItem", "TabAjusteDocFiscal", "TribItemProd", "ItemDocto", "CFOP"}))
+    return somas;
+  const std::string f = Aplicacao().FragmentoSQL(GetSession().GetBD());
+  TxbResultado r = GetSession().Consultar(
+      "SELECT SUM(CASE WHEN K.TIPOAJUSTE = '2' THEN K.BASE * K.ALIQUOTA / 100 ELSE K.VALOR END) "
+      "VALORTOTAL, G.CODAJUSTE, 'DOC' AS ORIGEM FROM Z8_TRIITEMPRO A " +
+          f + " INNER JOIN Z8_TRIBITEM B " + f + " ON B.ID = A.IDA INNER JOIN Z8_DOCTOITEM C " + f +
+          " ON C.ID = B.IDF_DOCTOITEM INNER JOIN Z8_PARTEDOCTO D " + f +
+          " ON D.ID = C.IDA INNER JOIN Z8_DOCTO E " + f +
+          " ON E.ID = D.IDF_DOCTO INNER JOIN Z8_AJTRIBITDO K " + f +
+          " ON K.IDF_TRIBITEM = B.ID INNER JOIN Z8_TABAJVPRDF G " + f +
+          " ON G.ID = K.IDF_TABAJVPRDF INNER JOIN Z8_CODFISOPE H " + f +
+          " ON H.ID = C.IDF_CFOP INNER JOIN Z8_TIPDOC I " + f +
+          " ON I.ID = E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J " + f +
+          " ON J.ID = I.IDF_PADRAODOC LEFT JOIN Z8_IMPOSTO U " + f +
+          " ON U.ID = K.IDF_IMPOSTO "
+          "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) "
+          "AND (J.CODINTERNO in (41,42,117,118,119,122)) "
+          "AND (((NOT G.CODAJUSTE LIKE '__71%') AND (K.TIPOAJUSTE <> '3')) "
+          "OR (((H.CODIGO = '1.653')  OR (H.CODIGO = '2.653') OR (J.CODINTERNO in (41,117))) "
+          "AND (K.TIPOAJUSTE = '3') AND (U.TIPO = '0'))) "
+          "GROUP BY K.TIPOAJUSTE, H.CODIGO, G.CODAJUSTE, E.IDF_SERIEDOCTO, E.ID, K.ALIQUOTA, H.ID",
+      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+  for (const auto& l : r.linhas) {
+    const double valor = Centavos(l[0].AsFloat());
+    switch (SomaDoAjusteDeDocumento(l[1].AsString(), Trim(l[2].AsString()))) {
+      case 'A':
+        somas.a += valor;
+        break;
+      case 'D':
+        somas.d += valor;
+        break;
+      case 'O':
+        somas.o += valor;
+        break;
+    }
+  }
+  return somas;
+}
+
+std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasRubricas(
+    const TCabecalho& c, const std::string& lista, TTotaisAjustes& totais) {
+  std::vector<TAjusteApuracao> ajustes;
+  if (!RegistroPedido(lista, "Registro E111")) return ajustes;
+  const bool com_processos = RegistroPedido(lista, "Registro E112");
+  auto arredondar = [&ajustes] {
+    for (auto& a : ajustes) a.valor = Centavos(a.valor);
+  };
+  int documento = 0;
+  for (const TLinhaRubrica& l :
+       RubricasDoPeriodo(GetSession(), c.filial, c.inicio, c.fim,
+                         IdImpostoDoTipo(GetSession(), "0"), TTabelaAjuste::ICMS)) {
+    // Each document's lines are rounded once it is done.
+    if (l.id_docto != documento) arredondar();
+    documento = l.id_docto;
+    // Codes of 10 characters adjust documents, not the assessment.
+    if (l.codigo.size() != 8) continue;
+    const std::string descricao = Trim(Aplicacao().GetSuporteG().TratarTexto(l.descricao));
+    auto it = std::find_if(ajustes.begin(), ajustes.end(), [&](const TAjusteApuracao& a) {
+      return a.codigo == l.codigo && a.descricao == descricao;
+    });
+    if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {l.codigo, descricao, 0, {}});
+    it->valor += l.valor_fiscal;
+    if (!com_processos) continue;
+    for (const TProcesso& p : ProcessosDoDocumento(GetSession(), l.id_docto))
+      if (std::none_of(it->processos.begin(), it->processos.end(),
+                       [&](const TProcesso& q) { return q.nro_proc == p.nro_proc; }))
+        it->processos.push_back(p);
+  }
+  arredondar();
+  // The totals are those of the lines the file shows.
+  for (const TAjusteApuracao& a : ajustes) {
+    if (a.codigo[2] != '0') continue;
+    if (a.codigo[3] == '0') totais.debitos += a.valor;
+    if (a.codigo[3] == '2') totais.creditos += a.valor;
+    if (a.codigo[3] == '4') totais.deducoes += a.valor;
+  }
+  return ajustes;
+}
+
+void Th5RegistroEFDE100::IncluirAjustes(int bloco, int id_e110,
+                                        const std::vector<TAjusteApuracao>& ajustes) {
+  if (ajustes.empty()) return;
+  auto e111 = Aplicacao().Criar("RegistroEFDE111", GetSession());
+  TxbObjetoTemporario liberar(e111);
+  auto e112 = Aplicacao().Criar("RegistroEFDE112", GetSession());
+  TxbObjetoTemporario liberar_e112(e112);
+  const int tipo_e111 = IdTipoRegistro(GetSession(), bloco, "E111");
+  const int tipo_e112 = IdTipoRegistro(GetSession(), bloco, "E112");
+  for (const TAjusteApuracao& a : ajustes) {
+    const int id = IncluirFilho(*e111, tipo_e111, bloco, "E111", "E110", id_e110, [&] {
+      e111->Campo("RegEFDE111_CodAjustApur").SetAsString(a.codigo);
+      e111->Campo("RegEFDE111_DescCompl").SetAsString(a.descricao);
+      e111->Campo("RegEFDE111_ValAjusApura").SetAsFloat(a.valor);
+    });
+    for (const TProcesso& p : a.processos)
+      IncluirFilho(*e112, tipo_e112, bloco, "E112", "E111", id, [&] {
+        e112->Campo("RegEFDE112_NroDocAr").SetAsString(p.nro_doc_arrec);
+        e112->Campo("RegEFDE112_NroProc").SetAsString(p.nro_proc);
+        e112->Campo("RegEFDE112_IndProc").SetAsString(p.ind_proc);
+        e112->Campo("RegEFDE112_DescProc").SetAsString(p.desc_proc);
+      });
+  }
+}
+
+double Th5RegistroEFDE100::DebitosEspeciais(int id_efd) {
+  const TxbFamilia* c197 = TxbMetadados::Instancia().Familia("RegistroEFDC197");
+  if (!c197 || !Aplicacao().ChecarFamiliaRegistrada(c197->nome)) return 0;
+  const TxbAtributo* codigo = c197->Atributo("CodAjuste");
+  const TxbAtributo* icms = c197->Atributo("ValICMS");
+  if (!codigo || !icms) return 0;
+  TxbResultado r = GetSession().Consultar(
+      fmt::format("SELECT SUM(A.{0}) FROM {1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+                  "INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD WHERE (C.IDF_EFD = :ID_EFD) "
+                  "AND ((A.{2} LIKE '__72%') OR (A.{2} LIKE '__70%'))",
+                  icms->coluna, c197->tabela, codigo->coluna),
+      {{"ID_EFD", id_efd}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
+}
+
+void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string& lista,
+                                       const TCabecalho& c, int id_e100, const TApuracao& apuracao,
+                                       const TParteApuracao& parte) {
+  std::string uf;
+  if (RetornarIDEstadoFilial(c.filial, uf) == 0)
+    throw EErro(
+        fmt::format("A filial {} não tem estado no endereço: a apuração do ICMS "
+                    "precisa do estado da filial",
+                    c.filial));
+  const TAjustesDocumentos ajustes = AjustesDosDocumentos(c);
+  TValoresE110 v;
+  v.tot_debitos = parte.debitos;
+  v.aj_debitos_doc = ajustes.d;
+  v.tot_aj_debitos = ajustes.o;
+  v.estornos_cred = parte.estornos_creditos;
+  v.tot_creditos = parte.creditos;
+  // Reversals of debits already counted among the documents' adjustments
+  // are not counted twice.
+  v.aj_creditos_doc = Centavos(parte.estornos_debitos) == Centavos(ajustes.a) ? 0 : ajustes.a;
+  v.estornos_deb = parte.estornos_debitos;
+  v.saldo_credor_ant = parte.saldo_anterior;
+  TTotaisAjustes totais;
+  const std::vector<TAjusteApuracao> rubricas = AjustesDasRubricas(c, lista, totais);
+  v.tot_aj_debitos += totais.debitos;
+  v.tot_aj_creditos = totais.creditos;
+  v.tot_deducoes = totais.deducoes;
+  v.debitos_especiais = DebitosEspeciais(id_efd);
+
+  if (Aplicacao().ChecarFamiliaRegistrada("IntegraDravik") &&
+      parte.outros_creditos > v.aj_creditos_doc + v.tot_aj_creditos)
+    v.aj_creditos_doc += parte.outros_creditos - (v.aj_creditos_doc + v.tot_aj_creditos);
+  if (Aplicacao().ChecarFamiliaRegistrada("PrioridadeOlvecor")) v.aj_creditos_doc = 0;
+  FecharSaldos(v, uf == "RJ");
+  const int id_e110 = IncluirE110(bloco, id_e100, v);
+  IncluirAjustes(bloco, id_e110, rubricas);
+  GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, uf == "RJ");
+}
+
+void Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110,
+                                         const TValoresE110& v, const TApuracao& apuracao,
+                                         const TParteApuracao& parte, bool rj) {
+  if (!Aplicacao().ChecarFamiliaRegistrada("VencImpTribNormal")) return;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT DIAVENCTO, CLASSVENC, CODRECEITA FROM Z8_VENIMPTRBN "
+      "WHERE (IDF_IMPOSTO = :IMPOSTO) AND ((IDF_FILIAL = :FILIAL) OR (IDF_FILIAL IS NULL)) "
+      "ORDER BY INICIOVIGENCIA, DIAVENCTO",
+      {{"IMPOSTO", IdImpostoDoTipo(GetSession(), "0")}, {"FILIAL", c.filial}});
+  if (r.Vazio()) return;
+  const std::string dia = RetornarDiaVencimento(Trim(r.linhas[0][0].AsString()));
+  const TDateTime mes(apuracao.fim.dias + 10);
+  // A code outside the table takes the first day, a day the month lacks its
+  // last.
+  const int numero =
+      std::min(static_cast<int>(TextoParaInteiroDef(dia, 1)), DiasNoMes(mes.Ano(), mes.Mes()));
+  const TDateTime vencimento = TDateTime::EncodeDate(mes.Ano(), mes.Mes(), numero);
+  std::string uf;
+  RetornarIDEstadoFilial(c.filial, uf);
+  // In SC, from 2013, the due date's class completes the revenue code.
+  const std::string classe = RetornaClasseVencimento(
+      uf == "SC" && c.inicio.Ano() >= 2013 ? Trim(r.linhas[0][1].AsString()) : "");
+  const std::string receita = Trim(r.linhas[0][2].AsString());
+  const double valor =
+      rj ? v.saldo_apurado : v.icms_recolher + v.debitos_especiais - parte.imposto_recolher_ttd;
+  IncluirE116(bloco, id_e110, valor, vencimento, receita + classe, apuracao.fim);
+  if (parte.imposto_recolher_ttd > 0)
+    IncluirE116(bloco, id_e110, parte.imposto_recolher_ttd, vencimento, "2496" + classe,
+                apuracao.fim);
+}
+
+int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco,
+                                                 const std::string&) {
+  const TCabecalho c = LerCabecalho(id_efd);
+  ExcluirRegistroEFD(id_efd);
+  const int id_e100 = IncluirE100(tipo, bloco, c.inicio, c.fim);
+  TValoresE110 v;
+  v.tot_debitos = SomarAnaliticos(GetSession(), id_efd, false);
+  v.tot_creditos = SomarAnaliticos(GetSession(), id_efd, true);
+  FecharSaldos(v, false);
+  const int id_e110 = IncluirE110(bloco, id_e100, v);
+  const int icms = IdImpostoDoTipo(GetSession(), "0");
+  if (icms == 0) return 2;
+  TxbResultado r =
+      GetSession().Consultar("SELECT CODRECEITA FROM Z8_IMPOSTO WHERE ID = :ID", {{"ID", icms}});
+  IncluirE116(bloco, id_e110, v.icms_recolher, PrimeiroDiaUtilDoMesSeguinte(c.fim),
+              Trim(r.linhas[0][0].AsString()), c.fim);
+  return 3;
+}
+
+std::string Th5RegistroEFDE100::INTERNO_GerarArquivo(int id_efd) {
+  TxbBlocoMonitorado monitor(GetSession().Monitor(), 310, "Gerando Arquivo - Registro E100");
+  TxbLinhasEFD linhas(GetSession());
+  const int bloco = IdBloco(id_efd, "Bloco E");
+  if (bloco > 0 && GetSession().Valor("ModeloEFD") != "2") {
+    AbrirRegistrosDoBloco(bloco, "1");
+    ThbClientDataSet& cds = GetDados().GetCDS();
+    if (!cds.IsEmpty()) {
+      T2bDados& cabecalho = GetEFD()->GetDados();
+      cabecalho.Isolar(id_efd, "VsESPGeracao");
+      const bool mes_ref =
+          cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime().Ano() >= 2011;
+      TxbFilhosDoBloco e110(GetSession(), "E110", "E100", bloco);
+      TxbFilhosDoBloco e111(GetSession(), "E111", "E110", bloco);
+      TxbFilhosDoBloco e112(GetSession(), "E112", "E111", bloco);
+      TxbFilhosDoBloco e116(GetSession(), "E116", "E110", bloco);
+      linhas.AdicionarPronta("|E001|0|");
+      for (cds.First(); !cds.Eof(); cds.Next()) {
+        AtualizarAvanco(id_efd, "E100", cds.RecNo(), cds.RecordCount());
+        linhas.Adicionar("E100", {Texto("RegEFDE100_DataInicio"), Texto("RegEFDE100_DataFim")});
+        e110.ParaCada(Campo("RegEFDE100_ID").AsInteger(), [&] {
+          auto v = [&](const char* campo) { return FormatarValor(e110.Valor(campo)); };
+          linhas.Adicionar(
+              "E110", {v("ValTotDeb"), v("ValAjustDebDoc"), v("ValTotAjDeb"), v("ValEstCred"),
+                       v("ValTotCred"), v("ValAjustCred"), v("ValTotAjCred"), v("ValEstDeb"),
+                       v("ValSalCredAnt"), v("ValSalApurado"), v("ValTotDed"), v("ValICMSaRec"),
+                       v("ValSalCredTran"), v("DebEsp")});
+          e111.ParaCada(e110.Id(), [&] {
+            linhas.Adicionar("E111", {e111.Texto("CodAjustApur"), e111.Texto("DescCompl"),
+                                      FormatarValor(Centavos(e111.Valor("ValAjusApura")))});
+            e112.ParaCada(e111.Id(), [&] {
+              linhas.Adicionar(
+                  "E112", {e112.Texto("NroDocAr"), e112.Texto("NroProc"), e112.Texto("IndProc"),
+                           e112.Texto("DescProc"), e112.Texto("CodObs")});
+            });
+          });
+          e116.ParaCada(e110.Id(), [&] {
+            linhas.Adicionar("E116",
+                             {e116.Texto("CodObrig"), FormatarValor(e116.Valor("ValOBrig")),
+                              e116.Texto("DataVencto"), e116.Texto("CodRec"), e116.Texto("NroProc"),
+                              e116.Texto("IndProc"), e116.Texto("DescProc"),
+                              e116.Texto("TextoCompl"), e116.Texto("MesRef")},
+                             mes_ref ? 9 : 8);
+          });
+        });
+      }
+    }
+  }
+  GravarContador("QtdeLinhasBloco_E", linhas.Quantidade());
+  return linhas.Extrair();
+}
+
+}  // namespace efd

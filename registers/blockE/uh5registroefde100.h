@@ -1,0 +1,100 @@
+// Register E100 of block E (see the class comment).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "control/uh5registrosefd.h"
+#include "registers/blockE/apuracao.h"
+#include "registers/blockE/rubricas.h"
+#include "uh0registroefde100.h"
+
+namespace efd {
+
+// E100 and its group: the period of the ICMS assessment (E100), its totals
+// (E110), its adjustments (E111) with their processes (E112), and its
+// obligations to pay (E116), all generated in one pass.
+//
+// The figures come from the ERP's ICMS assessment of the branch when the
+// ERP has the assessment module (family "ApuImposto"): the assessment's
+// period, its document's part, the adjustment codes of the period's
+// document items, and the rubric documents' lines (E111): lines of equal
+// code and description are one E111, codes other than 8 characters are
+// left out, and the codes' third and fourth characters decide which total
+// of E110 they go to (00 debits, 02 credits, 04 deductions). Without the module they are summed
+// from the analytic registers already generated for blocks C and D (GerarApuracaoPeloRegSPED).
+// Without an assessment of the period, or when the register list leaves E100 out, an E100 of the
+// file's period with an all-zero E110 keeps the mandatory pair in the file.
+//
+// Writer: the first of block E. With rows it writes "|E001|0|", then each
+// E100 followed by its E110 lines, each E110 by its E111 lines (each
+// with its E112 lines) and its E116 lines; it sets
+// "QtdeLinhasBloco_E" to the lines written (0 when none).
+class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
+ public:
+  int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& lista,
+                            std::shared_ptr<ThbObjetoNegocio>& objeto) override;
+  std::string INTERNO_GerarArquivo(int id_efd) override;
+  void DestroyKLV() override;
+
+  // The assessment from the generated C190, C490, C590, D190 and D590 rows
+  // of the EFD: one E100 of the file's period, its E110 and, when the ERP
+  // has an ICMS tax, one E116 of the ICMS to pay. Returns the rows stored.
+  int GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco, const std::string& lista);
+
+  // The day ("01".."31") of a due-day code's first character, "1".."9"
+  // and "A".."V"; any other character gives an empty text.
+  static std::string RetornarDiaVencimento(const std::string& codigo);
+  // The class suffix of a revenue code by the first character of the due
+  // date's class; empty for a character the table does not list.
+  static std::string RetornaClasseVencimento(const std::string& codigo);
+
+  // The state of a branch (KLVG_UF) through its identity's address; 0 and
+  // an empty abbreviation when it has none.
+  int RetornarIDEstadoFilial(int id_filial, std::string& sigla);
+
+ private:
+  struct TCabecalho {
+    int filial = 0;
+    TDateTime inicio, fim;
+  };
+  TCabecalho LerCabecalho(int id_efd);
+  int IncluirE100(int tipo, int bloco, TDateTime inicio, TDateTime fim);
+  int IncluirE110(int bloco, int id_e100, const TValoresE110& v);
+  int IncluirE116(int bloco, int id_e110, double valor, TDateTime vencimento,
+                  const std::string& receita, TDateTime referencia);
+  // The period's figures from the ERP's assessment.
+  void ApurarPeloERP(int id_efd, int bloco, const std::string& lista, const TCabecalho& c,
+                     int id_e100, const TApuracao& apuracao, const TParteApuracao& parte);
+  // Whether the branch's posted documents of the period carry ICMS: without
+  // an assessment, the session's log warns that E110 goes all zero.
+  bool DocumentosComICMS(const TCabecalho& c);
+  // Sums of the adjustment codes of the period's document items.
+  struct TAjustesDocumentos {
+    double a = 0, d = 0, o = 0;
+  };
+  TAjustesDocumentos AjustesDosDocumentos(const TCabecalho& c);
+  // The obligations to pay of the assessment (E116), when the ERP has the
+  // tax's due-day configuration.
+  void GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
+                       const TApuracao& apuracao, const TParteApuracao& parte, bool rj);
+  // An adjustment of the assessment (E111) with its processes (E112).
+  struct TAjusteApuracao {
+    std::string codigo, descricao;
+    double valor = 0;
+    std::vector<TProcesso> processos;
+  };
+  // The totals the adjustments make in E110.
+  struct TTotaisAjustes {
+    double debitos = 0, creditos = 0, deducoes = 0;
+  };
+  std::vector<TAjusteApuracao> AjustesDasRubricas(const TCabecalho& c, const std::string& lista,
+                                                  TTotaisAjustes& totais);
+  void IncluirAjustes(int bloco, int id_e110, const std::vector<TAjusteApuracao>& ajustes);
+  // Special debits of the EFD's C197 rows (codes "__70" and "__72").
+  double DebitosEspeciais(int id_efd);
+
+  std::shared_ptr<ThbObjetoNegocio> e110_, e116_;
+};
+
+}  // namespace efd

@@ -1,0 +1,419 @@
+// Block E on every engine: the ICMS assessment (E100, E110, E116) from the
+// ERP's assessment, from the generated analytic registers when the ERP has
+// no assessment module, or all zero; the IPI assessment (E500, E510, E520);
+// and the block's opening and closing lines.
+#include "registers/blockE/apuracao.h"
+#include "registers/blockE/uh5registroefde100.h"
+#include "registers/blockE/uh5registroefde500.h"
+#include "tests/registers/bloco0_teste.h"
+
+namespace efd::teste {
+namespace {
+
+// The taxes; the branch's ICMS assessment of March 2024 with its document
+// part and due day (the 10th); its IPI assessment; and the month's
+// documents with IPI: two sales of one CFOP (one with a service item), a
+// cancelled sale, a purchase entered in March though issued in February, and
+// one issued in March but entered in April.
+const char* kFixturaApuracao = R"({
+  "Z8_IMPOSTO": [{"ID": 200, "CODIGO": "ICMS", "NOME": "ICMS", "TIPO": "0", "CODRECEITA": "046-2"},
+                 {"ID": 201, "CODIGO": "IPI", "NOME": "IPI", "TIPO": "1"}],
+  "Z8_DOCTO": [
+    {"ID": 210, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "APU1", "DATAEMI": "2024-03-31", "SITUACAO": "1"},
+    {"ID": 211, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "APU2", "DATAEMI": "2024-03-31", "SITUACAO": "1"},
+    {"ID": 230, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "1", "DATAEMI": "2024-03-05",
+     "DTENTSAI": "2024-03-05", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 231, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "2", "DATAEMI": "2024-03-20",
+     "DTENTSAI": "2024-03-20", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 232, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 223, "NRODOCTO": "3", "DATAEMI": "2024-03-21",
+     "DTENTSAI": "2024-03-21", "SITUACAO": "1", "SITUACAONF": "1"},
+    {"ID": 233, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 224, "NRODOCTO": "77", "DATAEMI": "2024-02-27",
+     "DTENTSAI": "2024-03-02", "SITUACAO": "1", "SITUACAONF": "0"},
+    {"ID": 234, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 224, "NRODOCTO": "78", "DATAEMI": "2024-03-30",
+     "DTENTSAI": "2024-04-01", "SITUACAO": "1", "SITUACAONF": "0"}],
+  "Z8_PARTEDOCTO": [
+    {"ID": 212, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 210},
+    {"ID": 213, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 211},
+    {"ID": 240, "FD": "ItemDocto", "IDF_DOCTO": 230}, {"ID": 241, "FD": "ItemDocto", "IDF_DOCTO": 230},
+    {"ID": 242, "FD": "ItemDocto", "IDF_DOCTO": 231}, {"ID": 243, "FD": "ItemDocto", "IDF_DOCTO": 232},
+    {"ID": 244, "FD": "ItemDocto", "IDF_DOCTO": 233}, {"ID": 245, "FD": "ItemDocto", "IDF_DOCTO": 234}],
+  "Z8_PARTEDFAPU": [
+    {"ID": 212, "IDA": 212, "DEBITOS": 1000.0, "CREDITOS": 300.0, "SALDOANTERIOR": 200.0,
+     "ESTORNOSDEBITOS": 50.0, "ESTORNOSCREDITOS": 20.0, "OUTROSDEBITOS": 0.0, "OUTROSCREDITOS": 0.0,
+     "DEDUCOES": 0.0, "IMPOSTORECOLHERTTD": 0.0},
+    {"ID": 213, "IDA": 213, "DEBITOS": 15.0, "CREDITOS": 40.0, "SALDOANTERIOR": 5.0,
+     "IMPOSTOTRANSPORTAR": 30.0, "IMPOSTORECOLHER": 0.0}],
+  "Z8_APUIMPOSTO": [
+    {"ID": 214, "IDF_FILIAL": 10, "IDF_IMPOSTO": 200, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 210},
+    {"ID": 215, "IDF_FILIAL": 10, "IDF_IMPOSTO": 201, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 211}],
+  "Z8_VENIMPTRBN": [{"ID": 216, "IDF_IMPOSTO": 200, "INICIOVIGENCIA": "2010-01-01", "DIAVENCTO": "A",
+                     "CODRECEITA": "046-2"}],
+  "Z8_MODELODOCT": [{"ID": 220, "CODMODELO": "55", "DESCRICAO": "NF-e"}],
+  "Z8_PADRAODOC": [{"ID": 221, "CODINTERNO": 1, "DESCRICAO": "Venda"},
+                   {"ID": 222, "CODINTERNO": 13, "DESCRICAO": "Compra"}],
+  "Z8_TIPDOC": [{"ID": 223, "CODIGO": "VENDA", "IDF_PADRAODOC": 221},
+                {"ID": 224, "CODIGO": "COMPRA", "IDF_PADRAODOC": 222}],
+  "Z8_PARTETPDOC": [{"ID": 225, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 223},
+                    {"ID": 226, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 224}],
+  "Z8_TPDOCTOGER": [{"ID": 225, "IDA": 225, "IDF_MODELODOCT": 220},
+                    {"ID": 226, "IDA": 226, "IDF_MODELODOCT": 220}],
+  "Z8_CODFISOPE": [{"ID": 227, "CODIGO": "5.101", "TIPOMOV": "2"}, {"ID": 228, "CODIGO": "1.101", "TIPOMOV": "1"}],
+  "Z8_DOCTOITEM": [
+    {"ID": 240, "IDA": 240, "IDF_CFOP": 227, "VALLIQUIDONF": 110.0},
+    {"ID": 241, "IDA": 241, "IDF_CFOP": 227, "VALLIQUIDONF": 50.0},
+    {"ID": 242, "IDA": 242, "IDF_CFOP": 227, "VALLIQUIDONF": 220.0},
+    {"ID": 243, "IDA": 243, "IDF_CFOP": 227, "VALLIQUIDONF": 999.0},
+    {"ID": 244, "IDA": 244, "IDF_CFOP": 228, "VALLIQUIDONF": 88.0},
+    {"ID": 245, "IDA": 245, "IDF_CFOP": 228, "VALLIQUIDONF": 999.0}],
+  "Z8_TRIBITEM": [
+    {"ID": 240, "FD": "TribItemProd", "IDF_DOCTOITEM": 240}, {"ID": 241, "FD": "TribItemServ", "IDF_DOCTOITEM": 241},
+    {"ID": 242, "FD": "TribItemProd", "IDF_DOCTOITEM": 242}, {"ID": 243, "FD": "TribItemProd", "IDF_DOCTOITEM": 243},
+    {"ID": 244, "FD": "TribItemProd", "IDF_DOCTOITEM": 244}, {"ID": 245, "FD": "TribItemProd", "IDF_DOCTOITEM": 245}],
+  "Z8_TRIITEMPRO": [
+    {"ID": 240, "IDA": 240, "CLATRIBIPI": "A", "IPIBASE": 100.0, "IPIVALOR": 10.0},
+    {"ID": 242, "IDA": 242, "CLATRIBIPI": "A", "IPIBASE": 200.0, "IPIVALOR": 20.0},
+    {"ID": 243, "IDA": 243, "CLATRIBIPI": "A", "IPIBASE": 900.0, "IPIVALOR": 90.0},
+    {"ID": 244, "IDA": 244, "CLATRIBIPI": "H", "IPIBASE": 80.0, "IPIVALOR": 8.0},
+    {"ID": 245, "IDA": 245, "CLATRIBIPI": "H", "IPIBASE": 900.0, "IPIVALOR": 90.0}],
+  "Z8_TRIITEMSER": [{"ID": 241, "IDA": 241, "ISSVALOR": 2.5}]
+})";
+
+// Rubric documents of March 2024: a debit adjustment whose two lines of one
+// description make one E111 (with the document's numbered process, not the
+// unnumbered one) beside a line of another description and one of IPI; a
+// credit and a deduction; a document-level code of 10 characters; a type of
+// kind "C"; and a document entered in April.
+const char* kFixturaRubricas = R"({
+  "Z8_PADRAODOC": [{"ID": 250, "CODINTERNO": 132, "DESCRICAO": "Rubricas"}],
+  "Z8_TABAJSALAP": [{"ID": 251, "CODAJUSAPURA": "SP000099"}, {"ID": 252, "CODAJUSAPURA": "SP020099"},
+                    {"ID": 253, "CODAJUSAPURA": "SP10090001"}, {"ID": 254, "CODAJUSAPURA": "SP040099"}],
+  "Z8_TIPDOC": [{"ID": 255, "IDF_PADRAODOC": 250}, {"ID": 256, "IDF_PADRAODOC": 250},
+                {"ID": 257, "IDF_PADRAODOC": 250}, {"ID": 258, "IDF_PADRAODOC": 250},
+                {"ID": 259, "IDF_PADRAODOC": 250}],
+  "Z8_PARTETPDOC": [{"ID": 260, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 255},
+                    {"ID": 261, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 256},
+                    {"ID": 262, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 257},
+                    {"ID": 263, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 258},
+                    {"ID": 264, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 259}],
+  "Z8_TPDOCTOFIS": [{"ID": 260, "IDA": 260, "IDF_TABELAAJSALAPURA": 251, "TIPO": "1"},
+                    {"ID": 261, "IDA": 261, "IDF_TABELAAJSALAPURA": 252, "TIPO": "2"},
+                    {"ID": 262, "IDA": 262, "IDF_TABELAAJSALAPURA": 253, "TIPO": "1"},
+                    {"ID": 263, "IDA": 263, "IDF_TABELAAJSALAPURA": 254, "TIPO": "6"},
+                    {"ID": 264, "IDA": 264, "IDF_TABELAAJSALAPURA": 251, "TIPO": "C"}],
+  "Z8_DOCTO": [{"ID": 270, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 255, "DTENTSAI": "2024-03-10"},
+               {"ID": 276, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 256, "DTENTSAI": "2024-03-11"},
+               {"ID": 278, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 257, "DTENTSAI": "2024-03-12"},
+               {"ID": 280, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 258, "DTENTSAI": "2024-03-13"},
+               {"ID": 282, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 259, "DTENTSAI": "2024-03-14"},
+               {"ID": 284, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 255, "DTENTSAI": "2024-04-02"}],
+  "Z8_PARTEDOCTO": [
+    {"ID": 271, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270}, {"ID": 272, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270},
+    {"ID": 273, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270}, {"ID": 286, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 270},
+    {"ID": 274, "FD": "ParteProcJud", "IDF_DOCTO": 270}, {"ID": 275, "FD": "ParteProcJud", "IDF_DOCTO": 270},
+    {"ID": 277, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 276}, {"ID": 279, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 278},
+    {"ID": 281, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 280}, {"ID": 283, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 282},
+    {"ID": 285, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 284}],
+  "Z8_PARDFISRUB": [
+    {"ID": 271, "IDA": 271, "IDF_IMPOSTO": 200, "VALORFISCAL": 10.004, "DESCRICAO": "Uso e\r\nconsumo"},
+    {"ID": 272, "IDA": 272, "IDF_IMPOSTO": 200, "VALORFISCAL": 5.0, "DESCRICAO": "Uso e consumo"},
+    {"ID": 273, "IDA": 273, "IDF_IMPOSTO": 200, "VALORFISCAL": 1.0, "DESCRICAO": "Outro"},
+    {"ID": 286, "IDA": 286, "IDF_IMPOSTO": 201, "VALORFISCAL": 7.0, "DESCRICAO": "IPI"},
+    {"ID": 277, "IDA": 277, "IDF_IMPOSTO": 200, "VALORFISCAL": 40.0, "DESCRICAO": "Crédito"},
+    {"ID": 279, "IDA": 279, "IDF_IMPOSTO": 200, "VALORFISCAL": 99.0, "DESCRICAO": "Do documento"},
+    {"ID": 281, "IDA": 281, "IDF_IMPOSTO": 200, "VALORFISCAL": 25.0, "DESCRICAO": "Dedução"},
+    {"ID": 283, "IDA": 283, "IDF_IMPOSTO": 200, "VALORFISCAL": 500.0, "DESCRICAO": "Fora"},
+    {"ID": 285, "IDA": 285, "IDF_IMPOSTO": 200, "VALORFISCAL": 600.0, "DESCRICAO": "Abril"}],
+  "Z8_PARPROCJUD": [{"ID": 274, "IDA": 274, "NROPROC": "123", "INDPROC": "1", "DESCRESPROC": "Liminar"},
+                    {"ID": 275, "IDA": 275, "NROPROC": "", "INDPROC": "9"}]
+})";
+
+// IPI rubric documents of March 2024: a credit whose origin is the purchase
+// of the main fixture, and one told by its document's process.
+const char* kFixturaRubricasIPI = R"({
+  "Z8_PADRAODOC": [{"ID": 250, "CODINTERNO": 132, "DESCRICAO": "Rubricas"}],
+  "Z8_TABAJAPIPI": [{"ID": 290, "CODIGO": "001"}],
+  "Z8_TIPDOC": [{"ID": 291, "IDF_PADRAODOC": 250}],
+  "Z8_PARTETPDOC": [{"ID": 292, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 291}],
+  "Z8_TPDOCTOFIS": [{"ID": 292, "IDA": 292, "IDF_TABAJAPURIPI": 290, "TIPO": "2"}],
+  "Z8_DOCTO": [{"ID": 293, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R1", "DTENTSAI": "2024-03-15"},
+               {"ID": 295, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R2", "DTENTSAI": "2024-03-16"}],
+  "Z8_PARTEDOCTO": [{"ID": 294, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 293},
+                    {"ID": 296, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 295},
+                    {"ID": 297, "FD": "ParteProcJud", "IDF_DOCTO": 295}],
+  "Z8_PARDFISRUB": [
+    {"ID": 294, "IDA": 294, "IDF_IMPOSTO": 201, "VALOR": 12.5, "IDF_DOCTOORIGEM": 233, "DESCRICAO": "Devolução\r\nparcial"},
+    {"ID": 296, "IDA": 296, "IDF_IMPOSTO": 201, "VALOR": 3.0, "DESCRICAO": "Sem origem"}],
+  "Z8_PARPROCJUD": [{"ID": 297, "IDA": 297, "NROPROC": "55", "INDPROC": "4"}]
+})";
+
+// A stand-in register of a block that the module builds elsewhere: its
+// table and attributes as the metadata declares them, unless the module
+// declares the register already.
+void DeclararAnalitico(const std::string& codigo,
+                       const std::vector<std::pair<std::string, TTipoCampo>>& campos) {
+  const std::string familia = "RegistroEFD" + codigo;
+  if (!TxbMetadados::Instancia().Familia(familia)) {
+    TxbFamilia f;
+    f.nome = familia;
+    f.prefixo = "RegEFD" + codigo;
+    f.tabela = "Z8_REGEFD" + codigo;
+    f.ancestral = "RegistrosEFD";
+    for (const auto& [campo, tipo] : campos)
+      f.atributos.push_back(TxbAtributo::De(campo, tipo, 10));
+    TxbMetadados::Instancia().Registrar(f);
+  }
+  if (!Aplicacao().ChecarFamiliaRegistrada(familia))
+    Aplicacao().RegistrarClasse(familia, [] { return std::make_shared<Th5RegistrosEFD>(); });
+}
+
+class Apuracao : public TBloco0 {
+ protected:
+  void SetUp() override {
+    DeclararAnalitico("C100", {{"CodSit", TTipoCampo::Texto}});
+    DeclararAnalitico("C190", {{"IDF_RegEFDC100", TTipoCampo::Inteiro},
+                               {"CFOP", TTipoCampo::Texto},
+                               {"ValICMS", TTipoCampo::Real}});
+    DeclararAnalitico("D100", {{"CodSit", TTipoCampo::Texto}});
+    DeclararAnalitico("D190", {{"IDF_RegEFDD100", TTipoCampo::Inteiro},
+                               {"CFOP", TTipoCampo::Texto},
+                               {"ValICMS", TTipoCampo::Real}});
+    TBloco0::SetUp();
+    if (IsSkipped()) return;
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaApuracao);
+  }
+  void TearDown() override {
+    // The assessment module comes back for the next test.
+    erp::Registrar();
+    TBloco0::TearDown();
+  }
+
+  // The lines of block E, in file order.
+  static std::vector<std::string> BlocoE(const TArquivo& a) {
+    std::vector<std::string> r;
+    for (const auto& l : a.linhas)
+      if (l.starts_with("|E")) r.push_back(l);
+    return r;
+  }
+
+  // Stores a row of a stand-in analytic register in the generation's block.
+  int Analitico(TxsSessionZ8& sessao, int id_efd, const std::string& codigo,
+                const std::vector<std::pair<std::string, TVariant>>& campos) {
+    const TxbFamilia& f = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
+    const std::string bloco = std::string("Bloco ") + codigo[0];
+    const int id_bloco =
+        sessao
+            .Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :E AND NOMEBLOCO = :B",
+                       {{"E", id_efd}, {"B", bloco}})
+            .linhas.at(0)
+            .at(0)
+            .AsInteger();
+    const int id = static_cast<int>(sessao.GetBD().NovoID());
+    sessao.ExecutarDiretoNoBD(
+        "INSERT INTO Z8_REGEFD (ID, FD, IDF_BLOCOSEFD, REGISTRO) VALUES (:ID, :FD, :B, :R)",
+        {{"ID", id}, {"FD", f.nome}, {"B", id_bloco}, {"R", codigo}});
+    std::string colunas = "ID, IDA", valores = ":ID, :IDA";
+    TParametros p{{"ID", id}, {"IDA", id}};
+    for (const auto& [campo, valor] : campos) {
+      colunas += ", " + f.Atributo(campo)->coluna;
+      valores += ", :" + campo;
+      p.emplace_back(campo, valor);
+    }
+    sessao.ExecutarDiretoNoBD(
+        "INSERT INTO " + f.tabela + " (" + colunas + ") VALUES (" + valores + ")", p);
+    return id;
+  }
+};
+
+TEST_P(Apuracao, PeriodoSemApuracaoTemUmParZeradoEOBlocoFechado) {
+  const auto a = Gerar(1, 2024, 4, nullptr);
+  EXPECT_TRUE(a.problemas.empty()) << ::testing::PrintToString(a.problemas);
+  // The ICMS pair of the file's period, all zero; the IPI assessment's E500
+  // of the period stands alone; E990 counts its block's lines.
+  EXPECT_EQ(BlocoE(a), (std::vector<std::string>{"|E001|0|", "|E100|01042024|30042024|",
+                                                 "|E110|0|0|0|0|0|0|0|0|0|0|0|0|0|0|",
+                                                 "|E500|0|01042024|30042024|", "|E990|5|"}));
+  EXPECT_NE(std::find(a.linhas.begin(), a.linhas.end(), "|9900|E110|1|"), a.linhas.end());
+}
+
+TEST_P(Apuracao, ApuracaoDoERPDaOsTotaisOSaldoEAObrigacao) {
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_TRUE(a.problemas.empty()) << ::testing::PrintToString(a.problemas);
+  // Debits 1000 and reversed credits 20 against credits 300, reversed
+  // debits 50 and 200 brought forward: 470 to pay on 10 April under the
+  // configured revenue code.
+  EXPECT_EQ(Trecho(a, "E100", {"E110", "E116"}),
+            (std::vector<std::string>{"|E100|01032024|31032024|",
+                                      "|E110|1000|0|0|20|300|0|0|50|200|470|0|470|0|0|",
+                                      "|E116|000|470|10042024|046-2|||||032024|"}));
+}
+
+TEST_P(Apuracao, RubricasDaoOsAjustesEOsTotaisDoE110) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricas);
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // The line breaks of a description become blanks; 10.004 + 5 is written
+  // as 15. Debit adjustments 16 and credit adjustments 40 join the
+  // assessment's figures; the deduction of 25 comes off the balance of 446.
+  EXPECT_EQ(
+      Trecho(a, "E110", {"E111", "E112", "E116"}),
+      (std::vector<std::string>{
+          "|E110|1000|0|16|20|300|0|40|50|200|446|25|421|0|0|", "|E111|SP000099|Uso e consumo|15|",
+          "|E112||123|1|Liminar||", "|E111|SP000099|Outro|1|", "|E112||123|1|Liminar||",
+          Latin1("|E111|SP020099|Crédito|40|"), Latin1("|E111|SP040099|Dedução|25|"),
+          "|E116|000|421|10042024|046-2|||||032024|"}));
+}
+
+TEST_P(Apuracao, DocumentosComICMSSemApuracaoDaoUmAviso) {
+  const auto avisos = [&] {
+    return std::count_if(sessao_->Log().begin(), sessao_->Log().end(), [](const std::string& l) {
+      return l.find("não tem apuração do ICMS") != std::string::npos;
+    });
+  };
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_APUIMPOSTO WHERE ID = 214");
+  Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(avisos(), 0);  // no item of the month has ICMS
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOR = 18 WHERE ID = 240");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(avisos(), 1);
+  EXPECT_EQ(Linhas(a, "E110"), std::vector<std::string>{"|E110|0|0|0|0|0|0|0|0|0|0|0|0|0|0|"});
+}
+
+TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARTEDFAPU SET CREDITOS = 1300 WHERE ID = 212");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(Linhas(a, "E110"),
+            std::vector<std::string>{"|E110|1000|0|0|20|1300|0|0|50|200|0|0|0|530|0|"});
+  EXPECT_EQ(Linhas(a, "E116"), std::vector<std::string>{"|E116|000|0|10042024|046-2|||||032024|"});
+}
+
+TEST_P(Apuracao, SemConfiguracaoDeVencimentoNaoHaObrigacao) {
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_VENIMPTRBN");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(Linhas(a, "E110").size(), 1u);
+  EXPECT_TRUE(Linhas(a, "E116").empty());
+}
+
+TEST_P(Apuracao, IPIPorCFOPESituacaoComOsSaldosDaApuracao) {
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // Two sales of one CFOP and situation are one line, with the service's
+  // accounting value but not its base; the cancelled sale and the purchase
+  // entered in April are left out, the purchase issued in February but
+  // entered in March counts. The block closes after the IPI lines.
+  EXPECT_EQ(Trecho(a, "E500", {"E510", "E520", "E990"}),
+            (std::vector<std::string>{"|E500|0|01032024|31032024|", "|E510|1101|50|88|80|8|",
+                                      "|E510|5101|00|380|300|30|", "|E520|5|15|40|0|0|30|0|",
+                                      "|E990|9|"}));
+}
+
+TEST_P(Apuracao, RubricasDeIPIDaoOsAjustesSobOE520) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricasIPI);
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // Credits by the type's kind; the origin document makes the indicator 3,
+  // a process of the state's administration 2. The balances stay as the
+  // assessment gives them.
+  EXPECT_EQ(Trecho(a, "E520", {"E530"}),
+            (std::vector<std::string>{"|E520|5|15|40|0|0|30|0|",
+                                      Latin1("|E530|1|12,5|001|3|R1|Devolução parcial|"),
+                                      "|E530|1|3|001|2|R2|Sem origem|"}));
+}
+
+TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
+  Aplicacao().RemoverClasse("ApuImposto");
+  const auto a = Gerar(1, 2024, 3, [&](TxsSessionZ8& sessao, int id_efd) {
+    const int nota = Analitico(sessao, id_efd, "C100", {{"CodSit", "00"}});
+    const int extemporanea = Analitico(sessao, id_efd, "C100", {{"CodSit", "01"}});
+    const int conhecimento = Analitico(sessao, id_efd, "D100", {{"CodSit", "00"}});
+    auto c190 = [&](int pai, const char* cfop, double icms) {
+      Analitico(sessao, id_efd, "C190",
+                {{"IDF_RegEFDC100", pai}, {"CFOP", cfop}, {"ValICMS", icms}});
+    };
+    c190(nota, "5102", 180);
+    c190(nota, "1605", 10);  // a debit, though an entry
+    c190(nota, "1102", 50);
+    c190(nota, "5605", 5);  // a credit, though an output
+    c190(extemporanea, "5102", 1000);
+    Analitico(sessao, id_efd, "D190",
+              {{"IDF_RegEFDD100", conhecimento}, {"CFOP", "6353"}, {"ValICMS", 30.0}});
+  });
+  // Debits 220, credits 55; the obligation falls due on the first business
+  // day of April. Without the module there is no IPI assessment.
+  EXPECT_EQ(BlocoE(a),
+            (std::vector<std::string>{"|E001|0|", "|E100|01032024|31032024|",
+                                      "|E110|220|0|0|0|55|0|0|0|0|165|0|165|0|0|",
+                                      "|E116|000|165|01042024|046-2|||||032024|", "|E990|5|"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));
+
+TEST(SaldoDaApuracao, DeducoesAlemDoSaldoNoRJLevamOCreditoJunto) {
+  TValoresE110 v;
+  v.tot_debitos = 100;
+  v.tot_creditos = 130;
+  v.tot_deducoes = 10;
+  FecharSaldos(v, false);
+  EXPECT_EQ(v.saldo_apurado, 0);
+  EXPECT_EQ(v.icms_recolher, 0);
+  EXPECT_EQ(v.saldo_credor_transportar, 10);
+  FecharSaldos(v, true);
+  EXPECT_EQ(v.saldo_credor_transportar, 40);
+  // With a balance due the deductions come off it, in every state.
+  v.tot_creditos = 40;
+  FecharSaldos(v, true);
+  EXPECT_EQ(v.saldo_apurado, 60);
+  EXPECT_EQ(v.icms_recolher, 50);
+  EXPECT_EQ(v.saldo_credor_transportar, 0);
+}
+
+TEST(SaldoDaApuracao, CodigosDeAjusteDosDocumentosPelasPosicoesTresEQuatro) {
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP10000001", "DOC"), 'A');
+  EXPECT_EQ(SomaDoAjusteDeDocumento(" SP20300001 ", "DOC"), 'A');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP30000001", "DOC"), 'D');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP50500001", "FRETE"), 'O');
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP31000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP01000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP60000001", "DOC"), 0);
+  EXPECT_EQ(SomaDoAjusteDeDocumento("SP300000", "DOC"), 0);
+}
+
+TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("1"), "01");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("A"), "10");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("V"), "31");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornarDiaVencimento("W"), "");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("1"), "10103");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("8"), "10103");
+  EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("S"), "10243");
+  for (const char* sem : {"J", "K", "Q", "R", ""})
+    EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento(sem), "") << sem;
+  // June 2024 begins on a Saturday, September 2024 on a Sunday.
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 5, 31))),
+            "03062024");
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 8, 15))),
+            "02092024");
+  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
+            "01042024");
+}
+
+TEST(Vencimentos, IndicadoresDosAjustesDoIPI) {
+  for (const char* debito : {"1", "4", "6"})
+    EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste(debito), "0") << debito;
+  for (const char* credito : {"2", "3"})
+    EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste(credito), "1") << credito;
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarTipoAjuste("C"), "");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("3"), "1");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("4"), "2");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("A"), "3");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste("7"), "9");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarIndAjuste(""), "9");
+}
+
+TEST(Vencimentos, SituacaoDoIPIPelaLetra) {
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("A"), "00");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("G"), "49");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("L"), "53");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("O"), "99");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI("K"), "00");
+  EXPECT_EQ(Th5RegistroEFDE500::RetornarSituacaoTribIPI(""), "00");
+}
+
+}  // namespace
+}  // namespace efd::teste
