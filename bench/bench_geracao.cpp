@@ -33,17 +33,9 @@ namespace {
 
 using namespace efd;
 using bench::MemoriaMiB;
+using bench::ReiniciarPico;
 using bench::Relogio;
 using bench::Segundos;
-
-// Starts a new peak (VmHWM) at the resident memory of now. False when the
-// kernel does not allow it; the peak is then the process's.
-bool ReiniciarPico() {
-  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
-  if (!f) return false;
-  const bool ok = std::fputs("5", f) >= 0;
-  return std::fclose(f) == 0 && ok;
-}
 
 int g_linhas = 1000000;
 // Measured inside the writer: resident memory once its rows are read, and the

@@ -27,15 +27,9 @@ namespace {
 
 using namespace efd;
 using bench::MemoriaMiB;
+using bench::ReiniciarPico;
 using bench::Relogio;
 using bench::Segundos;
-
-bool ReiniciarPico() {
-  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
-  if (!f) return false;
-  const bool ok = std::fputs("5", f) >= 0;
-  return std::fclose(f) == 0 && ok;
-}
 
 int64_t Contar(TxsSessionZ8& sessao, const std::string& tabela) {
   return sessao.Consultar("SELECT COUNT(*) FROM " + tabela).linhas[0][0].AsInt64();

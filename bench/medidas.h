@@ -29,4 +29,13 @@ inline double MemoriaMiB(const char* chave) {
   return kib / 1024;
 }
 
+// Starts a new peak (VmHWM) at the resident memory of now. False when the
+// kernel does not allow it; the peak is then the process's.
+inline bool ReiniciarPico() {
+  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+  if (!f) return false;
+  const bool ok = std::fputs("5", f) >= 0;
+  return std::fclose(f) == 0 && ok;
+}
+
 }  // namespace efd::bench
