@@ -169,10 +169,9 @@ void DeclararAnalitico(const std::string& codigo,
 class Apuracao : public TBloco0 {
  protected:
   void SetUp() override {
-    DeclararAnalitico("C100", {{"CodSit", TTipoCampo::Texto}});
-    DeclararAnalitico("C190", {{"IDF_RegEFDC100", TTipoCampo::Inteiro},
-                               {"CFOP", TTipoCampo::Texto},
-                               {"ValICMS", TTipoCampo::Real}});
+    // Block C's analytic registers are the module's own; block D's stand in
+    // for those still to come.
+    RegistrarModulo();
     DeclararAnalitico("D100", {{"CodSit", TTipoCampo::Texto}});
     DeclararAnalitico("D190", {{"IDF_RegEFDD100", TTipoCampo::Inteiro},
                                {"CFOP", TTipoCampo::Texto},
