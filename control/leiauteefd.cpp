@@ -21,9 +21,13 @@ const std::vector<TxbBlocoLeiaute>& BlocosDoLeiaute() {
   return kBlocos;
 }
 
+bool BlocoVigente(const TxbBlocoLeiaute& bloco, TDateTime inicio) {
+  return AnoMes(inicio) >= bloco.desde;
+}
+
 bool BlocoNoLeiaute(int modelo, char letra, TDateTime inicio) {
   for (const auto& bloco : BlocosDoLeiaute())
-    if (bloco.modelo == modelo && bloco.letra == letra) return AnoMes(inicio) >= bloco.desde;
+    if (bloco.modelo == modelo && bloco.letra == letra) return BlocoVigente(bloco, inicio);
   return false;
 }
 

@@ -26,8 +26,9 @@ struct TxbBlocoLeiaute {
 // closing counts (9 itself excluded).
 const std::vector<TxbBlocoLeiaute>& BlocosDoLeiaute();
 
-// Whether the layout of the model in force at the period's start has the
-// block.
+// Whether the layout in force at the period's start has the block.
+bool BlocoVigente(const TxbBlocoLeiaute& bloco, TDateTime inicio);
+// The same by model and letter.
 bool BlocoNoLeiaute(int modelo, char letra, TDateTime inicio);
 
 // COD_VER of the PIS/COFINS model for the period's start; empty before the

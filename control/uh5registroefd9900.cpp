@@ -84,8 +84,7 @@ std::string Th5RegistroEFD9900::INTERNO_GerarArquivo(int id_efd) {
   linhas.AdicionarPronta("|9900|9999|1|");
   int linhas_dos_blocos = 0;
   for (const TxbBlocoLeiaute& bloco : BlocosDoLeiaute()) {
-    if (bloco.modelo != modelo_numerico || !BlocoNoLeiaute(modelo_numerico, bloco.letra, inicio))
-      continue;
+    if (bloco.modelo != modelo_numerico || !BlocoVigente(bloco, inicio)) continue;
     const int contagem = ContagemDoBloco(bloco);
     if (contagem <= 0) continue;
     linhas_dos_blocos += contagem;

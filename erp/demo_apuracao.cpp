@@ -125,15 +125,7 @@ class TApuracoesDemo {
                              .linhas.at(0)
                              .at(0)
                              .AsInt64();
-    const int64_t docto = proximo_++, parte = proximo_++;
-    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
-    Inserir("Z8_DOCTO", {{"ID", docto},
-                         {"FD", "Docto"},
-                         {"IDF_FILIAL", filial},
-                         {"IDF_TPDOCTO", tipo},
-                         {"NRODOCTO", "RUB" + std::to_string(docto)},
-                         {"DATAEMI", dia},
-                         {"DTENTSAI", dia}});
+    const int64_t docto = DocumentoDeRubrica(filial, tipo), parte = proximo_++;
     Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
     Inserir("Z8_PARDFISRUB",
             {{"ID", parte},
@@ -143,6 +135,21 @@ class TApuracoesDemo {
              {"VALOR", 12.5},
              {"DESCRICAO", "Crédito de IPI de mercadoria devolvida"},
              {"IDF_DOCTOORIGEM", origem.Vazio() ? TVariant() : origem.linhas[0][0]}});
+  }
+
+  // A rubric document of the type, of the branch, issued and entered on the
+  // 28th of the month.
+  int64_t DocumentoDeRubrica(int64_t filial, int64_t tipo) {
+    const int64_t docto = proximo_++;
+    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_TPDOCTO", tipo},
+                         {"NRODOCTO", "RUB" + std::to_string(docto)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia}});
+    return docto;
   }
 
   // A rubric document of the code's type, entered on the 28th, with its
@@ -157,15 +164,7 @@ class TApuracoesDemo {
             .linhas.at(0)
             .at(0)
             .AsInt64();
-    const int64_t docto = proximo_++;
-    const TDateTime dia = TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), 28);
-    Inserir("Z8_DOCTO", {{"ID", docto},
-                         {"FD", "Docto"},
-                         {"IDF_FILIAL", filial},
-                         {"IDF_TPDOCTO", tipo},
-                         {"NRODOCTO", "RUB" + std::to_string(docto)},
-                         {"DATAEMI", dia},
-                         {"DTENTSAI", dia}});
+    const int64_t docto = DocumentoDeRubrica(filial, tipo);
     for (double valor : r.valores) {
       const int64_t parte = proximo_++;
       Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});

@@ -86,12 +86,14 @@ struct Th5RegistroEFDH005::TInventario {
   std::shared_ptr<ThbObjetoNegocio> icms;  // H020
 };
 
-int Th5RegistroEFDH005::RetornaQuantidadeNCMSelecionado() {
-  TxbResultado r = GetSession().Consultar(
-      "SELECT COUNT(A.ENVBLOCOH020SPED) QTDNCMENVH020  "
-      "  FROM Z8_CLATIPI A "
-      "WHERE A.ENVBLOCOH020SPED = 'T' ");
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+std::set<std::string> Th5RegistroEFDH005::RetornaNCMsBlocoH020() {
+  std::set<std::string> ncms;
+  for (const auto& l :
+       GetSession()
+           .Consultar("SELECT A.CODIGONBM FROM Z8_CLATIPI A WHERE A.ENVBLOCOH020SPED = 'T' ")
+           .linhas)
+    ncms.insert(Trim(l[0].AsString()));
+  return ncms;
 }
 
 void Th5RegistroEFDH005::CarregarRegras(TDateTime data) {
@@ -174,10 +176,7 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   if (inv.h020) {
     icms = Aplicacao().Criar("RegistroEFDH020", sessao);
     icms->GetDados().Isolar(0, "VsEDC01");
-    if (RetornaQuantidadeNCMSelecionado() > 0)
-      for (const auto& l :
-           sessao.Consultar("SELECT CODIGONBM FROM Z8_CLATIPI WHERE ENVBLOCOH020SPED = 'T'").linhas)
-        inv.ncms_h020.insert(Trim(l[0].AsString()));
+    inv.ncms_h020 = RetornaNCMsBlocoH020();
   }
   TxbObjetoTemporario liberar_icms(icms);
   inv.icms = icms;

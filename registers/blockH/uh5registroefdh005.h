@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,9 @@ class Th5RegistroEFDH005 : public Th0RegistroEFDH005 {
   std::string INTERNO_GerarArquivo(int id_efd) override;
   int INTERNO_RetornarQtdReg(int id_efd) override;
 
-  // Whether the NCM is flagged to report H020 in inventories.
-  bool RetornaNCMBlocoH020(const std::string& ncm);
-  // How many NCMs are flagged: with any, only their products enter an
+  // The NCMs flagged to report H020: with any, only their products enter an
   // inventory that reports H020.
-  int RetornaQuantidadeNCMSelecionado();
+  std::set<std::string> RetornaNCMsBlocoH020();
 
  private:
   // The tax rule of a product family from a date: item kind, origin and
