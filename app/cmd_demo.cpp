@@ -69,11 +69,7 @@ void RegistrarDemo(CLI::App& app) {
   comando->callback([a] {
     Recriar(a->url);
     auto sessao = AbrirBanco(a->url, TCriacaoBanco::Criar);
-    // The demo company keeps its books with the ERP's optional modules that
-    // its data feeds: accounting, the typed cancelled numbers and the
-    // electronic-document occurrences and the fuel tanks.
-    erp::Registrar(
-        {"ParEmpContabilidade", "MovCtb", "DoctoCancelSped", "OcoDocumentoElet", "ArmazenCombust"});
+    erp::Registrar(erp::ModulosDaDemo());
     erp::OpcoesDemo opcoes;
     opcoes.documentos = a->documentos;
     opcoes.semente = a->semente;

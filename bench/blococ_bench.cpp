@@ -46,8 +46,7 @@ int main(int argc, char** argv) {
             : "sqlite:" + (std::filesystem::temp_directory_path() / "blococ_bench.db").string();
     if (url.starts_with("sqlite:")) std::filesystem::remove(url.substr(7));
     auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
-    erp::Registrar(
-        {"ParEmpContabilidade", "MovCtb", "DoctoCancelSped", "OcoDocumentoElet", "ArmazenCombust"});
+    erp::Registrar(erp::ModulosDaDemo());
     CarregarCatalogo(*sessao);
     erp::OpcoesDemo opcoes;
     opcoes.documentos = documentos;

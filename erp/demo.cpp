@@ -1954,6 +1954,12 @@ class TConstrutor {
 
 }  // namespace
 
+const std::set<std::string>& ModulosDaDemo() {
+  static const std::set<std::string> modulos = {"ParEmpContabilidade", "MovCtb", "DoctoCancelSped",
+                                                "OcoDocumentoElet", "ArmazenCombust"};
+  return modulos;
+}
+
 ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoes) {
   const auto inicio = std::chrono::steady_clock::now();
   TpbBD& bd = sessao.GetBD();

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ struct ResultadoDemo {
   // One line per table: rows, seconds and rows per second.
   std::string RelatorioTempos() const;
 };
+
+// The ERP's optional modules that the demo company's data feeds (accounting,
+// the typed cancelled numbers, the electronic-document occurrences and the
+// fuel tanks): erp::Registrar of these keeps its books as the demo intends.
+const std::set<std::string>& ModulosDaDemo();
 
 // Writes the demo company into the session's database, whose schema must
 // exist and whose ERP tables must be empty (EErro otherwise), in one
