@@ -13,6 +13,10 @@ std::string FormatarData(TDateTime data) {
   return data.EhDataZero() ? std::string() : data.Formatar("DDMMYYYY");
 }
 
+std::string TextoNumaLinha(const std::string& texto) {
+  return SubstituirTodos(SubstituirTodos(texto, "\r\n", " - "), "\n", " - ");
+}
+
 void TxbLinhasEFD::Adicionar(std::string_view registro,
                              std::initializer_list<std::string_view> campos) {
   Adicionar(registro, campos, campos.size());

@@ -16,6 +16,9 @@ std::string FormatarValor(double valor);
 // "DDMMYYYY"; the zero date gives an empty text.
 std::string FormatarData(TDateTime data);
 
+// A free text on one line: each line break ("\r\n" or "\n") becomes " - ".
+std::string TextoNumaLinha(const std::string& texto);
+
 class TxbSession;
 
 // The lines a writer produces. While the driver writes a file, the text goes

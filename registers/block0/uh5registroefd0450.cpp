@@ -72,8 +72,7 @@ std::string Th5RegistroEFD0450::INTERNO_GerarArquivo(int id_efd) {
     if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") <= 1) linhas.AdicionarPronta("|0001|0|");
     for (cds.First(); !cds.Eof(); cds.Next()) {
       AtualizarAvanco(id_efd, "0450", cds.RecNo(), cds.RecordCount());
-      const std::string texto = SubstituirTodos(
-          SubstituirTodos(Campo("RegEFD0450_Texto").AsString(), "\r\n", " - "), "\n", " - ");
+      const std::string texto = TextoNumaLinha(Campo("RegEFD0450_Texto").AsString());
       linhas.Adicionar(Texto("RegEFD_Registro"), {Campo("RegEFD0450_CodInf").AsString(), texto});
     }
   }

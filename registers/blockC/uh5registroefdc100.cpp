@@ -59,11 +59,6 @@ std::string Unido(const std::vector<TVariant>& linha, size_t primeiro = 0) {
   return r;
 }
 
-// The text of C110 on one line.
-std::string TextoNumaLinha(const std::string& texto) {
-  return SubstituirTodos(SubstituirTodos(texto, "\r\n", " - "), "\n", " - ");
-}
-
 }  // namespace
 
 std::string Th5RegistroEFDC100::OperacaoDoCodigoInterno(int codigo) {
