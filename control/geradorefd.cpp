@@ -86,7 +86,13 @@ void ExigirLeiaute(const TCabecalho& cabecalho, int id_efd) {
                             cabecalho.inicio.Formatar("DD/MM/YYYY")));
 }
 
-std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& lista) {
+std::map<int, std::vector<TxbComponenteExterno>>& ComponentesExternos() {
+  static std::map<int, std::vector<TxbComponenteExterno>> componentes;
+  return componentes;
+}
+
+std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& filiais,
+                           const std::string& lista) {
   const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
   ExigirLeiaute(cabecalho, id_efd);
   EsquecerCachesDaGeracao(sessao);
@@ -118,6 +124,8 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& li
       registro->GerarRegistro(id_efd, tipo.id, linha_do_bloco[bloco.id], nomes, objeto);
     }
   }
+  for (const auto& componente : ComponentesExternos()[cabecalho.modelo])
+    componente(sessao, id_efd, filiais, nomes);
   if (cabecalho.modelo == 2) CompletarAberturaContribuicoes(sessao, id_efd, cabecalho.inicio);
   return "";
 }
@@ -262,14 +270,18 @@ std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo) {
   return catalogo;
 }
 
+void RegistrarComponenteExterno(int modelo, TxbComponenteExterno componente) {
+  ComponentesExternos()[modelo].push_back(std::move(componente));
+}
+
 void RegistrarGeradorEFD() {
   TxbAplicacao& app = Aplicacao();
   auto sessao = [](ThbObjetoNegocio& o) -> TxbSession& { return o.GetSession(); };
   app.RegistrarImplementacao("EFD", "GerarRegistros", [=](ThbObjetoNegocio& o, auto& a) {
-    return TVariant(GerarRegistros(sessao(o), a[0].AsInteger(), a[2].AsString()));
+    return TVariant(GerarRegistros(sessao(o), a[0].AsInteger(), a[1].AsString(), a[2].AsString()));
   });
   app.RegistrarImplementacao("RegistrosEFD", "GerarRegistros", [=](ThbObjetoNegocio& o, auto& a) {
-    GerarRegistros(sessao(o), a[0].AsInteger(), a[1].AsString());
+    GerarRegistros(sessao(o), a[0].AsInteger(), "", a[1].AsString());
     return TVariant(true);
   });
   auto gerar_arquivos = [=](ThbObjetoNegocio& o, std::vector<TVariant>& a) {

@@ -7,6 +7,7 @@
 // to the outside gets it from the block's counter.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ std::vector<TxbTipoBloco> LerCatalogo(TxbSession& sessao, int modelo);
 // that nothing of an earlier generation, finished or failed, leaks into the
 // next one.
 void EsquecerCachesDaGeracao(TxbSession& sessao);
+
+// An ERP component that stores rows of a model during the driver's run, after
+// the register generators: the session, the EFD, the branches the request
+// named (comma-separated, empty for the header's own choice) and the
+// register-type names of the generation, one a line.
+using TxbComponenteExterno =
+    std::function<void(TxbSession&, int, const std::string&, const std::string&)>;
+// Adds a component to the generations of a model, in the order of calls.
+void RegistrarComponenteExterno(int modelo, TxbComponenteExterno componente);
 
 // Registers the driver as the implementation of the members the module leaves
 // to it (EFD.GerarRegistros, RegistrosEFD.GerarArquivos and the others).

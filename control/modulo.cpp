@@ -1,6 +1,7 @@
 #include "control/modulo.h"
 
 #include "control/geradorefd.h"
+#include "registers/piscofins/escrituracaocontribuicoes.h"
 
 namespace efd {
 
@@ -12,6 +13,7 @@ void RegistrarModulo() {
     RegistrarFamilias_modulo();
     RegistrarClasses_modulo();
     RegistrarGeradorEFD();
+    RegistrarEscrituracaoContribuicoes();
     return true;
   }();
   (void)registrado;

@@ -1,5 +1,5 @@
 // Start-up of the module: its families, its classes (generated first, then
-// hand-written) and the driver.
+// hand-written), the driver and the ERP components it runs.
 #pragma once
 
 namespace efd {

@@ -84,6 +84,16 @@ TVariant Texto(const std::string& s) {
 TVariant Flag(bool v) {
   return TVariant(v);
 }
+
+// The nature of a revenue without PIS/COFINS, by the ERP's CST letter:
+// monophase resale (04), zero rate (06), exempt (07), export (08) and
+// suspended (09), each from its table of the tax authority.
+std::string NaturezaDaReceita(const std::string& cst_pis) {
+  static const std::map<std::string, std::string> kNaturezas = {
+      {"D", "102"}, {"E", "121"}, {"F", "201"}, {"G", "301"}, {"H", "110"}};
+  auto it = kNaturezas.find(cst_pis);
+  return it == kNaturezas.end() ? "" : it->second;
+}
 TDateTime Dia(int ano, int mes, int dia) {
   return TDateTime::EncodeDate(ano, mes, dia);
 }
@@ -218,8 +228,9 @@ struct TCategoria {
   const char* embalagem;     // a second unit, "" for none
   int fator;                 // standard units in one of the second unit
   int preco_min, preco_max;  // cents, per standard unit
-  char pis;                  // N rate on value, M money per unit, Z monophase at zero
-  int ipi;                   // IPI rate of own production, hundredths of a percent
+  char pis;  // N rate on value, M money per unit, Z monophase at zero, E zero rate, I exempt,
+             // S suspended
+  int ipi;   // IPI rate of own production, hundredths of a percent
   char origem;
   const char* anp;  // fuel code of the petroleum agency's table
 };
@@ -230,7 +241,7 @@ const TCategoria kCategorias[] = {
     {"Cerveja pilsen lata 350ml|Cerveja puro malte 600ml|Cerveja sem álcool 350ml", "22030000",
      "0302100", 'A', "UN", "CX", 12, 300, 900, 'M', 0, '0', ""},
     {"Água mineral 500ml|Água mineral com gás 500ml|Água mineral 1,5L", "22011000", "0300400", 'A',
-     "UN", "FD", 12, 150, 400, 'N', 0, '0', ""},
+     "UN", "FD", 12, 150, 400, 'E', 0, '0', ""},
     {"Pneu aro 13|Pneu aro 14|Pneu aro 15", "40111000", "1600100", 'A', "UN", "", 1, 25000, 60000,
      'Z', 0, '0', ""},
     {"Gasolina comum|Gasolina aditivada", "27101259", "0600200", 'A', "LT", "", 1, 550, 650, 'Z', 0,
@@ -252,14 +263,14 @@ const TCategoria kCategorias[] = {
     {"Cadeira giratória|Cadeira fixa|Poltrona de espera", "94013000", "", 'E', "UN", "", 1, 35000,
      70000, 'N', 500, '0', ""},
     {"Estante de aço|Armário de aço|Arquivo de aço", "94032000", "", 'E', "UN", "", 1, 30000, 55000,
-     'N', 1000, '0', ""},
+     'I', 1000, '0', ""},
     {"Papel A4 resma|Envelope ofício|Caneta esferográfica", "48025610", "", 'H', "UN", "CX", 10,
      200, 3200, 'N', 0, '0', ""},
     {"Detergente neutro|Desinfetante|Sabonete líquido", "34022000", "", 'H', "UN", "CX", 24, 250,
      900, 'N', 0, '0', ""},
     {"Máquina de solda|Compressor de ar", "85152100", "", 'I', "UN", "", 1, 300000, 700000, 'N', 0,
      '1', ""},
-    {"Kit promocional|Brinde promocional", "99999999", "", 'A', "UN", "", 1, 100, 500, 'N', 0, '0',
+    {"Kit promocional|Brinde promocional", "99999999", "", 'A', "UN", "", 1, 100, 500, 'S', 0, '0',
      ""},
 };
 
@@ -1040,7 +1051,7 @@ class TConstrutor {
                                   {"INDSITESPPADRAO", "9"},
                                   {"INDTPATIVPADRAO", "0"},
                                   {"INDINCTRIBPADRAO", "1"},
-                                  {"INDMETAPROPPADRAO", "1"},
+                                  {"INDMETAPROPPADRAO", "2"},
                                   {"INDTPCONTRIBPADRAO", "1"},
                                   {"INDPERFISCALPADRAO", p.perfil},
                                   {"INDNATPJPADRAO", "00"},
@@ -1087,7 +1098,7 @@ class TConstrutor {
                                   {"INDSITESPPADRAO", "9"},
                                   {"INDTPATIVPADRAO", "0"},
                                   {"INDINCTRIBPADRAO", "1"},
-                                  {"INDMETAPROPPADRAO", "1"},
+                                  {"INDMETAPROPPADRAO", "2"},
                                   {"INDTPCONTRIBPADRAO", "1"},
                                   {"INDPERFISCALPADRAO", "A"},
                                   {"INDNATPJPADRAO", "00"},
@@ -1762,16 +1773,23 @@ class TConstrutor {
     if (saida && interestadual && !contribuinte && aliquota > 0)
       difal = std::max<int64_t>(0, Aplicar(base, kEstados[uf_part].aliquota - aliquota));
 
-    // PIS and COFINS.
+    // PIS and COFINS: imports give credit at the import rates; sales without
+    // the contribution carry the nature of their revenue.
     std::string cst_pis = "A";
     int pis = 165, cofins = 760;
     int64_t fixo_pis = 0, fixo_cofins = 0;  // ten-thousandths of a real per unit
-    if (exterior)
+    if (exterior && !saida)
+      cst_pis = "K", pis = 210, cofins = 965;
+    else if (exterior)
       cst_pis = "G", pis = cofins = 0;
     else if (saida && c.pis == 'M')
       cst_pis = "C", pis = cofins = 0, fixo_pis = 857, fixo_cofins = 3946;
-    else if (saida && c.pis == 'Z')
-      cst_pis = "D", pis = cofins = 0;
+    else if (saida && (c.pis == 'Z' || c.pis == 'E' || c.pis == 'I' || c.pis == 'S'))
+      cst_pis = c.pis == 'Z'   ? "D"
+                : c.pis == 'E' ? "E"
+                : c.pis == 'I' ? "F"
+                               : "H",
+      pis = cofins = 0;
     else if (tipo == TTipo::DevolucaoVenda)
       cst_pis = "Y";
     else if (!saida && (c.pis != 'N' || c.familia == 'H'))
@@ -1846,7 +1864,8 @@ class TConstrutor {
          {"PISALIQIMPORT", Percentual(tipo == TTipo::Importacao ? 210 : 0)},
          {"COFINSALIQIMPORT", Percentual(tipo == TTipo::Importacao ? 965 : 0)},
          {"PERCRECUPCREDPISIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)},
-         {"PERCRECCREDCOFINSIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)}});
+         {"PERCRECCREDCOFINSIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)},
+         {"NATRECPISCOFINS", Texto(NaturezaDaReceita(cst_pis))}});
     ++itens_;
     // Fuel bought goes into one of the branch's tanks.
     if (!saida && c.anp[0])

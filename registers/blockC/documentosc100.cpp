@@ -193,7 +193,8 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "T.ICMSVALFCPUFDEST, T.CLATRIBIPI, T.CODENQIPI, T.IPIBASE, T.IPIALIQ, T.IPIVALOR, "
         "T.CLATRIBPIS, T.PISBASE, T.PISALIQ, T.VALFIXOPIS, T.PISVALOR, T.CLATRIBCOFINS, "
         "T.COFINSBASE, T.COFINSALIQ, T.VALFIXOCOFINS, T.COFINSVALOR, T.PISALIQIMPORT, "
-        "T.COFINSALIQIMPORT, T.PERCRECUPCREDPISIMP, T.PERCRECCREDCOFINSIMP, PR.CODPROD, "
+        "T.COFINSALIQIMPORT, T.PERCRECUPCREDPISIMP, T.PERCRECCREDCOFINSIMP, T.NATRECPISCOFINS, "
+        "PR.CODPROD, "
         "PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, PR.CODGENERO, "
         "FA.TIPOITEM, UN.CODIGO UNIDADE "
         "FROM Z8_PARTEDOCTO P "
@@ -259,6 +260,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
       i.cofins_aliq_imp = l.D("COFINSALIQIMPORT");
       i.pis_recup_imp = l.D("PERCRECUPCREDPISIMP");
       i.cofins_recup_imp = l.D("PERCRECCREDCOFINSIMP");
+      i.natureza_receita = l.S("NATRECPISCOFINS");
       i.cod_prod = l.S("CODPROD");
       i.nome_prod = l.S("NMPROD");
       i.cod_barras = l.S("CODBARRAS");

@@ -47,6 +47,7 @@ struct TItemDocumentoC100 {
   double ipi_base = 0, ipi_aliq = 0, ipi_valor = 0, pis_base = 0, pis_aliq = 0, pis_fixo = 0,
          pis_valor = 0, cofins_base = 0, cofins_aliq = 0, cofins_fixo = 0, cofins_valor = 0,
          pis_aliq_imp = 0, cofins_aliq_imp = 0, pis_recup_imp = 0, cofins_recup_imp = 0;
+  std::string natureza_receita;  // of a revenue without PIS/COFINS
   // The product.
   std::string cod_prod, nome_prod, cod_barras, ncm, ex_tipi, cest, genero, tipo_item;
   bool estoque = true;

@@ -29,6 +29,11 @@ constexpr size_t kDocumentosPorPagina = 500;
 
 // The registers of block 0 that the documents' insertions consult the list
 // for.
+// What the PIS/COFINS model's documents carry under them.
+const std::string kFilhosContribuicoes[] = {"C110", "C111", "C120", "C170", "C175"};
+// The CSTs of PIS/COFINS of revenues without the contribution.
+const std::string kCSTSemContribuicao[] = {"04", "06", "07", "08", "09"};
+
 constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
                                               "0205", "0206", "0220"};
 
@@ -100,6 +105,14 @@ struct TGeracaoC100::TDocumentoMontado {
   bool importacao = false;
   std::string ind_importacao, declaracao, drawback;
   double pis_importacao = 0, cofins_importacao = 0;
+  // PIS/COFINS model: a consumer invoice's items summed by CFOP, CSTs and
+  // rates (C175), and the revenues without the contribution.
+  std::vector<TItemC170> consolidados;
+  struct TReceitaMontada {
+    std::string cst_pis, cst_cofins, natureza, conta;
+    double valor = 0;
+  };
+  std::vector<TReceitaMontada> receitas;
   // Observations (0460 code, text) with their adjustments.
   struct TAjusteMontado {
     std::string codigo, descricao, item;
@@ -110,16 +123,28 @@ struct TGeracaoC100::TDocumentoMontado {
 };
 
 TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bloco,
-                           const std::string& registros)
+                           const std::string& registros,
+                           std::optional<TEstabelecimentoC100> estabelecimento)
     : sessao_(sessao),
       cabecalho_(LerCabecalhoEFD(sessao, id_efd)),
+      estabelecimento_(std::move(estabelecimento)),
       tipo_c100_(tipo_c100),
       bloco_(bloco) {
+  if (estabelecimento_) {
+    cabecalho_.filial = estabelecimento_->filial;
+    id_0140_ = estabelecimento_->id_0140;
+  }
   for (const std::string& linha : Dividir(registros, '\n')) {
     const std::string nome = Trim(linha);
     if (!nome.starts_with("Registro ")) continue;
-    registros_.insert(nome.substr(9));
-    lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
+    const std::string codigo = nome.substr(9);
+    // The PIS/COFINS model shares codes of block C with other meanings.
+    if (estabelecimento_ && codigo[0] == 'C' &&
+        std::find(std::begin(kFilhosContribuicoes), std::end(kFilhosContribuicoes), codigo) ==
+            std::end(kFilhosContribuicoes))
+      continue;
+    registros_.insert(codigo);
+    lista_bloco0_ += "RegistroEFD" + codigo + "=1\r\n";
   }
   // Block 0's insertions read the list on every call: when they are all
   // chosen, an empty list (no restriction) says the same at no cost.
@@ -271,7 +296,7 @@ std::string TGeracaoC100::Participante(int64_t ident, int64_t local_entrega) {
   r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_bloco0_, static_cast<int>(ident), codigo,
                       p.nome, p.pais, p.documento, p.ie, p.municipio, p.suframa, p.logradouro,
                       p.numero, p.complemento, p.bairro, cabecalho_.inicio, cabecalho_.fim, false,
-                      0);
+                      id_0140_);
   return codigo;
 }
 
@@ -414,9 +439,10 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
   if (itens == p.itens.end()) return;
   // Own electronic invoices list their items only when the header asks.
   const bool propria_eletronica = m.ind_emit == "0" && d.modelo == "55";
-  const bool gravar_itens = Selecionado("C170") && d.modelo != "65" &&
-                            (!propria_eletronica || gerar_c170_propria_ == "1" ||
-                             gerar_c170_propria_ == "2" || gerar_c170_propria_ == "3");
+  const bool gravar_itens =
+      Selecionado("C170") && d.modelo != "65" &&
+      (estabelecimento_ || !propria_eletronica || gerar_c170_propria_ == "1" ||
+       gerar_c170_propria_ == "2" || gerar_c170_propria_ == "3");
   const bool importacao_antiga = cabecalho_.inicio < TDateTime::EncodeDate(2015, 9, 1);
   for (const TItemDocumentoC100& i : itens->second) {
     if (i.nao_gerar_val_fin == "A") continue;
@@ -468,17 +494,17 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     c.cod_nat = c.cfop;
     if (naturezas_.insert(c.cod_nat).second && Selecionado("0400"))
       r0400_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0400"), c.cod_nat,
-                          i.nome_cfop.empty() ? i.cfop : i.nome_cfop, 0);
+                          i.nome_cfop.empty() ? i.cfop : i.nome_cfop, id_0140_);
     c.cod_item = CodigoItem(i);
     std::string unidade = SubstituirTodos(i.unidade, " ", "");
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, c.cod_item, static_cast<int>(i.produto),
                         i.nome_prod, i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi,
-                        i.genero, "", i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, 0,
-                        cabecalho_.filial, lista_bloco0_);
+                        i.genero, "", i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim,
+                        id_0140_, cabecalho_.filial, lista_bloco0_);
     c.unidade = SubstituirTodos(i.unidade, " ", "");
     if (c.unidade.empty()) c.unidade = unidade;
     if (unidades_.insert(c.unidade).second && Selecionado("0190"))
-      r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), c.unidade, c.unidade, 0);
+      r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), c.unidade, c.unidade, id_0140_);
     c.conta = Conta(d.tipo_documento);
 
     // The document's totals and its analytic rows.
@@ -505,6 +531,7 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     a.ipi = c.ipi;
     a.fcp_st = subst_tributaria_ ? i.fcp_st : 0;
     m.analiticos.Somar(a);
+    if (estabelecimento_) Contribuicoes(d, i, c, m);
     if (!gravar_itens) continue;
     m.itens.push_back(std::move(c));
     auto tanques = p.tanques.find(i.id);
@@ -512,6 +539,37 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
                             ? tanques->second
                             : std::vector<TTanqueC100>{});
   }
+}
+
+void TGeracaoC100::Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC100& i,
+                                 const TItemC170& c, TDocumentoMontado& m) {
+  if (d.modelo == "65" && Selecionado("C175")) {
+    auto igual = std::find_if(m.consolidados.begin(), m.consolidados.end(), [&c](const auto& x) {
+      return x.cfop == c.cfop && x.cst_pis == c.cst_pis && x.cst_cofins == c.cst_cofins &&
+             x.aliq_pis == c.aliq_pis && x.aliq_cofins == c.aliq_cofins;
+    });
+    if (igual == m.consolidados.end()) {
+      m.consolidados.push_back(c);
+    } else {
+      igual->valor = Arred(igual->valor + c.valor);
+      igual->desconto = Arred(igual->desconto + c.desconto);
+      igual->bc_pis = Arred(igual->bc_pis + c.bc_pis);
+      igual->pis = Arred(igual->pis + c.pis);
+      igual->bc_cofins = Arred(igual->bc_cofins + c.bc_cofins);
+      igual->cofins = Arred(igual->cofins + c.cofins);
+    }
+  }
+  const bool sem_contribuicao =
+      std::find(std::begin(kCSTSemContribuicao), std::end(kCSTSemContribuicao), c.cst_pis) !=
+      std::end(kCSTSemContribuicao);
+  if (m.ind_oper != "1" || !sem_contribuicao) return;
+  if (Trim(i.natureza_receita).empty())
+    throw EErro(
+        fmt::format("Registro M410, documento {} (ID {}), item {}: a tributação do item "
+                    "(TribItemProd_NatRecPisCofins) não informa a natureza da receita do CST {}",
+                    d.numero, d.id, i.seq, c.cst_pis));
+  m.receitas.push_back(
+      {c.cst_pis, c.cst_cofins, Trim(i.natureza_receita), c.conta, Arred(c.valor - c.desconto)});
 }
 
 void TGeracaoC100::Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m) {
@@ -535,7 +593,8 @@ void TGeracaoC100::Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocume
       const std::string informacao = coluna && coluna->tamanho > 0
                                          ? CopiarUtf8(linha, static_cast<size_t>(coluna->tamanho))
                                          : linha;
-      const int codigo = r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), informacao, 0);
+      const int codigo =
+          r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), informacao, id_0140_);
       it = codigos_0450_.emplace(chave, std::to_string(codigo)).first;
     }
     const bool repetido = std::any_of(m.textos.begin(), m.textos.end(),
@@ -622,7 +681,8 @@ constexpr TVinculoC100 kFilhos[] = {
     {"C110", "C100", "IDF_RegEFDC100"},      {"C120", "C100", "IDF_RegEFDC100"},
     {"C130", "C100", "IDF_RegEFDC100"},      {"C140", "C100", "IDF_RegEFDC100"},
     {"C160", "C100", "IDF_RegEFDC100"},      {"C170", "C100", "IDF_RegEFDC100"},
-    {"C190", "C100", "IDF_RegEFDC100"},      {"C195", "C100", "IDF_RegEFDC100"}};
+    {"C190", "C100", "IDF_RegEFDC100"},      {"C195", "C100", "IDF_RegEFDC100"},
+    {"C175", "C100", "IDF_RegEDFC100"}};
 
 }  // namespace
 
@@ -664,12 +724,12 @@ void TGeracaoC100::Gravar(TDocumentoMontado& m) {
   const int64_t id =
       Insercao(
           "C100",
-          {"IDDocto",      "IndOper",     "IndEmit",          "CodPart",         "CodModelo",
-           "CodSit",       "Serie",       "NroDocto",         "ChaveNFe",        "DataEmi",
-           "DataEntSai",   "ValTotDocto", "IndTpPAgto",       "ValTotDesc",      "ValAbatNT",
-           "ValMerc",      "IndFrete",    "ValFrete",         "ValSeguro",       "ValOutrasDesp",
-           "BaseCalcICMS", "ValICMS",     "BsCalICMSSubTrib", "ValICMSSubTrib",  "ValIPI",
-           "ValPIS",       "ValCOFINS",   "ValPISSubTrib",    "ValCOFINSSubTrib"})
+          {"IDDocto",      "IndOper",     "IndEmit",          "CodPart",          "CodModelo",
+           "CodSit",       "Serie",       "NroDocto",         "ChaveNFe",         "DataEmi",
+           "DataEntSai",   "ValTotDocto", "IndTpPAgto",       "ValTotDesc",       "ValAbatNT",
+           "ValMerc",      "IndFrete",    "ValFrete",         "ValSeguro",        "ValOutrasDesp",
+           "BaseCalcICMS", "ValICMS",     "BsCalICMSSubTrib", "ValICMSSubTrib",   "ValIPI",
+           "ValPIS",       "ValCOFINS",   "ValPISSubTrib",    "ValCOFINSSubTrib", "IDF_RegEFDC010"})
           .Inserir(bloco_, tipo_c100_,
                    {m.id_docto,
                     m.ind_oper,
@@ -699,7 +759,8 @@ void TGeracaoC100::Gravar(TDocumentoMontado& m) {
                     v(m.pis),
                     v(m.cofins),
                     v(0),
-                    v(0)});
+                    v(0),
+                    estabelecimento_ ? TVariant(estabelecimento_->id_c010) : TVariant()});
   ja_gravados_[chave] = id;
   ++linhas_c100_;
   if (!cancelado) GravarFilhos(m, id);
@@ -774,6 +835,27 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                      {Valor(t.fcp_op), Valor(t.fcp_st), Valor(t.fcp_ret), c190});
     }
   }
+  for (const TItemC170& c : m.consolidados) {
+    const bool pis_por_unidade = c.aliq_pis_reais > 0;
+    const bool cofins_por_unidade = c.aliq_cofins_reais > 0;
+    const TVariant nada;
+    auto se = [&nada](bool condicao, double valor) { return condicao ? Valor(valor) : nada; };
+    Insercao("C175", {"CFOP", "ValOpera", "ValDesc", "CSTPIS", "BaseCalcPIS", "AliqPIS",
+                      "BaseCalcQtdePIS", "AliqPISReais", "ValPIS", "CSTCOFINS", "BaseCalcCOFINS",
+                      "AliqCOFINS", "BaseCalcQtdeCOFINS", "AliqCOFINSReais", "ValCOFINS",
+                      "CodCtaCtbAnal", "IDF_RegEDFC100"})
+        .Inserir(bloco_, Tipo("C175"),
+                 {c.cfop, Valor(c.valor), Valor(c.desconto), c.cst_pis,
+                  se(!pis_por_unidade, c.bc_pis), se(!pis_por_unidade, c.aliq_pis),
+                  se(pis_por_unidade, c.bc_pis), se(pis_por_unidade, c.aliq_pis_reais),
+                  Valor(c.pis), c.cst_cofins, se(!cofins_por_unidade, c.bc_cofins),
+                  se(!cofins_por_unidade, c.aliq_cofins), se(cofins_por_unidade, c.bc_cofins),
+                  se(cofins_por_unidade, c.aliq_cofins_reais), Valor(c.cofins), c.conta, c100});
+  }
+  if (!m.receitas.empty() && estabelecimento_->receita_sem_contribuicao)
+    for (const auto& r : m.receitas)
+      estabelecimento_->receita_sem_contribuicao(r.cst_pis, r.cst_cofins, r.natureza, r.conta,
+                                                 r.valor);
   for (const auto& [observacao, ajustes] : m.observacoes) {
     const int64_t c195 =
         Insercao("C195", {"Codigo", "Texto", "IDF_RegEFDC100"})

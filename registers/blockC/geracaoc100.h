@@ -2,8 +2,10 @@
 // (see Th5RegistroEFDC100).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,11 +27,29 @@ class Th5RegistroEFD0450;
 class Th5RegistroEFD0460;
 class Th5RegistroEFD0500;
 
-// One generation of the C100 family for an EFD and its block-C row.
+// The establishment whose documents a PIS/COFINS generation stores: its
+// branch, the 0140 row its block-0 rows stand under and the C010 row its
+// documents stand under; and where each output item's revenue without the
+// contribution goes (CST of PIS, of COFINS, nature of revenue, account,
+// amount).
+struct TEstabelecimentoC100 {
+  int filial = 0;
+  int id_0140 = 0;
+  int64_t id_c010 = 0;
+  std::function<void(const std::string&, const std::string&, const std::string&, const std::string&,
+                     double)>
+      receita_sem_contribuicao;
+};
+
+// One generation of the C100 family for an EFD and its block-C row: the
+// branch's documents for the ICMS/IPI model, or, given an establishment, the
+// establishment's for the PIS/COFINS model (C100 with C110/C111, C120, C170
+// and, for consumer invoices, C175).
 class TGeracaoC100 {
  public:
   TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bloco,
-               const std::string& registros);
+               const std::string& registros,
+               std::optional<TEstabelecimentoC100> estabelecimento = std::nullopt);
   ~TGeracaoC100();
   // Stores every document of the period; the number of C100 rows.
   int Executar();
@@ -44,6 +64,10 @@ class TGeracaoC100 {
   void Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
   void Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
   void Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  // The PIS/COFINS model's share of an item: the consumer invoice's C175
+  // and the output's revenue without the contribution.
+  void Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC100& i, const TItemC170& c,
+                     TDocumentoMontado& m);
   std::string CodigoItem(const TItemDocumentoC100& i);
   std::string Conta(int64_t tipo_documento);
   void Gravar(TDocumentoMontado& m);
@@ -56,6 +80,8 @@ class TGeracaoC100 {
 
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
+  std::optional<TEstabelecimentoC100> estabelecimento_;
+  int id_0140_ = 0;  // the establishment's 0140 row, 0 for the ICMS/IPI model
   int tipo_c100_, bloco_, bloco0_ = 0;
   std::set<std::string> registros_;  // codes chosen ("C170"); empty: all
   std::string lista_bloco0_;         // the choice as block 0's insertions take it

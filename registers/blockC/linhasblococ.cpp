@@ -15,6 +15,9 @@ constexpr const char* kInsertFamilia =
     "INSERT INTO Z8_REGEFD (ID, FD, IDF_BLOCOSEFD, IDF_TIPOREGEFD, REGISTRO) "
     "VALUES (:ID, :FD, :IDF_BLOCOSEFD, :IDF_TIPOREGEFD, :REGISTRO)";
 
+// Parent rows read at a time by a paged writer, with everything under them.
+constexpr int kLinhasPorPagina = 500;
+
 // A text column without a declared size is a memo; every engine keeps 8000
 // characters of one in a plain text column.
 constexpr int kTamanhoMemo = 8000;
@@ -101,6 +104,84 @@ const std::vector<TxbFilhosPorPai::TLinha>& TxbFilhosPorPai::De(int64_t pai) con
   static const std::vector<TLinha> kNenhum;
   auto it = por_pai_.find(pai);
   return it == por_pai_.end() ? kNenhum : it->second;
+}
+
+std::pair<int64_t, int64_t> TxbFilhosPorPai::Identificadores() const {
+  int64_t menor = 0, maior = -1;
+  for (const auto& [pai, linhas] : por_pai_)
+    for (const TLinha& l : linhas) {
+      if (maior < menor || l.id < menor) menor = l.id;
+      if (l.id > maior) maior = l.id;
+    }
+  return {menor, maior};
+}
+
+void TxbRegistroFilho::Carregar(TxbSession& sessao, int bloco, int64_t primeiro, int64_t ultimo) {
+  linhas.Carregar(sessao, bloco, codigo, vinculo, primeiro, ultimo, campos, ordem);
+  const auto [menor, maior] = linhas.Identificadores();
+  for (TxbRegistroFilho* filho : filhos) filho->Carregar(sessao, bloco, menor, maior);
+}
+
+void TxbRegistroFilho::Escrever(TxbLinhasEFD& saida, int64_t pai) const {
+  for (const auto& linha : linhas.De(pai)) {
+    if (ajustar) {
+      std::vector<TVariant> valores = linha.valores;
+      ajustar(valores);
+      saida.AdicionarPronta(LinhaDosValores(codigo, valores));
+    } else {
+      saida.AdicionarPronta(LinhaDosValores(codigo, linha.valores));
+    }
+    for (const TxbRegistroFilho* filho : filhos) filho->Escrever(saida, linha.id);
+  }
+}
+
+void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& saida, int bloco,
+                                          int64_t pai, const std::function<void()>& avanco) {
+  const TxbFamilia& familia =
+      TxbMetadados::Instancia().FamiliaObrigatoria(std::string("RegistroEFD") + codigo);
+  std::string colunas = "A.ID";
+  for (const std::string& campo : campos) {
+    const TxbAtributo* a = familia.Atributo(campo);
+    if (!a) throw ENomeDesconhecido(familia.prefixo + "_" + campo);
+    colunas += ", A." + a->coluna;
+  }
+  TParametros parametros{{"BLOCO", bloco}, {"ULTIMO", 0}};
+  std::string filtro;
+  if (pai > 0) {
+    const TxbAtributo* link = familia.Atributo(vinculo);
+    if (!link) throw ENomeDesconhecido(familia.prefixo + "_" + vinculo);
+    filtro = " AND A." + link->coluna + " = :PAI";
+    parametros.emplace_back("PAI", pai);
+  }
+  const std::string pagina =
+      sessao.GetBD().LimitarLinhas("SELECT " + colunas + " FROM " + familia.tabela +
+                                       " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+                                       "WHERE B.IDF_BLOCOSEFD = :BLOCO AND A.ID > :ULTIMO" +
+                                       filtro + " ORDER BY A.ID",
+                                   kLinhasPorPagina);
+  for (;;) {
+    TxbResultado r = sessao.Consultar(pagina, parametros);
+    if (r.Vazio()) break;
+    for (TxbRegistroFilho* filho : filhos)
+      filho->Carregar(sessao, bloco, r.linhas.front()[0].AsInt64(), r.linhas.back()[0].AsInt64());
+    for (auto& l : r.linhas) {
+      const int64_t id = l[0].AsInt64();
+      std::vector<TVariant> valores(std::make_move_iterator(l.begin() + 1),
+                                    std::make_move_iterator(l.end()));
+      if (ajustar) ajustar(valores);
+      saida.AdicionarPronta(LinhaDosValores(codigo, valores));
+      for (const TxbRegistroFilho* filho : filhos) filho->Escrever(saida, id);
+      parametros[1].second = TVariant(id);
+      avanco();
+    }
+    if (r.linhas.size() < static_cast<size_t>(kLinhasPorPagina)) break;
+  }
+}
+
+std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>& valores) {
+  std::string linha = "|" + std::string(codigo) + "|";
+  for (const TVariant& v : valores) linha += TextoDoCampo(v) + "|";
+  return linha;
 }
 
 std::string TextoDoCampo(const TVariant& valor) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -57,10 +58,52 @@ class TxbFilhosPorPai {
                 const std::vector<std::string>& campos, const std::string& ordem = "");
   // The rows of one parent, in order; empty when none.
   const std::vector<TLinha>& De(int64_t pai) const;
+  // The smallest and the greatest identifier of the rows read; an empty
+  // range (greater before smaller) when none.
+  std::pair<int64_t, int64_t> Identificadores() const;
 
  private:
   std::map<int64_t, std::vector<TLinha>> por_pai_;
 };
+
+class TxbLinhasEFD;
+
+// A register written under its parent rows: its fields in the layout's order,
+// the attribute that links it to the parent and the registers written under
+// each of its own rows. Rows are read for a range of parents at a time.
+struct TxbRegistroFilho {
+  TxbRegistroFilho(const char* codigo, const char* vinculo, std::vector<std::string> campos,
+                   std::vector<TxbRegistroFilho*> filhos = {}, const char* ordem = "")
+      : codigo(codigo),
+        vinculo(vinculo),
+        campos(std::move(campos)),
+        filhos(std::move(filhos)),
+        ordem(ordem) {}
+
+  // Reads the rows whose parent lies in [primeiro, ultimo], and under them
+  // their children's.
+  void Carregar(TxbSession& sessao, int bloco, int64_t primeiro, int64_t ultimo);
+  // Appends the lines of one parent's rows, each followed by its children's.
+  void Escrever(TxbLinhasEFD& linhas, int64_t pai) const;
+  // Writes the block's rows of this register a page at a time, in the order
+  // they were stored, each followed by its children: those of one parent
+  // when pai is greater than 0, all of the block otherwise. avanco is called
+  // after each row.
+  void EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& linhas, int bloco, int64_t pai,
+                          const std::function<void()>& avanco);
+
+  const char* codigo;
+  const char* vinculo;
+  std::vector<std::string> campos;
+  std::vector<TxbRegistroFilho*> filhos;
+  const char* ordem;  // column that orders the rows of a parent, "" for insertion order
+  // Turns the stored values into the written ones, when they differ.
+  std::function<void(std::vector<TVariant>&)> ajustar;
+  TxbFilhosPorPai linhas;
+};
+
+// "|" + code + "|" + each value as a field followed by "|".
+std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>& valores);
 
 // The text of a stored value as a field of the file: numbers with the
 // decimal comma, null as empty, texts trimmed and kept on one line.

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
-#include <limits>
 #include <map>
 
 #include "control/linhaefd.h"
@@ -25,11 +23,6 @@ namespace {
 constexpr int kEntradas[] = {13, 32, 42, 55, 118, 119, 122, 138, 320, 512};
 // Internal codes of the complementary documents.
 constexpr int kComplementares[] = {121, 122, 135, 320, 410};
-
-// The written documents are read this many at a time, with their children.
-constexpr int kDocumentosPorPagina = 500;
-// Identifiers are integer columns: the end of the last page.
-constexpr int64_t kMaiorId = std::numeric_limits<int32_t>::max();
 
 struct TFrete {
   const char* letra;
@@ -53,13 +46,30 @@ const std::vector<std::string> kCamposC100 = {
 // there on empty.
 constexpr size_t kPrimeiroValorC100 = 10;
 
-std::string Unido(const std::vector<TVariant>& linha, size_t primeiro = 0) {
-  std::string r;
-  for (size_t i = primeiro; i < linha.size(); ++i) r += TextoDoCampo(linha[i]) + "|";
-  return r;
+}  // namespace
+
+void Th5RegistroEFDC100::AjustarValoresC100(std::vector<TVariant>& c100) {
+  if (Trim(c100[4].AsString()) == "05")
+    for (size_t i = kPrimeiroValorC100; i < c100.size(); ++i) c100[i] = TVariant();
 }
 
-}  // namespace
+TxbRegistroFilho Th5RegistroEFDC100::RegistroC110(TxbRegistroFilho& c111) {
+  TxbRegistroFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111}};
+  c110.ajustar = [](std::vector<TVariant>& v) {
+    v[1] = TextoNumaLinha(Trim(v[1].IsNull() ? "" : v[1].AsString()));
+  };
+  return c110;
+}
+
+TxbRegistroFilho Th5RegistroEFDC100::RegistroC120() {
+  return {"C120",
+          "IDF_RegEFDC100",
+          {"CodDocImp", "NroDocImp", "ValPISImp", "ValCOFINSImp", "NrpRegDrawback"}};
+}
+
+const std::vector<std::string>& Th5RegistroEFDC100::CamposDaLinhaC100() {
+  return kCamposC100;
+}
 
 std::string Th5RegistroEFDC100::OperacaoDoCodigoInterno(int codigo) {
   return std::find(std::begin(kEntradas), std::end(kEntradas), codigo) != std::end(kEntradas) ? "0"
@@ -182,111 +192,48 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
 
   TxbLinhasEFD linhas(sessao);
   linhas.AdicionarPronta("|C001|0|");
-  std::string colunas = "A.ID";
-  const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFDC100");
-  for (const std::string& campo : kCamposC100) colunas += ", A." + familia.Atributo(campo)->coluna;
-  const std::string pagina = sessao.GetBD().LimitarLinhas(
-      "SELECT " + colunas +
-          " FROM Z8_REGEFDC100 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-          "WHERE B.IDF_BLOCOSEFD = :BLOCO AND A.ID > :ULTIMO ORDER BY A.ID",
-      kDocumentosPorPagina + 1);
-
   const std::vector<std::string> campos_c170 = Th5RegistroEFDC170::CamposDaLinha(inicio);
   const bool com_c191 = inicio.Ano() >= 2019;
   // Children in the order they are written, each with its fields and its
   // own children.
-  struct TFilho {
-    TFilho(const char* c, const char* v, std::vector<std::string> cs, std::vector<TFilho*> n,
-           const char* o = "")
-        : codigo(c), vinculo(v), campos(std::move(cs)), netos(std::move(n)), ordem(o) {}
-    const char* codigo;
-    const char* vinculo;
-    std::vector<std::string> campos;
-    std::vector<TFilho*> netos;
-    const char* ordem;
-    void (*ajustar)(std::vector<TVariant>&) = nullptr;
-    TxbFilhosPorPai linhas;
-  };
-  TFilho c111{"C111", "IDF_RegEFDC110", {"NumProc", "IndProc"}, {}};
-  TFilho c141{"C141", "IDF_RegEFDC140", {"NumParc", "DataVencto", "ValParc"}, {}};
-  TFilho c171{"C171", "IDF_RegistroEFDC170", {"NumTq", "QTDE"}, {}};
-  TFilho c191{"C191", "IDF_RegEFDC190", {"VL_FCP_OP", "VL_FCP_ST", "VL_FCP_RET"}, {}};
-  TFilho c197{
+  TxbRegistroFilho c111{"C111", "IDF_RegEFDC110", {"NumProc", "IndProc"}};
+  TxbRegistroFilho c141{"C141", "IDF_RegEFDC140", {"NumParc", "DataVencto", "ValParc"}};
+  TxbRegistroFilho c171{"C171", "IDF_RegistroEFDC170", {"NumTq", "QTDE"}};
+  TxbRegistroFilho c191{"C191", "IDF_RegEFDC190", {"VL_FCP_OP", "VL_FCP_ST", "VL_FCP_RET"}};
+  TxbRegistroFilho c197{
       "C197",
       "IDF_RegEFDC195",
-      {"CodAjuste", "DescAjuste", "CodItem", "BaseCalcICMS", "AliqICMS", "ValICMS", "ValOutros"},
-      {}};
-  TFilho c101{"C101", "IDF_RegEFDC100", {"VL_UF_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}, {}};
-  TFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111}};
-  c110.ajustar = [](std::vector<TVariant>& v) {
-    v[1] = TextoNumaLinha(Trim(v[1].IsNull() ? "" : v[1].AsString()));
-  };
-  TFilho c120{"C120",
-              "IDF_RegEFDC100",
-              {"CodDocImp", "NroDocImp", "ValPISImp", "ValCOFINSImp", "NrpRegDrawback"},
-              {}};
-  TFilho c130{"C130",
-              "IDF_RegEFDC100",
-              {"ValServNT", "BaseCalcISSQN", "ValISSQN", "BaseCalcIRRF", "ValIRRF",
-               "BaseCalcPrevSoc", "ValPrevSocial"},
-              {}};
-  TFilho c140{"C140",
-              "IDF_RegEFDC100",
-              {"IndEmit", "IndTitulo", "DescTitulo", "NumTitulo", "QtdeParc", "ValOriTitulo"},
-              {&c141}};
-  TFilho c160{"C160",
-              "IDF_RegEFDC100",
-              {"CodPart", "PlacaVeic", "QtdeVol", "PesoBruto", "PesoLiq", "UFVeiculo"},
-              {}};
-  TFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171}, "NUMITEM"};
-  c170.ajustar = [](std::vector<TVariant>& v) {
-    // The item number is stored as digits with leading zeros.
-    const std::string n = TextoDoCampo(v[0]);
-    if (TextoEhInteiro(n)) v[0] = std::to_string(TextoParaInteiro(n));
-  };
-  TFilho c190{"C190", "IDF_RegEFDC100", Th5RegistroEFDC190::CamposDaLinha(), {}};
-  if (com_c191) c190.netos.push_back(&c191);
-  TFilho c195{"C195", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c197}};
-  TFilho* sob_c100[] = {&c101, &c110, &c120, &c130, &c140, &c160, &c170, &c190, &c195};
+      {"CodAjuste", "DescAjuste", "CodItem", "BaseCalcICMS", "AliqICMS", "ValICMS", "ValOutros"}};
+  TxbRegistroFilho c101{"C101", "IDF_RegEFDC100", {"VL_UF_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}};
+  TxbRegistroFilho c110 = Th5RegistroEFDC100::RegistroC110(c111);
+  TxbRegistroFilho c120 = Th5RegistroEFDC100::RegistroC120();
+  TxbRegistroFilho c130{"C130",
+                        "IDF_RegEFDC100",
+                        {"ValServNT", "BaseCalcISSQN", "ValISSQN", "BaseCalcIRRF", "ValIRRF",
+                         "BaseCalcPrevSoc", "ValPrevSocial"}};
+  TxbRegistroFilho c140{
+      "C140",
+      "IDF_RegEFDC100",
+      {"IndEmit", "IndTitulo", "DescTitulo", "NumTitulo", "QtdeParc", "ValOriTitulo"},
+      {&c141}};
+  TxbRegistroFilho c160{"C160",
+                        "IDF_RegEFDC100",
+                        {"CodPart", "PlacaVeic", "QtdeVol", "PesoBruto", "PesoLiq", "UFVeiculo"}};
+  TxbRegistroFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171}, "NUMITEM"};
+  c170.ajustar = Th5RegistroEFDC170::AjustarNumeroItem;
+  TxbRegistroFilho c190{"C190", "IDF_RegEFDC100", Th5RegistroEFDC190::CamposDaLinha()};
+  if (com_c191) c190.filhos.push_back(&c191);
+  TxbRegistroFilho c195{"C195", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c197}};
+  TxbRegistroFilho c100{"C100",
+                        "IDF_RegEFDC010",
+                        kCamposC100,
+                        {&c101, &c110, &c120, &c130, &c140, &c160, &c170, &c190, &c195}};
+  c100.ajustar = AjustarValoresC100;
 
-  std::function<void(TFilho&, int64_t)> escrever = [&](TFilho& f, int64_t pai) {
-    for (const auto& filho : f.linhas.De(pai)) {
-      std::vector<TVariant> valores = filho.valores;
-      if (f.ajustar) f.ajustar(valores);
-      linhas.AdicionarPronta(std::string("|") + f.codigo + "|" + Unido(valores));
-      for (TFilho* neto : f.netos) escrever(*neto, filho.id);
-    }
-  };
-  std::function<void(TFilho&, int64_t, int64_t)> carregar = [&](TFilho& f, int64_t primeiro,
-                                                                int64_t limite) {
-    f.linhas.Carregar(sessao, bloco, f.codigo, f.vinculo, primeiro, limite, f.campos, f.ordem);
-    for (TFilho* neto : f.netos) carregar(*neto, primeiro, limite);
-  };
-
-  int feitos = 0;
-  int64_t ultimo = 0;
-  for (;;) {
-    TxbResultado r = sessao.Consultar(pagina, {{"BLOCO", bloco}, {"ULTIMO", ultimo}});
-    if (r.Vazio()) break;
-    const bool mais = r.linhas.size() > static_cast<size_t>(kDocumentosPorPagina);
-    const int64_t primeiro = r.linhas.front()[0].AsInt64();
-    // Everything under this page's documents was stored after the first of
-    // them and before the first document of the next page.
-    const int64_t limite = mais ? r.linhas.back()[0].AsInt64() - 1 : kMaiorId;
-    if (mais) r.linhas.pop_back();
-    for (TFilho* f : sob_c100) carregar(*f, primeiro, limite);
-    for (auto& l : r.linhas) {
-      const int64_t id = l[0].AsInt64();
-      AtualizarAvanco(id_efd, "C100", static_cast<size_t>(++feitos), static_cast<size_t>(total));
-      std::vector<TVariant> c100(l.begin() + 1, l.end());
-      if (Trim(c100[4].AsString()) == "05")
-        for (size_t i = kPrimeiroValorC100; i < c100.size(); ++i) c100[i] = TVariant();
-      linhas.AdicionarPronta("|C100|" + Unido(c100));
-      for (TFilho* f : sob_c100) escrever(*f, id);
-      ultimo = id;
-    }
-    if (!mais) break;
-  }
+  size_t feitos = 0;
+  c100.EscreverPorPaginas(sessao, linhas, bloco, 0, [&] {
+    AtualizarAvanco(id_efd, "C100", ++feitos, static_cast<size_t>(total));
+  });
   SomarContador("QtdeLinhasBloco_C", linhas.Quantidade());
   return linhas.Extrair();
 }

@@ -3,8 +3,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/uh5registrosefd.h"
+#include "registers/blockC/linhasblococ.h"
 #include "uh0registroefdc100.h"
 
 namespace efd {
@@ -29,6 +31,14 @@ class Th5RegistroEFDC100 : public Th0RegistroEFDC100 {
                             std::shared_ptr<ThbObjetoNegocio>& objeto) override;
   std::string INTERNO_GerarArquivo(int id_efd) override;
   int INTERNO_RetornarQtdReg(int id_efd) override;
+
+  // What the writers of both models share: the C100 line's attributes, the
+  // voided document's empty values, and the texts C110 with C111 under
+  // them and the imports C120.
+  static const std::vector<std::string>& CamposDaLinhaC100();
+  static void AjustarValoresC100(std::vector<TVariant>& valores);
+  static TxbRegistroFilho RegistroC110(TxbRegistroFilho& c111);
+  static TxbRegistroFilho RegistroC120();
 
   // The file's freight indicator of the ERP's freight letter, for an entry
   // ("0") or an output ("1"), by the period's start.

@@ -45,6 +45,12 @@ const std::vector<std::string> kCamposArmazenados = {"NumItem",
                                                      "VL_ABAT_NT",
                                                      "IDF_RegEFDC100"};
 
+// Positions in the written line of the quantity and of the first field of
+// each contribution's group (base, percentage, quantity base, money rate).
+constexpr size_t kQtde = 3;
+constexpr size_t kGrupoPIS = 24;
+constexpr size_t kGrupoCOFINS = 30;
+
 std::string SemBarra(const std::string& s) {
   return SubstituirTodos(s, "|", "(PIPE)");
 }
@@ -112,9 +118,32 @@ int64_t Th5RegistroEFDC170::Incluir(int bloco, int tipo, int64_t c100, const TIt
 }
 
 std::vector<std::string> Th5RegistroEFDC170::CamposDaLinha(TDateTime inicio) {
-  std::vector<std::string> campos(kCamposArmazenados.begin(), kCamposArmazenados.end() - 2);
+  std::vector<std::string> campos = CamposDaLinhaContribuicoes();
   if (inicio.Ano() >= 2019) campos.push_back("VL_ABAT_NT");
   return campos;
+}
+
+std::vector<std::string> Th5RegistroEFDC170::CamposDaLinhaContribuicoes() {
+  return {kCamposArmazenados.begin(), kCamposArmazenados.end() - 2};
+}
+
+void Th5RegistroEFDC170::AjustarNumeroItem(std::vector<TVariant>& v) {
+  // The item number is stored as digits with leading zeros.
+  const std::string n = TextoDoCampo(v[0]);
+  if (TextoEhInteiro(n)) v[0] = std::to_string(TextoParaInteiro(n));
+}
+
+void Th5RegistroEFDC170::AjustarLinhaContribuicoes(std::vector<TVariant>& v) {
+  AjustarNumeroItem(v);
+  if (v[kQtde].IsNull() || v[kQtde].AsFloat() <= 0) v[kQtde] = TVariant();
+  auto acima_de_zero = [&v](size_t i) { return !v[i].IsNull() && v[i].AsFloat() > 0; };
+  auto escolher = [&v](size_t grupo, bool por_unidade) {
+    // base, percentage, quantity base, money rate
+    const size_t vazios[] = {por_unidade ? grupo : grupo + 2, por_unidade ? grupo + 1 : grupo + 3};
+    for (size_t i : vazios) v[i] = TVariant();
+  };
+  escolher(kGrupoPIS, acima_de_zero(kGrupoPIS + 3));
+  escolher(kGrupoCOFINS, acima_de_zero(kGrupoCOFINS + 2));
 }
 
 }  // namespace efd

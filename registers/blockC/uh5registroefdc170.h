@@ -35,6 +35,15 @@ class Th5RegistroEFDC170 : public Th0RegistroEFDC170 {
   // The attributes the line carries, in the layout's order, for a file
   // starting at inicio (VL_ABAT_NT from 2019).
   static std::vector<std::string> CamposDaLinha(TDateTime inicio);
+  // The item number of a line read with those attributes, without its
+  // leading zeros.
+  static void AjustarNumeroItem(std::vector<TVariant>& valores);
+  // The PIS/COFINS model's line: its attributes, and the values as written
+  // (the quantity only when above zero; PIS by its quantity base and money
+  // rate when the money rate is above zero, else by base and percentage;
+  // COFINS likewise, decided by its quantity base).
+  static std::vector<std::string> CamposDaLinhaContribuicoes();
+  static void AjustarLinhaContribuicoes(std::vector<TVariant>& valores);
 
  private:
   std::unique_ptr<TxbInsercaoRegistro> insercao_;

@@ -198,10 +198,10 @@ TEST_P(Contas, PisCofinsTerminaComAContaReferencialEUmCampoVazio) {
     contas->Incluir(id, bloco, 0, "3.1", "", "2", 0, natureza, "S", "3.01.01", false);
     sessao_->ConfirmarImplicita();
   });
-  ASSERT_EQ(linhas.size(), 5u);  // 0000, 0001, 0500 x2, 0990
-  EXPECT_EQ(linhas[2], "|0500|04052020|04|A|3|3.1.01|Receita de vendas|3.01.01.01.01||");
-  EXPECT_EQ(linhas[3], "|0500|04052020|04|S|2|3.1|RECEITA BRUTA|3.01.01||");
-  EXPECT_EQ(linhas[4], "|0990|5|");
+  ASSERT_EQ(linhas.size(), 7u);  // 0000, 0001, 0110, 0140, 0500 x2, 0990
+  EXPECT_EQ(linhas[4], "|0500|04052020|04|A|3|3.1.01|Receita de vendas|3.01.01.01.01||");
+  EXPECT_EQ(linhas[5], "|0500|04052020|04|S|2|3.1|RECEITA BRUTA|3.01.01||");
+  EXPECT_EQ(linhas[6], "|0990|7|");
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, Contas, ::testing::ValuesIn(teste::MotoresDeTeste()));

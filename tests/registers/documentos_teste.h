@@ -21,6 +21,7 @@ struct TItemTeste {
   double quantidade = 1, valor = 100, aliquota = 18, ipi = 0, fcp_st = 0, st = 0;
   std::string letra_ipi{}, letra_pis = "A";
   double pis_fixo = 0;
+  std::string natureza_receita{};                         // of a revenue without PIS/COFINS
   std::vector<std::pair<std::string, double>> tanques{};  // fuel entries: tank, quantity
 };
 
@@ -38,6 +39,7 @@ struct TDocumentoTeste {
   std::string texto_fiscal{}, chave{};
   std::vector<std::string> vencimentos{};  // one instalment per due date
   int processo = 0;                        // 1501: the import declaration of the fixture
+  int filial = 10;
 };
 
 class TDocumentos : public TBloco0 {
@@ -67,7 +69,7 @@ class TDocumentos : public TBloco0 {
       f["Z8_DOCTO"].push_back(
           {{"ID", d.id},
            {"FD", "Docto"},
-           {"IDF_FILIAL", 10},
+           {"IDF_FILIAL", d.filial},
            {"IDF_TPDOCTO", tipo},
            {"IDF_SERIEDOCTO", serie},
            {"IDF_IDENT", d.participante > 0 ? nlohmann::json(d.participante) : nlohmann::json()},
@@ -126,7 +128,9 @@ class TDocumentos : public TBloco0 {
              {"CLATRIBCOFINS", i.letra_pis},
              {"COFINSBASE", i.valor},
              {"COFINSALIQ", 7.6},
-             {"COFINSVALOR", i.valor * 0.076}});
+             {"COFINSVALOR", i.valor * 0.076},
+             {"NATRECPISCOFINS",
+              i.natureza_receita.empty() ? nlohmann::json() : nlohmann::json(i.natureza_receita)}});
       }
       if (!d.texto_fiscal.empty() || !d.chave.empty()) {
         const int parte = proximo++;

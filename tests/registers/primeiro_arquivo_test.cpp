@@ -184,9 +184,16 @@ TEST_P(PrimeiroArquivo, PisCofinsAbreOBlocoZeroPelo0100) {
             "car & Cia Ltda|00000001234567|SP|3550308|000000000|00|0|");
   EXPECT_EQ(linhas[1], "|0001|0|");
   EXPECT_EQ(linhas[2].substr(0, 6), "|0100|");
-  EXPECT_EQ(linhas[3], "|0990|4|");
-  for (const char* bloco : {"A", "C", "D", "F", "I", "M", "P", "1"})
+  // The regime and the head office's establishment, whose CNPJ is
+  // zero-filled as the opening's.
+  EXPECT_EQ(linhas[3], "|0110|1|1|1||");
+  EXPECT_EQ(linhas[4].substr(0, 42),
+            "|0140|10|A\xE7\xFA"
+            "car & Cia Ltda|00000001234567|");
+  EXPECT_EQ(linhas[5], "|0990|6|");
+  for (const char* bloco : {"A", "C", "D", "F", "I", "P", "1"})
     EXPECT_TRUE(Tem(linhas, fmt::format("|{}001|1|", bloco))) << bloco;
+  EXPECT_TRUE(Tem(linhas, "|M001|0|"));  // the zero assessment
   EXPECT_FALSE(Tem(linhas, "|E001|1|"));
   EXPECT_FALSE(Tem(linhas, "|0005|"));
 }

@@ -1,0 +1,491 @@
+#include "registers/piscofins/escrituracaocontribuicoes.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "control/geradorefd.h"
+#include "framework/xbaplicacao.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+#include "framework/xbsession.h"
+#include "registers/block0/referencias.h"
+#include "registers/blockC/documentosc100.h"
+#include "registers/blockC/geracaoc100.h"
+#include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/receitasm.h"
+#include "registers/piscofins/uh5registroefd0140.h"
+#include "registers/piscofins/uh5registroefdm410.h"
+#include "registers/piscofins/uh5registroefdm810.h"
+#include "uh0filialefd.h"
+
+namespace efd {
+namespace {
+
+// The regime of the header: taxation (1 non-cumulative, 2 cumulative, 3
+// both), apportionment of credits (1 direct, 2 proportional), type of
+// contribution and the cumulative regime's basis.
+struct TRegime {
+  std::string incidencia, apropriacao, tipo_contribuicao, regime_cumulativo;
+  bool NaoCumulativo() const { return incidencia == "1" || incidencia == "3"; }
+};
+
+TRegime LerRegime(TxbSession& sessao, int id_efd) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT INDINCTRIB, INDMETAPROP, INDTPCONTRIB, REGIMEAPURA FROM Z8_EFD WHERE ID = :ID",
+      {{"ID", id_efd}});
+  auto t = [&r](size_t i) { return r.Vazio() ? "" : Trim(r.linhas[0][i].AsString()); };
+  return {t(0).empty() ? "1" : t(0), t(1).empty() ? "1" : t(1), t(2).empty() ? "1" : t(2), t(3)};
+}
+
+int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
+  TxbResultado r =
+      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = :NOME",
+                       {{"EFD", id_efd}, {"NOME", nome}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+bool Escolhido(const std::string& nomes, const std::string& codigo) {
+  for (const std::string& linha : Dividir(nomes, '\n'))
+    if (Trim(linha) == "Registro " + codigo) return true;
+  return false;
+}
+
+// ---- Establishments -------------------------------------------------------
+
+// The branches of the file, the header's first; each stored as a branch of
+// the header.
+std::vector<int> FiliaisDaEscrituracao(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho,
+                                       const std::string& filiais) {
+  std::vector<int> ids{cabecalho.filial};
+  std::vector<std::string> pedidas = Dividir(filiais, ',');
+  if (pedidas.size() < 2) {
+    pedidas.clear();
+    TxbResultado r = sessao.Consultar(
+        "SELECT ID FROM Z8_FILIAL WHERE IDF_EMPRESA = :EMPRESA "
+        "ORDER BY ID",
+        {{"EMPRESA", cabecalho.empresa}});
+    for (const auto& l : r.linhas) pedidas.push_back(std::to_string(l[0].AsInt64()));
+  }
+  for (const std::string& texto : pedidas)
+    if (TextoEhInteiro(Trim(texto))) {
+      const int id = static_cast<int>(TextoParaInteiro(Trim(texto)));
+      if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+    }
+  auto filial_efd = Aplicacao().CriarComo<Th0FilialEFD>("FilialEFD", sessao);
+  TxbObjetoTemporario liberar(filial_efd);
+  for (int id : ids) filial_efd->Incluir(cabecalho.id, id);
+  return ids;
+}
+
+struct TFilialContribuicoes {
+  std::string nome, cnpj, ie, im, uf, municipio;
+};
+
+TFilialContribuicoes LerFilial(TxbSession& sessao, int filial) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT I.NOME, J.CNPJ, J.IE, J.IM, UF.SIGLA, C.GEOCODIGO FROM Z8_FILIAL F "
+      "INNER JOIN KLVG_PAPELREL P ON P.ID = F.IDF_PAPELREL "
+      "INNER JOIN KLVG_IDENT I ON I.ID = P.IDF_IDENT "
+      "LEFT JOIN KLVG_PESJUR J ON J.IDA = I.ID "
+      "LEFT JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER "
+      "LEFT JOIN KLVG_CID C ON C.ID = E.IDF_CID "
+      "LEFT JOIN KLVG_UF UF ON UF.ID = C.IDF_UF WHERE F.ID = :FILIAL",
+      {{"FILIAL", filial}});
+  if (r.Vazio())
+    throw EErro(fmt::format("Registro 0140: a filial {} (Filial_ID) não existe", filial));
+  auto t = [&r](size_t i) {
+    return r.linhas[0][i].IsNull() ? "" : Trim(r.linhas[0][i].AsString());
+  };
+  // The number as the opening writes the declarant's: digits, zero-filled.
+  std::string cnpj;
+  for (char c : t(1))
+    if (c >= '0' && c <= '9') cnpj += c;
+  return {t(0), PreencherZerosEsquerda(cnpj, 14), t(2), t(3), t(4), t(5)};
+}
+
+class TEstabelecimentos {
+ public:
+  TEstabelecimentos(TxbSession& sessao, int id_efd, const std::string& nomes)
+      : sessao_(sessao),
+        cabecalho_(LerCabecalhoEFD(sessao, id_efd)),
+        nomes_(nomes),
+        bloco0_(IdBloco0(sessao, id_efd)),
+        bloco_c_(IdBlocoDaGeracao(sessao, id_efd, "Bloco C")),
+        bloco_m_(IdBlocoDaGeracao(sessao, id_efd, "Bloco M")) {}
+  ~TEstabelecimentos() {
+    if (m410_) Aplicacao().Destruir(m410_);
+    if (m810_) Aplicacao().Destruir(m810_);
+  }
+
+  void Gerar(const std::string& filiais) {
+    if (bloco0_ == 0 || !Escolhido(nomes_, "0140")) return;
+    auto r0140 = Aplicacao().CriarComo<Th5RegistroEFD0140>("RegistroEFD0140", sessao_);
+    TxbObjetoTemporario liberar(r0140);
+    const bool documentos = bloco_c_ > 0 && Escolhido(nomes_, "C010");
+    for (int filial : FiliaisDaEscrituracao(sessao_, cabecalho_, filiais)) {
+      const bool movimento =
+          documentos &&
+          !SelecionarDocumentosC100(sessao_, filial, cabecalho_.inicio, cabecalho_.fim).ids.empty();
+      if (!movimento && filial != cabecalho_.filial) continue;
+      const TFilialContribuicoes f = LerFilial(sessao_, filial);
+      TEstabelecimentoC100 e;
+      e.filial = filial;
+      e.id_0140 = r0140->Incluir(cabecalho_.id, bloco0_, IdTipoRegistro(sessao_, bloco0_, "0140"),
+                                 std::to_string(filial), f.nome, f.cnpj, f.uf, 0, f.ie, f.municipio,
+                                 f.im, "", 0, 0);
+      if (!movimento) continue;
+      e.id_c010 = TxbInsercaoRegistro(sessao_, "C010", {"CNPJ", "INC_ESCRI"})
+                      .Inserir(bloco_c_, IdTipoRegistro(sessao_, bloco_c_, "C010"), {f.cnpj, "2"});
+      e.receita_sem_contribuicao = [this](const std::string& cst_pis, const std::string& cst_cofins,
+                                          const std::string& natureza, const std::string& conta,
+                                          double valor) {
+        ReceitaSemContribuicao(cst_pis, cst_cofins, natureza, conta, valor);
+      };
+      TGeracaoC100 geracao(sessao_, cabecalho_.id, IdTipoRegistro(sessao_, bloco_c_, "C100"),
+                           bloco_c_, nomes_, e);
+      geracao.Executar();
+    }
+  }
+
+ private:
+  // The revenues go to M400/M410 and M800/M810 through their registers'
+  // insertion, which keeps the keys of the generation.
+  void ReceitaSemContribuicao(const std::string& cst_pis, const std::string& cst_cofins,
+                              const std::string& natureza, const std::string& conta, double valor) {
+    if (bloco_m_ == 0) return;
+    if (!m410_) {
+      m410_ = Aplicacao().CriarComo<Th5RegistroEFDM410>("RegistroEFDM410", sessao_);
+      m810_ = Aplicacao().CriarComo<Th5RegistroEFDM810>("RegistroEFDM810", sessao_);
+      parametros_ = fmt::format("{}={}\r\n", kBlocoM, bloco_m_);
+      for (const char* codigo : {"M400", "M410", "M800", "M810"})
+        if (Escolhido(nomes_, codigo))
+          parametros_ += fmt::format("RegistroEFD{}={}\r\n", codigo,
+                                     IdTipoRegistro(sessao_, bloco_m_, codigo));
+    }
+    m410_->Incluir(cabecalho_.id, bloco_m_, 0, parametros_, cst_pis, natureza, conta, valor);
+    m810_->Incluir(cabecalho_.id, bloco_m_, 0, parametros_, cst_cofins, natureza, conta, valor);
+  }
+
+  TxbSession& sessao_;
+  TxbCabecalhoEFD cabecalho_;
+  std::string nomes_;
+  int bloco0_, bloco_c_, bloco_m_;
+  std::shared_ptr<Th5RegistroEFDM410> m410_;
+  std::shared_ptr<Th5RegistroEFDM810> m810_;
+  std::string parametros_;
+};
+
+// ---- The detail lines of the period ----------------------------------------
+
+// The goods documents' lines of one contribution, summed by operation,
+// CFOP, CST and rates.
+struct TDetalhe {
+  std::string operacao, cfop, cst;
+  double aliquota = 0, aliquota_reais = 0;
+  double receita = 0, base = 0, quantidade = 0;
+};
+
+std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int bloco_c, bool cofins) {
+  const std::string t = cofins ? "COFINS" : "PIS";
+  // C170 spells the COFINS quantity base its own way; C175 keeps the money
+  // rates apart from the percentages.
+  const std::string c170 = fmt::format(
+      "SELECT C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS, "
+      "SUM(A.VALTOTITEM - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.{1}) "
+      "FROM Z8_REGEFDC170 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEFDC100 "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS",
+      t, cofins ? "QTDBASECALCCOFINS" : "QTDEBASECALCPIS");
+  const std::string c175 = fmt::format(
+      "SELECT C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS, "
+      "SUM(A.VALOPERA - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.BASECALCQTDE{0}) "
+      "FROM Z8_REGEFDC175 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEDFC100 "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS",
+      t);
+  std::vector<TDetalhe> detalhes;
+  for (const std::string& sql : {c170, c175}) {
+    TxbResultado r = sessao.Consultar(sql, {{"BLOCO", bloco_c}});
+    auto d = [](const TVariant& v) { return v.IsNull() ? 0.0 : v.AsFloat(); };
+    auto s = [](const TVariant& v) { return v.IsNull() ? std::string() : Trim(v.AsString()); };
+    for (const auto& l : r.linhas)
+      detalhes.push_back({s(l[0]), s(l[1]), s(l[2]), d(l[3]), d(l[4]), d(l[5]), d(l[6]), d(l[7])});
+  }
+  return detalhes;
+}
+
+// ---- Contribution codes, credit types and natures of the credit base ----
+
+struct TCodigoContribuicao {
+  const char* cst;
+  const char* nao_cumulativo;
+  const char* cumulativo;
+};
+// The contribution code of a taxed output line by its CST and regime.
+constexpr TCodigoContribuicao kCodigosContribuicao[] = {
+    {"01", "01", "51"}, {"02", "02", "52"}, {"03", "03", "53"}, {"05", "31", "31"}};
+
+const TCodigoContribuicao* Contribuicao(const std::string& cst) {
+  for (const auto& c : kCodigosContribuicao)
+    if (cst == c.cst) return &c;
+  return nullptr;
+}
+
+// The basic rates of each regime, PIS and COFINS.
+constexpr double kAliquotaBasica[2][2] = {{1.65, 7.6}, {0.65, 3.0}};
+
+bool Cumulativa(const TRegime& regime, double aliquota, bool cofins) {
+  if (regime.incidencia == "2") return true;
+  if (regime.incidencia == "1") return false;
+  return aliquota == kAliquotaBasica[1][cofins ? 1 : 0];
+}
+
+// The credit type: the revenue the credit is bound to (1 taxed domestic, 2
+// untaxed domestic, 3 export, by the CST) and the kind of the base (01 basic
+// rate, 02 other rates, 03 per unit, 08 import).
+std::string CodigoCredito(const TDetalhe& d, bool cofins) {
+  const char grupo = d.cst == "51" ? '2' : d.cst == "52" ? '3' : '1';
+  const char* tipo = d.aliquota_reais > 0                               ? "03"
+                     : d.cfop.starts_with("3")                          ? "08"
+                     : d.aliquota == kAliquotaBasica[0][cofins ? 1 : 0] ? "01"
+                                                                        : "02";
+  return std::string(1, grupo) + tipo;
+}
+
+struct TNaturezaBaseCredito {
+  const char* final_cfop;  // the CFOP's last three digits
+  const char* natureza;
+};
+// The nature of a credit's base by the entry's CFOP; any other CFOP is "13"
+// (other operations with a right to credit).
+constexpr TNaturezaBaseCredito kNaturezasBaseCredito[] = {
+    {"102", "01"}, {"403", "01"}, {"101", "02"}, {"401", "02"}, {"126", "03"},
+    {"252", "04"}, {"253", "04"}, {"551", "09"}, {"556", "02"}, {"933", "03"}};
+
+std::string NaturezaBaseCredito(const std::string& cfop) {
+  const std::string final = cfop.size() == 4 ? cfop.substr(1) : cfop;
+  for (const auto& n : kNaturezasBaseCredito)
+    if (final == n.final_cfop) return n.natureza;
+  return "13";
+}
+
+double Arred(double v) {
+  return Arredondar(v, 2);
+}
+
+// ---- The assessment of one contribution ---------------------------------------
+
+class TApuracao {
+ public:
+  TApuracao(TxbSession& sessao, int bloco_m, const TRegime& regime, bool cofins)
+      : sessao_(sessao), bloco_(bloco_m), regime_(regime), cofins_(cofins) {}
+
+  void Apurar(const std::vector<TDetalhe>& detalhes) {
+    for (const TDetalhe& d : detalhes) {
+      if (d.operacao == "1" && Contribuicao(d.cst)) Contribuir(d);
+      if (d.operacao == "0" && regime_.NaoCumulativo() && d.cst >= "50" && d.cst <= "56")
+        Creditar(d);
+    }
+    GravarCreditosEContribuicao();
+  }
+
+ private:
+  struct TContribuicao {
+    std::string codigo;
+    double aliquota = 0, aliquota_reais = 0, receita = 0, base = 0, quantidade = 0;
+    double Valor() const {
+      return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais : base * aliquota / 100);
+    }
+    bool Cumulativa() const { return codigo >= "51" && codigo <= "54"; }
+  };
+  struct TBaseCredito {
+    double base = 0, quantidade = 0;
+  };
+  struct TCredito {
+    std::string codigo;
+    double aliquota = 0, aliquota_reais = 0, base = 0, quantidade = 0;
+    std::map<std::pair<std::string, std::string>, TBaseCredito> bases;  // nature, CST
+    double Valor() const {
+      return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais : base * aliquota / 100);
+    }
+  };
+
+  using TChave = std::tuple<std::string, double, double>;
+  // A code with its rate: the percentage, or the money rate for a base in
+  // quantity; the rates as the file writes them.
+  static TChave Chave(const std::string& codigo, const TDetalhe& d) {
+    return d.aliquota_reais > 0 ? TChave{codigo, 0.0, Arredondar(d.aliquota_reais, 4)}
+                                : TChave{codigo, Arredondar(d.aliquota, 4), 0.0};
+  }
+
+  void Contribuir(const TDetalhe& d) {
+    const TCodigoContribuicao* c = Contribuicao(d.cst);
+    const std::string codigo =
+        Cumulativa(regime_, d.aliquota, cofins_) ? c->cumulativo : c->nao_cumulativo;
+    const TChave chave = Chave(codigo, d);
+    TContribuicao& t = contribuicoes_[chave];
+    t.codigo = codigo;
+    t.aliquota = std::get<1>(chave);
+    t.aliquota_reais = std::get<2>(chave);
+    t.receita = Arred(t.receita + d.receita);
+    if (d.aliquota_reais > 0)
+      t.quantidade += d.quantidade;
+    else
+      t.base = Arred(t.base + d.base);
+  }
+
+  void Creditar(const TDetalhe& d) {
+    const std::string codigo = CodigoCredito(d, cofins_);
+    const TChave chave = Chave(codigo, d);
+    TCredito& c = creditos_[chave];
+    c.codigo = codigo;
+    c.aliquota = std::get<1>(chave);
+    c.aliquota_reais = std::get<2>(chave);
+    TBaseCredito& b = c.bases[{NaturezaBaseCredito(d.cfop), d.cst}];
+    if (d.aliquota_reais > 0) {
+      c.quantidade += d.quantidade;
+      b.quantidade += d.quantidade;
+    } else {
+      c.base = Arred(c.base + d.base);
+      b.base = Arred(b.base + d.base);
+    }
+  }
+
+  std::string Codigo(const char* pis, const char* cofins) const { return cofins_ ? cofins : pis; }
+  int Tipo(const std::string& codigo) { return IdTipoRegistro(sessao_, bloco_, codigo); }
+
+  void GravarCreditosEContribuicao() {
+    double nao_cumulativa = 0, cumulativa = 0;
+    for (const auto& [chave, t] : contribuicoes_)
+      (t.Cumulativa() ? cumulativa : nao_cumulativa) += t.Valor();
+    nao_cumulativa = Arred(nao_cumulativa);
+    cumulativa = Arred(cumulativa);
+
+    // Credits, each deducted from the non-cumulative contribution as far as
+    // what is left of it goes.
+    const std::string t = cofins_ ? "COFINS" : "PIS";
+    const std::string m100 = Codigo("M100", "M500"), m105 = Codigo("M105", "M505");
+    TxbInsercaoRegistro credito(sessao_, m100,
+                                {"COD_CRED", "IND_CRED_ORI", "VL_BC_" + t, "ALIQ_" + t,
+                                 "QUAN_BC_" + t, "ALIQ_" + t + "_QUANT", "VL_CRED", "VL_AJUS_ACRES",
+                                 "VL_AJUS_REDUC", cofins_ ? "VL_CRED_DIFER" : "VL_CRED_DIF",
+                                 "VL_CRED_DISP", "IND_DESC_CRED", "VL_CRED_DESC", "SLD_CRED"});
+    TxbInsercaoRegistro base(sessao_, m105,
+                             {"IDF_RegEFD" + m100, "NAT_BC_CRED", "CST_" + t, "VL_BC_" + t + "_TOT",
+                              "VL_BC_" + t + "_CUM", "VL_BC_" + t + "_NC", "VL_BC_" + t,
+                              "QUANT_BC_" + t + "_TOT", "QUANT_BC_" + t});
+    double a_deduzir = nao_cumulativa, deduzido = 0;
+    for (const auto& [chave, c] : creditos_) {
+      const double disponivel = c.Valor();
+      const double desconto = std::min(disponivel, a_deduzir);
+      a_deduzir = Arred(a_deduzir - desconto);
+      deduzido = Arred(deduzido + desconto);
+      const int64_t id =
+          credito.Inserir(bloco_, Tipo(m100),
+                          {c.codigo, "0", c.base, c.aliquota, c.quantidade, c.aliquota_reais,
+                           disponivel, 0.0, 0.0, 0.0, disponivel, desconto < disponivel ? "1" : "0",
+                           desconto, Arred(disponivel - desconto)});
+      for (const auto& [natureza_cst, b] : c.bases)
+        base.Inserir(bloco_, Tipo(m105),
+                     {id, natureza_cst.first, natureza_cst.second, b.base, 0.0, b.base, b.base,
+                      b.quantidade, b.quantidade});
+    }
+
+    const std::string m200 = Codigo("M200", "M600"), m210 = Codigo("M210", "M610");
+    const double devida = Arred(nao_cumulativa - deduzido);
+    const int64_t id_m200 =
+        TxbInsercaoRegistro(
+            sessao_, m200,
+            {"VL_TOT_CONT_NC_PER", "VL_TOT_CRED_DESC", "VL_TOT_CRED_DESC_ANT", "VL_TOT_CONT_NC_DEV",
+             "VL_RET_NC", "VL_OUT_DED_NC", "VL_CONT_NC_REC", "VL_TOT_CONT_CUM_PER", "VL_RET_CUM",
+             "VL_OUT_DED_CUM", "VL_CONT_CUM_REC", "VL_TOT_CONT_REC"})
+            .Inserir(bloco_, Tipo(m200),
+                     {nao_cumulativa, deduzido, 0.0, devida, 0.0, 0.0, devida, cumulativa, 0.0, 0.0,
+                      cumulativa, Arred(devida + cumulativa)});
+    TxbInsercaoRegistro detalhe(
+        sessao_, m210,
+        {"IDF_RegEFD" + m200, "COD_CONT", "VL_REC_BRT", "VL_BC_CONT", "VL_AJUS_ACRES_BC_" + t,
+         "VL_AJUS_REDUC_BC_" + t, "VL_BC_CONT_AJUS", "ALIQ_" + t, "QUANT_BC_" + t,
+         "ALIQ_" + t + "_QUANT", "VL_CONT_APUR", "VL_AJUS_ACRES", "VL_AJUS_REDUC", "VL_CONT_DIFER",
+         "VL_CONT_DIFER_ANT", "VL_CONT_PER"});
+    for (const auto& [chave, c] : contribuicoes_)
+      detalhe.Inserir(bloco_, Tipo(m210),
+                      {id_m200, c.codigo, c.receita, c.base, 0.0, 0.0, c.base, c.aliquota,
+                       c.quantidade, c.aliquota_reais, c.Valor(), 0.0, 0.0, 0.0, 0.0, c.Valor()});
+  }
+
+  TxbSession& sessao_;
+  int bloco_;
+  const TRegime& regime_;
+  bool cofins_;
+  std::map<TChave, TContribuicao> contribuicoes_;
+  std::map<TChave, TCredito> creditos_;
+};
+
+// ---- The regime ---------------------------------------------------------
+
+void GerarRegime(TxbSession& sessao, int id_efd, const std::string& nomes) {
+  const int bloco0 = IdBloco0(sessao, id_efd);
+  if (bloco0 == 0 || !Escolhido(nomes, "0110")) return;
+  const TRegime regime = LerRegime(sessao, id_efd);
+  const bool nao_cumulativo = regime.NaoCumulativo();
+  const int64_t id =
+      TxbInsercaoRegistro(sessao, "0110", {"CodIncTrib", "IndAproCred", "CodTipoCont", "IndRegCum"})
+          .Inserir(bloco0, IdTipoRegistro(sessao, bloco0, "0110"),
+                   {regime.incidencia, nao_cumulativo ? regime.apropriacao : "",
+                    nao_cumulativo ? regime.tipo_contribuicao : "",
+                    regime.incidencia == "2" ? regime.regime_cumulativo : ""});
+  if (!nao_cumulativo || regime.apropriacao != "2" || !Escolhido(nomes, "0111")) return;
+  // The month's gross revenues, for the apportionment of credits.
+  double tributada = 0, nao_tributada = 0, exportacao = 0, cumulativa = 0;
+  const int bloco_c = IdBlocoDaGeracao(sessao, id_efd, "Bloco C");
+  for (const TDetalhe& d : LerDetalhes(sessao, bloco_c, false)) {
+    if (d.operacao != "1") continue;
+    const bool tributavel = Contribuicao(d.cst) != nullptr;
+    if (d.cfop.starts_with("7"))
+      exportacao += d.receita;
+    else if (tributavel && Cumulativa(regime, d.aliquota, false))
+      cumulativa += d.receita;
+    else if (tributavel)
+      tributada += d.receita;
+    else if (d.cst >= "04" && d.cst <= "09")
+      nao_tributada += d.receita;
+  }
+  TxbInsercaoRegistro(sessao, "0111",
+                      {"IDF_RegEFD0110", "RecBruNCumTribMI", "RecBruNCumNTMI", "RecBruNCumExp",
+                       "RecBruCum", "RecBruTotal"})
+      .Inserir(bloco0, IdTipoRegistro(sessao, bloco0, "0111"),
+               {id, Arred(tributada), Arred(nao_tributada), Arred(exportacao), Arred(cumulativa),
+                Arred(tributada + nao_tributada + exportacao + cumulativa)});
+}
+
+}  // namespace
+
+void ApurarContribuicoes(TxbSession& sessao, int id_efd) {
+  const int bloco_m = IdBlocoDaGeracao(sessao, id_efd, "Bloco M");
+  const int bloco_c = IdBlocoDaGeracao(sessao, id_efd, "Bloco C");
+  if (bloco_m == 0) return;
+  const TRegime regime = LerRegime(sessao, id_efd);
+  for (bool cofins : {false, true})
+    TApuracao(sessao, bloco_m, regime, cofins)
+        .Apurar(bloco_c == 0 ? std::vector<TDetalhe>{} : LerDetalhes(sessao, bloco_c, cofins));
+}
+
+void RegistrarEscrituracaoContribuicoes() {
+  RegistrarComponenteExterno(
+      2, [](TxbSession& sessao, int id_efd, const std::string& filiais, const std::string& nomes) {
+        TEstabelecimentos(sessao, id_efd, nomes).Gerar(filiais);
+        GerarRegime(sessao, id_efd, nomes);
+        if (Escolhido(nomes, "M200") || Escolhido(nomes, "M600"))
+          ApurarContribuicoes(sessao, id_efd);
+      });
+}
+
+}  // namespace efd

@@ -1,0 +1,40 @@
+// The revenues without the contribution of block M (M400/M410 for PIS,
+// M800/M810 for COFINS), stored one document item at a time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace efd {
+
+class TxbSession;
+
+// Stores the revenues by direct SQL, as many arrive: one parent row per CST
+// and account, one child row per parent, nature of revenue and account,
+// each adding the amounts of equal keys. The keys are remembered for the
+// life of the object, which is one generation.
+class TxbReceitasSemContribuicao {
+ public:
+  explicit TxbReceitasSemContribuicao(bool cofins) : cofins_(cofins) {}
+  // parametros: name=value lines with the block M row ("BlocoM") and the
+  // register types of the parent and child ("RegistroEFDM400",
+  // "RegistroEFDM410" or the COFINS twins). Nothing is stored for a zero
+  // amount or when an identifier is missing; the child row otherwise.
+  int Incluir(TxbSession& sessao, const std::string& parametros, const std::string& cst,
+              const std::string& natureza, const std::string& conta, double valor);
+
+ private:
+  int64_t NovaLinha(TxbSession& sessao, int bloco, int tipo, const std::string& codigo);
+
+  bool cofins_;
+  std::map<std::pair<std::string, std::string>, int64_t> pais_;  // CST, account
+  std::map<std::tuple<int64_t, std::string, std::string>, int64_t> filhos_;
+};
+
+// The name under which the parameter text carries the block M row.
+constexpr const char* kBlocoM = "BlocoM";
+
+}  // namespace efd
