@@ -139,12 +139,9 @@ void Th5RegistroEFDE200::IncluirGrupo(int tipo, int bloco, const TApuracao& apur
 int Th5RegistroEFDE200::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
   AtualizarMensagem(id_efd, "RegistroEFD [E200]");
-  T2bDados& cabecalho = GetEFD()->GetDados();
-  cabecalho.Isolar(id_efd, "VsEDC01");
-  ThbClientDataSet& h = cabecalho.GetCDS();
-  const int filial = h.FieldByName("EFD_IDF_Filial").AsInteger();
-  const TDateTime inicio = h.FieldByName("EFD_DataInicio").AsDateTime().DateOf();
-  const TDateTime fim = h.FieldByName("EFD_DataFim").AsDateTime().DateOf();
+  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(GetSession(), id_efd);
+  const int filial = cabecalho.filial;
+  const TDateTime inicio = cabecalho.inicio.DateOf(), fim = cabecalho.fim.DateOf();
   ExcluirRegistroEFD(id_efd);
   const int imposto = IdImpostoDoTipo(GetSession(), "A");
   if (!Aplicacao().ChecarFamiliaRegistrada("ApuImposto") || imposto == 0) return 0;
@@ -180,10 +177,7 @@ std::string Th5RegistroEFDE200::INTERNO_GerarArquivo(int id_efd) {
     AbrirRegistrosDoBloco(bloco, "1");
     ThbClientDataSet& cds = GetDados().GetCDS();
     if (!cds.IsEmpty()) {
-      T2bDados& cabecalho = GetEFD()->GetDados();
-      cabecalho.Isolar(id_efd, "VsESPGeracao");
-      const bool mes_ref =
-          cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime().Ano() >= 2011;
+      const bool mes_ref = LerCabecalhoEFD(GetSession(), id_efd).inicio.Ano() >= 2011;
       TxbFilhosDoBloco e210(GetSession(), "E210", "E200", bloco);
       TxbFilhosDoBloco e220(GetSession(), "E220", "E210", bloco);
       TxbFilhosDoBloco e250(GetSession(), "E250", "E210", bloco);

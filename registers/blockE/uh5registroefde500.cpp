@@ -162,12 +162,9 @@ void Th5RegistroEFDE500::IncluirE510(int id_e500, int bloco, int filial, TDateTi
 int Th5RegistroEFDE500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
   AtualizarMensagem(id_efd, "RegistroEFD [E500]");
-  T2bDados& cabecalho = GetEFD()->GetDados();
-  cabecalho.Isolar(id_efd, "VsEDC01");
-  ThbClientDataSet& h = cabecalho.GetCDS();
-  const int filial = h.FieldByName("EFD_IDF_Filial").AsInteger();
-  const TDateTime inicio = h.FieldByName("EFD_DataInicio").AsDateTime().DateOf();
-  const TDateTime fim = h.FieldByName("EFD_DataFim").AsDateTime().DateOf();
+  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(GetSession(), id_efd);
+  const int filial = cabecalho.filial;
+  const TDateTime inicio = cabecalho.inicio.DateOf(), fim = cabecalho.fim.DateOf();
   ExcluirRegistroEFD(id_efd);
   if (!Aplicacao().ChecarFamiliaRegistrada("ApuImposto")) return 0;
   const std::vector<TApuracao> apuracoes =
