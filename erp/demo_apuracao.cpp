@@ -60,6 +60,92 @@ void Inserir(TpbBD& bd, const std::string& tabela,
   bd.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + valores + ")", parametros);
 }
 
+int64_t Estado(TpbBD& bd, const char* sigla) {
+  return bd.Consultar("SELECT ID FROM KLVG_UF WHERE SIGLA = :SIGLA", {{"SIGLA", sigla}})
+      .linhas.at(0)
+      .at(0)
+      .AsInt64();
+}
+
+std::string Sigla(TpbBD& bd, int64_t estado) {
+  return bd.Consultar("SELECT SIGLA FROM KLVG_UF WHERE ID = :ID", {{"ID", estado}})
+      .linhas.at(0)
+      .at(0)
+      .AsString();
+}
+
+int64_t EstadoDaFilial(TpbBD& bd, int64_t filial) {
+  return bd
+      .Consultar(
+          "SELECT E.IDF_UF FROM Z8_FILIAL A INNER JOIN KLVG_PAPELREL B ON B.ID = A.IDF_PAPELREL "
+          "INNER JOIN KLVG_IDENT C ON C.ID = B.IDF_IDENT INNER JOIN KLVG_ENDER D "
+          "ON D.ID = C.IDF_ENDER INNER JOIN KLVG_CID E ON E.ID = D.IDF_CID WHERE A.ID = :ID",
+          {{"ID", filial}})
+      .linhas.at(0)
+      .at(0)
+      .AsInt64();
+}
+
+// The rubric document type of the state's ICMS-ST deductions (code "14" of
+// its assessment table), coded "RST" and the state.
+void TipoDeRubricaST(TpbBD& bd, int64_t& proximo, int64_t padrao, int64_t estado) {
+  const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+  const std::string sigla = Sigla(bd, estado);
+  Inserir(bd, "Z8_TABAJSALAP",
+          {{"ID", codigo},
+           {"CODAJUSAPURA", sigla + "140001"},
+           {"DESCRICAO", "Dedução do ICMS-ST"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_TIPDOC",
+          {{"ID", tipo},
+           {"CODIGO", "RST" + sigla},
+           {"DESCRICAO", "Rubrica do ICMS-ST " + sigla},
+           {"IDF_PADRAODOC", padrao}});
+  Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+  Inserir(bd, "Z8_TPDOCTOFIS",
+          {{"ID", parte},
+           {"IDA", parte},
+           {"IDF_TABELAAJSALAPURA", codigo},
+           {"TIPO", "6"},
+           {"IDF_UF", estado},
+           {"TIPOREGISTRO", "A"}});
+}
+
+// The fiscal parameters of the branch's state: its rubric type of the rate
+// difference (`difal`), and its table of declaratory values (the employees,
+// and the general observation that repeats their description), with the
+// branch's 42 employees.
+void ParametrosDoEstado(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t estado,
+                        int64_t difal) {
+  const int64_t parametros = proximo++;
+  Inserir(bd, "Z8_PESTESCFIS",
+          {{"ID", parametros}, {"IDF_ESTADO", estado}, {"IDF_TPDOCRUBDIFALIQ", difal}});
+  const struct {
+    const char *codigo, *tipo, *descricao, *observacao;
+  } linhas[] = {{"SP990001", "2", "Número de empregados da filial", "T"},
+                {"SP990002", "0", "Observação geral da apuração", "F"}};
+  for (const auto& l : linhas) {
+    const int64_t codigo = proximo++;
+    Inserir(bd, "Z8_TABAJSALAP",
+            {{"ID", codigo},
+             {"CODAJUSAPURA", l.codigo},
+             {"DESCRICAO", l.descricao},
+             {"IDF_UF", estado}});
+    Inserir(bd, "Z8_IADICAPICM",
+            {{"ID", proximo++},
+             {"IDF_PESTESCFIS", parametros},
+             {"IDF_TABAJSALAP", codigo},
+             {"TIPOREG", l.tipo},
+             {"DESCICAOCOMPL", l.descricao},
+             {"ADICREGGERALOBSERV", l.observacao}});
+  }
+  Inserir(bd, "Z8_FUNCFILIAL",
+          {{"ID", proximo++},
+           {"IDF_FILIAL", filial},
+           {"INICIOVIGENCIA", TDateTime::EncodeDate(2020, 1, 1)},
+           {"NUMFUNC", 42.0}});
+}
+
 struct TDebitosCreditos {
   double debitos = 0, creditos = 0;
 };
@@ -79,7 +165,6 @@ class TApuracoesDemo {
               {"ESTORNOSCREDITOS", 20.0},
               {"ESTORNOSDEBITOS", 50.0},
               {"SALDOANTERIOR", 1500.0}});
-    ParametrosDoEstado(matriz);
     for (const TRubricaDemo& r : kRubricas) Rubrica(matriz, r);
     RubricaIPI(matriz);
     // ICMS falls due on the 10th of the next month, for every branch.
@@ -114,48 +199,17 @@ class TApuracoesDemo {
     return r.Vazio() ? TVariant() : r.linhas[0][0];
   }
 
-  // The fiscal parameters of the head office's state: its rubric type of
-  // the rate difference, and its table of declaratory values (the
-  // employees, and the general observation that repeats their description),
-  // with the branch's 42 employees.
-  void ParametrosDoEstado(int64_t filial) {
-    const int64_t estado = EstadoDaFilial(filial), parametros = proximo_++;
-    const int64_t difal = bd_.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'RSP000001'")
-                              .linhas.at(0)
-                              .at(0)
-                              .AsInt64();
-    Inserir("Z8_PESTESCFIS",
-            {{"ID", parametros}, {"IDF_ESTADO", estado}, {"IDF_TPDOCRUBDIFALIQ", difal}});
-    const struct {
-      const char *codigo, *tipo, *descricao, *observacao;
-    } linhas[] = {{"SP990001", "2", "Número de empregados da filial", "T"},
-                  {"SP990002", "0", "Observação geral da apuração", "F"}};
-    for (const auto& l : linhas) {
-      const int64_t codigo = proximo_++;
-      Inserir("Z8_TABAJSALAP", {{"ID", codigo},
-                                {"CODAJUSAPURA", l.codigo},
-                                {"DESCRICAO", l.descricao},
-                                {"IDF_UF", estado}});
-      Inserir("Z8_IADICAPICM", {{"ID", proximo_++},
-                                {"IDF_PESTESCFIS", parametros},
-                                {"IDF_TABAJSALAP", codigo},
-                                {"TIPOREG", l.tipo},
-                                {"DESCICAOCOMPL", l.descricao},
-                                {"ADICREGGERALOBSERV", l.observacao}});
-    }
-    Inserir("Z8_FUNCFILIAL", {{"ID", proximo_++},
-                              {"IDF_FILIAL", filial},
-                              {"INICIOVIGENCIA", TDateTime::EncodeDate(2020, 1, 1)},
-                              {"NUMFUNC", 42.0}});
-  }
-
   // The ICMS-ST of the month: withheld on sales inside the head office's
   // state (350, less a deduction of 50 by a rubric) and on sales to Minas
   // Gerais (120), each paid by a GNRE of the amount to pay; Rio de
   // Janeiro's assessment has no figure and stays out of the file.
   void ApuracoesST(int64_t matriz) {
-    const int64_t casa = EstadoDaFilial(matriz), minas = Estado("MG");
-    const int64_t tipo = TipoDeRubricaST(casa);
+    const int64_t casa = EstadoDaFilial(bd_, matriz), minas = Estado(bd_, "MG");
+    const int64_t tipo = bd_.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :CODIGO",
+                                       {{"CODIGO", "RST" + Sigla(bd_, casa)}})
+                             .linhas.at(0)
+                             .at(0)
+                             .AsInt64();
     const int64_t docto = DocumentoDeRubrica(matriz, tipo), parte = proximo_++;
     Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
     Inserir("Z8_PARDFISRUB", {{"ID", parte},
@@ -168,60 +222,7 @@ class TApuracoesDemo {
     GNRE(matriz, casa, 300.0, 2);
     Apuracao(matriz, Imposto("A"), {{"DEBITOS", 120.0}}, minas);
     GNRE(matriz, minas, 120.0, 8);
-    Apuracao(matriz, Imposto("A"), {}, Estado("RJ"));
-  }
-
-  int64_t Estado(const char* sigla) {
-    return bd_.Consultar("SELECT ID FROM KLVG_UF WHERE SIGLA = :SIGLA", {{"SIGLA", sigla}})
-        .linhas.at(0)
-        .at(0)
-        .AsInt64();
-  }
-
-  std::string Sigla(int64_t estado) {
-    return bd_.Consultar("SELECT SIGLA FROM KLVG_UF WHERE ID = :ID", {{"ID", estado}})
-        .linhas.at(0)
-        .at(0)
-        .AsString();
-  }
-
-  int64_t EstadoDaFilial(int64_t filial) {
-    return bd_
-        .Consultar(
-            "SELECT E.IDF_UF FROM Z8_FILIAL A INNER JOIN KLVG_PAPELREL B ON B.ID = A.IDF_PAPELREL "
-            "INNER JOIN KLVG_IDENT C ON C.ID = B.IDF_IDENT INNER JOIN KLVG_ENDER D "
-            "ON D.ID = C.IDF_ENDER INNER JOIN KLVG_CID E ON E.ID = D.IDF_CID WHERE A.ID = :ID",
-            {{"ID", filial}})
-        .linhas.at(0)
-        .at(0)
-        .AsInt64();
-  }
-
-  // The rubric document type of the state's ICMS-ST deductions (code "14"
-  // of its assessment table).
-  int64_t TipoDeRubricaST(int64_t estado) {
-    const int64_t codigo = proximo_++, tipo = proximo_++, parte = proximo_++;
-    const std::string sigla = Sigla(estado);
-    Inserir("Z8_TABAJSALAP", {{"ID", codigo},
-                              {"CODAJUSAPURA", sigla + "140001"},
-                              {"DESCRICAO", "Dedução do ICMS-ST"},
-                              {"IDF_UF", estado}});
-    const int64_t padrao = bd_.Consultar("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = 132")
-                               .linhas.at(0)
-                               .at(0)
-                               .AsInt64();
-    Inserir("Z8_TIPDOC", {{"ID", tipo},
-                          {"CODIGO", "RST" + sigla},
-                          {"DESCRICAO", "Rubrica do ICMS-ST " + sigla},
-                          {"IDF_PADRAODOC", padrao}});
-    Inserir("Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
-    Inserir("Z8_TPDOCTOFIS", {{"ID", parte},
-                              {"IDA", parte},
-                              {"IDF_TABELAAJSALAPURA", codigo},
-                              {"TIPO", "6"},
-                              {"IDF_UF", estado},
-                              {"TIPOREGISTRO", "A"}});
-    return tipo;
+    Apuracao(matriz, Imposto("A"), {}, Estado(bd_, "RJ"));
   }
 
   // A GNRE of the ICMS-ST paid to the state for the month, on the 9th of the
@@ -240,7 +241,7 @@ class TApuracoesDemo {
     Inserir("Z8_GNRE", {{"ID", parte},
                         {"IDA", parte},
                         {"DATAREF", demo_.fim},
-                        {"UNFEDFAV", Sigla(estado)},
+                        {"UNFEDFAV", Sigla(bd_, estado)},
                         {"CODRECEITA", "100099"},
                         {"CODOBRIGREC", obrigacao},
                         {"DATAVENCTO", vencimento}});
@@ -412,6 +413,15 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
   Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
   Inserir(bd, "Z8_TPDOCTOFIS",
           {{"ID", parte}, {"IDA", parte}, {"IDF_TABAJAPURIPI", codigo}, {"TIPO", "2"}});
+  // The head office (the first branch) and its state.
+  const int64_t matriz = bd.Consultar("SELECT MIN(ID) FROM Z8_FILIAL").linhas.at(0).at(0).AsInt64();
+  const int64_t estado = EstadoDaFilial(bd, matriz);
+  TipoDeRubricaST(bd, proximo, padrao, estado);
+  const int64_t difal = bd.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'RSP000001'")
+                            .linhas.at(0)
+                            .at(0)
+                            .AsInt64();
+  ParametrosDoEstado(bd, proximo, matriz, estado, difal);
   return proximo;
 }
 
