@@ -322,7 +322,7 @@ std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasR
 }
 
 Th5RegistroEFDE100::TParametrosEstado Th5RegistroEFDE100::ParametrosDoEstado(int id_estado) {
-  TParametrosEstado p{id_estado, 0, 0};
+  TParametrosEstado p;
   if (!FamiliasRegistradas({"ParamEstadoEscritaFiscal"})) return p;
   TxbResultado r = GetSession().Consultar(
       "SELECT IDF_TPDOCRUBSIMNAC, IDF_TPDOCRUBDIFALIQ FROM Z8_PESTESCFIS "

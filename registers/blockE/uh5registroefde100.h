@@ -92,7 +92,7 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   // of Simples Nacional purchases and of the rate difference, which tell the
   // adjustments of the documents E113 names.
   struct TParametrosEstado {
-    int id_estado = 0, tipo_simples = 0, tipo_difal = 0;
+    int tipo_simples = 0, tipo_difal = 0;
   };
   TParametrosEstado ParametrosDoEstado(int id_estado);
   // The totals the adjustments make in E110.
