@@ -34,13 +34,19 @@ struct TRubricaDemo {
   const char* descricao;
   std::vector<double> valores;
   bool processo;
+  bool compra;  // the first line names the purchase the rate difference is due on
 };
 const TRubricaDemo kRubricas[] = {
-    {"SP000001", "1", "Diferencial de alíquota do material de uso e consumo", {70.0, 50.0}, false},
-    {"SP010001", "4", "Estorno de crédito de mercadoria furtada", {20.0}, false},
-    {"SP020001", "2", "Crédito do ativo imobilizado (CIAP)", {80.0}, false},
-    {"SP030001", "3", "Estorno de débito de venda cancelada fora do prazo", {50.0}, false},
-    {"SP040001", "6", "Dedução do incentivo à cultura", {30.0}, true}};
+    {"SP000001",
+     "1",
+     "Diferencial de alíquota do material de uso e consumo",
+     {70.0, 50.0},
+     false,
+     true},
+    {"SP010001", "4", "Estorno de crédito de mercadoria furtada", {20.0}, false, false},
+    {"SP020001", "2", "Crédito do ativo imobilizado (CIAP)", {80.0}, false, false},
+    {"SP030001", "3", "Estorno de débito de venda cancelada fora do prazo", {50.0}, false, false},
+    {"SP040001", "6", "Dedução do incentivo à cultura", {30.0}, true, false}};
 
 void Inserir(TpbBD& bd, const std::string& tabela,
              const std::vector<std::pair<std::string, TVariant>>& v) {
@@ -52,6 +58,92 @@ void Inserir(TpbBD& bd, const std::string& tabela,
     parametros.emplace_back(coluna, valor);
   }
   bd.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + valores + ")", parametros);
+}
+
+int64_t Estado(TpbBD& bd, const char* sigla) {
+  return bd.Consultar("SELECT ID FROM KLVG_UF WHERE SIGLA = :SIGLA", {{"SIGLA", sigla}})
+      .linhas.at(0)
+      .at(0)
+      .AsInt64();
+}
+
+std::string Sigla(TpbBD& bd, int64_t estado) {
+  return bd.Consultar("SELECT SIGLA FROM KLVG_UF WHERE ID = :ID", {{"ID", estado}})
+      .linhas.at(0)
+      .at(0)
+      .AsString();
+}
+
+int64_t EstadoDaFilial(TpbBD& bd, int64_t filial) {
+  return bd
+      .Consultar(
+          "SELECT E.IDF_UF FROM Z8_FILIAL A INNER JOIN KLVG_PAPELREL B ON B.ID = A.IDF_PAPELREL "
+          "INNER JOIN KLVG_IDENT C ON C.ID = B.IDF_IDENT INNER JOIN KLVG_ENDER D "
+          "ON D.ID = C.IDF_ENDER INNER JOIN KLVG_CID E ON E.ID = D.IDF_CID WHERE A.ID = :ID",
+          {{"ID", filial}})
+      .linhas.at(0)
+      .at(0)
+      .AsInt64();
+}
+
+// The rubric document type of the state's ICMS-ST deductions (code "14" of
+// its assessment table), coded "RST" and the state.
+void TipoDeRubricaST(TpbBD& bd, int64_t& proximo, int64_t padrao, int64_t estado) {
+  const int64_t codigo = proximo++, tipo = proximo++, parte = proximo++;
+  const std::string sigla = Sigla(bd, estado);
+  Inserir(bd, "Z8_TABAJSALAP",
+          {{"ID", codigo},
+           {"CODAJUSAPURA", sigla + "140001"},
+           {"DESCRICAO", "Dedução do ICMS-ST"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_TIPDOC",
+          {{"ID", tipo},
+           {"CODIGO", "RST" + sigla},
+           {"DESCRICAO", "Rubrica do ICMS-ST " + sigla},
+           {"IDF_PADRAODOC", padrao}});
+  Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
+  Inserir(bd, "Z8_TPDOCTOFIS",
+          {{"ID", parte},
+           {"IDA", parte},
+           {"IDF_TABELAAJSALAPURA", codigo},
+           {"TIPO", "6"},
+           {"IDF_UF", estado},
+           {"TIPOREGISTRO", "A"}});
+}
+
+// The fiscal parameters of the branch's state: its rubric type of the rate
+// difference (`difal`), and its table of declaratory values (the employees,
+// and the general observation that repeats their description), with the
+// branch's 42 employees.
+void ParametrosDoEstado(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t estado,
+                        int64_t difal) {
+  const int64_t parametros = proximo++;
+  Inserir(bd, "Z8_PESTESCFIS",
+          {{"ID", parametros}, {"IDF_ESTADO", estado}, {"IDF_TPDOCRUBDIFALIQ", difal}});
+  const struct {
+    const char *codigo, *tipo, *descricao, *observacao;
+  } linhas[] = {{"SP990001", "2", "Número de empregados da filial", "T"},
+                {"SP990002", "0", "Observação geral da apuração", "F"}};
+  for (const auto& l : linhas) {
+    const int64_t codigo = proximo++;
+    Inserir(bd, "Z8_TABAJSALAP",
+            {{"ID", codigo},
+             {"CODAJUSAPURA", l.codigo},
+             {"DESCRICAO", l.descricao},
+             {"IDF_UF", estado}});
+    Inserir(bd, "Z8_IADICAPICM",
+            {{"ID", proximo++},
+             {"IDF_PESTESCFIS", parametros},
+             {"IDF_TABAJSALAP", codigo},
+             {"TIPOREG", l.tipo},
+             {"DESCICAOCOMPL", l.descricao},
+             {"ADICREGGERALOBSERV", l.observacao}});
+  }
+  Inserir(bd, "Z8_FUNCFILIAL",
+          {{"ID", proximo++},
+           {"IDF_FILIAL", filial},
+           {"INICIOVIGENCIA", TDateTime::EncodeDate(2020, 1, 1)},
+           {"NUMFUNC", 42.0}});
 }
 
 struct TDebitosCreditos {
@@ -88,10 +180,73 @@ class TApuracoesDemo {
               {"CREDITOS", Centavos(ipi.creditos)},
               {"IMPOSTORECOLHER", saldo > 0 ? saldo : 0.0},
               {"IMPOSTOTRANSPORTAR", saldo < 0 ? -saldo : 0.0}});
+    ApuracoesST(matriz);
     return proximo_ - 1;
   }
 
  private:
+  // The first purchase of the branch in the month whose items carry an
+  // ICMS adjustment of kind "1" (rate difference); null when none does.
+  TVariant CompraAjustada(int64_t filial) {
+    TxbResultado r = bd_.Consultar(
+        "SELECT E.ID FROM Z8_DOCTO E INNER JOIN Z8_PARTEDOCTO D ON D.IDF_DOCTO = E.ID "
+        "INNER JOIN Z8_DOCTOITEM C ON C.IDA = D.ID INNER JOIN Z8_TRIBITEM B ON B.IDF_DOCTOITEM = "
+        "C.ID INNER JOIN Z8_AJTRIBITDO F ON F.IDF_TRIBITEM = B.ID INNER JOIN Z8_TIPDOC T ON T.ID = "
+        "E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC "
+        "WHERE (E.IDF_FILIAL = :FILIAL) AND (P.CODINTERNO = 13) AND (F.TIPOAJUSTE = '1') "
+        "AND (F.IDF_IMPOSTO = :ICMS) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY E.ID",
+        {{"FILIAL", filial}, {"ICMS", Imposto("0")}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    return r.Vazio() ? TVariant() : r.linhas[0][0];
+  }
+
+  // The ICMS-ST of the month: withheld on sales inside the head office's
+  // state (350, less a deduction of 50 by a rubric) and on sales to Minas
+  // Gerais (120), each paid by a GNRE of the amount to pay; Rio de
+  // Janeiro's assessment has no figure and stays out of the file.
+  void ApuracoesST(int64_t matriz) {
+    const int64_t casa = EstadoDaFilial(bd_, matriz), minas = Estado(bd_, "MG");
+    const int64_t tipo = bd_.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :CODIGO",
+                                       {{"CODIGO", "RST" + Sigla(bd_, casa)}})
+                             .linhas.at(0)
+                             .at(0)
+                             .AsInt64();
+    const int64_t docto = DocumentoDeRubrica(matriz, tipo), parte = proximo_++;
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_PARDFISRUB", {{"ID", parte},
+                              {"IDA", parte},
+                              {"IDF_IMPOSTO", Imposto("A")},
+                              {"VALORFISCAL", 50.0},
+                              {"VALOR", 50.0},
+                              {"DESCRICAO", "Dedução do ICMS-ST pago na entrada"}});
+    Apuracao(matriz, Imposto("A"), {{"DEBITOS", 350.0}, {"DEDUCOES", 50.0}}, casa);
+    GNRE(matriz, casa, 300.0, 2);
+    Apuracao(matriz, Imposto("A"), {{"DEBITOS", 120.0}}, minas);
+    GNRE(matriz, minas, 120.0, 8);
+    Apuracao(matriz, Imposto("A"), {}, Estado(bd_, "RJ"));
+  }
+
+  // A GNRE of the ICMS-ST paid to the state for the month, on the 9th of the
+  // next, and its expense document.
+  void GNRE(int64_t filial, int64_t estado, double valor, int obrigacao) {
+    const int64_t docto = proximo_++, parte = proximo_++;
+    const TDateTime vencimento(demo_.fim.dias + 9);
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "DoctoDespesaFiscal"},
+                         {"IDF_FILIAL", filial},
+                         {"NRODOCTO", "GNRE" + std::to_string(docto)},
+                         {"DATAEMI", vencimento},
+                         {"DTENTSAI", vencimento}});
+    Inserir("Z8_DOCTODEFIS", {{"ID", docto}, {"IDA", docto}, {"VALTOTALNF", valor}});
+    Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "GNRE"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_GNRE", {{"ID", parte},
+                        {"IDA", parte},
+                        {"DATAREF", demo_.fim},
+                        {"UNFEDFAV", Sigla(bd_, estado)},
+                        {"CODRECEITA", "100099"},
+                        {"CODOBRIGREC", obrigacao},
+                        {"DATAVENCTO", vencimento}});
+  }
+
   static double Centavos(double v) { return std::round(v * 100.0) / 100.0; }
 
   int64_t Imposto(const char* tipo) {
@@ -167,13 +322,16 @@ class TApuracoesDemo {
     const int64_t docto = DocumentoDeRubrica(filial, tipo);
     for (double valor : r.valores) {
       const int64_t parte = proximo_++;
+      const TVariant compra =
+          r.compra && valor == r.valores.front() ? CompraAjustada(filial) : TVariant();
       Inserir("Z8_PARTEDOCTO", {{"ID", parte}, {"FD", "ParteDoctoFisRub"}, {"IDF_DOCTO", docto}});
       Inserir("Z8_PARDFISRUB", {{"ID", parte},
                                 {"IDA", parte},
                                 {"IDF_IMPOSTO", Imposto("0")},
                                 {"VALORFISCAL", valor},
                                 {"VALOR", valor},
-                                {"DESCRICAO", r.descricao}});
+                                {"DESCRICAO", r.descricao},
+                                {"IDF_DOCTONFCOMPRA", compra}});
     }
     if (!r.processo) return;
     const int64_t parte = proximo_++;
@@ -185,11 +343,11 @@ class TApuracoesDemo {
                               {"DESCRESPROC", "Mandado de segurança sobre o incentivo"}});
   }
 
-  // The assessment, its document (of no type nor situation: it is no
-  // invoice, and the invoices' selections leave it out) and the
-  // document's part with the figures; figures not given are 0.
+  // The assessment (of the ICMS-ST owed to `estado`), its document (of no type nor situation: it is
+  // no invoice, and the invoices' selections leave it out) and the document's part with the
+  // figures; figures not given are 0.
   void Apuracao(int64_t filial, int64_t imposto,
-                const std::vector<std::pair<std::string, TVariant>>& figuras) {
+                const std::vector<std::pair<std::string, TVariant>>& figuras, int64_t estado = 0) {
     const int64_t docto = proximo_++;
     Inserir("Z8_DOCTO", {{"ID", docto},
                          {"FD", "Docto"},
@@ -215,7 +373,8 @@ class TApuracoesDemo {
                               {"IDF_IMPOSTO", imposto},
                               {"PERINICIAL", demo_.inicio},
                               {"PERFINAL", demo_.fim},
-                              {"IDF_DOCTO", docto}});
+                              {"IDF_DOCTO", docto},
+                              {"IDF_UF", estado == 0 ? TVariant() : TVariant(estado)}});
   }
 
   TpbBD& bd_;
@@ -254,6 +413,15 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
   Inserir(bd, "Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoFiscal"}, {"IDF_TIPDOC", tipo}});
   Inserir(bd, "Z8_TPDOCTOFIS",
           {{"ID", parte}, {"IDA", parte}, {"IDF_TABAJAPURIPI", codigo}, {"TIPO", "2"}});
+  // The head office (the first branch) and its state.
+  const int64_t matriz = bd.Consultar("SELECT MIN(ID) FROM Z8_FILIAL").linhas.at(0).at(0).AsInt64();
+  const int64_t estado = EstadoDaFilial(bd, matriz);
+  TipoDeRubricaST(bd, proximo, padrao, estado);
+  const int64_t difal = bd.Consultar("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'RSP000001'")
+                            .linhas.at(0)
+                            .at(0)
+                            .AsInt64();
+  ParametrosDoEstado(bd, proximo, matriz, estado, difal);
   return proximo;
 }
 

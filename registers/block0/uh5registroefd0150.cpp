@@ -343,4 +343,27 @@ int Th5RegistroEFD0150::INTERNO_RetornarQtdReg(int id_efd) {
   return cds.RecordCount();
 }
 
+std::string Th5RegistroEFD0150::IncluirIdentidade(int id_efd, int bloco, int id_ident,
+                                                  TDateTime inicio, TDateTime fim) {
+  TxbResultado p = GetSession().Consultar(
+      "SELECT I.CODIGO, I.NOME, PA.CODIGOBACEN, J.CNPJ, PF.CPF, J.IE, CI.GEOCODIGO, "
+      "E.LOGRADOURO, I.NUMERO, I.COMPLEMENTO, E.BAIRRO "
+      "FROM KLVG_IDENT I "
+      "LEFT JOIN KLVG_PESJUR J ON J.IDA = I.ID "
+      "LEFT JOIN KLVG_PESFIS PF ON PF.IDA = I.ID "
+      "LEFT JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER "
+      "LEFT JOIN KLVG_CID CI ON CI.ID = E.IDF_CID "
+      "LEFT JOIN KLVG_PAIS PA ON PA.ID = I.IDF_PAIS "
+      "WHERE I.ID = :ID",
+      {{"ID", id_ident}});
+  if (p.Vazio()) return "";
+  auto c = [&p](size_t i) { return Trim(p.linhas[0][i].AsString()); };
+  std::string codigo = c(0);
+  if (!codigo.empty() && codigo != "0")
+    IncluirNovo(id_efd, bloco, "", id_ident, codigo, c(1), c(2),
+                LimparConteudo(c(3).empty() ? c(4) : c(3)), LimparConteudo(c(5)), c(6), "", c(7),
+                c(8), c(9), c(10), inicio, fim, false, 0);
+  return codigo;
+}
+
 }  // namespace efd

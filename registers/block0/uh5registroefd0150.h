@@ -59,6 +59,14 @@ class Th5RegistroEFD0150 : public Th0RegistroEFD0150 {
               const std::string& complemento, const std::string& bairro, TDateTime inicio,
               TDateTime fim, int id_0140, bool so_consulta);
 
+  // Finds or inserts the participant of an ERP identity (KLVG_IDENT) from
+  // its registration: name, country, CNPJ or CPF, state registration,
+  // municipality and address. Returns the identity's code, the one the
+  // registers that name the participant write; nothing is inserted for an
+  // empty code or "0".
+  std::string IncluirIdentidade(int id_efd, int bloco, int id_ident, TDateTime inicio,
+                                TDateTime fim);
+
   std::string INTERNO_GerarArquivo(int id_efd) override;
   // Number of 0150 rows in block 0 of the EFD.
   int INTERNO_RetornarQtdReg(int id_efd) override;

@@ -1,5 +1,8 @@
 #include "registers/blockE/apuracao.h"
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <cmath>
 
 #include "control/linhaefd.h"
@@ -7,6 +10,7 @@
 #include "framework/t2bdados.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
 
 namespace efd {
 
@@ -98,6 +102,41 @@ TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data) {
   if (semana == 6) dia.dias += 2;
   if (semana == 0) dia.dias += 1;
   return dia;
+}
+
+TDateTime DiaDoMes(TDateTime mes, const std::string& dia) {
+  const int ultimo = DiasNoMes(mes.Ano(), mes.Mes());
+  const int numero = std::min(static_cast<int>(TextoParaInteiroDef(dia, 1)), ultimo);
+  return TDateTime::EncodeDate(mes.Ano(), mes.Mes(), numero);
+}
+
+std::string SiglaDoEstado(TxbSession& sessao, int id_uf) {
+  TxbResultado r = sessao.Consultar("SELECT SIGLA FROM KLVG_UF WHERE ID = :ID", {{"ID", id_uf}});
+  return r.Vazio() ? "" : Trim(r.linhas[0][0].AsString());
+}
+
+double SomaDosAjustesC197(TxbSession& sessao, int id_efd,
+                          std::initializer_list<std::string> padroes) {
+  const TxbFamilia* c197 = TxbMetadados::Instancia().Familia("RegistroEFDC197");
+  if (!c197 || !Aplicacao().ChecarFamiliaRegistrada(c197->nome)) return 0;
+  const TxbAtributo* codigo = c197->Atributo("CodAjuste");
+  const TxbAtributo* icms = c197->Atributo("ValICMS");
+  if (!codigo || !icms) return 0;
+  std::string condicao;
+  TParametros parametros{{"ID_EFD", id_efd}};
+  for (const std::string& padrao : padroes) {
+    const std::string nome = "P" + std::to_string(parametros.size());
+    condicao +=
+        (condicao.empty() ? "" : " OR ") + fmt::format("(A.{} LIKE :{})", codigo->coluna, nome);
+    parametros.emplace_back(nome, padrao);
+  }
+  TxbResultado r = sessao.Consultar(
+      fmt::format("SELECT SUM(A.{}) FROM {} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+                  "INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD WHERE (C.IDF_EFD = :ID_EFD) "
+                  "AND ({})",
+                  icms->coluna, c197->tabela, condicao),
+      parametros);
+  return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
 }
 
 double Centavos(double valor) {

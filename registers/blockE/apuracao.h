@@ -74,6 +74,18 @@ char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& orige
 // Sunday to the Monday.
 TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data);
 
+// The day of a due-day text ("01".."31") in the month of a date: an empty
+// day gives the first, a day the month lacks its last.
+TDateTime DiaDoMes(TDateTime mes, const std::string& dia);
+
+// The abbreviation of a state (KLVG_UF); empty when unknown.
+std::string SiglaDoEstado(TxbSession& sessao, int id_uf);
+
+// The ICMS of the EFD's C197 rows whose adjustment code matches one of the
+// patterns (SQL LIKE); 0 when the module has no C197.
+double SomaDosAjustesC197(TxbSession& sessao, int id_efd,
+                          std::initializer_list<std::string> padroes);
+
 // Rounds half away from zero to two decimals.
 double Centavos(double valor);
 

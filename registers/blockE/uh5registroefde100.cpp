@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "framework/xbaplicacao.h"
@@ -107,6 +108,8 @@ void Th5RegistroEFDE100::DestroyKLV() {
     if (*objeto) Aplicacao().Destruir(*objeto);
     objeto->reset();
   }
+  if (participantes_) Aplicacao().Destruir(participantes_);
+  participantes_.reset();
   Th0RegistroEFDE100::DestroyKLV();
 }
 
@@ -268,17 +271,19 @@ Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(
 }
 
 std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasRubricas(
-    const TCabecalho& c, const std::string& lista, TTotaisAjustes& totais) {
+    const TCabecalho& c, const std::string& lista, const TParametrosEstado& estado,
+    TTotaisAjustes& totais) {
   std::vector<TAjusteApuracao> ajustes;
   if (!RegistroPedido(lista, "Registro E111")) return ajustes;
   const bool com_processos = RegistroPedido(lista, "Registro E112");
+  const bool com_documentos = RegistroPedido(lista, "Registro E113");
+  const int icms = IdImpostoDoTipo(GetSession(), "0");
   auto arredondar = [&ajustes] {
     for (auto& a : ajustes) a.valor = Centavos(a.valor);
   };
   int documento = 0;
   for (const TLinhaRubrica& l :
-       RubricasDoPeriodo(GetSession(), c.filial, c.inicio, c.fim,
-                         IdImpostoDoTipo(GetSession(), "0"), TTabelaAjuste::ICMS)) {
+       RubricasDoPeriodo(GetSession(), c.filial, c.inicio, c.fim, icms, TTabelaAjuste::ICMS)) {
     // Each document's lines are rounded once it is done.
     if (l.id_docto != documento) arredondar();
     documento = l.id_docto;
@@ -288,13 +293,22 @@ std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasR
     auto it = std::find_if(ajustes.begin(), ajustes.end(), [&](const TAjusteApuracao& a) {
       return a.codigo == l.codigo && a.descricao == descricao;
     });
-    if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {l.codigo, descricao, 0, {}});
+    if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {l.codigo, descricao, 0, {}, {}});
     it->valor += l.valor_fiscal;
-    if (!com_processos) continue;
-    for (const TProcesso& p : ProcessosDoDocumento(GetSession(), l.id_docto))
-      if (std::none_of(it->processos.begin(), it->processos.end(),
-                       [&](const TProcesso& q) { return q.nro_proc == p.nro_proc; }))
-        it->processos.push_back(p);
+    if (com_processos)
+      for (const TProcesso& p : ProcessosDoDocumento(GetSession(), l.id_docto))
+        if (std::none_of(it->processos.begin(), it->processos.end(),
+                         [&](const TProcesso& q) { return q.nro_proc == p.nro_proc; }))
+          it->processos.push_back(p);
+    // The purchase an adjustment of Simples Nacional purchases ("2") or of
+    // the rate difference ("1") refers to, when its items carry it.
+    const char* tipo = l.id_tipo_docto == estado.tipo_simples ? "2"
+                       : l.id_tipo_docto == estado.tipo_difal ? "1"
+                                                              : nullptr;
+    TDocumentoAjuste d;
+    if (com_documentos && l.id_docto_compra != 0 && tipo &&
+        LerDocumentoDeCompra(GetSession(), l.id_docto_compra, c.filial, icms, tipo, d))
+      it->documentos.emplace_back(d, l.valor_fiscal);
   }
   arredondar();
   // The totals are those of the lines the file shows.
@@ -307,7 +321,46 @@ std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasR
   return ajustes;
 }
 
-void Th5RegistroEFDE100::IncluirAjustes(int bloco, int id_e110,
+Th5RegistroEFDE100::TParametrosEstado Th5RegistroEFDE100::ParametrosDoEstado(int id_estado) {
+  TParametrosEstado p;
+  if (!FamiliasRegistradas({"ParamEstadoEscritaFiscal"})) return p;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT IDF_TPDOCRUBSIMNAC, IDF_TPDOCRUBDIFALIQ FROM Z8_PESTESCFIS "
+      "WHERE IDF_ESTADO = :ESTADO ORDER BY ID",
+      {{"ESTADO", id_estado}});
+  if (!r.Vazio()) {
+    p.tipo_simples = r.linhas[0][0].IsNull() ? 0 : r.linhas[0][0].AsInteger();
+    p.tipo_difal = r.linhas[0][1].IsNull() ? 0 : r.linhas[0][1].AsInteger();
+  }
+  return p;
+}
+
+void Th5RegistroEFDE100::IncluirDocumentos(int id_efd, int bloco, const TCabecalho& c, int id_e111,
+                                           const TAjusteApuracao& a) {
+  if (a.documentos.empty()) return;
+  if (!participantes_)
+    participantes_ = Aplicacao().CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", GetSession());
+  auto e113 = Aplicacao().Criar("RegistroEFDE113", GetSession());
+  TxbObjetoTemporario liberar(e113);
+  const int tipo = IdTipoRegistro(GetSession(), bloco, "E113");
+  for (const auto& [d, valor] : a.documentos) {
+    const std::string participante = participantes_->IncluirIdentidade(
+        id_efd, IdBloco0(GetSession(), id_efd), d.id_ident, c.inicio, c.fim);
+    // Consumer documents name no participant.
+    const bool consumidor = d.modelo == "59" || d.modelo == "63" || d.modelo == "65";
+    IncluirFilho(*e113, tipo, bloco, "E113", "E111", id_e111, [&] {
+      e113->Campo("RegEFDE113_CodPart").SetAsString(consumidor ? "" : participante);
+      e113->Campo("RegEFDE113_CodMod").SetAsString(d.modelo);
+      e113->Campo("RegEFDE113_SerDoc").SetAsString(d.serie.substr(0, 4));
+      e113->Campo("RegEFDE113_NumDoc").SetAsString(d.numero);
+      e113->Campo("RegEFDE113_DatEmi").SetAsString(FormatarData(d.emissao));
+      e113->Campo("RegEFDE113_VlrAju").SetAsFloat(Centavos(valor));
+      e113->Campo("RegEFDE113_ChvNFE").SetAsString(d.chave);
+    });
+  }
+}
+
+void Th5RegistroEFDE100::IncluirAjustes(int id_efd, int bloco, const TCabecalho& c, int id_e110,
                                         const std::vector<TAjusteApuracao>& ajustes) {
   if (ajustes.empty()) return;
   auto e111 = Aplicacao().Criar("RegistroEFDE111", GetSession());
@@ -329,29 +382,16 @@ void Th5RegistroEFDE100::IncluirAjustes(int bloco, int id_e110,
         e112->Campo("RegEFDE112_IndProc").SetAsString(p.ind_proc);
         e112->Campo("RegEFDE112_DescProc").SetAsString(p.desc_proc);
       });
+    IncluirDocumentos(id_efd, bloco, c, id, a);
   }
-}
-
-double Th5RegistroEFDE100::DebitosEspeciais(int id_efd) {
-  const TxbFamilia* c197 = TxbMetadados::Instancia().Familia("RegistroEFDC197");
-  if (!c197 || !Aplicacao().ChecarFamiliaRegistrada(c197->nome)) return 0;
-  const TxbAtributo* codigo = c197->Atributo("CodAjuste");
-  const TxbAtributo* icms = c197->Atributo("ValICMS");
-  if (!codigo || !icms) return 0;
-  TxbResultado r = GetSession().Consultar(
-      fmt::format("SELECT SUM(A.{0}) FROM {1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-                  "INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD WHERE (C.IDF_EFD = :ID_EFD) "
-                  "AND ((A.{2} LIKE '__72%') OR (A.{2} LIKE '__70%'))",
-                  icms->coluna, c197->tabela, codigo->coluna),
-      {{"ID_EFD", id_efd}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
 }
 
 void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string& lista,
                                        const TCabecalho& c, int id_e100, const TApuracao& apuracao,
                                        const TParteApuracao& parte) {
   std::string uf;
-  if (RetornarIDEstadoFilial(c.filial, uf) == 0)
+  const int id_estado = RetornarIDEstadoFilial(c.filial, uf);
+  if (id_estado == 0)
     throw EErro(
         fmt::format("A filial {} não tem estado no endereço: a apuração do ICMS "
                     "precisa do estado da filial",
@@ -369,11 +409,12 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   v.estornos_deb = parte.estornos_debitos;
   v.saldo_credor_ant = parte.saldo_anterior;
   TTotaisAjustes totais;
-  const std::vector<TAjusteApuracao> rubricas = AjustesDasRubricas(c, lista, totais);
+  const std::vector<TAjusteApuracao> rubricas =
+      AjustesDasRubricas(c, lista, ParametrosDoEstado(id_estado), totais);
   v.tot_aj_debitos += totais.debitos;
   v.tot_aj_creditos = totais.creditos;
   v.tot_deducoes = totais.deducoes;
-  v.debitos_especiais = DebitosEspeciais(id_efd);
+  v.debitos_especiais = SomaDosAjustesC197(GetSession(), id_efd, {"__72%", "__70%"});
 
   if (Aplicacao().ChecarFamiliaRegistrada("IntegraDravik") &&
       parte.outros_creditos > v.aj_creditos_doc + v.tot_aj_creditos)
@@ -381,27 +422,23 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   if (Aplicacao().ChecarFamiliaRegistrada("PrioridadeOlvecor")) v.aj_creditos_doc = 0;
   FecharSaldos(v, uf == "RJ");
   const int id_e110 = IncluirE110(bloco, id_e100, v);
-  IncluirAjustes(bloco, id_e110, rubricas);
-  GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, uf == "RJ");
+  IncluirAjustes(id_efd, bloco, c, id_e110, rubricas);
+  if (GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, uf == "RJ"))
+    IncluirDeclaratorios(bloco, c, id_e110, id_estado);
 }
 
-void Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110,
+bool Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110,
                                          const TValoresE110& v, const TApuracao& apuracao,
                                          const TParteApuracao& parte, bool rj) {
-  if (!Aplicacao().ChecarFamiliaRegistrada("VencImpTribNormal")) return;
+  if (!Aplicacao().ChecarFamiliaRegistrada("VencImpTribNormal")) return false;
   TxbResultado r = GetSession().Consultar(
       "SELECT DIAVENCTO, CLASSVENC, CODRECEITA FROM Z8_VENIMPTRBN "
       "WHERE (IDF_IMPOSTO = :IMPOSTO) AND ((IDF_FILIAL = :FILIAL) OR (IDF_FILIAL IS NULL)) "
       "ORDER BY INICIOVIGENCIA, DIAVENCTO",
       {{"IMPOSTO", IdImpostoDoTipo(GetSession(), "0")}, {"FILIAL", c.filial}});
-  if (r.Vazio()) return;
+  if (r.Vazio()) return false;
   const std::string dia = RetornarDiaVencimento(Trim(r.linhas[0][0].AsString()));
-  const TDateTime mes(apuracao.fim.dias + 10);
-  // A code outside the table takes the first day, a day the month lacks its
-  // last.
-  const int numero =
-      std::min(static_cast<int>(TextoParaInteiroDef(dia, 1)), DiasNoMes(mes.Ano(), mes.Mes()));
-  const TDateTime vencimento = TDateTime::EncodeDate(mes.Ano(), mes.Mes(), numero);
+  const TDateTime vencimento = DiaDoMes(TDateTime(apuracao.fim.dias + 10), dia);
   std::string uf;
   RetornarIDEstadoFilial(c.filial, uf);
   // In SC, from 2013, the due date's class completes the revenue code.
@@ -414,6 +451,76 @@ void Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_
   if (parte.imposto_recolher_ttd > 0)
     IncluirE116(bloco, id_e110, parte.imposto_recolher_ttd, vencimento, "2496" + classe,
                 apuracao.fim);
+  return true;
+}
+
+double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const std::string& tipo_reg,
+                                             const std::string& tipo_valor, int id_cfop) {
+  if (id_cfop != 0) {
+    // The exempt ("0") or other values of the branch's bookkept items of
+    // the CFOP in the period.
+    TxbResultado r = GetSession().Consultar(
+        std::string("SELECT SUM(A.") + (tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
+            ") FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+            "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+            "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = "
+            "D.IDF_DOCTO "
+            "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
+            "AND (C.IDF_CFOP = :CFOP) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
+        {{"FILIAL", c.filial}, {"CFOP", id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+    return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
+  }
+  if (tipo_reg != "2" || !FamiliasRegistradas({"FuncionariosFilial"})) return 0;
+  // The branch's employees at the latest count of the period.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT NUMFUNC FROM Z8_FUNCFILIAL WHERE (IDF_FILIAL = :FILIAL) "
+      "AND (INICIOVIGENCIA <= :FIM) ORDER BY INICIOVIGENCIA DESC",
+      {{"FILIAL", c.filial}, {"FIM", c.fim}});
+  return r.Vazio() ? 0 : std::round(r.linhas[0][0].AsFloat());
+}
+
+void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110,
+                                              int id_estado) {
+  if (!FamiliasRegistradas({"InfAdicApuracaoICMS", "ParamEstadoEscritaFiscal"})) return;
+  TxbResultado r = GetSession().Consultar(
+      " SELECT A.TIPOVALOR, A.DESCICAOCOMPL, A.ADICREGGERALOBSERV, A.TIPOREG, A.IDF_CFOP AS "
+      "IDCFOP, B.CODAJUSAPURA FROM Z8_IADICAPICM A "
+      "INNER JOIN Z8_TABAJSALAP B ON B.ID = A.IDF_TABAJSALAP "
+      "INNER JOIN Z8_PESTESCFIS C ON C.ID = A.IDF_PESTESCFIS "
+      "LEFT JOIN Z8_CODFISOPE CC ON CC.ID = A.IDF_CFOP "
+      " WHERE (C.IDF_ESTADO = :ID_ESTADO) AND ((CC.TIPOMOV = '2') OR (CC.ID IS NULL)) "
+      " ORDER BY A.TIPOREG DESC, A.ID",
+      {{"ID_ESTADO", id_estado}});
+  if (r.Vazio()) return;
+  auto e115 = Aplicacao().Criar("RegistroEFDE115", GetSession());
+  TxbObjetoTemporario liberar(e115);
+  const int tipo = IdTipoRegistro(GetSession(), bloco, "E115");
+  std::string observacao;
+  for (const auto& l : r.linhas) {
+    const std::string codigo = Trim(l[5].AsString()), tipo_reg = Trim(l[3].AsString());
+    const std::string descricao = Trim(l[1].AsString());
+    const double valor =
+        ValorDeclaratorio(c, tipo_reg, Trim(l[0].AsString()), l[4].IsNull() ? 0 : l[4].AsInteger());
+    // Rows of one code add up, the last description stays.
+    if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
+    const bool achou = e115->GetDados().GetCDS().Locate(
+        "RegEFDE115_IDF_RegEFDE110;RegEFDE115_CodInfAd", {TVariant(id_e110), TVariant(codigo)});
+    const std::string texto = Trim(tipo_reg == "0" ? observacao : descricao);
+    if (achou) {
+      e115->EditarRegistro();
+      e115->Campo("RegEFDE115_ValRefInfAd")
+          .SetAsFloat(e115->Campo("RegEFDE115_ValRefInfAd").AsFloat() + valor);
+      e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
+      e115->ConfirmarRegistro();
+    } else {
+      IncluirFilho(*e115, tipo, bloco, "E115", "E110", id_e110, [&] {
+        e115->Campo("RegEFDE115_CodInfAd").SetAsString(codigo);
+        e115->Campo("RegEFDE115_ValRefInfAd").SetAsFloat(valor);
+        e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
+      });
+    }
+    if (UpperCase(Trim(l[2].AsString())) == "T") observacao += descricao + " ";
+  }
 }
 
 int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco,
@@ -445,11 +552,13 @@ std::string Th5RegistroEFDE100::INTERNO_GerarArquivo(int id_efd) {
     if (!cds.IsEmpty()) {
       T2bDados& cabecalho = GetEFD()->GetDados();
       cabecalho.Isolar(id_efd, "VsESPGeracao");
-      const bool mes_ref =
-          cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime().Ano() >= 2011;
+      const int ano = cabecalho.GetCDS().FieldByName("EFD_DataInicio").AsDateTime().Ano();
+      const bool mes_ref = ano >= 2011, chave = ano >= 2017;
       TxbFilhosDoBloco e110(GetSession(), "E110", "E100", bloco);
       TxbFilhosDoBloco e111(GetSession(), "E111", "E110", bloco);
       TxbFilhosDoBloco e112(GetSession(), "E112", "E111", bloco);
+      TxbFilhosDoBloco e113(GetSession(), "E113", "E111", bloco);
+      TxbFilhosDoBloco e115(GetSession(), "E115", "E110", bloco);
       TxbFilhosDoBloco e116(GetSession(), "E116", "E110", bloco);
       linhas.AdicionarPronta("|E001|0|");
       for (cds.First(); !cds.Eof(); cds.Next()) {
@@ -470,6 +579,19 @@ std::string Th5RegistroEFDE100::INTERNO_GerarArquivo(int id_efd) {
                   "E112", {e112.Texto("NroDocAr"), e112.Texto("NroProc"), e112.Texto("IndProc"),
                            e112.Texto("DescProc"), e112.Texto("CodObs")});
             });
+            e113.ParaCada(e111.Id(), [&] {
+              linhas.Adicionar("E113",
+                               {e113.Texto("CodPart"), e113.Texto("CodMod"), e113.Texto("SerDoc"),
+                                e113.Texto("SubSeDoc"), e113.Texto("NumDoc"), e113.Texto("DatEmi"),
+                                e113.Texto("CodItem"), FormatarValor(e113.Valor("VlrAju")),
+                                e113.Texto("ChvNFE")},
+                               chave ? 9 : 8);
+            });
+          });
+          e115.ParaCada(e110.Id(), [&] {
+            linhas.Adicionar(
+                "E115", {e115.Texto("CodInfAd"), FormatarValor(e115.Valor("ValRefInfAd")),
+                         Trim(Aplicacao().GetSuporteG().TratarTexto(e115.Texto("DescComplAj")))});
           });
           e116.ParaCada(e110.Id(), [&] {
             linhas.Adicionar("E116",

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "control/uh5registrosefd.h"
+#include "registers/block0/uh5registroefd0150.h"
 #include "registers/blockE/apuracao.h"
 #include "registers/blockE/rubricas.h"
 #include "uh0registroefde100.h"
@@ -12,8 +13,9 @@
 namespace efd {
 
 // E100 and its group: the period of the ICMS assessment (E100), its totals
-// (E110), its adjustments (E111) with their processes (E112), and its
-// obligations to pay (E116), all generated in one pass.
+// (E110), its adjustments (E111) with their processes (E112) and documents
+// (E113), its declaratory values (E115) and its obligations to pay (E116),
+// all generated in one pass.
 //
 // The figures come from the ERP's ICMS assessment of the branch when the
 // ERP has the assessment module (family "ApuImposto"): the assessment's
@@ -28,7 +30,7 @@ namespace efd {
 //
 // Writer: the first of block E. With rows it writes "|E001|0|", then each
 // E100 followed by its E110 lines, each E110 by its E111 lines (each
-// with its E112 lines) and its E116 lines; it sets
+// with its E112 and E113 lines), its E115 and its E116 lines; it sets
 // "QtdeLinhasBloco_E" to the lines written (0 when none).
 class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
  public:
@@ -75,26 +77,44 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   };
   TAjustesDocumentos AjustesDosDocumentos(const TCabecalho& c);
   // The obligations to pay of the assessment (E116), when the ERP has the
-  // tax's due-day configuration.
-  void GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
+  // tax's due-day configuration; false when it has none.
+  bool GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
                        const TApuracao& apuracao, const TParteApuracao& parte, bool rj);
-  // An adjustment of the assessment (E111) with its processes (E112).
+  // An adjustment of the assessment (E111) with its processes (E112) and
+  // the purchase documents it refers to (E113) with their amounts.
   struct TAjusteApuracao {
     std::string codigo, descricao;
     double valor = 0;
     std::vector<TProcesso> processos;
+    std::vector<std::pair<TDocumentoAjuste, double>> documentos;
   };
+  // The fiscal parameters of the branch's state: the rubric document types
+  // of Simples Nacional purchases and of the rate difference, which tell the
+  // adjustments of the documents E113 names.
+  struct TParametrosEstado {
+    int tipo_simples = 0, tipo_difal = 0;
+  };
+  TParametrosEstado ParametrosDoEstado(int id_estado);
   // The totals the adjustments make in E110.
   struct TTotaisAjustes {
     double debitos = 0, creditos = 0, deducoes = 0;
   };
   std::vector<TAjusteApuracao> AjustesDasRubricas(const TCabecalho& c, const std::string& lista,
+                                                  const TParametrosEstado& estado,
                                                   TTotaisAjustes& totais);
-  void IncluirAjustes(int bloco, int id_e110, const std::vector<TAjusteApuracao>& ajustes);
-  // Special debits of the EFD's C197 rows (codes "__70" and "__72").
-  double DebitosEspeciais(int id_efd);
+  void IncluirAjustes(int id_efd, int bloco, const TCabecalho& c, int id_e110,
+                      const std::vector<TAjusteApuracao>& ajustes);
+  void IncluirDocumentos(int id_efd, int bloco, const TCabecalho& c, int id_e111,
+                         const TAjusteApuracao& ajuste);
+  // The declaratory values of the state's table (E115); a row of kind "0"
+  // carries the descriptions of the rows marked for the general
+  // observation.
+  void IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110, int id_estado);
+  double ValorDeclaratorio(const TCabecalho& c, const std::string& tipo_reg,
+                           const std::string& tipo_valor, int id_cfop);
 
   std::shared_ptr<ThbObjetoNegocio> e110_, e116_;
+  std::shared_ptr<Th5RegistroEFD0150> participantes_;
 };
 
 }  // namespace efd

@@ -9,6 +9,7 @@
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
+#include "registers/block0/uh5registroefd0150.h"
 
 namespace efd {
 namespace {
@@ -59,8 +60,40 @@ std::string Th5RegistroEFDE500::RetornarIndAjuste(const std::string& indicador) 
   return it == kIndicadores.end() ? "9" : it->second;
 }
 
-void Th5RegistroEFDE500::IncluirE530(int id_e520, int bloco, int filial, TDateTime inicio,
-                                     TDateTime fim) {
+void Th5RegistroEFDE500::DestroyKLV() {
+  if (participantes_) Aplicacao().Destruir(participantes_);
+  if (e531_) Aplicacao().Destruir(e531_);
+  participantes_.reset();
+  e531_.reset();
+  Th0RegistroEFDE500::DestroyKLV();
+}
+
+void Th5RegistroEFDE500::IncluirE531(int id_efd, int id_e530, int bloco, TDateTime inicio,
+                                     TDateTime fim, const TLinhaRubrica& l) {
+  TDocumentoAjuste d;
+  if (!LerDocumentoDeOrigem(GetSession(), l.id_docto_origem, d)) return;
+  if (!participantes_) {
+    participantes_ = Aplicacao().CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", GetSession());
+    e531_ = Aplicacao().Criar("RegistroEFDE531", GetSession());
+  }
+  const std::string participante = participantes_->IncluirIdentidade(
+      id_efd, IdBloco0(GetSession(), id_efd), d.id_ident, inicio, fim);
+  if (d.numero.empty()) return;
+  IncluirFilho(*e531_, IdTipoRegistro(GetSession(), bloco, "E531"), bloco, "E531", "E530", id_e530,
+               [&] {
+                 ThbObjetoNegocio& e = *e531_;
+                 e.Campo("RegEFDE531_CodPart").SetAsString(participante);
+                 e.Campo("RegEFDE531_CodModel").SetAsString(d.modelo);
+                 e.Campo("RegEFDE531_Serie").SetAsString(d.serie);
+                 e.Campo("RegEFDE531_NroDocto").SetAsString(d.numero);
+                 e.Campo("RegEFDE531_DataEmi").SetAsString(FormatarData(d.emissao));
+                 e.Campo("RegEFDE531_ValAjuste").SetAsFloat(l.valor);
+                 e.Campo("RegEFDE531_ChaveNfe").SetAsString(d.chave);
+               });
+}
+
+void Th5RegistroEFDE500::IncluirE530(int id_efd, int id_e520, int bloco, int filial,
+                                     TDateTime inicio, TDateTime fim) {
   const std::vector<TLinhaRubrica> linhas = RubricasDoPeriodo(
       GetSession(), filial, inicio, fim, IdImpostoDoTipo(GetSession(), "1"), TTabelaAjuste::IPI);
   if (linhas.empty()) return;
@@ -75,7 +108,7 @@ void Th5RegistroEFDE500::IncluirE530(int id_e520, int bloco, int filial, TDateTi
       const std::vector<TProcesso> processos = ProcessosDoDocumento(GetSession(), l.id_docto);
       origem = RetornarIndAjuste(processos.empty() ? "" : processos.front().ind_proc);
     }
-    IncluirFilho(*e530, tipo, bloco, "E530", "E520", id_e520, [&] {
+    const int id_e530 = IncluirFilho(*e530, tipo, bloco, "E530", "E520", id_e520, [&] {
       e530->Campo("RegEFDE530_IndAjuste").SetAsString(RetornarTipoAjuste(l.tipo));
       e530->Campo("RegEFDE530_ValAjuste").SetAsFloat(l.valor);
       e530->Campo("RegEFDE530_CodAjuste").SetAsString(l.codigo);
@@ -84,6 +117,7 @@ void Th5RegistroEFDE500::IncluirE530(int id_e520, int bloco, int filial, TDateTi
       e530->Campo("RegEFDE530_DescAjuste")
           .SetAsString(Aplicacao().GetSuporteG().TratarTexto(l.descricao));
     });
+    if (l.id_docto_origem != 0) IncluirE531(id_efd, id_e530, bloco, inicio, fim, l);
   }
 }
 
@@ -128,12 +162,9 @@ void Th5RegistroEFDE500::IncluirE510(int id_e500, int bloco, int filial, TDateTi
 int Th5RegistroEFDE500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string&,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
   AtualizarMensagem(id_efd, "RegistroEFD [E500]");
-  T2bDados& cabecalho = GetEFD()->GetDados();
-  cabecalho.Isolar(id_efd, "VsEDC01");
-  ThbClientDataSet& h = cabecalho.GetCDS();
-  const int filial = h.FieldByName("EFD_IDF_Filial").AsInteger();
-  const TDateTime inicio = h.FieldByName("EFD_DataInicio").AsDateTime().DateOf();
-  const TDateTime fim = h.FieldByName("EFD_DataFim").AsDateTime().DateOf();
+  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(GetSession(), id_efd);
+  const int filial = cabecalho.filial;
+  const TDateTime inicio = cabecalho.inicio.DateOf(), fim = cabecalho.fim.DateOf();
   ExcluirRegistroEFD(id_efd);
   if (!Aplicacao().ChecarFamiliaRegistrada("ApuImposto")) return 0;
   const std::vector<TApuracao> apuracoes =
@@ -165,7 +196,7 @@ int Th5RegistroEFDE500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
           e520->Campo("RegEFDE520_ValSalCredTran").SetAsFloat(parte.imposto_transportar);
           e520->Campo("RegEFDE520_ValSalDevedor").SetAsFloat(parte.imposto_recolher);
         });
-    IncluirE530(id_e520, bloco, filial, inicio, fim);
+    IncluirE530(id_efd, id_e520, bloco, filial, inicio, fim);
   }
   return 1;
 }
@@ -183,6 +214,7 @@ std::string Th5RegistroEFDE500::INTERNO_GerarArquivo(int id_efd) {
       TxbFilhosDoBloco e510(GetSession(), "E510", "E500", bloco);
       TxbFilhosDoBloco e520(GetSession(), "E520", "E500", bloco);
       TxbFilhosDoBloco e530(GetSession(), "E530", "E520", bloco);
+      TxbFilhosDoBloco e531(GetSession(), "E531", "E530", bloco);
       if (antes == 0) linhas.AdicionarPronta("|E001|0|");
       for (cds.First(); !cds.Eof(); cds.Next()) {
         AtualizarAvanco(id_efd, "E500", cds.RecNo(), cds.RecordCount());
@@ -208,6 +240,13 @@ std::string Th5RegistroEFDE500::INTERNO_GerarArquivo(int id_efd) {
                 "E530", {e530.Texto("IndAjuste"), FormatarValor(e530.Valor("ValAjuste")),
                          e530.Texto("CodAjuste"), e530.Texto("IndDocto"), e530.Texto("NroDocto"),
                          e530.Texto("DescAjuste")});
+            e531.ParaCada(e530.Id(), [&] {
+              linhas.Adicionar(
+                  "E531", {e531.Texto("CodPart"), e531.Texto("CodModel"), e531.Texto("Serie"),
+                           e531.Texto("SubSerie"), e531.Texto("NroDocto"), e531.Texto("DataEmi"),
+                           e531.Texto("CodItem"), FormatarValor(e531.Valor("ValAjuste")),
+                           e531.Texto("ChaveNfe")});
+            });
           });
         });
       }

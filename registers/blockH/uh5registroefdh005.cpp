@@ -54,18 +54,6 @@ enum TColunaSaldo {
   kColunaValorTotal
 };
 
-// The participant data of 0150 of an identity.
-constexpr const char* kParticipante =
-    "SELECT I.CODIGO, I.NOME, PA.CODIGOBACEN, J.CNPJ, PF.CPF, J.IE, CI.GEOCODIGO, "
-    "E.LOGRADOURO, I.NUMERO, I.COMPLEMENTO, E.BAIRRO "
-    "FROM KLVG_IDENT I "
-    "LEFT JOIN KLVG_PESJUR J ON J.IDA = I.ID "
-    "LEFT JOIN KLVG_PESFIS PF ON PF.IDA = I.ID "
-    "LEFT JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER "
-    "LEFT JOIN KLVG_CID CI ON CI.ID = E.IDF_CID "
-    "LEFT JOIN KLVG_PAIS PA ON PA.ID = I.IDF_PAIS "
-    "WHERE I.ID = :ID";
-
 // Item kinds that only a full inventory reports: use and consumption,
 // fixed assets, services.
 const std::set<std::string> kTiposSoNoCompleto = {"07", "08", "09"};
@@ -230,19 +218,10 @@ double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TxbResultado& sal
 
   const std::string ind_prop = texto(kColunaIndProp).empty() ? "0" : texto(kColunaIndProp);
   std::string participante;
-  if (ind_prop != "0" && !drcst && !s[kColunaDetentor].IsNull()) {
-    TxbResultado p =
-        GetSession().Consultar(kParticipante, {{"ID", s[kColunaDetentor].AsInteger()}});
-    if (!p.Vazio()) {
-      auto c = [&p](size_t i) { return Trim(p.linhas[0][i].AsString()); };
-      participante = c(0);
-      if (!participante.empty() && participante != "0")
-        inv.participantes->IncluirNovo(
-            inv.cabecalho.id, inv.bloco0, "", s[kColunaDetentor].AsInteger(), participante, c(1),
-            c(2), LimparConteudo(c(3).empty() ? c(4) : c(3)), LimparConteudo(c(5)), c(6), "", c(7),
-            c(8), c(9), c(10), inv.cabecalho.inicio, inv.cabecalho.fim, false, 0);
-    }
-  }
+  if (ind_prop != "0" && !drcst && !s[kColunaDetentor].IsNull())
+    participante = inv.participantes->IncluirIdentidade(inv.cabecalho.id, inv.bloco0,
+                                                        s[kColunaDetentor].AsInteger(),
+                                                        inv.cabecalho.inicio, inv.cabecalho.fim);
 
   const int id_h010 = inv.itens->Incluir(
       inv.bloco, inv.tipo_h010, inv.id_h005, CodigoItemNoArquivo(codigo), unidade, quantidade,

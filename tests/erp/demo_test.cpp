@@ -28,7 +28,7 @@ const std::set<std::string> kTabelasDosDocumentos = {
     "Z8_TRIITEMSER", "Z8_OUTDADOSDO", "Z8_OUTDADCOMP", "Z8_PARCDOCTO",  "Z8_ENTREGADOC",
     "Z8_ENTREGACOM", "Z8_OCODOCTO",   "Z8_OCODOCELET", "Z8_AJTRIBITDO", "Z8_PROCIMPOR",
     "Z8_ARMAZCOMB",  "Z8_APUIMPOSTO", "Z8_PARTEDFAPU", "Z8_VENIMPTRBN", "Z8_PARDFISRUB",
-    "Z8_PARPROCJUD"};
+    "Z8_PARPROCJUD", "Z8_GNRE",       "Z8_DOCTODEFIS"};
 
 struct TDemo {
   std::unique_ptr<TxsSessionZ8> sessao;
@@ -82,12 +82,13 @@ TEST(EmpresaDemo, CadastrosNaoDependemDaQuantidadeDeDocumentos) {
   EXPECT_EQ(DespejoCadastros(poucos.bd()), DespejoCadastros(muitos.bd()));
   EXPECT_EQ(poucos.resultado.documentos, 3);
   EXPECT_EQ(muitos.resultado.documentos, 60);
-  // Besides the invoices, the documents of the tax assessments and rubrics.
+  // Besides the invoices, the documents of the tax assessments, rubrics and
+  // GNRE.
   EXPECT_EQ(
       Contar(muitos.bd(),
              "SELECT COUNT(*) FROM Z8_DOCTO WHERE ID NOT IN (SELECT IDF_DOCTO FROM Z8_APUIMPOSTO) "
              "AND ID NOT IN (SELECT P.IDF_DOCTO FROM Z8_PARTEDOCTO P INNER JOIN "
-             "Z8_PARDFISRUB R ON R.IDA = P.ID)"),
+             "Z8_PARDFISRUB R ON R.IDA = P.ID) AND FD <> 'DoctoDespesaFiscal'"),
       60);
   EXPECT_EQ(Contar(muitos.bd(), "SELECT COUNT(*) FROM Z8_DOCTOITEM"), muitos.resultado.itens);
 }

@@ -1,9 +1,11 @@
-// Block E on every engine: the ICMS assessment (E100, E110, E116) from the
+// Block E on every engine: the ICMS assessment (E100 to E116) from the
 // ERP's assessment, from the generated analytic registers when the ERP has
-// no assessment module, or all zero; the IPI assessment (E500, E510, E520);
-// and the block's opening and closing lines.
+// no assessment module, or all zero; the ICMS-ST assessment per state (E200
+// to E250); the IPI assessment (E500 to E531); and the block's opening and
+// closing lines.
 #include "registers/blockE/apuracao.h"
 #include "registers/blockE/uh5registroefde100.h"
+#include "registers/blockE/uh5registroefde200.h"
 #include "registers/blockE/uh5registroefde500.h"
 #include "tests/registers/bloco0_teste.h"
 
@@ -127,6 +129,16 @@ const char* kFixturaRubricas = R"({
                     {"ID": 275, "IDA": 275, "NROPROC": "", "INDPROC": "9"}]
 })";
 
+// The documents behind the adjustments: the purchase 77 (of a participant,
+// series 1, with its access key) has an item adjusted for the rate
+// difference; the purchase 78 has none.
+const char* kFixturaDocumentos = R"({
+  "Z8_SERIEDOCTO": [{"ID": 300, "IDF_FILIAL": 10, "CODIGO": "1"}],
+  "Z8_PARTEDOCTO": [{"ID": 301, "FD": "OutrosDadosCompras", "IDF_DOCTO": 233}],
+  "Z8_OUTDADCOMP": [{"ID": 301, "IDA": 301, "CHAVENFE": "35240212345678000195550010000000771000000770"}],
+  "Z8_AJTRIBITDO": [{"ID": 302, "IDF_TRIBITEM": 244, "IDF_IMPOSTO": 200, "TIPOAJUSTE": "1", "VALOR": 3.0}]
+})";
+
 // IPI rubric documents of March 2024: a credit whose origin is the purchase
 // of the main fixture, and one told by its document's process.
 const char* kFixturaRubricasIPI = R"({
@@ -136,13 +148,16 @@ const char* kFixturaRubricasIPI = R"({
   "Z8_PARTETPDOC": [{"ID": 292, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 291}],
   "Z8_TPDOCTOFIS": [{"ID": 292, "IDA": 292, "IDF_TABAJAPURIPI": 290, "TIPO": "2"}],
   "Z8_DOCTO": [{"ID": 293, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R1", "DTENTSAI": "2024-03-15"},
-               {"ID": 295, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R2", "DTENTSAI": "2024-03-16"}],
+               {"ID": 295, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 291, "NRODOCTO": "R2", "DTENTSAI": "2024-03-16"},
+               {"ID": 318, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 224, "NRODOCTO": "", "DATAEMI": "2024-03-01"}],
   "Z8_PARTEDOCTO": [{"ID": 294, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 293},
                     {"ID": 296, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 295},
-                    {"ID": 297, "FD": "ParteProcJud", "IDF_DOCTO": 295}],
+                    {"ID": 297, "FD": "ParteProcJud", "IDF_DOCTO": 295},
+                    {"ID": 319, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 295}],
   "Z8_PARDFISRUB": [
     {"ID": 294, "IDA": 294, "IDF_IMPOSTO": 201, "VALOR": 12.5, "IDF_DOCTOORIGEM": 233, "DESCRICAO": "Devolução\r\nparcial"},
-    {"ID": 296, "IDA": 296, "IDF_IMPOSTO": 201, "VALOR": 3.0, "DESCRICAO": "Sem origem"}],
+    {"ID": 296, "IDA": 296, "IDF_IMPOSTO": 201, "VALOR": 3.0, "DESCRICAO": "Sem origem"},
+    {"ID": 319, "IDA": 319, "IDF_IMPOSTO": 201, "VALOR": 1.0, "IDF_DOCTOORIGEM": 318, "DESCRICAO": "Sem número"}],
   "Z8_PARPROCJUD": [{"ID": 297, "IDA": 297, "NROPROC": "55", "INDPROC": "4"}]
 })";
 
@@ -248,17 +263,31 @@ TEST_P(Apuracao, ApuracaoDoERPDaOsTotaisOSaldoEAObrigacao) {
 
 TEST_P(Apuracao, RubricasDaoOsAjustesEOsTotaisDoE110) {
   erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricas);
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaDocumentos);
+  // The state names the rubric type of the debit as that of the rate
+  // difference.
+  sessao_->ExecutarDiretoNoBD(
+      "INSERT INTO Z8_PESTESCFIS (ID, IDF_ESTADO, IDF_TPDOCRUBDIFALIQ) VALUES (303, 1, 255)");
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_DOCTO SET IDF_IDENT = 101, IDF_SERIEDOCTO = 300 WHERE ID IN (233, 234)");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARDFISRUB SET IDF_DOCTONFCOMPRA = 233 WHERE ID = 271");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARDFISRUB SET IDF_DOCTONFCOMPRA = 234 WHERE ID = 272");
   const auto a = Gerar(1, 2024, 3, nullptr);
   // The line breaks of a description become blanks; 10.004 + 5 is written
   // as 15. Debit adjustments 16 and credit adjustments 40 join the
   // assessment's figures; the deduction of 25 comes off the balance of 446.
+  // Only the purchase whose items carry the rate difference is named, by
+  // its participant, which block 0 lists.
   EXPECT_EQ(
-      Trecho(a, "E110", {"E111", "E112", "E116"}),
+      Trecho(a, "E110", {"E111", "E112", "E113", "E116"}),
       (std::vector<std::string>{
           "|E110|1000|0|16|20|300|0|40|50|200|446|25|421|0|0|", "|E111|SP000099|Uso e consumo|15|",
-          "|E112||123|1|Liminar||", "|E111|SP000099|Outro|1|", "|E112||123|1|Liminar||",
-          Latin1("|E111|SP020099|Crédito|40|"), Latin1("|E111|SP040099|Dedução|25|"),
-          "|E116|000|421|10042024|046-2|||||032024|"}));
+          "|E112||123|1|Liminar||",
+          "|E113|0000200001|55|1||77|27022024||10|"
+          "35240212345678000195550010000000771000000770|",
+          "|E111|SP000099|Outro|1|", "|E112||123|1|Liminar||", Latin1("|E111|SP020099|Crédito|40|"),
+          Latin1("|E111|SP040099|Dedução|25|"), "|E116|000|421|10042024|046-2|||||032024|"}));
+  EXPECT_EQ(Linhas(a, "0150").size(), 1u);
 }
 
 TEST_P(Apuracao, DocumentosComICMSSemApuracaoDaoUmAviso) {
@@ -284,10 +313,43 @@ TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
   EXPECT_EQ(Linhas(a, "E116"), std::vector<std::string>{"|E116|000|0|10042024|046-2|||||032024|"});
 }
 
+// The state's table of declaratory values: the employees (12 at the
+// latest count of March), the other values of the sales of CFOP 5.101 (the
+// cancelled one left out), and the general observation, which repeats the
+// descriptions of the rows marked for it.
+const char* kFixturaDeclaratorios = R"({
+  "Z8_TABAJSALAP": [{"ID": 320, "CODAJUSAPURA": "SP990001"}, {"ID": 321, "CODAJUSAPURA": "SP990002"},
+                    {"ID": 322, "CODAJUSAPURA": "SP990003"}],
+  "Z8_PESTESCFIS": [{"ID": 323, "IDF_ESTADO": 1}],
+  "Z8_IADICAPICM": [
+    {"ID": 324, "IDF_PESTESCFIS": 323, "IDF_TABAJSALAP": 322, "TIPOREG": "0", "DESCICAOCOMPL": "Nada",
+     "ADICREGGERALOBSERV": "T"},
+    {"ID": 325, "IDF_PESTESCFIS": 323, "IDF_TABAJSALAP": 320, "TIPOREG": "2", "DESCICAOCOMPL": "Empregados",
+     "ADICREGGERALOBSERV": "T"},
+    {"ID": 326, "IDF_PESTESCFIS": 323, "IDF_TABAJSALAP": 321, "TIPOREG": "1", "DESCICAOCOMPL": "Outras",
+     "ADICREGGERALOBSERV": "T", "IDF_CFOP": 227, "TIPOVALOR": "1"}],
+  "Z8_FUNCFILIAL": [{"ID": 327, "IDF_FILIAL": 10, "INICIOVIGENCIA": "2024-01-01", "NUMFUNC": 12.0},
+                    {"ID": 328, "IDF_FILIAL": 10, "INICIOVIGENCIA": "2024-04-01", "NUMFUNC": 99.0}]
+})";
+
+TEST_P(Apuracao, ValoresDeclaratoriosDaTabelaDoEstado) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaDeclaratorios);
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 100 WHERE ID = 240");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 20 WHERE ID = 242");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 900 WHERE ID = 243");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  EXPECT_EQ(Trecho(a, "E115", {"E116"}),
+            (std::vector<std::string>{"|E115|SP990001|12|Empregados|", "|E115|SP990002|120|Outras|",
+                                      "|E115|SP990003|0|Empregados Outras|",
+                                      "|E116|000|470|10042024|046-2|||||032024|"}));
+}
+
 TEST_P(Apuracao, SemConfiguracaoDeVencimentoNaoHaObrigacao) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaDeclaratorios);
   sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_VENIMPTRBN");
   const auto a = Gerar(1, 2024, 3, nullptr);
   EXPECT_EQ(Linhas(a, "E110").size(), 1u);
+  EXPECT_TRUE(Linhas(a, "E115").empty());
   EXPECT_TRUE(Linhas(a, "E116").empty());
 }
 
@@ -305,14 +367,110 @@ TEST_P(Apuracao, IPIPorCFOPESituacaoComOsSaldosDaApuracao) {
 
 TEST_P(Apuracao, RubricasDeIPIDaoOsAjustesSobOE520) {
   erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaRubricasIPI);
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaDocumentos);
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_DOCTO SET IDF_IDENT = 101, IDF_SERIEDOCTO = 300 WHERE ID = 233");
   const auto a = Gerar(1, 2024, 3, nullptr);
   // Credits by the type's kind; the origin document makes the indicator 3,
-  // a process of the state's administration 2. The balances stay as the
-  // assessment gives them.
-  EXPECT_EQ(Trecho(a, "E520", {"E530"}),
-            (std::vector<std::string>{"|E520|5|15|40|0|0|30|0|",
-                                      Latin1("|E530|1|12,5|001|3|R1|Devolução parcial|"),
-                                      "|E530|1|3|001|2|R2|Sem origem|"}));
+  // a process of the state's administration 2. The origin document is
+  // identified under its adjustment, without sub-series nor item; one
+  // without number is not. The balances stay as the assessment gives them.
+  EXPECT_EQ(Trecho(a, "E520", {"E530", "E531"}),
+            (std::vector<std::string>{
+                "|E520|5|15|40|0|0|30|0|", Latin1("|E530|1|12,5|001|3|R1|Devolução parcial|"),
+                "|E531|0000200001|55|1||77|27022024||12,5|"
+                "35240212345678000195550010000000771000000770|",
+                "|E530|1|3|001|2|R2|Sem origem|", Latin1("|E530|1|1|001|3|R2|Sem número|")}));
+  EXPECT_EQ(Linhas(a, "0150").size(), 1u);
+}
+
+// The ICMS-ST owed to three states in March 2024: São Paulo with a balance
+// due, its deduction and another adjustment, and its GNRE (one of another
+// revenue code, one of April); Rio de Janeiro with a credit brought forward
+// and a deduction of code 61; Minas Gerais without figures. A rubric type
+// of São Paulo's kind C stays out.
+const char* kFixturaST = R"({
+  "Z8_IMPOSTO": [{"ID": 330, "CODIGO": "ICMS-ST", "NOME": "ICMS-ST", "TIPO": "A"}],
+  "KLVG_UF": [{"ID": 3, "SIGLA": "MG", "NOME": "Minas Gerais", "IDF_PAIS": 1}],
+  "Z8_DOCTO": [
+    {"ID": 331, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "ST1"},
+    {"ID": 332, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "ST2"},
+    {"ID": 333, "FD": "Docto", "IDF_FILIAL": 10, "NRODOCTO": "ST3"},
+    {"ID": 340, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 350, "DTENTSAI": "2024-03-10"},
+    {"ID": 341, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 351, "DTENTSAI": "2024-03-11"},
+    {"ID": 342, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 352, "DTENTSAI": "2024-03-12"},
+    {"ID": 343, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 353, "DTENTSAI": "2024-03-13"},
+    {"ID": 360, "FD": "DoctoDespesaFiscal", "IDF_FILIAL": 10, "NRODOCTO": "G1"},
+    {"ID": 361, "FD": "DoctoDespesaFiscal", "IDF_FILIAL": 10, "NRODOCTO": "G2"},
+    {"ID": 362, "FD": "DoctoDespesaFiscal", "IDF_FILIAL": 10, "NRODOCTO": "G3"}],
+  "Z8_DOCTODEFIS": [{"ID": 360, "IDA": 360, "VALTOTALNF": 425.0}, {"ID": 361, "IDA": 361, "VALTOTALNF": 7.0},
+                    {"ID": 362, "IDA": 362, "VALTOTALNF": 8.0}],
+  "Z8_PARTEDOCTO": [
+    {"ID": 334, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 331},
+    {"ID": 335, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 332},
+    {"ID": 336, "FD": "ParteDocFisApuracao", "IDF_DOCTO": 333},
+    {"ID": 344, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 340}, {"ID": 345, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 341},
+    {"ID": 346, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 342}, {"ID": 347, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 343},
+    {"ID": 363, "FD": "GNRE", "IDF_DOCTO": 360}, {"ID": 364, "FD": "GNRE", "IDF_DOCTO": 361},
+    {"ID": 365, "FD": "GNRE", "IDF_DOCTO": 362}],
+  "Z8_PARTEDFAPU": [
+    {"ID": 334, "IDA": 334, "DEBITOS": 500.0, "OUTROSDEBITOS": 20.0, "SALDOANTERIOR": 30.0, "VALORDEVOL": 40.0,
+     "DEDUCOES": 25.0},
+    {"ID": 335, "IDA": 335, "SALDOANTERIOR": 60.0},
+    {"ID": 336, "IDA": 336, "DEBITOS": 0.0}],
+  "Z8_APUIMPOSTO": [
+    {"ID": 337, "IDF_FILIAL": 10, "IDF_IMPOSTO": 330, "IDF_UF": 1, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 331},
+    {"ID": 338, "IDF_FILIAL": 10, "IDF_IMPOSTO": 330, "IDF_UF": 3, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 333},
+    {"ID": 339, "IDF_FILIAL": 10, "IDF_IMPOSTO": 330, "IDF_UF": 2, "PERINICIAL": "2024-03-01", "PERFINAL": "2024-03-31", "IDF_DOCTO": 332}],
+  "Z8_PADRAODOC": [{"ID": 348, "CODINTERNO": 132, "DESCRICAO": "Rubricas"}],
+  "Z8_TABAJSALAP": [{"ID": 354, "CODAJUSAPURA": "SP140001"}, {"ID": 355, "CODAJUSAPURA": "SP130001"},
+                    {"ID": 356, "CODAJUSAPURA": "RJ610001"}],
+  "Z8_TIPDOC": [{"ID": 350, "IDF_PADRAODOC": 348}, {"ID": 351, "IDF_PADRAODOC": 348},
+                {"ID": 352, "IDF_PADRAODOC": 348}, {"ID": 353, "IDF_PADRAODOC": 348}],
+  "Z8_PARTETPDOC": [{"ID": 357, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 350},
+                    {"ID": 358, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 351},
+                    {"ID": 359, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 352},
+                    {"ID": 366, "FD": "TipoDoctoFiscal", "IDF_TIPDOC": 353}],
+  "Z8_TPDOCTOFIS": [{"ID": 357, "IDA": 357, "IDF_TABELAAJSALAPURA": 354, "IDF_UF": 1, "TIPOREGISTRO": "A"},
+                    {"ID": 358, "IDA": 358, "IDF_TABELAAJSALAPURA": 355, "IDF_UF": 1, "TIPOREGISTRO": "G"},
+                    {"ID": 359, "IDA": 359, "IDF_TABELAAJSALAPURA": 356, "IDF_UF": 2, "TIPOREGISTRO": "B"},
+                    {"ID": 366, "IDA": 366, "IDF_TABELAAJSALAPURA": 354, "IDF_UF": 1, "TIPOREGISTRO": "C"}],
+  "Z8_PARDFISRUB": [
+    {"ID": 344, "IDA": 344, "IDF_IMPOSTO": 330, "VALOR": 25.0, "DESCRICAO": "Dedução"},
+    {"ID": 345, "IDA": 345, "IDF_IMPOSTO": 330, "VALOR": 5.0, "DESCRICAO": "Outro\r\najuste"},
+    {"ID": 346, "IDA": 346, "IDF_IMPOSTO": 330, "VALOR": 4.0, "DESCRICAO": "Incentivo"},
+    {"ID": 347, "IDA": 347, "IDF_IMPOSTO": 330, "VALOR": 1000.0, "DESCRICAO": "Fora"}],
+  "Z8_GNRE": [
+    {"ID": 363, "IDA": 363, "DATAREF": "2024-03-31", "UNFEDFAV": "SP", "CODRECEITA": "100099", "CODOBRIGREC": 2,
+     "DATAVENCTO": "2024-04-09"},
+    {"ID": 364, "IDA": 364, "DATAREF": "2024-03-31", "UNFEDFAV": "SP", "CODRECEITA": "999999", "CODOBRIGREC": 2,
+     "DATAVENCTO": "2024-04-09"},
+    {"ID": 365, "IDA": 365, "DATAREF": "2024-04-01", "UNFEDFAV": "SP", "CODRECEITA": "100099", "CODOBRIGREC": 2,
+     "DATAVENCTO": "2024-05-09"}]
+})";
+
+TEST_P(Apuracao, ApuracaoDaSTPorEstado) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaST);
+  const auto a = Gerar(1, 2024, 3, [&](TxsSessionZ8& sessao, int id_efd) {
+    // Special debits: of São Paulo's ICMS-ST, of Rio's, and of the ICMS.
+    const std::pair<const char*, double> especiais[] = {
+        {"SP71000001", 7.0}, {"RJ71000001", 9.0}, {"SP72000001", 11.0}};
+    for (const auto& [codigo, icms] : especiais)
+      Analitico(sessao, id_efd, "C197", {{"CodAjuste", codigo}, {"ValICMS", icms}});
+  });
+  // São Paulo: debits 500 + 20 against 30 brought forward and 40 of
+  // returns, 450 due, 425 to pay after the deduction of 25. Rio: the 60
+  // brought forward are carried, the code 61 deducts.
+  EXPECT_EQ(Trecho(a, "E200", {"E210", "E220", "E250", "E200"}),
+            (std::vector<std::string>{
+                "|E200|SP|01032024|31032024|", "|E210|1|30|40|0|0|0|500|20|0|450|25|425|0|7|",
+                Latin1("|E220|SP140001|Dedução|25|"), "|E220|SP130001|Outro ajuste|5|",
+                "|E250|002|425|09042024|100099|||||032024|", "|E200|RJ|01032024|31032024|",
+                "|E210|1|60|0|0|0|0|0|0|0|0|4|0|60|9|", "|E220|RJ610001|Incentivo|4|"}));
+  EXPECT_EQ(Linhas(a, "E110")[0], "|E110|1000|0|0|20|300|0|0|50|200|470|0|470|0|11|");
+  // The block's count takes in the ICMS-ST lines.
+  const auto e = BlocoE(a);
+  EXPECT_EQ(e.back(), fmt::format("|E990|{}|", e.size()));
 }
 
 TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
@@ -390,6 +548,41 @@ TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
             "02092024");
   EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
             "01042024");
+}
+
+TEST(Vencimentos, ObrigacoesEVencimentosDaST) {
+  EXPECT_EQ(Th5RegistroEFDE200::RetornarCodigoObrigacaoPeloIndice(0), "000");
+  EXPECT_EQ(Th5RegistroEFDE200::RetornarCodigoObrigacaoPeloIndice(6), "006");
+  EXPECT_EQ(Th5RegistroEFDE200::RetornarCodigoObrigacaoPeloIndice(7), "090");
+  EXPECT_EQ(Th5RegistroEFDE200::RetornarCodigoObrigacaoPeloIndice(8), "999");
+  EXPECT_EQ(Th5RegistroEFDE200::RetornarCodigoObrigacaoPeloIndice(9), "");
+  auto vencto = [](const char* codigo, int dia) {
+    return FormatarData(
+        Th5RegistroEFDE200::RetornarDataVencto(codigo, TDateTime::EncodeDate(2014, 1, dia)));
+  };
+  EXPECT_EQ(vencto("Y", 28), "02022014");
+  EXPECT_EQ(vencto("X", 3), "28022014");
+  EXPECT_EQ(vencto("X", 31), "28022014");
+  EXPECT_EQ(vencto("A", 15), "10022014");
+  EXPECT_EQ(vencto("9", 15), "09022014");
+  EXPECT_EQ(vencto("V", 15), "28022014");  // February has no 31st
+}
+
+TEST(SaldoDaApuracao, DeducoesDaSTESuaApuracaoZerada) {
+  EXPECT_TRUE(Th5RegistroEFDE200::DeducaoDaST("SP140001"));
+  EXPECT_TRUE(Th5RegistroEFDE200::DeducaoDaST("MG610002"));
+  EXPECT_FALSE(Th5RegistroEFDE200::DeducaoDaST("SP130001"));
+  EXPECT_FALSE(Th5RegistroEFDE200::DeducaoDaST("SP410001"));
+  bool zerada = false;
+  ApurarST(TParteApuracao{}, 0, 0, zerada);
+  EXPECT_TRUE(zerada);
+  // Returns alone make a credit to carry; a special debit alone is a figure.
+  TParteApuracao devolucao;
+  devolucao.valor_devol = 5;
+  EXPECT_EQ(ApurarST(devolucao, 0, 0, zerada).saldo_credor_transportar, 5);
+  EXPECT_FALSE(zerada);
+  ApurarST(TParteApuracao{}, 0, 3, zerada);
+  EXPECT_FALSE(zerada);
 }
 
 TEST(Vencimentos, IndicadoresDosAjustesDoIPI) {
