@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "erp/demo_apuracao.h"
+#include "erp/demo_ciap.h"
 #include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -1973,6 +1974,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   try {
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
+    r.maior_id = ConstruirCIAPDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {
