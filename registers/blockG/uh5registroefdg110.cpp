@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "control/linharegistroefd.h"
 #include "framework/pbbd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
@@ -398,10 +399,7 @@ int Th5RegistroEFDG110::IncluirG125(TGeracao& g, const std::string& codigo, cons
                                     const std::string& tipo_mov, const double (&icms)[4],
                                     int parcela, double passada, double apropriada) {
   ThbObjetoNegocio& o = *g.g125;
-  o.IncluirRegistro();
-  o.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(g.tipo_g125);
-  o.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(g.bloco);
-  o.Campo("RegEFD_Registro").SetAsString("G125");
+  IncluirLinhaDeRegistro(o, g.tipo_g125, g.bloco, "G125");
   o.Campo("RegEFDG125_IDF_RegEFDG110").SetAsInteger(g.id_g110);
   o.Campo("RegEFDG125_CodigoBem").SetAsString(codigo);
   o.Campo("RegEFDG125_DataMov").SetAsString(data);
@@ -436,10 +434,7 @@ void Th5RegistroEFDG110::IncluirG126(TGeracao& g, int id_g125, const TxbResultad
   const double indice = tributadas > 0 && total > 0 ? Arredondar(tributadas / total, 8) : 0;
   somas.outros_creditos += p[kColunaValorUtilizado].AsFloat();
   ThbObjetoNegocio& o = *g.g126;
-  o.IncluirRegistro();
-  o.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(g.tipo_g126);
-  o.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(g.bloco);
-  o.Campo("RegEFD_Registro").SetAsString("G126");
+  IncluirLinhaDeRegistro(o, g.tipo_g126, g.bloco, "G126");
   o.Campo("RegEFDG126_IDF_RegEFDG125").SetAsInteger(id_g125);
   o.Campo("RegEFDG126_DataIni").SetAsString(FormatarData(a[0].AsDateTime()));
   o.Campo("RegEFDG126_DataFin").SetAsString(FormatarData(a[1].AsDateTime()));
@@ -475,10 +470,7 @@ void Th5RegistroEFDG110::IncluirDocumento(TGeracao& g, const TBem& bem, int id_g
   }
   auto outros = pagina.outros.find(bem.documento);
   ThbObjetoNegocio& o = *g.g130;
-  o.IncluirRegistro();
-  o.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(g.tipo_g130);
-  o.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(g.bloco);
-  o.Campo("RegEFD_Registro").SetAsString("G130");
+  IncluirLinhaDeRegistro(o, g.tipo_g130, g.bloco, "G130");
   o.Campo("RegEFDG130_IDF_RegEFDG125").SetAsInteger(id_g125);
   o.Campo("RegEFDG130_IndEmit")
       .SetAsString(Th5RegistroEFDC100::IndicadorEmitente(doc.tipo_serie, doc.numero));
@@ -513,10 +505,7 @@ void Th5RegistroEFDG110::IncluirDocumento(TGeracao& g, const TBem& bem, int id_g
     if (g.unidades.insert(unidade).second)
       g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
     ThbObjetoNegocio& item = *g.g140;
-    item.IncluirRegistro();
-    item.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(g.tipo_g140);
-    item.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(g.bloco);
-    item.Campo("RegEFD_Registro").SetAsString("G140");
+    IncluirLinhaDeRegistro(item, g.tipo_g140, g.bloco, "G140");
     item.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(id_g130);
     item.Campo("RegEFDG140_NimItem").SetAsInteger(i.seq);
     item.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));

@@ -5,21 +5,18 @@
 // without block G.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
 #include <map>
 
-#include "app/banco.h"
 #include "app/geracao.h"
-#include "control/catalogo.h"
-#include "erp/demo.h"
-#include "framework/xbformato.h"
 #include "registers/blockG/uh5registroefdg110.h"
-#include "tests/testutil.h"
+#include "tests/registers/arquivo_demo_teste.h"
 
 namespace efd {
 namespace {
 
-using TLinhas = std::vector<std::vector<std::string>>;
+using teste::Registros;
+using teste::TLinhas;
 
 TEST(TipoMovimentoCIAP, DoCodigoDoERPEDaDataDeAquisicao) {
   const TDateTime inicio = TDateTime::EncodeDate(2026, 11, 1);
@@ -51,19 +48,14 @@ TEST(TipoMovimentoCIAP, IcmsReportadoEm48Meses) {
   EXPECT_DOUBLE_EQ(IcmsEm48Parcelas(100, 0), 100);
 }
 
-class BlocoG : public ::testing::TestWithParam<std::string> {
+class BlocoG : public teste::TesteDoDemo {
  protected:
   void SetUp() override {
-    if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
-    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()), app::TCriacaoBanco::Criar);
-    CarregarCatalogo(*sessao_);
-    erp::OpcoesDemo opcoes;
-    opcoes.documentos = 40;  // the head office's first purchase brings an asset in
-    opcoes.mes = TDateTime::EncodeDate(2026, 11, 1);
-    demo_ = erp::ConstruirEmpresaDemo(*sessao_, opcoes);
+    // The head office's first purchase brings an asset in.
+    if (!ConstruirDemo(40)) GTEST_SKIP() << GetParam() << " indisponível";
   }
 
-  // The lines of the file of a branch, fields split.
+  // The lines of the file of a branch.
   TLinhas Gerar(size_t filial = 0, int modelo = 1) {
     app::OpcoesGeracao o;
     o.modelo = modelo;
@@ -74,18 +66,7 @@ class BlocoG : public ::testing::TestWithParam<std::string> {
     EXPECT_EQ(arquivos.size(), 1u);
     EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
         << ::testing::PrintToString(arquivos[0].resumo.problemas);
-    std::ifstream in(arquivos[0].caminho, std::ios::binary);
-    TLinhas linhas;
-    for (std::string l; std::getline(in, l);)
-      linhas.push_back(Dividir(l.substr(0, l.size() - 1), '|'));
-    return linhas;
-  }
-
-  static TLinhas Registros(const TLinhas& linhas, const std::string& codigo) {
-    TLinhas achados;
-    for (const auto& l : linhas)
-      if (l.size() > 1 && l[1] == codigo) achados.push_back(l);
-    return achados;
+    return teste::LinhasDoArquivo(arquivos[0].caminho);
   }
 
   static bool Declarado(const TLinhas& linhas, const std::string& registro,
@@ -111,9 +92,6 @@ class BlocoG : public ::testing::TestWithParam<std::string> {
   }
 
   static double Valor(const std::string& texto) { return TextoParaReal(texto); }
-
-  std::unique_ptr<TxsSessionZ8> sessao_;
-  erp::ResultadoDemo demo_;
 };
 
 TEST_P(BlocoG, TotaisDoPeriodoCalculadosAMao) {
