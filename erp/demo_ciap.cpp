@@ -33,6 +33,20 @@ const TBemDemo kBens[] = {
     {"BEM0005", "Veículo de carga", "1", 19, 8, 48, 20, 1920.0, 0.0, true},
 };
 
+void Inserir(TpbBD& bd, const std::string& tabela, const TLinha& linha) {
+  std::vector<std::string> colunas;
+  for (const auto& [coluna, valor] : linha) colunas.push_back(coluna);
+  TxbInsercao insercao(bd, tabela, colunas);
+  for (size_t i = 0; i < linha.size(); ++i) insercao.Definir(i, linha[i].second);
+  insercao.Gravar();
+}
+
+// The products of the assets bought before the month, by code.
+const std::pair<const char*, const char*> kProdutosDosBens[] = {
+    {"90001", "Torno mecânico CNC"},  {"90002", "Empilhadeira elétrica"},
+    {"90003", "Caldeira industrial"}, {"90004", "Veículo de carga"},
+    {"90005", "Motor do torno CNC"},  {"90006", "Máquina de envase"}};
+
 class TCIAPDemo {
  public:
   TCIAPDemo(TpbBD& bd, const ResultadoDemo& demo)
@@ -43,8 +57,8 @@ class TCIAPDemo {
     icms_ =
         bd_.Consultar("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = '0'").linhas.at(0).at(0).AsInt64();
     Faturamento();
-    const int64_t producao = CentroCusto("CC01", "Produção");
-    const int64_t administracao = CentroCusto("CC02", "Administração");
+    const int64_t producao = CentroCusto("CC01");
+    const int64_t administracao = CentroCusto("CC02");
 
     // Bought in the month: the product of the first purchase's first item.
     TxbResultado compra = bd_.Consultar(
@@ -88,12 +102,19 @@ class TCIAPDemo {
   }
 
  private:
-  void Inserir(const std::string& tabela, const TLinha& linha) {
-    std::vector<std::string> colunas;
-    for (const auto& [coluna, valor] : linha) colunas.push_back(coluna);
-    TxbInsercao insercao(bd_, tabela, colunas);
-    for (size_t i = 0; i < linha.size(); ++i) insercao.Definir(i, linha[i].second);
-    insercao.Gravar();
+  void Inserir(const std::string& tabela, const TLinha& linha) { erp::Inserir(bd_, tabela, linha); }
+
+  int64_t Id(const std::string& sql, const char* codigo) {
+    return bd_.Consultar(sql, {{"CODIGO", codigo}}).linhas.at(0).at(0).AsInt64();
+  }
+  int64_t Produto(const char* nome) {
+    for (const auto& [codigo, descricao] : kProdutosDosBens)
+      if (std::string(descricao) == nome)
+        return Id("SELECT ID FROM Z8_PROD WHERE CODPROD = :CODIGO", codigo);
+    return 0;
+  }
+  int64_t CentroCusto(const char* codigo) {
+    return Id("SELECT ID FROM Z8_CCUSTO WHERE CODIGO = :CODIGO", codigo);
   }
 
   // A day of the month `meses` months before the demo's.
@@ -116,24 +137,6 @@ class TCIAPDemo {
                                 {"IDF_PARTEDFAPU", parte.linhas[0][0]},
                                 {"TIPOCAMPO", tipo},
                                 {"VALOR", valor}});
-  }
-
-  int64_t CentroCusto(const char* codigo, const char* nome) {
-    const int64_t id = proximo_++;
-    Inserir("Z8_CCUSTO", {{"ID", id},
-                          {"CODIGO", codigo},
-                          {"NOME", nome},
-                          {"DTINCLUSAO", TDateTime::EncodeDate(2010, 1, 4)}});
-    return id;
-  }
-
-  int64_t Produto(const char* nome) {
-    const int64_t id = proximo_++;
-    Inserir("Z8_PROD", {{"ID", id},
-                        {"IDF_EMPRESA", demo_.empresa},
-                        {"CODPROD", "9" + std::to_string(id % 10000)},
-                        {"NMPROD", nome}});
-    return id;
   }
 
   int64_t Bem(const char* codigo, int64_t produto, const char* tipo_mov, TDateTime aquisicao,
@@ -188,6 +191,19 @@ class TCIAPDemo {
 };
 
 }  // namespace
+
+int64_t CadastrosDoCIAPDemo(TpbBD& bd, int64_t empresa, int64_t proximo) {
+  for (auto [codigo, nome] : {std::pair{"CC01", "Produção"}, std::pair{"CC02", "Administração"}})
+    Inserir(bd, "Z8_CCUSTO",
+            {{"ID", proximo++},
+             {"CODIGO", codigo},
+             {"NOME", nome},
+             {"DTINCLUSAO", TDateTime::EncodeDate(2010, 1, 4)}});
+  for (const auto& [codigo, nome] : kProdutosDosBens)
+    Inserir(bd, "Z8_PROD",
+            {{"ID", proximo++}, {"IDF_EMPRESA", empresa}, {"CODPROD", codigo}, {"NMPROD", nome}});
+  return proximo;
+}
 
 int64_t ConstruirCIAPDemo(TpbBD& bd, const ResultadoDemo& demo) {
   return TCIAPDemo(bd, demo).Construir();

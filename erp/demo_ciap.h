@@ -8,9 +8,14 @@
 
 namespace efd::erp {
 
+// The CIAP's master data, added before the documents so that it does not
+// depend on their number: two cost centres and the products of the assets.
+// Ids from `proximo`; returns the next free id.
+int64_t CadastrosDoCIAPDemo(TpbBD& bd, int64_t empresa, int64_t proximo);
+
 // Adds, after the assessments, the head office's CIAP: the outputs of the
-// month on its ICMS assessment (total 250,000.00, taxed 200,000.00), two
-// cost centres, and six assets with their ICMS credit and the month's
+// month on its ICMS assessment (total 250,000.00, taxed 200,000.00) and six
+// assets with their ICMS credit and the month's
 // instalment: one acquired in the month through its first purchase of the
 // month (an own entry, with the purchase's item), one acquired two years
 // before (told an initial balance), one at its 48th and last instalment,

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
 #include "control/linharegistroefd.h"
@@ -10,6 +12,7 @@
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"

@@ -1,25 +1,15 @@
 // Register G110 and block G (see the class comment).
 #pragma once
 
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "control/uh5registrosefd.h"
 #include "framework/xbvariant.h"
-#include "registers/block0/referencias.h"
 #include "uh0registroefdg110.h"
 
 namespace efd {
 
-class Th5RegistroEFD0150;
-class Th5RegistroEFD0190;
-class Th5RegistroEFD0200;
-class Th5RegistroEFD0300;
-class Th5RegistroEFD0305;
-class Th5RegistroEFD0500;
-class Th5RegistroEFD0600;
 struct TxbResultado;
 
 // The CIAP movement type of an asset: the ERP's code (1 SI, 2 IM, 3 IA,

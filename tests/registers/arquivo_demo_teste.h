@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/banco.h"
+#include "app/geracao.h"
 #include "control/catalogo.h"
 #include "erp/demo.h"
 #include "framework/xbformato.h"
@@ -50,6 +51,17 @@ class TesteDoDemo : public ::testing::TestWithParam<std::string> {
     opcoes.mes = TDateTime::EncodeDate(2026, 11, 1);
     demo_ = erp::ConstruirEmpresaDemo(*sessao_, opcoes);
     return true;
+  }
+
+  // The lines of the one file of a request, which must come out without
+  // problems.
+  TLinhas GerarArquivo(app::OpcoesGeracao o) {
+    o.saida = DiretorioTemporario();
+    const auto arquivos = app::Gerar(*sessao_, o);
+    EXPECT_EQ(arquivos.size(), 1u);
+    EXPECT_TRUE(arquivos.at(0).resumo.problemas.empty())
+        << ::testing::PrintToString(arquivos[0].resumo.problemas);
+    return LinhasDoArquivo(arquivos[0].caminho);
   }
 
   std::unique_ptr<TxsSessionZ8> sessao_;

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <map>
 
-#include "app/geracao.h"
 #include "registers/blockG/uh5registroefdg110.h"
 #include "tests/registers/arquivo_demo_teste.h"
 
@@ -61,12 +60,7 @@ class BlocoG : public teste::TesteDoDemo {
     o.modelo = modelo;
     o.filiais = {static_cast<int>(demo_.filiais.at(filial))};
     o.inicio = demo_.inicio;
-    o.saida = teste::DiretorioTemporario();
-    const auto arquivos = app::Gerar(*sessao_, o);
-    EXPECT_EQ(arquivos.size(), 1u);
-    EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
-        << ::testing::PrintToString(arquivos[0].resumo.problemas);
-    return teste::LinhasDoArquivo(arquivos[0].caminho);
+    return GerarArquivo(o);
   }
 
   static bool Declarado(const TLinhas& linhas, const std::string& registro,

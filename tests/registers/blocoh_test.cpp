@@ -7,7 +7,6 @@
 
 #include <map>
 
-#include "app/geracao.h"
 #include "tests/registers/arquivo_demo_teste.h"
 
 namespace efd {
@@ -32,12 +31,7 @@ class BlocoH : public teste::TesteDoDemo {
     o.inventario = demo_.fim;
     o.motivo_inventario = motivo;
     o.tipo_inventario = tipo;
-    o.saida = teste::DiretorioTemporario();
-    const auto arquivos = app::Gerar(*sessao_, o);
-    EXPECT_EQ(arquivos.size(), 1u);
-    EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
-        << ::testing::PrintToString(arquivos[0].resumo.problemas);
-    return teste::LinhasDoArquivo(arquivos[0].caminho);
+    return GerarArquivo(o);
   }
 
   static double Valor(const std::string& texto) { return TextoParaReal(texto); }
