@@ -382,7 +382,6 @@ size_t Th5RegistroEFDG110::GerarBem(TGeracao& g, const TxbResultado& parcelas, s
     const double em_48[4] = {IcmsEm48Parcelas(icms[0], n), IcmsEm48Parcelas(icms[1], n),
                              IcmsEm48Parcelas(icms[2], n), IcmsEm48Parcelas(icms[3], n)};
     somas.passadas += valor(kColunaValor);
-    somas.apropriadas += valor(kColunaValorUtilizado);
     id_g125 = IncluirG125(g, bem.codigo, FormatarData(PrimeiroDiaDoMes(referencia)), tipo, em_48,
                           numero, valor(kColunaValor), valor(kColunaValorUtilizado));
     if (tipo == "SI")

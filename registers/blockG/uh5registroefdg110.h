@@ -48,7 +48,7 @@ class Th5RegistroEFDG110 : public Th0RegistroEFDG110 {
   struct TGeracao;
   struct TBem;
   struct TSomas {
-    double passadas = 0, apropriadas = 0, saldo_inicial = 0, outros_creditos = 0;
+    double passadas = 0, saldo_inicial = 0, outros_creditos = 0;
   };
 
   void InicializarBlocoG(TGeracao& g, const std::string& lista);
