@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "control/linharegistroefd.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "uh0blocosefd.h"
@@ -115,11 +116,16 @@ void Th5RegistrosEFD::AtualizarAvanco(int id_efd, const std::string& registro, s
   AtualizarMensagem(id_efd, fmt::format("RegistroEFD [{}] - {}/{}", registro, atual, total));
 }
 
+void IncluirLinhaDeRegistro(ThbObjetoNegocio& registro, int tipo, int bloco,
+                            const std::string& codigo) {
+  registro.IncluirRegistro();
+  registro.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
+  registro.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
+  registro.Campo("RegEFD_Registro").SetAsString(codigo);
+}
+
 void Th5RegistrosEFD::IncluirLinha(int tipo, int bloco, const std::string& registro) {
-  IncluirRegistro();
-  Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(tipo);
-  Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(bloco);
-  Campo("RegEFD_Registro").SetAsString(registro);
+  IncluirLinhaDeRegistro(*this, tipo, bloco, registro);
 }
 
 ThbClientDataSet& Th5RegistrosEFD::AbrirFilialDoCabecalho(int id_efd) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "erp/demo_apuracao.h"
+#include "erp/demo_ciap.h"
 #include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -519,6 +520,7 @@ class TConstrutor {
     ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
+    proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;
@@ -1992,6 +1994,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   try {
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
+    r.maior_id = ConstruirCIAPDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

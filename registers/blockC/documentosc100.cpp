@@ -1,6 +1,7 @@
 #include "registers/blockC/documentosc100.h"
 
 #include <algorithm>
+#include <string_view>
 #include <tuple>
 
 #include "framework/xbaplicacao.h"
@@ -394,6 +395,13 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     }
   }
   return p;
+}
+
+std::string CodigoParticipanteC100(const std::string& codigo) {
+  std::string r;
+  for (char c : Trim(codigo))
+    if (std::string_view(" (),-./\\").find(c) == std::string_view::npos) r += c;
+  return r.empty() ? "0" : r;
 }
 
 void CarregarParticipantesC100(TxbSession& sessao, const std::vector<int64_t>& ids,

@@ -120,6 +120,9 @@ TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime 
                                       TDateTime fim);
 // The documents of ids (ERP identifiers) with everything they carry.
 TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& ids);
+// A participant's code as 0150 and the documents carry it: the ERP code
+// without spaces and punctuation, "0" when nothing is left.
+std::string CodigoParticipanteC100(const std::string& codigo);
 // Participants by identity, read once each: those of ids missing from
 // conhecidos are added.
 void CarregarParticipantesC100(TxbSession& sessao, const std::vector<int64_t>& ids,

@@ -73,14 +73,6 @@ std::string Digitos(const std::string& s) {
   return r;
 }
 
-// A code of kind "N": trimmed, without separators, "0" when empty.
-std::string CodigoNumerico(const std::string& codigo) {
-  std::string r;
-  for (char c : Trim(codigo))
-    if (std::string_view(" (),-./\\").find(c) == std::string_view::npos) r += c;
-  return r.empty() ? "0" : r;
-}
-
 }  // namespace
 
 // A document as it will be stored: the C100 row and its children.
@@ -292,7 +284,7 @@ std::string TGeracaoC100::Participante(int64_t ident, int64_t local_entrega) {
       p.complemento = local->second[3];
     }
   }
-  std::string codigo = CodigoNumerico(p.codigo);
+  std::string codigo = CodigoParticipanteC100(p.codigo);
   r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_bloco0_, static_cast<int>(ident), codigo,
                       p.nome, p.pais, p.documento, p.ie, p.municipio, p.suframa, p.logradouro,
                       p.numero, p.complemento, p.bairro, cabecalho_.inicio, cabecalho_.fim, false,

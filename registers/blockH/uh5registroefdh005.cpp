@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "control/linharegistroefd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
@@ -231,10 +232,7 @@ double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TxbResultado& sal
     const std::string cst = regra->origem + regra->tributacao;
     const bool sem_icms = cst == "090";
     ThbObjetoNegocio& h020 = *inv.icms;
-    h020.IncluirRegistro();
-    h020.Campo("RegEFD_IDF_TipoRegEFD").SetAsInteger(inv.tipo_h020);
-    h020.Campo("RegEFD_IDF_BlocosEFD").SetAsInteger(inv.bloco);
-    h020.Campo("RegEFD_Registro").SetAsString("H020");
+    IncluirLinhaDeRegistro(h020, inv.tipo_h020, inv.bloco, "H020");
     h020.Campo("RegEFDH020_IDF_RegEFDH010").SetAsInteger(id_h010);
     h020.Campo("RegEFDH020_CST_ICMS").SetAsString(cst);
     h020.Campo("RegEFDH020_BC_ICMS").SetAsFloat(sem_icms ? 0 : valor);

@@ -5,29 +5,19 @@
 
 #include <fmt/format.h>
 
-#include <fstream>
 #include <map>
 
-#include "app/banco.h"
-#include "app/geracao.h"
-#include "control/catalogo.h"
-#include "erp/demo.h"
-#include "framework/xbformato.h"
-#include "tests/testutil.h"
+#include "tests/registers/arquivo_demo_teste.h"
 
 namespace efd {
 namespace {
 
-class BlocoH : public ::testing::TestWithParam<std::string> {
+using teste::Registros;
+
+class BlocoH : public teste::TesteDoDemo {
  protected:
   void SetUp() override {
-    if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
-    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()), app::TCriacaoBanco::Criar);
-    CarregarCatalogo(*sessao_);
-    erp::OpcoesDemo opcoes;
-    opcoes.documentos = 0;
-    opcoes.mes = TDateTime::EncodeDate(2026, 11, 1);
-    demo_ = erp::ConstruirEmpresaDemo(*sessao_, opcoes);
+    if (!ConstruirDemo(0)) GTEST_SKIP() << GetParam() << " indisponível";
   }
 
   // The lines of the file of a branch, with an inventory at the end of the
@@ -41,30 +31,10 @@ class BlocoH : public ::testing::TestWithParam<std::string> {
     o.inventario = demo_.fim;
     o.motivo_inventario = motivo;
     o.tipo_inventario = tipo;
-    o.saida = teste::DiretorioTemporario();
-    const auto arquivos = app::Gerar(*sessao_, o);
-    EXPECT_EQ(arquivos.size(), 1u);
-    EXPECT_TRUE(arquivos[0].resumo.problemas.empty())
-        << ::testing::PrintToString(arquivos[0].resumo.problemas);
-    std::ifstream in(arquivos[0].caminho, std::ios::binary);
-    std::vector<std::vector<std::string>> linhas;
-    for (std::string l; std::getline(in, l);)
-      linhas.push_back(Dividir(l.substr(0, l.size() - 1), '|'));
-    return linhas;
-  }
-
-  static std::vector<std::vector<std::string>> Registros(
-      const std::vector<std::vector<std::string>>& linhas, const std::string& codigo) {
-    std::vector<std::vector<std::string>> achados;
-    for (const auto& l : linhas)
-      if (l.size() > 1 && l[1] == codigo) achados.push_back(l);
-    return achados;
+    return GerarArquivo(o);
   }
 
   static double Valor(const std::string& texto) { return TextoParaReal(texto); }
-
-  std::unique_ptr<TxsSessionZ8> sessao_;
-  erp::ResultadoDemo demo_;
 };
 
 TEST_P(BlocoH, InventarioDoFimDoMesComOsSaldosDaData) {
