@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "erp/demo_apuracao.h"
+#include "erp/demo_contasconsumo.h"
+#include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -1973,6 +1975,8 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   try {
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
+    r.maior_id = ConstruirContasDeConsumoDemo(bd, r);
+    r.maior_id = ConstruirCuponsFiscaisDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {
