@@ -207,6 +207,16 @@ TEST_P(ContasDeConsumo, OsCamposDa2020EDa2022PeloPeriodo) {
   }
 }
 
+// Without the ERP's assessment the bills' ICMS is credited from their
+// analytic totals; a cancelled bill adds nothing.
+TEST_P(ContasDeConsumo, SemOModuloDeApuracaoOICMSDasContasECredito) {
+  Aplicacao().RemoverClasse("ApuImposto");
+  Carregar({{.id = 7531}, {.id = 7532, .numero = "46", .situacao_nf = "1"}});
+  const auto e110 = Campos(Linhas(GerarMes(), "E110").at(0));
+  EXPECT_EQ(e110[1], "0");
+  EXPECT_EQ(e110[5], "180");
+}
+
 TEST_P(ContasDeConsumo, ParcelasDePISECOFINSSomamPorCSTEAliquota) {
   Carregar({{.id = 7521}});
   GerarMes();
