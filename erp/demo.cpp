@@ -510,6 +510,7 @@ class TConstrutor {
     ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
+    ContasEcupons();
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;
@@ -525,6 +526,18 @@ class TConstrutor {
 
  private:
   int64_t Id() { return proximo_id_++; }
+  // The utility bills and the fiscal printers come before the invoices, so
+  // that their ids do not depend on the number of invoices.
+  void ContasEcupons() {
+    ResultadoDemo r;
+    r.empresa = empresa_;
+    for (const auto& f : filiais_) r.filiais.push_back(f.id);
+    r.inicio = inicio_;
+    r.fim = fim_;
+    r.maior_id = proximo_id_ - 1;
+    r.maior_id = ConstruirContasDeConsumoDemo(bd_, r);
+    proximo_id_ = ConstruirCuponsFiscaisDemo(bd_, r) + 1;
+  }
   void Progresso(const std::string& etapa, int64_t feitos, int64_t total) {
     if (opcoes_.progresso) opcoes_.progresso(etapa, feitos, total);
   }
@@ -1975,8 +1988,6 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   try {
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
-    r.maior_id = ConstruirContasDeConsumoDemo(bd, r);
-    r.maior_id = ConstruirCuponsFiscaisDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -81,11 +81,16 @@ class TContasDemo {
 
   void Cadastros(int64_t filial) {
     const int64_t compra = Id("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = 13");
-    fornecedor_ =
-        Id("SELECT MIN(A.IDF_IDENT) FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
-           "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC WHERE P.CODINTERNO = 13 AND "
-           "A.IDF_FILIAL = :F",
-           {{"F", filial}});
+    // The supplier of the branch's first purchase, or a company of the
+    // demo's when the month has no purchase.
+    TxbResultado fornecedor = bd_.Consultar(
+        "SELECT MIN(A.IDF_IDENT) FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
+        "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC WHERE P.CODINTERNO = 13 AND "
+        "A.IDF_FILIAL = :F",
+        {{"F", filial}});
+    fornecedor_ = fornecedor.Vazio() || fornecedor.linhas[0][0].IsNull()
+                      ? Id("SELECT MAX(ID) FROM KLVG_PESJUR")
+                      : fornecedor.linhas[0][0].AsInt64();
     origem_ = Id("SELECT ID FROM Z8_CLAORIGEM WHERE CODIGO = '0'");
     cfops_["1.253"] = Cfop("1.253", "Compra de energia elétrica por estabelecimento comercial");
     cfops_["1.556"] = Cfop("1.556", "Compra de material para uso ou consumo");
@@ -157,6 +162,7 @@ class TContasDemo {
     const auto [tipo, serie] = tipos_.at(c.modelo);
     const int64_t docto = proximo_++;
     Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
                          {"IDF_FILIAL", filial},
                          {"IDF_TPDOCTO", tipo},
                          {"IDF_SERIEDOCTO", serie},

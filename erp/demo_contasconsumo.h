@@ -8,7 +8,7 @@
 
 namespace efd::erp {
 
-// Adds, after the month's documents, the head office's utility bills: an
+// Adds, before the month's invoices, the head office's utility bills: an
 // electricity bill (consumption class, three-phase connection, voltage
 // group B, the energy injected into the grid and the bill it refers to),
 // a water bill exempt from ICMS, a gas bill, and a gas bill the supplier

@@ -8,7 +8,7 @@
 
 namespace efd::erp {
 
-// Adds, after the month's documents, the head office's two fiscal printers
+// Adds, before the month's invoices, the head office's two fiscal printers
 // with their daily closings (three of the first, two of the second), the
 // coupons of each day with items taxed at 18 % and 12 %, exempt and under
 // tax substitution, a coupon with the buyer's CPF, a cancelled coupon, the

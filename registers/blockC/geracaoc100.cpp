@@ -115,12 +115,9 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
       cabecalho_(LerCabecalhoEFD(sessao, id_efd)),
       tipo_c100_(tipo_c100),
       bloco_(bloco) {
-  for (const std::string& linha : Dividir(registros, '\n')) {
-    const std::string nome = Trim(linha);
-    if (!nome.starts_with("Registro ")) continue;
-    registros_.insert(nome.substr(9));
-    lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
-  }
+  const TListaRegistros lista(registros);
+  registros_ = lista.codigos;
+  lista_bloco0_ = lista.bloco0;
   // Block 0's insertions read the list on every call: when they are all
   // chosen, an empty list (no restriction) says the same at no cost.
   if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),

@@ -95,13 +95,8 @@ TGeracaoC400::TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c4
       cabecalho_(LerCabecalhoEFD(sessao_, id_efd)),
       tipo_c400_(tipo_c400),
       bloco_(bloco),
-      bloco0_(IdBloco0(sessao_, id_efd)) {
-  for (const std::string& linha : Dividir(registros, '\n')) {
-    const std::string nome = Trim(linha);
-    if (!nome.starts_with("Registro ")) continue;
-    registros_.insert(nome.substr(9));
-    lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
-  }
+      bloco0_(IdBloco0(sessao_, id_efd)),
+      lista_(registros) {
   r0190_ = Aplicacao().CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
   r0200_ = Aplicacao().CriarComo<Th5RegistroEFD0200>("RegistroEFD0200", sessao_);
   sem_prefixo_ = r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
@@ -110,10 +105,6 @@ TGeracaoC400::TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c4
 TGeracaoC400::~TGeracaoC400() {
   if (r0190_) Aplicacao().Destruir(r0190_);
   if (r0200_) Aplicacao().Destruir(r0200_);
-}
-
-bool TGeracaoC400::Selecionado(const std::string& codigo) const {
-  return registros_.empty() || registros_.count(codigo) > 0;
 }
 
 int TGeracaoC400::Tipo(const std::string& codigo) {
@@ -211,7 +202,7 @@ void TGeracaoC400::Reducao(const TReducao& z) {
   }
 
   const std::map<std::string, int64_t> c420 = Totalizadores(z, c405);
-  if (Selecionado("C425")) ItensDoDia(z, c420);
+  if (lista_.Selecionado("C425")) ItensDoDia(z, c420);
   std::vector<TAnalitico> analiticos;
   Cupons(z, c405, analiticos);
 
@@ -299,11 +290,11 @@ std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
     std::string estoque = unidade;
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
                         t(7), estoque, t(3), t(4), t(6), "", t(5), 0, cabecalho_.inicio,
-                        cabecalho_.fim, 0, cabecalho_.filial, lista_bloco0_);
+                        cabecalho_.fim, 0, cabecalho_.filial, lista_.bloco0);
     it = itens_.emplace(produto, std::make_pair(codigo, estoque)).first;
   }
   if (unidade.empty()) unidade = it->second.second;
-  if (unidades_.insert(unidade).second && Selecionado("0190"))
+  if (unidades_.insert(unidade).second && lista_.Selecionado("0190"))
     r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade, unidade, 0);
   return it->second.first;
 }
@@ -445,7 +436,7 @@ std::string TGeracaoC400::Cfop(const std::string& tipo_tributacao, double aliquo
 }
 
 void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos) {
-  const bool c460 = Selecionado("C460");
+  const bool c460 = lista_.Selecionado("C460");
   for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
     const std::string situacao = Th5RegistroEFDC400::SituacaoCupom(c.situacao);
     const bool valido = Valido(c);

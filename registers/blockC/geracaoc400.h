@@ -43,7 +43,6 @@ class TGeracaoC400 {
   std::string Cfop(const std::string& tipo_tributacao, double aliquota);
   // The item's code in block 0, registering it with its unit.
   std::string Item(int64_t produto, std::string& unidade);
-  bool Selecionado(const std::string& codigo) const;
   int Tipo(const std::string& codigo);
   TxbInsercaoRegistro& Insercao(const std::string& codigo, std::vector<std::string> campos);
 
@@ -51,8 +50,7 @@ class TGeracaoC400 {
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
   int tipo_c400_, bloco_, bloco0_;
-  std::set<std::string> registros_;
-  std::string lista_bloco0_;
+  TListaRegistros lista_;
   bool sem_prefixo_ = false;
   // The branch's totalizers: (tax type of the ERP, rate) -> CFOP.
   std::map<std::pair<std::string, double>, std::string> cfops_;

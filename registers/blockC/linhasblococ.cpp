@@ -103,6 +103,15 @@ const std::vector<TxbFilhosPorPai::TLinha>& TxbFilhosPorPai::De(int64_t pai) con
   return it == por_pai_.end() ? kNenhum : it->second;
 }
 
+TListaRegistros::TListaRegistros(const std::string& registros) {
+  for (const std::string& linha : Dividir(registros, '\n')) {
+    const std::string nome = Trim(linha);
+    if (!nome.starts_with("Registro ")) continue;
+    codigos.insert(nome.substr(9));
+    bloco0 += "RegistroEFD" + nome.substr(9) + "=1\r\n";
+  }
+}
+
 std::string TextoDoCampo(const TVariant& valor) {
   if (valor.IsNull()) return "";
   if (valor.EhReal()) return FormatarValor(valor.AsFloat());

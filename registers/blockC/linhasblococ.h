@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,19 @@ class TxbFilhosPorPai {
 
  private:
   std::map<int64_t, std::vector<TLinha>> por_pai_;
+};
+
+// The registers a generation was asked for, from its list of register-type
+// names ("Registro C170", one a line): their codes, and the list as block
+// 0's insertions take it ("RegistroEFDC170=1" lines). An empty list chooses
+// every register.
+struct TListaRegistros {
+  explicit TListaRegistros(const std::string& registros);
+  bool Selecionado(const std::string& codigo) const {
+    return codigos.empty() || codigos.count(codigo) > 0;
+  }
+  std::set<std::string> codigos;
+  std::string bloco0;
 };
 
 // The text of a stored value as a field of the file: numbers with the

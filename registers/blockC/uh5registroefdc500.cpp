@@ -120,13 +120,8 @@ class TGeracaoC500 {
         cabecalho_(LerCabecalhoEFD(sessao_, id_efd)),
         tipo_c500_(tipo),
         bloco_(bloco),
-        bloco0_(IdBloco0(sessao_, id_efd)) {
-    for (const std::string& linha : Dividir(registros, '\n')) {
-      const std::string nome = Trim(linha);
-      if (!nome.starts_with("Registro ")) continue;
-      registros_.insert(nome.substr(9));
-      lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
-    }
+        bloco0_(IdBloco0(sessao_, id_efd)),
+        lista_(registros) {
     TxbAplicacao& app = Aplicacao();
     r0150_ = app.CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao_);
     r0190_ = app.CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
@@ -160,9 +155,6 @@ class TGeracaoC500 {
   }
 
  private:
-  bool Selecionado(const std::string& codigo) const {
-    return registros_.empty() || registros_.count(codigo) > 0;
-  }
   int Tipo(const std::string& codigo) {
     auto it = tipos_.find(codigo);
     if (it != tipos_.end()) return it->second;
@@ -212,7 +204,7 @@ class TGeracaoC500 {
     if (ident <= 0 || it == participantes_.end()) return "";
     const TParticipanteC100& p = it->second;
     std::string codigo = registro_.AcertarConteudo(p.codigo, 10, "N", 0);
-    r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_bloco0_, static_cast<int>(ident), codigo,
+    r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_.bloco0, static_cast<int>(ident), codigo,
                         p.nome, p.pais, p.documento, p.ie, p.municipio, p.suframa, p.logradouro,
                         p.numero, p.complemento, p.bairro, cabecalho_.inicio, cabecalho_.fim, false,
                         0);
@@ -226,10 +218,10 @@ class TGeracaoC500 {
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
                         i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
                         i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, 0,
-                        cabecalho_.filial, lista_bloco0_);
+                        cabecalho_.filial, lista_.bloco0);
     std::string unidade_item = SubstituirTodos(i.unidade, " ", "");
     if (unidade_item.empty()) unidade_item = unidade;
-    if (unidades_.insert(unidade_item).second && Selecionado("0190"))
+    if (unidades_.insert(unidade_item).second && lista_.Selecionado("0190"))
       r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade_item, unidade_item, 0);
     return {codigo, unidade_item};
   }
@@ -315,7 +307,7 @@ class TGeracaoC500 {
         pis = Arred(pis + i.pis_valor);
         cofins = Arred(cofins + i.cofins_valor);
         const auto [codigo, unidade] = Item(i);
-        if (!Selecionado("C510")) continue;
+        if (!lista_.Selecionado("C510")) continue;
         TItemC510 t;
         t.num_item = std::to_string(i.seq);
         t.cod_item = codigo;
@@ -368,8 +360,7 @@ class TGeracaoC500 {
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
   int tipo_c500_, bloco_, bloco0_;
-  std::set<std::string> registros_;
-  std::string lista_bloco0_;
+  TListaRegistros lista_;
   bool sem_prefixo_ = false;
   std::map<std::string, int> tipos_;
   std::set<std::string> unidades_;
