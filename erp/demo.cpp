@@ -12,6 +12,8 @@
 
 #include "erp/demo_apuracao.h"
 #include "erp/demo_ciap.h"
+#include "erp/demo_contasconsumo.h"
+#include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -521,6 +523,7 @@ class TConstrutor {
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
+    ContasEcupons();
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;
@@ -536,6 +539,18 @@ class TConstrutor {
 
  private:
   int64_t Id() { return proximo_id_++; }
+  // The utility bills and the fiscal printers come before the invoices, so
+  // that their ids do not depend on the number of invoices.
+  void ContasEcupons() {
+    ResultadoDemo r;
+    r.empresa = empresa_;
+    for (const auto& f : filiais_) r.filiais.push_back(f.id);
+    r.inicio = inicio_;
+    r.fim = fim_;
+    r.maior_id = proximo_id_ - 1;
+    r.maior_id = ConstruirContasDeConsumoDemo(bd_, r);
+    proximo_id_ = ConstruirCuponsFiscaisDemo(bd_, r) + 1;
+  }
   void Progresso(const std::string& etapa, int64_t feitos, int64_t total) {
     if (opcoes_.progresso) opcoes_.progresso(etapa, feitos, total);
   }

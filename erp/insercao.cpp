@@ -70,4 +70,16 @@ void TxbInsercao::Gravar() {
   for (size_t i = 0; i < colunas_.size(); ++i) comando_->Definir(i, TVariant());
 }
 
+void InserirValores(TpbBD& bd, const std::string& tabela,
+                    const std::vector<std::pair<std::string, TVariant>>& valores) {
+  std::string colunas, marcas;
+  TParametros parametros;
+  for (const auto& [coluna, valor] : valores) {
+    colunas += (colunas.empty() ? "" : ", ") + coluna;
+    marcas += (marcas.empty() ? ":" : ", :") + coluna;
+    parametros.emplace_back(coluna, valor);
+  }
+  bd.Executar("INSERT INTO " + tabela + " (" + colunas + ") VALUES (" + marcas + ")", parametros);
+}
+
 }  // namespace efd::erp

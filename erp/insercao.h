@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/pbbd.h"
@@ -57,5 +58,10 @@ class TxbInsercao {
   int64_t linhas_ = 0;
   double segundos_ = 0;
 };
+
+// One row written with a plain INSERT of the columns and values given, for
+// the few rows of a demo's master data.
+void InserirValores(TpbBD& bd, const std::string& tabela,
+                    const std::vector<std::pair<std::string, TVariant>>& valores);
 
 }  // namespace efd::erp

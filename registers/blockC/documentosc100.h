@@ -41,8 +41,9 @@ struct TItemDocumentoC100 {
   double quantidade = 0, bruto = 0, desconto = 0, desconto_prop = 0, desconto_suframa = 0,
          liquido = 0, liquido_nf = 0;
   std::string cfop, nome_cfop, origem, tributacao, unidade;
-  double icms_base = 0, icms_aliq = 0, icms_valor = 0, reducao = 0, st_base = 0, st_aliq = 0,
-         st_valor = 0, fcp_st = 0, difal_dest = 0, difal_remet = 0, fcp_dest = 0;
+  double icms_base = 0, icms_aliq = 0, icms_valor = 0, reducao = 0, isento = 0, outras = 0,
+         st_base = 0, st_aliq = 0, st_valor = 0, fcp_st = 0, difal_dest = 0, difal_remet = 0,
+         fcp_dest = 0;
   std::string cst_ipi, enq_ipi, cst_pis, cst_cofins;
   double ipi_base = 0, ipi_aliq = 0, ipi_valor = 0, pis_base = 0, pis_aliq = 0, pis_fixo = 0,
          pis_valor = 0, cofins_base = 0, cofins_aliq = 0, cofins_fixo = 0, cofins_valor = 0,

@@ -126,18 +126,16 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
     cabecalho_.filial = estabelecimento_->filial;
     id_0140_ = estabelecimento_->id_0140;
   }
-  for (const std::string& linha : Dividir(registros, '\n')) {
-    const std::string nome = Trim(linha);
-    if (!nome.starts_with("Registro ")) continue;
-    const std::string codigo = nome.substr(9);
-    // The PIS/COFINS model shares codes of block C with other meanings.
-    if (estabelecimento_ && codigo[0] == 'C' &&
-        std::find(std::begin(kFilhosContribuicoes), std::end(kFilhosContribuicoes), codigo) ==
-            std::end(kFilhosContribuicoes))
-      continue;
-    registros_.insert(codigo);
-    lista_bloco0_ += "RegistroEFD" + codigo + "=1\r\n";
-  }
+  const TListaRegistros lista(registros);
+  registros_ = lista.codigos;
+  lista_bloco0_ = lista.bloco0;
+  // The PIS/COFINS model shares codes of block C with other meanings.
+  if (estabelecimento_)
+    std::erase_if(registros_, [](const std::string& codigo) {
+      return codigo[0] == 'C' && std::find(std::begin(kFilhosContribuicoes),
+                                           std::end(kFilhosContribuicoes),
+                                           codigo) == std::end(kFilhosContribuicoes);
+    });
   // Block 0's insertions read the list on every call: when they are all
   // chosen, an empty list (no restriction) says the same at no cost.
   if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),

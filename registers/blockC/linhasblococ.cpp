@@ -184,6 +184,15 @@ std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>
   return linha;
 }
 
+TListaRegistros::TListaRegistros(const std::string& registros) {
+  for (const std::string& linha : Dividir(registros, '\n')) {
+    const std::string nome = Trim(linha);
+    if (!nome.starts_with("Registro ")) continue;
+    codigos.insert(nome.substr(9));
+    bloco0 += "RegistroEFD" + nome.substr(9) + "=1\r\n";
+  }
+}
+
 std::string TextoDoCampo(const TVariant& valor) {
   if (valor.IsNull()) return "";
   if (valor.EhReal()) return FormatarValor(valor.AsFloat());

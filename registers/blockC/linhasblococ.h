@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,19 @@ struct TxbRegistroFilho {
 
 // "|" + code + "|" + each value as a field followed by "|".
 std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>& valores);
+
+// The registers a generation was asked for, from its list of register-type
+// names ("Registro C170", one a line): their codes, and the list as block
+// 0's insertions take it ("RegistroEFDC170=1" lines). An empty list chooses
+// every register.
+struct TListaRegistros {
+  explicit TListaRegistros(const std::string& registros);
+  bool Selecionado(const std::string& codigo) const {
+    return codigos.empty() || codigos.count(codigo) > 0;
+  }
+  std::set<std::string> codigos;
+  std::string bloco0;
+};
 
 // The text of a stored value as a field of the file: numbers with the
 // decimal comma, null as empty, texts trimmed and kept on one line.

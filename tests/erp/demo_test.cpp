@@ -84,14 +84,20 @@ TEST(EmpresaDemo, CadastrosNaoDependemDaQuantidadeDeDocumentos) {
   EXPECT_EQ(poucos.resultado.documentos, 3);
   EXPECT_EQ(muitos.resultado.documentos, 60);
   // Besides the invoices, the documents of the tax assessments, rubrics and
-  // GNRE.
+  // GNRE, the coupons and the utility bills.
   EXPECT_EQ(
       Contar(muitos.bd(),
              "SELECT COUNT(*) FROM Z8_DOCTO WHERE ID NOT IN (SELECT IDF_DOCTO FROM Z8_APUIMPOSTO) "
              "AND ID NOT IN (SELECT P.IDF_DOCTO FROM Z8_PARTEDOCTO P INNER JOIN "
-             "Z8_PARDFISRUB R ON R.IDA = P.ID) AND FD <> 'DoctoDespesaFiscal'"),
+             "Z8_PARDFISRUB R ON R.IDA = P.ID) AND FD <> 'DoctoDespesaFiscal' AND FD <> "
+             "'DoctoCupFiscal' AND IDF_TPDOCTO NOT IN "
+             "(SELECT ID FROM Z8_TIPDOC WHERE CODIGO LIKE 'CONTA-%')"),
       60);
-  EXPECT_EQ(Contar(muitos.bd(), "SELECT COUNT(*) FROM Z8_DOCTOITEM"), muitos.resultado.itens);
+  EXPECT_EQ(Contar(muitos.bd(),
+                   "SELECT COUNT(*) FROM Z8_DOCTOITEM I INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
+                   "I.IDA INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO INNER JOIN Z8_TIPDOC T ON "
+                   "T.ID = D.IDF_TPDOCTO WHERE T.CODIGO NOT LIKE 'CONTA-%'"),
+            muitos.resultado.itens);
 }
 
 TEST(EmpresaDemo, ReferenciasEHerancaConsistentes) {
@@ -317,9 +323,13 @@ TEST_P(DemoNoSQLDoModulo, SelecaoDosDocumentosDaFilial) {
        {"INI2", inicio()},
        {"FIM2", fim()},
        {"FILIAL", matriz_}});
-  // Every posted document of the head office is selected, the draft is not.
+  // Every posted document of the head office is selected, the draft is not;
+  // the coupons and the utility bills have registers of their own.
   EXPECT_EQ(static_cast<int64_t>(r.linhas.size()),
-            Contar(bd(), "SELECT COUNT(*) FROM Z8_DOCTO WHERE IDF_FILIAL = :F AND SITUACAO = '1'",
+            Contar(bd(),
+                   "SELECT COUNT(*) FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
+                   "A.IDF_TPDOCTO WHERE A.IDF_FILIAL = :F AND A.SITUACAO = '1' AND T.CODIGO NOT "
+                   "LIKE 'CONTA-%'",
                    {{"F", matriz_}}));
   std::set<std::string> modelos, situacoes;
   for (const auto& l : r.linhas) {

@@ -1,0 +1,222 @@
+#include "erp/demo_ecf.h"
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "erp/insercao.h"
+#include "framework/xberros.h"
+#include "framework/xbformato.h"
+
+namespace efd::erp {
+namespace {
+
+using TValores = std::vector<std::pair<std::string, TVariant>>;
+
+struct TImpressoraDemo {
+  const char* serie;
+  const char* caixa;
+  const char* modelo;
+  std::vector<int> dias;
+  double grande_total;  // before the month
+};
+const TImpressoraDemo kImpressoras[] = {
+    {"BE091010100011200001", "1", "MP-4200 TH FI", {3, 4, 5}, 185432.10},
+    {"EP011112000000012345", "2", "TM-T81 FBIII", {3, 4}, 97310.55}};
+
+// An item of a coupon: the product (by its position among the demo's), the
+// ERP's tax type, rate and CST, quantity and value.
+struct TItemDemo {
+  size_t produto;
+  const char* tipo;
+  double aliquota;
+  const char* cst;
+  double quantidade, valor;
+};
+// The coupons of every day; the third is the one cancelled on the second
+// printer's second day.
+const std::vector<std::vector<TItemDemo>> kCupons = {
+    {{0, "0", 18, "000", 2, 25.90}, {1, "1", 0, "040", 1, 10.00}},
+    {{2, "2", 0, "060", 3, 15.50}, {0, "0", 18, "000", 1, 12.95}},
+    {{3, "0", 12, "000", 1, 33.33}}};
+
+double Arred(double v) {
+  return Arredondar(v, 2);
+}
+
+class TCuponsDemo {
+ public:
+  TCuponsDemo(TpbBD& bd, const ResultadoDemo& demo)
+      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1), filial_(demo.filiais.front()) {}
+
+  int64_t Construir() {
+    Produtos();
+    Totalizadores();
+    for (size_t p = 0; p < std::size(kImpressoras); ++p) Impressora(p);
+    return proximo_ - 1;
+  }
+
+ private:
+  void Inserir(const std::string& tabela, const TValores& v) { InserirValores(bd_, tabela, v); }
+  int64_t Id(const std::string& sql) {
+    TxbResultado r = bd_.Consultar(sql);
+    if (r.Vazio() || r.linhas[0][0].IsNull()) throw EErro("Demo: nothing for " + sql);
+    return r.linhas[0][0].AsInt64();
+  }
+
+  // The first goods of the demo's catalogue, with their stock unit.
+  void Produtos() {
+    TxbResultado r = bd_.Consultar(
+        "SELECT P.ID, U.ID FROM Z8_PROD P INNER JOIN Z8_UNPROD U ON U.IDF_PROD = P.ID "
+        "INNER JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA WHERE F.TIPOITEM = 'A' AND "
+        "U.UNIDADEPADRAOEST = :SIM ORDER BY P.ID",
+        {{"SIM", TVariant(true)}});
+    for (size_t i = 0; i < 4 && i < r.linhas.size(); ++i)
+      produtos_.emplace_back(r.linhas[i][0].AsInt64(), r.linhas[i][1].AsInt64());
+    if (produtos_.size() < 4) throw EErro("Demo: the printers need four goods");
+  }
+
+  void Totalizadores() {
+    const int64_t icms = Id("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = '0'");
+    const int64_t venda = Id("SELECT ID FROM Z8_CODFISOPE WHERE CODIGO = '5.102'");
+    const int64_t st = Id("SELECT ID FROM Z8_CODFISOPE WHERE CODIGO = '5.405'");
+    const std::tuple<const char*, double, int64_t> totalizadores[] = {
+        {"1", 18, venda}, {"1", 12, venda}, {"2", 0, venda}, {"3", 0, venda}, {"4", 0, st}};
+    for (const auto& [tipo, aliquota, cfop] : totalizadores)
+      Inserir("Z8_TOTAUTCOME", {{"ID", proximo_++},
+                                {"IDF_FILIAL", filial_},
+                                {"IDF_IMPOSTO", icms},
+                                {"TIPO", tipo},
+                                {"ALIQUOTA", aliquota},
+                                {"IDF_CFOP", cfop}});
+  }
+
+  void Impressora(size_t p) {
+    const TImpressoraDemo& e = kImpressoras[p];
+    double grande_total = e.grande_total;
+    int64_t coo = 1200 + static_cast<int64_t>(p) * 3000;
+    int64_t crz = 410 + static_cast<int64_t>(p) * 200;
+    for (size_t d = 0; d < e.dias.size(); ++d) {
+      const TDateTime dia =
+          TDateTime::EncodeDate(demo_.inicio.Ano(), demo_.inicio.Mes(), e.dias[d]);
+      std::map<double, double> bases;  // rate -> sales
+      double st = 0, isento = 0, cancelado = 0, bruto = 0, pis = 0, cofins = 0;
+      for (size_t c = 0; c < kCupons.size(); ++c) {
+        const bool cancelar = p == 1 && d == 1 && c == 2;
+        const double valor = Cupom(e, dia, ++coo, c, cancelar, pis, cofins);
+        bruto = Arred(bruto + valor);
+        if (cancelar) {
+          cancelado = Arred(cancelado + valor);
+          continue;
+        }
+        for (const TItemDemo& i : kCupons[c]) {
+          if (std::string(i.tipo) == "0") bases[i.aliquota] = Arred(bases[i.aliquota] + i.valor);
+          if (std::string(i.tipo) == "1") isento = Arred(isento + i.valor);
+          if (std::string(i.tipo) == "2") st = Arred(st + i.valor);
+        }
+      }
+      grande_total = Arred(grande_total + bruto);
+      const int64_t z = proximo_++;
+      Inserir("Z8_RDZ", {{"ID", z},
+                         {"IDF_FILIAL", filial_},
+                         {"DATAMOV", dia},
+                         {"DATA", TDateTime(dia.dias + 22.0 / 24)},
+                         {"NRSERIEECF", e.serie},
+                         {"NUMEROECF", e.caixa},
+                         {"MODELOECF", e.modelo},
+                         {"CRO", 1},
+                         {"CONTREDUCOESZ", ++crz},
+                         {"COOREDUCAOZ", ++coo},
+                         {"TOTALGERAL", grande_total},
+                         {"TOTALVENDABRUTA", bruto},
+                         {"TOTALSUBSTICMS", st},
+                         {"TOTALISENTOICMS", isento},
+                         {"TOTALCANCICMS", cancelado}});
+      // The first printer's second closing rounds its ICMS up by three cents.
+      const double arredondamento = p == 0 && d == 1 ? 0.03 : 0;
+      for (const auto& [aliquota, base] : bases)
+        Inserir("Z8_ICMSRDZ", {{"ID", proximo_++},
+                               {"IDF_REDUCAOZ", z},
+                               {"ALIQUOTA", aliquota},
+                               {"BASECALCULO", base},
+                               {"TOTALIMPOSTO", Arred(base * aliquota / 100 +
+                                                      (aliquota == 18 ? arredondamento : 0))}});
+      Inserir("Z8_PISCOFRDZ",
+              {{"ID", proximo_++}, {"IDF_REDUCAOZ", z}, {"TIPO", "1"}, {"TOTIMPOSTO", pis}});
+      Inserir("Z8_PISCOFRDZ",
+              {{"ID", proximo_++}, {"IDF_REDUCAOZ", z}, {"TIPO", "2"}, {"TOTIMPOSTO", cofins}});
+      const std::pair<const char*, double> nao_fiscais[] = {{"Recebimento", 50.00},
+                                                            {"Sangria", 200.00}};
+      for (const auto& [descricao, valor] : nao_fiscais)
+        Inserir(
+            "Z8_NAOFISRDZ",
+            {{"ID", proximo_++}, {"IDF_REDUCAOZ", z}, {"DESCRICAO", descricao}, {"VALOR", valor}});
+    }
+  }
+
+  // Writes one coupon; its value.
+  double Cupom(const TImpressoraDemo& e, TDateTime dia, int64_t coo, size_t c, bool cancelar,
+               double& pis, double& cofins) {
+    double valor = 0;
+    for (const TItemDemo& i : kCupons[c]) valor = Arred(valor + i.valor);
+    const int64_t docto = proximo_++;
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "DoctoCupFiscal"},
+                         {"IDF_FILIAL", filial_},
+                         {"NRODOCTO", std::to_string(coo)},
+                         {"DATAEMI", dia},
+                         {"DTENTSAI", dia},
+                         {"SITUACAO", "1"},
+                         {"SITUACAONF", cancelar ? "1" : "0"},
+                         {"VALTOTALNF", valor}});
+    const bool com_cpf = c == 1;
+    Inserir("Z8_CUPFISCAL", {{"ID", docto},
+                             {"IDA", docto},
+                             {"NUMSERIEECF", e.serie},
+                             {"COOCUPOM", coo},
+                             {"SITUACAOCF", cancelar ? "1" : "0"},
+                             {"VALBRUTO", valor},
+                             {"VALLIQUIDO", valor},
+                             {"DATAFINALIMPRESSAO", TDateTime(dia.dias + (10.0 + c) / 24)},
+                             {"CPF_CNPJCLIENTE", com_cpf ? TVariant("12345678909") : TVariant()},
+                             {"NOMECLIENTE", com_cpf ? TVariant("Maria da Silva") : TVariant()}});
+    for (const TItemDemo& i : kCupons[c]) {
+      const double p = Arred(i.valor * 0.0165), f = Arred(i.valor * 0.076);
+      if (!cancelar) pis = Arred(pis + p), cofins = Arred(cofins + f);
+      Inserir("Z8_ITEMCUPFIS", {{"ID", proximo_++},
+                                {"IDF_CUPFISCAL", docto},
+                                {"IDF_PROD", produtos_[i.produto].first},
+                                {"IDF_UNPROD", produtos_[i.produto].second},
+                                {"SITUACAOITEM", "0"},
+                                {"TIPOTRIBUTACAO", i.tipo},
+                                {"ALIQUOTA", i.aliquota},
+                                {"CST", i.cst},
+                                {"QUANTIDADE", i.quantidade},
+                                {"QTDECANCELADA", 0.0},
+                                {"VALLIQUIDO", i.valor},
+                                {"VALDESCPROP", 0.0},
+                                {"VALDESCFIN", 0.0},
+                                {"VALACRESPROP", 0.0},
+                                {"VALACRESFIN", 0.0},
+                                {"VALPIS", p},
+                                {"VALCOFINS", f}});
+    }
+    return valor;
+  }
+
+  TpbBD& bd_;
+  const ResultadoDemo& demo_;
+  int64_t proximo_;
+  int64_t filial_;
+  std::vector<std::pair<int64_t, int64_t>> produtos_;  // product, stock unit
+};
+
+}  // namespace
+
+int64_t ConstruirCuponsFiscaisDemo(TpbBD& bd, const ResultadoDemo& demo) {
+  return TCuponsDemo(bd, demo).Construir();
+}
+
+}  // namespace efd::erp

@@ -1,0 +1,66 @@
+// The pass over the month's daily closings of the fiscal printers that
+// stores the C400 family (see Th5RegistroEFDC400).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registers/block0/referencias.h"
+#include "registers/blockC/linhasblococ.h"
+
+namespace efd {
+
+class TxbSession;
+class Th5RegistroEFDC400;
+class Th5RegistroEFD0190;
+class Th5RegistroEFD0200;
+
+// One generation of the C400 family for an EFD and its block-C row.
+class TGeracaoC400 {
+ public:
+  TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c400, int bloco,
+               const std::string& registros);
+  ~TGeracaoC400();
+  // Stores every closing of the period; the number of C400 rows.
+  int Executar();
+
+ private:
+  struct TReducao;
+  struct TItemVendido;
+  struct TAnalitico;
+  void LerTotalizadores();
+  void Reducao(const TReducao& z);
+  int64_t Impressora(const TReducao& z);
+  // The C420 rows of a closing, by totalizer code.
+  std::map<std::string, int64_t> Totalizadores(const TReducao& z, int64_t c405);
+  // The valid items of the closing's coupons, as C425 groups them.
+  void ItensDoDia(const TReducao& z, const std::map<std::string, int64_t>& c420);
+  void Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos);
+  // The CFOP of the branch's totalizer for an item's tax type and rate.
+  std::string Cfop(const std::string& tipo_tributacao, double aliquota);
+  // The item's code in block 0, registering it with its unit.
+  std::string Item(int64_t produto, std::string& unidade);
+  int Tipo(const std::string& codigo);
+  TxbInsercaoRegistro& Insercao(const std::string& codigo, std::vector<std::string> campos);
+
+  Th5RegistroEFDC400& registro_;
+  TxbSession& sessao_;
+  TxbCabecalhoEFD cabecalho_;
+  int tipo_c400_, bloco_, bloco0_;
+  TListaRegistros lista_;
+  bool sem_prefixo_ = false;
+  // The branch's totalizers: (tax type of the ERP, rate) -> CFOP.
+  std::map<std::pair<std::string, double>, std::string> cfops_;
+  std::map<std::string, int64_t> impressoras_;  // serial -> C400 row
+  std::map<std::string, int> tipos_;
+  std::map<int64_t, std::pair<std::string, std::string>> itens_;  // product -> code, unit
+  std::set<std::string> unidades_;
+  std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
+  std::shared_ptr<Th5RegistroEFD0190> r0190_;
+  std::shared_ptr<Th5RegistroEFD0200> r0200_;
+};
+
+}  // namespace efd

@@ -1,0 +1,239 @@
+// Fiscal-printer sales of block C (the C400 family): printers and their
+// closings, the totalizers with their items, coupons (a cancelled one
+// among them), the analytic totals with the printer's rounding, and the
+// configurations whose absence stops a generation, on every engine.
+#include <array>
+
+#include "registers/blockC/uh5registroefdc400.h"
+#include "tests/registers/documentos_teste.h"
+
+namespace efd::teste {
+namespace {
+
+// An item of a test coupon: product 70 (UN) or 71, the ERP's tax type,
+// rate, CST and value.
+struct TItemCupomTeste {
+  int produto = 70;
+  std::string tipo = "0";
+  double aliquota = 18;
+  std::string cst = "000";
+  double valor = 100;
+};
+
+struct TCupomTeste {
+  int id = 0;
+  std::string serie = "ECF-A";
+  std::string dia = "2024-03-04";
+  int coo = 1;
+  bool cancelado = false;
+  std::vector<TItemCupomTeste> itens{TItemCupomTeste{}};
+};
+
+// A closing of printer serie on a day: its ICMS totalizers (rate, sales,
+// tax) and its exempt sales.
+struct TReducaoTeste {
+  int id = 0;
+  std::string serie = "ECF-A";
+  std::string dia = "2024-03-04";
+  std::vector<std::array<double, 3>> icms{{18, 100, 18}};
+  double isento = 0, cancelado = 0;
+};
+
+class CuponsFiscais : public TDocumentos {
+ protected:
+  void SetUp() override {
+    TDocumentos::SetUp();
+    if (IsSkipped()) return;
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+      "Z8_IMPOSTO": [{"ID": 8001, "CODIGO": "ICMS", "NOME": "ICMS", "TIPO": "0"}]})");
+  }
+
+  // The branch's commercial-automation totalizers: taxed at 18 %, exempt
+  // and tax substitution.
+  void Totalizadores() {
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"Z8_TOTAUTCOME": [
+      {"ID": 8011, "IDF_FILIAL": 10, "IDF_IMPOSTO": 8001, "TIPO": "1", "ALIQUOTA": 18, "IDF_CFOP": 1401},
+      {"ID": 8012, "IDF_FILIAL": 10, "IDF_IMPOSTO": 8001, "TIPO": "2", "IDF_CFOP": 1401},
+      {"ID": 8013, "IDF_FILIAL": 10, "IDF_IMPOSTO": 8001, "TIPO": "4", "IDF_CFOP": 1405}]})");
+  }
+
+  void Carregar(const std::vector<TReducaoTeste>& reducoes,
+                const std::vector<TCupomTeste>& cupons) {
+    nlohmann::json f = nlohmann::json::object();
+    int proximo = 8500;
+    int crz = 100;
+    for (const TReducaoTeste& z : reducoes) {
+      double bruto = z.isento + z.cancelado;
+      for (const auto& t : z.icms) bruto += t[1];
+      f["Z8_RDZ"].push_back({{"ID", z.id},
+                             {"IDF_FILIAL", 10},
+                             {"DATAMOV", z.dia},
+                             {"NRSERIEECF", z.serie},
+                             {"NUMEROECF", z.serie == "ECF-A" ? "1" : "2"},
+                             {"MODELOECF", "MP-4200"},
+                             {"CRO", 1},
+                             {"CONTREDUCOESZ", ++crz},
+                             {"COOREDUCAOZ", 900 + crz},
+                             {"TOTALGERAL", 10000 + bruto},
+                             {"TOTALVENDABRUTA", bruto},
+                             {"TOTALISENTOICMS", z.isento},
+                             {"TOTALCANCICMS", z.cancelado}});
+      for (const auto& t : z.icms)
+        f["Z8_ICMSRDZ"].push_back({{"ID", proximo++},
+                                   {"IDF_REDUCAOZ", z.id},
+                                   {"ALIQUOTA", t[0]},
+                                   {"BASECALCULO", t[1]},
+                                   {"TOTALIMPOSTO", t[2]}});
+      f["Z8_NAOFISRDZ"].push_back(
+          {{"ID", proximo++}, {"IDF_REDUCAOZ", z.id}, {"DESCRICAO", "Recebimento"}, {"VALOR", 30}});
+      f["Z8_NAOFISRDZ"].push_back(
+          {{"ID", proximo++}, {"IDF_REDUCAOZ", z.id}, {"DESCRICAO", "Sangria"}, {"VALOR", 500}});
+    }
+    for (const TCupomTeste& c : cupons) {
+      double valor = 0;
+      for (const auto& i : c.itens) valor += i.valor;
+      f["Z8_DOCTO"].push_back({{"ID", c.id},
+                               {"FD", "DoctoCupFiscal"},
+                               {"IDF_FILIAL", 10},
+                               {"NRODOCTO", std::to_string(c.coo)},
+                               {"DATAEMI", c.dia},
+                               {"SITUACAO", "1"}});
+      f["Z8_CUPFISCAL"].push_back({{"ID", c.id},
+                                   {"IDA", c.id},
+                                   {"NUMSERIEECF", c.serie},
+                                   {"COOCUPOM", c.coo},
+                                   {"SITUACAOCF", c.cancelado ? "1" : "0"},
+                                   {"VALBRUTO", valor},
+                                   {"VALLIQUIDO", valor},
+                                   {"DATAFINALIMPRESSAO", c.dia + " 10:30:00"}});
+      for (const auto& i : c.itens)
+        f["Z8_ITEMCUPFIS"].push_back({{"ID", proximo++},
+                                      {"IDF_CUPFISCAL", c.id},
+                                      {"IDF_PROD", i.produto},
+                                      {"IDF_UNPROD", i.produto == 70 ? 80 : 83},
+                                      {"SITUACAOITEM", "0"},
+                                      {"TIPOTRIBUTACAO", i.tipo},
+                                      {"ALIQUOTA", i.aliquota},
+                                      {"CST", i.cst},
+                                      {"QUANTIDADE", 2},
+                                      {"VALLIQUIDO", i.valor},
+                                      {"VALPIS", i.valor * 0.0165},
+                                      {"VALCOFINS", i.valor * 0.076}});
+    }
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());
+  }
+
+  // The message of the generation that fails.
+  std::string Falha() {
+    try {
+      GerarMes();
+    } catch (const EErro& e) {
+      return e.what();
+    }
+    ADD_FAILURE() << "a geração não falhou";
+    return "";
+  }
+
+  // The C490 lines under the C405 of that date.
+  static std::vector<std::vector<std::string>> AnaliticosDoDia(const TArquivo& a,
+                                                               const std::string& data) {
+    std::vector<std::vector<std::string>> r;
+    bool dentro = false;
+    for (const auto& l : a.linhas) {
+      if (l.starts_with("|C405|")) dentro = Campos(l)[1] == data;
+      if (dentro && l.starts_with("|C490|")) r.push_back(Campos(l));
+    }
+    return r;
+  }
+};
+
+TEST_P(CuponsFiscais, ImpressorasReducoesTotalizadoresECupons) {
+  Totalizadores();
+  const TItemCupomTeste isento{
+      .produto = 71, .tipo = "1", .aliquota = 0, .cst = "040", .valor = 10};
+  Carregar({{.id = 8101, .icms = {{18, 100, 18}}, .isento = 10, .cancelado = 50},
+            {.id = 8102, .dia = "2024-03-05"},
+            {.id = 8103, .serie = "ECF-B", .dia = "2024-03-07"}},
+           {{.id = 8201, .itens = {TItemCupomTeste{}, isento}},
+            {.id = 8202, .coo = 2, .cancelado = true, .itens = {{.valor = 50}}},
+            {.id = 8203, .dia = "2024-03-05", .coo = 3},
+            {.id = 8204, .serie = "ECF-B", .dia = "2024-03-07", .coo = 7}});
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  ASSERT_EQ(Linhas(a, "C400").size(), 2u);
+  EXPECT_EQ(Campos(Linhas(a, "C400")[0]),
+            (std::vector<std::string>{"C400", "2D", "MP-4200", "ECF-A", "001"}));
+  // The first printer's two closings come under it.
+  std::vector<std::string> ordem;
+  for (const auto& l : a.linhas)
+    if (l.starts_with("|C4")) ordem.push_back(l.substr(1, 4));
+  EXPECT_EQ(std::vector<std::string>(ordem.begin(), ordem.begin() + 14),
+            (std::vector<std::string>{"C400", "C405", "C420", "C425", "C420", "C420", "C425",
+                                      "C420", "C460", "C470", "C470", "C460", "C490", "C490"}));
+  const auto c405 = Campos(Linhas(a, "C405")[0]);
+  EXPECT_EQ(c405, (std::vector<std::string>{"C405", "04032024", "001", "000101", "001001", "10160",
+                                            "160"}));
+  std::vector<std::string> totalizadores;
+  for (const auto& l : a.linhas) {
+    if (l.starts_with("|C405|") && !totalizadores.empty()) break;
+    if (l.starts_with("|C420|")) totalizadores.push_back(Campos(l)[1] + "=" + Campos(l)[2]);
+  }
+  // Withdrawals are no sales: only the receipts make the non-fiscal total.
+  EXPECT_EQ(totalizadores,
+            (std::vector<std::string>{"01T1800=100", "OPNF=30", "I1=10", "Can-T=50"}));
+  // The cancelled coupon: situation 02, no value, no items, nothing in C490.
+  const auto c460 = Linhas(a, "C460");
+  EXPECT_EQ(Campos(c460[1]), (std::vector<std::string>{"C460", "2D", "02", "000002", "04032024", "",
+                                                       "", "", "", ""}));
+  const auto c470 = Campos(Linhas(a, "C470")[0]);
+  EXPECT_EQ(c470[1], "P10001");
+  EXPECT_EQ(c470[6], "000");
+  EXPECT_EQ(c470[7], "5102");
+  EXPECT_EQ(
+      AnaliticosDoDia(a, "04032024"),
+      (std::vector<std::vector<std::string>>{{"C490", "000", "5102", "18", "100", "100", "18", ""},
+                                             {"C490", "040", "5102", "0", "10", "0", "0", ""}}));
+}
+
+TEST_P(CuponsFiscais, DiferencaDeArredondamentoAteCincoCentavosVaiAoMaiorAnalitico) {
+  Totalizadores();
+  Carregar({{.id = 8111, .icms = {{18, 100, 18.03}}},
+            {.id = 8112, .dia = "2024-03-05", .icms = {{18, 100, 18.06}}}},
+           {{.id = 8211}, {.id = 8212, .dia = "2024-03-05", .coo = 2}});
+  const TArquivo a = GerarMes();
+  EXPECT_EQ(AnaliticosDoDia(a, "04032024")[0][6], "18,03");
+  EXPECT_EQ(AnaliticosDoDia(a, "05032024")[0][6], "18");
+  EXPECT_DOUBLE_EQ(Th5RegistroEFDC400::AcertoDeArredondamento(18.05, 18), 0.05);
+  EXPECT_DOUBLE_EQ(Th5RegistroEFDC400::AcertoDeArredondamento(17.99, 18), -0.01);
+  EXPECT_DOUBLE_EQ(Th5RegistroEFDC400::AcertoDeArredondamento(18, 18), 0);
+  EXPECT_DOUBLE_EQ(Th5RegistroEFDC400::AcertoDeArredondamento(0.03, 0), 0);
+}
+
+// A configuration missing stops the generation with its message and keeps
+// nothing of the printers.
+TEST_P(CuponsFiscais, SemTotalizadorDaFilialOuDaReducaoAGeracaoPara) {
+  Carregar({{.id = 8121}, {.id = 8122, .dia = "2024-03-06"}},
+           {{.id = 8221},
+            {.id = 8222,
+             .dia = "2024-03-06",
+             .itens = {TItemCupomTeste{}, {.tipo = "1", .aliquota = 0, .cst = "040"}}}});
+  EXPECT_NE(Falha().find("Necessário Configurar o Totalizador Automação Comercial em Parametros "
+                         "por Filial para o imposto ICMS!! Alíquota: 18Tipo : Tributado"),
+            std::string::npos);
+  Totalizadores();
+  EXPECT_NE(Falha().find("Não encontrado C420 compativel Isento. NrSerie: [ECF-A] Dia Inicio: "
+                         "[06/03/2024] Dia Fim: [06/03/2024]"),
+            std::string::npos);
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDC400"), 0);
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDC405"), 0);
+}
+
+TEST(CuponsFiscaisRegras, CodigoDoTotalizadorESituacao) {
+  EXPECT_EQ(Th5RegistroEFDC400::SituacaoCupom("1"), "02");
+  EXPECT_EQ(Th5RegistroEFDC400::SituacaoCupom("0"), "00");
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, CuponsFiscais, ::testing::ValuesIn(MotoresDeTeste()));
+
+}  // namespace
+}  // namespace efd::teste
