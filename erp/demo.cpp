@@ -12,6 +12,7 @@
 
 #include "erp/demo_apuracao.h"
 #include "erp/demo_estoque.h"
+#include "erp/demo_servicos.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
 #include "framework/xberros.h"
@@ -1973,6 +1974,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   try {
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
+    r.maior_id = ConstruirServicosDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -13,7 +13,8 @@ namespace {
 
 // The modules of the declarations in erp/*.json.
 const std::set<std::string> kModulos = {"Pessoas",    "Empresa",       "Produtos", "Fiscal",
-                                        "Documentos", "Contabilidade", "Estoque",  "Apuração"};
+                                        "Documentos", "Contabilidade", "Estoque",  "Apuração",
+                                        "Serviços"};
 
 }  // namespace
 
