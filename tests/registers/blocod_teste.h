@@ -161,7 +161,7 @@ class TBlocoD : public TBloco0 {
   }
 
   // The lines of block D, in file order.
-  static std::vector<std::string> BlocoD(const TArquivo& a) {
+  static std::vector<std::string> LinhasD(const TArquivo& a) {
     std::vector<std::string> r;
     for (const auto& l : a.linhas)
       if (l.starts_with("|D")) r.push_back(l);
