@@ -152,9 +152,6 @@ std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TD
 
 TGeracaoD100::TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
     : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
-  TxbResultado efd =
-      sessao_.Consultar("SELECT INDOPER FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
-  if (!efd.Vazio()) ind_oper_ = Texto(efd.linhas[0][0]);
   com_municipios_ = refs_.Cabecalho().inicio >= TDateTime::EncodeDate(2018, 1, 1);
   if (refs_.Selecionado("D190"))
     d190_ = Aplicacao().CriarComo<Th5RegistroEFDD190>("RegistroEFDD190", sessao_);
@@ -286,7 +283,7 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
 void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, true);
-  if (!OperacaoNoFiltro(ind_oper_, operacao)) return;
+  if (!OperacaoNoFiltro(refs_.IndOper(), operacao)) return;
   // Outputs count in the month of their issue, entries in the month they came in.
   if (operacao == "1" && d.emissao < c.inicio.DateOf()) return;
   if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) return;
@@ -381,7 +378,7 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
 
 void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPagina& p) {
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
-  if (!OperacaoNoFiltro(ind_oper_, "0")) return;
+  if (!OperacaoNoFiltro(refs_.IndOper(), "0")) return;
   auto modelo = modelos_frete_.find(d.tipo_documento);
   if (modelo == modelos_frete_.end()) {
     TxbResultado r = sessao_.Consultar(

@@ -50,7 +50,6 @@ class TGeracaoD100 {
 
   TxbSession& sessao_;
   TReferenciasD refs_;
-  std::string ind_oper_;
   bool com_municipios_ = false;
   std::set<std::string> gravados_;                // number;participant;series
   std::map<int64_t, std::string> modelos_frete_;  // document type -> model of its freight bills

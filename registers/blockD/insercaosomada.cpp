@@ -1,7 +1,5 @@
 #include "registers/blockD/insercaosomada.h"
 
-#include <cmath>
-
 #include "framework/xbformato.h"
 #include "framework/xbmetadados.h"
 #include "framework/xbsession.h"
@@ -16,26 +14,7 @@ std::vector<std::string> Juntos(std::vector<std::string> a, const std::vector<st
   return a;
 }
 
-double Somado(double a, double b) {
-  return Arredondar(a + b, 2);
-}
-
 }  // namespace
-
-void TAnaliticosD::Somar(const TAnaliticoD& item) {
-  for (TAnaliticoD& t : totais_) {
-    if (t.cst != item.cst || t.cfop != item.cfop || std::fabs(t.aliquota - item.aliquota) > 1e-9)
-      continue;
-    t.operacao = Somado(t.operacao, item.operacao);
-    t.base = Somado(t.base, item.base);
-    t.icms = Somado(t.icms, item.icms);
-    t.base_st = Somado(t.base_st, item.base_st);
-    t.st = Somado(t.st, item.st);
-    t.reducao = Somado(t.reducao, item.reducao);
-    return;
-  }
-  totais_.push_back(item);
-}
 
 TInsercaoSomada::TInsercaoSomada(TxbSession& sessao, const std::string& codigo,
                                  std::vector<std::string> chave, std::vector<std::string> somas,

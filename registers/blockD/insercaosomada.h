@@ -10,29 +10,14 @@
 #include <vector>
 
 #include "registers/blockC/linhasblococ.h"
+#include "registers/blockC/uh5registroefdc190.h"
 
 namespace efd {
 
-// One analytic total of a document of block D (D190, D590, D730): its items
-// of one ICMS CST, CFOP and rate.
-struct TAnaliticoD {
-  std::string cst, cfop;
-  double aliquota = 0, operacao = 0, base = 0, icms = 0, base_st = 0, st = 0, reducao = 0;
-};
-
-// The analytic totals of one document while its items are read: an item
-// adds to the total of its CST, CFOP and rate or opens one; totals keep the
-// order in which they were opened.
-class TAnaliticosD {
- public:
-  void Somar(const TAnaliticoD& item);
-  const std::vector<TAnaliticoD>& Totais() const { return totais_; }
-
- private:
-  std::vector<TAnaliticoD> totais_;
-};
-
-class TxbSession;
+// The analytic totals of block D's documents (D190, D590, D730) add up by
+// CST, CFOP and rate as block C's do.
+using TAnaliticoD = TAnaliticoC190;
+using TAnaliticosD = TAnaliticosC190;
 
 class TInsercaoSomada {
  public:

@@ -34,6 +34,38 @@ std::string CodigoNumerico(const std::string& codigo) {
   return r.empty() ? "0" : r;
 }
 
+std::vector<int64_t> SelecionarServicos(TxbSession& sessao, int filial, TDateTime inicio,
+                                        TDateTime fim, const std::string& modelos) {
+  const TpbBD& bd = sessao.GetBD();
+  const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
+  TxbResultado r = sessao.Consultar(
+      "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
+      "INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
+      "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
+      "WHERE (((A.DATAEMI >= " +
+      de + ") AND (A.DATAEMI <= " + ate + ")) OR ((A.DTENTSAI >= " + de +
+      ") AND (A.DTENTSAI <= " + ate + "))) AND (A.IDF_FILIAL = " + std::to_string(filial) +
+      ") AND (A.SITUACAO = '1') AND E.CODMODELO in (" + modelos + ") ORDER BY A.DATAEMI, A.ID");
+  std::vector<int64_t> ids;
+  for (const auto& l : r.linhas) ids.push_back(l[0].AsInt64());
+  return ids;
+}
+
+std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>& ids) {
+  std::string lista;
+  for (int64_t id : ids) lista += (lista.empty() ? "" : ", ") + std::to_string(id);
+  std::set<int64_t> r;
+  if (lista.empty()) return r;
+  for (const auto& l : sessao
+                           .Consultar("SELECT A.ID, H.NFCOMPLEMENTAR FROM Z8_DOCTO A INNER JOIN "
+                                      "Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO WHERE A.ID IN (" +
+                                      lista + ")")
+                           .linhas)
+    if (!l[1].IsNull() && (UpperCase(Trim(l[1].AsString())) == "T" || Trim(l[1].AsString()) == "1"))
+      r.insert(l[0].AsInt64());
+  return r;
+}
+
 }  // namespace
 
 std::string OperacaoDoPadraoD(int codigo, bool transporte) {
@@ -58,38 +90,6 @@ std::string NumeroDocumentoD(const std::string& numero) {
   for (char c : numero)
     if (std::isdigit(static_cast<unsigned char>(c))) digitos += c;
   return PreencherZerosEsquerda(digitos, 9);
-}
-
-std::vector<int64_t> SelecionarServicosD(TxbSession& sessao, int filial, TDateTime inicio,
-                                         TDateTime fim, const std::string& modelos) {
-  const TpbBD& bd = sessao.GetBD();
-  const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
-  TxbResultado r = sessao.Consultar(
-      "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
-      "INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
-      "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
-      "WHERE (((A.DATAEMI >= " +
-      de + ") AND (A.DATAEMI <= " + ate + ")) OR ((A.DTENTSAI >= " + de +
-      ") AND (A.DTENTSAI <= " + ate + "))) AND (A.IDF_FILIAL = " + std::to_string(filial) +
-      ") AND (A.SITUACAO = '1') AND E.CODMODELO in (" + modelos + ") ORDER BY A.DATAEMI, A.ID");
-  std::vector<int64_t> ids;
-  for (const auto& l : r.linhas) ids.push_back(l[0].AsInt64());
-  return ids;
-}
-
-std::set<int64_t> DocumentosComplementares(TxbSession& sessao, const std::vector<int64_t>& ids) {
-  std::string lista;
-  for (int64_t id : ids) lista += (lista.empty() ? "" : ", ") + std::to_string(id);
-  std::set<int64_t> r;
-  if (lista.empty()) return r;
-  for (const auto& l : sessao
-                           .Consultar("SELECT A.ID, H.NFCOMPLEMENTAR FROM Z8_DOCTO A INNER JOIN "
-                                      "Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO WHERE A.ID IN (" +
-                                      lista + ")")
-                           .linhas)
-    if (!l[1].IsNull() && (UpperCase(Trim(l[1].AsString())) == "T" || Trim(l[1].AsString()) == "1"))
-      r.insert(l[0].AsInt64());
-  return r;
 }
 
 std::string CstIcmsD(const TItemDocumentoC100& item) {
@@ -117,6 +117,9 @@ TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
                   [this](const char* codigo) { return Selecionado(codigo); }))
     lista_bloco0_.clear();
   bloco0_ = IdBloco0(sessao_, id_efd);
+  TxbResultado efd =
+      sessao_.Consultar("SELECT INDOPER FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
+  if (!efd.Vazio() && !efd.linhas[0][0].IsNull()) ind_oper_ = Trim(efd.linhas[0][0].AsString());
   TxbResultado empresa = sessao_.Consultar(
       "SELECT A.GERARPRODSEMPREFIXO FROM Z8_PEMPGERAL A INNER JOIN Z8_PAREMP B ON B.ID = A.IDA "
       "WHERE B.IDF_EMPRESA = :EMPRESA AND B.DATAINICIAL <= :INICIO AND B.DATAFINAL >= :FIM "
@@ -248,6 +251,34 @@ std::string TReferenciasD::Conta(int64_t tipo_documento) {
                   natureza, "A", "", false);
   codigo = Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
   return codigo;
+}
+
+void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
+                        const std::function<void(const TDocumentoC100&, const TPaginaC100&,
+                                                 const std::string&, bool)>& f) {
+  constexpr size_t kPorPagina = 500;
+  const TxbCabecalhoEFD& c = refs.Cabecalho();
+  const std::vector<int64_t> ids = SelecionarServicos(sessao, c.filial, c.inicio, c.fim, modelos);
+  for (size_t i = 0; i < ids.size(); i += kPorPagina) {
+    const std::vector<int64_t> pagina(
+        ids.begin() + static_cast<ptrdiff_t>(i),
+        ids.begin() + static_cast<ptrdiff_t>(std::min(ids.size(), i + kPorPagina)));
+    const TPaginaC100 p = CarregarPaginaC100(sessao, pagina);
+    const std::set<int64_t> complementares = Complementares(sessao, pagina);
+    std::vector<int64_t> pessoas;
+    for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
+    refs.CarregarParticipantes(pessoas);
+    for (int64_t id : pagina) {
+      auto it = p.documentos.find(id);
+      if (it == p.documentos.end()) continue;
+      const TDocumentoC100& d = it->second;
+      const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, false);
+      if (!OperacaoNoFiltro(refs.IndOper(), operacao)) continue;
+      if (operacao == "1" && d.emissao < c.inicio.DateOf()) continue;
+      if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) continue;
+      f(d, p, operacao, complementares.count(id) > 0);
+    }
+  }
 }
 
 }  // namespace efd

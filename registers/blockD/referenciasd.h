@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -38,13 +39,6 @@ int EmitenteDaSerie(const std::string& tipo_serie);
 // A document number of the file: digits zero-filled to nine.
 std::string NumeroDocumentoD(const std::string& numero);
 
-// The communication bills of a branch whose model is one of `modelos`
-// ("'21','22'"), issued or entered in the period, by issue date and
-// identifier.
-std::vector<int64_t> SelecionarServicosD(TxbSession& sessao, int filial, TDateTime inicio,
-                                         TDateTime fim, const std::string& modelos);
-// Of the documents ids, those whose type complements another document.
-std::set<int64_t> DocumentosComplementares(TxbSession& sessao, const std::vector<int64_t>& ids);
 // The CST of an item's ICMS: origin class ("0" when empty) + tributary class.
 std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
@@ -60,6 +54,8 @@ class TReferenciasD {
   TReferenciasD& operator=(const TReferenciasD&) = delete;
 
   const TxbCabecalhoEFD& Cabecalho() const { return cabecalho_; }
+  // The header's operation filter (EFD_IndOper).
+  const std::string& IndOper() const { return ind_oper_; }
   int Bloco() const { return bloco_; }
   bool Selecionado(const std::string& codigo) const;
   // The register type of a code of block 0 or D.
@@ -88,7 +84,7 @@ class TReferenciasD {
   TxbCabecalhoEFD cabecalho_;
   int bloco_, bloco0_ = 0;
   std::set<std::string> registros_;
-  std::string lista_bloco0_;
+  std::string lista_bloco0_, ind_oper_;
   bool sem_prefixo_ = false;
   std::map<std::string, int> tipos_;
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
@@ -104,5 +100,15 @@ class TReferenciasD {
   std::shared_ptr<Th5RegistroEFD0460> r0460_;
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
 };
+
+// The communication bills of the generation's branch whose model is one of
+// `modelos` ("'21','22'"), issued or entered in the period, by issue date
+// and identifier, read a page at a time: f(bill, its page, its operation,
+// whether its type complements another document) for each bill that the
+// header's operation filter and the month keep (an output by its issue, an
+// entry by its entry date).
+void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
+                        const std::function<void(const TDocumentoC100&, const TPaginaC100&,
+                                                 const std::string&, bool)>& f);
 
 }  // namespace efd

@@ -15,8 +15,6 @@
 namespace efd {
 namespace {
 
-constexpr size_t kDocumentosPorPagina = 500;
-
 const std::vector<std::string> kCamposD500 = {
     "IndOpera", "IndEmit",       "CodPart",     "CodModel",   "CodSit",       "Serie",
     "SubSerie", "NroDocto",      "DataEmi",     "DataEntSai", "ValDocto",     "ValDesc",
@@ -37,9 +35,6 @@ class TGeracaoD500 {
  public:
   TGeracaoD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
       : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
-    TxbResultado efd =
-        sessao_.Consultar("SELECT INDOPER FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
-    if (!efd.Vazio() && !efd.linhas[0][0].IsNull()) ind_oper_ = Trim(efd.linhas[0][0].AsString());
     if (refs_.Selecionado("D590"))
       d590_ = Aplicacao().CriarComo<Th5RegistroEFDD590>("RegistroEFDD590", sessao_);
   }
@@ -48,33 +43,17 @@ class TGeracaoD500 {
   }
 
   int Executar() {
-    const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::vector<int64_t> ids =
-        SelecionarServicosD(sessao_, c.filial, c.inicio, c.fim, "'21','22'");
-    for (size_t i = 0; i < ids.size(); i += kDocumentosPorPagina) {
-      const std::vector<int64_t> pagina(
-          ids.begin() + static_cast<ptrdiff_t>(i),
-          ids.begin() + static_cast<ptrdiff_t>(std::min(ids.size(), i + kDocumentosPorPagina)));
-      const TPaginaC100 p = CarregarPaginaC100(sessao_, pagina);
-      const std::set<int64_t> complementares = DocumentosComplementares(sessao_, pagina);
-      std::vector<int64_t> pessoas;
-      for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
-      refs_.CarregarParticipantes(pessoas);
-      for (int64_t id : pagina) {
-        auto d = p.documentos.find(id);
-        if (d != p.documentos.end()) Conta(d->second, p, complementares.count(id) > 0);
-      }
-    }
+    PercorrerServicosD(
+        sessao_, refs_, "'21','22'",
+        [this](const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
+               bool complementar) { Conta(d, p, operacao, complementar); });
     return linhas_;
   }
 
  private:
-  void Conta(const TDocumentoC100& d, const TPaginaC100& p, bool complementar) {
+  void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
+             bool complementar) {
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, false);
-    if (!OperacaoNoFiltro(ind_oper_, operacao)) return;
-    if (operacao == "1" && d.emissao < c.inicio.DateOf()) return;
-    if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) return;
     const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
     const bool cancelado = situacao == "02";
     // A complementary bill carries no values of its own.
@@ -165,7 +144,6 @@ class TGeracaoD500 {
 
   TxbSession& sessao_;
   TReferenciasD refs_;
-  std::string ind_oper_;
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD590> d590_;
 };

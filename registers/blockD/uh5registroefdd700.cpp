@@ -15,8 +15,6 @@
 namespace efd {
 namespace {
 
-constexpr size_t kDocumentosPorPagina = 500;
-
 const std::vector<std::string> kCamposD700 = {
     "IndOpera",      "IndEmit",     "CodPart",    "CodModel",     "CodSit",       "Serie",
     "NroDocto",      "DataEmi",     "DataEntSai", "ValDocto",     "ValDesc",      "ValServ",
@@ -40,9 +38,6 @@ class TGeracaoD700 {
  public:
   TGeracaoD700(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
       : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
-    TxbResultado efd =
-        sessao_.Consultar("SELECT INDOPER FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
-    if (!efd.Vazio() && !efd.linhas[0][0].IsNull()) ind_oper_ = Trim(efd.linhas[0][0].AsString());
     if (refs_.Selecionado("D730"))
       d730_ = Aplicacao().CriarComo<Th5RegistroEFDD730>("RegistroEFDD730", sessao_);
   }
@@ -51,32 +46,15 @@ class TGeracaoD700 {
   }
 
   int Executar() {
-    const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::vector<int64_t> ids =
-        SelecionarServicosD(sessao_, c.filial, c.inicio, c.fim, "'62'");
-    for (size_t i = 0; i < ids.size(); i += kDocumentosPorPagina) {
-      const std::vector<int64_t> pagina(
-          ids.begin() + static_cast<ptrdiff_t>(i),
-          ids.begin() + static_cast<ptrdiff_t>(std::min(ids.size(), i + kDocumentosPorPagina)));
-      const TPaginaC100 p = CarregarPaginaC100(sessao_, pagina);
-      std::vector<int64_t> pessoas;
-      for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
-      refs_.CarregarParticipantes(pessoas);
-      for (int64_t id : pagina) {
-        auto d = p.documentos.find(id);
-        if (d != p.documentos.end()) Nota(d->second, p);
-      }
-    }
+    PercorrerServicosD(sessao_, refs_, "'62'",
+                       [this](const TDocumentoC100& d, const TPaginaC100& p,
+                              const std::string& operacao, bool) { Nota(d, p, operacao); });
     return linhas_;
   }
 
  private:
-  void Nota(const TDocumentoC100& d, const TPaginaC100& p) {
+  void Nota(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao) {
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, false);
-    if (!OperacaoNoFiltro(ind_oper_, operacao)) return;
-    if (operacao == "1" && d.emissao < c.inicio.DateOf()) return;
-    if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) return;
     const bool cancelado = Trim(d.situacao_nf) == "1";
     double base = 0, icms = 0, pis = 0, cofins = 0;
     // Items without an ICMS tributary class have no analytic total.
@@ -125,7 +103,6 @@ class TGeracaoD700 {
 
   TxbSession& sessao_;
   TReferenciasD refs_;
-  std::string ind_oper_;
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD730> d730_;
 };
