@@ -33,6 +33,17 @@ void Escrever(TxbLinhasEFD& linhas, const TFilhoD& f, int64_t pai) {
   }
 }
 
+// The closing of block D by its last writer: "|D001|1|" first when nothing
+// opened it, then "|D990|" with the block's lines counted.
+void FecharBlocoD(TxbLinhasEFD& linhas, int& contador) {
+  if (contador == 0) {
+    linhas.AdicionarPronta("|D001|1|");
+    contador = 1;
+  }
+  ++contador;
+  linhas.AdicionarPronta(fmt::format("|D990|{}|", contador));
+}
+
 }  // namespace
 
 int EscreverFamiliaD(TxbSession& sessao, int bloco, const TFamiliaD& familia, TxbLinhasEFD& linhas,
@@ -72,6 +83,18 @@ int EscreverFamiliaD(TxbSession& sessao, int bloco, const TFamiliaD& familia, Tx
   return feitos;
 }
 
+int EscreverFamiliaNoFimD(TxbSession& sessao, int bloco, int total, const TFamiliaD& familia,
+                          TxbLinhasEFD& linhas, int contador, bool fechar,
+                          const std::function<void(int)>& avanco) {
+  if (total > 0) {
+    if (contador == 0) linhas.AdicionarPronta("|D001|0|");
+    EscreverFamiliaD(sessao, bloco, familia, linhas, avanco);
+  }
+  contador += linhas.Quantidade();
+  if (fechar) FecharBlocoD(linhas, contador);
+  return contador;
+}
+
 int ContarRegistrosD(TxbSession& sessao, int id_efd, const std::string& codigo) {
   const TxbFamilia* f = TxbMetadados::Instancia().Familia("RegistroEFD" + codigo);
   if (!f) return 0;
@@ -88,15 +111,6 @@ TModeloEFD LerModeloEFD(TxbSession& sessao, int id_efd) {
       sessao.Consultar("SELECT MODELO, DATAINICIO FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
   if (r.Vazio()) return {};
   return {Trim(r.linhas[0][0].AsString()), r.linhas[0][1].AsDateTime()};
-}
-
-void FecharBlocoD(TxbLinhasEFD& linhas, int& contador) {
-  if (contador == 0) {
-    linhas.AdicionarPronta("|D001|1|");
-    contador = 1;
-  }
-  ++contador;
-  linhas.AdicionarPronta(fmt::format("|D990|{}|", contador));
 }
 
 }  // namespace efd

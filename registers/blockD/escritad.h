@@ -39,6 +39,14 @@ struct TFamiliaD {
 int EscreverFamiliaD(TxbSession& sessao, int bloco, const TFamiliaD& familia, TxbLinhasEFD& linhas,
                      const std::function<void(int)>& avanco);
 
+// The writer of a family that may be the block's last (D500, D700):
+// "|D001|0|" when the counter says nothing opened the block and the family
+// has rows, the family's lines, and, when fechar, the block's closing. The
+// block's line counter after these lines.
+int EscreverFamiliaNoFimD(TxbSession& sessao, int bloco, int total, const TFamiliaD& familia,
+                          TxbLinhasEFD& linhas, int contador, bool fechar,
+                          const std::function<void(int)>& avanco);
+
 // The number of rows of a register of block D of a generation.
 int ContarRegistrosD(TxbSession& sessao, int id_efd, const std::string& codigo);
 
@@ -51,9 +59,5 @@ TModeloEFD LerModeloEFD(TxbSession& sessao, int id_efd);
 
 // The block-D line counter of the session ("QtdeLinhasBloco_D").
 constexpr const char* kContadorBlocoD = "QtdeLinhasBloco_D";
-
-// The closing of block D by its last writer: "|D001|1|" first when nothing
-// opened it, then "|D990|" with the block's lines counted.
-void FecharBlocoD(TxbLinhasEFD& linhas, int& contador);
 
 }  // namespace efd

@@ -179,25 +179,20 @@ std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
   const int bloco = IdBloco(id_efd, "Bloco D");
   if (bloco == 0) return "";
   const int total = INTERNO_RetornarQtdReg(id_efd);
-  int contador = LerContador(kContadorBlocoD);
   TxbLinhasEFD linhas(sessao);
-  if (total > 0) {
-    if (contador == 0) linhas.AdicionarPronta("|D001|0|");
-    TFilhoD d510{"D510", "IDF_RegEFDD500", kCamposD510, {}, {}};
-    TFilhoD d590{"D590",
-                 "IDF_RegEFDD500",
-                 {"CSTICMS", "CFOP", "AliqICMS", "ValOpera", "BaseCalcICMS", "ValorICMS",
-                  "BaseCalcICMSST", "ValICMSST", "ValRedBC", "CodObs"},
-                 {},
-                 {}};
-    EscreverFamiliaD(
-        sessao, bloco, {"D500", kCamposD500, {&d510, &d590}, nullptr}, linhas, [&](int feitos) {
-          AtualizarAvanco(id_efd, "D500", static_cast<size_t>(feitos), static_cast<size_t>(total));
-        });
-  }
-  contador += linhas.Quantidade();
+  TFilhoD d510{"D510", "IDF_RegEFDD500", kCamposD510, {}, {}};
+  TFilhoD d590{"D590",
+               "IDF_RegEFDD500",
+               {"CSTICMS", "CFOP", "AliqICMS", "ValOpera", "BaseCalcICMS", "ValorICMS",
+                "BaseCalcICMSST", "ValICMSST", "ValRedBC", "CodObs"},
+               {},
+               {}};
   // The electronic invoices' writer comes after this one and closes the block.
-  if (!EFDComD700(sessao, id_efd)) FecharBlocoD(linhas, contador);
+  const int contador = EscreverFamiliaNoFimD(
+      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d590}, nullptr}, linhas,
+      LerContador(kContadorBlocoD), !EFDComD700(sessao, id_efd), [&](int feitos) {
+        AtualizarAvanco(id_efd, "D500", static_cast<size_t>(feitos), static_cast<size_t>(total));
+      });
   GravarContador(kContadorBlocoD, contador);
   return linhas.Extrair();
 }

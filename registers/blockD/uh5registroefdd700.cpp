@@ -128,23 +128,18 @@ std::string Th5RegistroEFDD700::INTERNO_GerarArquivo(int id_efd) {
   const int bloco = IdBloco(id_efd, "Bloco D");
   if (bloco == 0) return "";
   const int total = INTERNO_RetornarQtdReg(id_efd);
-  int contador = LerContador(kContadorBlocoD);
   TxbLinhasEFD linhas(sessao);
-  if (total > 0) {
-    if (contador == 0) linhas.AdicionarPronta("|D001|0|");
-    TFilhoD d730{"D730",
-                 "IDF_RegEFDD700",
-                 {"CST_ICMS", "CFOP", "ALIQ_ICMS", "VL_OPR", "VL_BC_ICMS", "VL_ICMS", "VL_RED_BC",
-                  "COD_OBS"},
-                 {},
-                 {}};
-    EscreverFamiliaD(
-        sessao, bloco, {"D700", kCamposD700, {&d730}, nullptr}, linhas, [&](int feitos) {
-          AtualizarAvanco(id_efd, "D700", static_cast<size_t>(feitos), static_cast<size_t>(total));
-        });
-  }
-  contador += linhas.Quantidade();
-  FecharBlocoD(linhas, contador);
+  TFilhoD d730{
+      "D730",
+      "IDF_RegEFDD700",
+      {"CST_ICMS", "CFOP", "ALIQ_ICMS", "VL_OPR", "VL_BC_ICMS", "VL_ICMS", "VL_RED_BC", "COD_OBS"},
+      {},
+      {}};
+  const int contador = EscreverFamiliaNoFimD(
+      sessao, bloco, total, {"D700", kCamposD700, {&d730}, nullptr}, linhas,
+      LerContador(kContadorBlocoD), true, [&](int feitos) {
+        AtualizarAvanco(id_efd, "D700", static_cast<size_t>(feitos), static_cast<size_t>(total));
+      });
   GravarContador(kContadorBlocoD, contador);
   return linhas.Extrair();
 }
