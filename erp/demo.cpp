@@ -509,6 +509,7 @@ class TConstrutor {
     ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
+    proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     Documentos();
     ResultadoDemo r;
     r.empresa = empresa_;

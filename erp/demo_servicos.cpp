@@ -37,11 +37,23 @@ struct TServico {
 
 class TServicosDemo {
  public:
-  TServicosDemo(TpbBD& bd, const ResultadoDemo& demo)
-      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1), filial_(demo.filiais.front()) {}
+  TServicosDemo(TpbBD& bd, int64_t proximo, int64_t empresa, int64_t filial)
+      : bd_(bd), proximo_(proximo), empresa_(empresa), filial_(filial) {}
 
-  int64_t Construir() {
-    Cadastros();
+  // The master data: models, fiscal operations, document types and series,
+  // the service item, and the freight model of the goods entries' type.
+  int64_t Cadastros() {
+    CriarCadastros();
+    return proximo_;
+  }
+
+  int64_t Construir(const ResultadoDemo& demo) {
+    inicio_ = demo.inicio;
+    fim_ = demo.fim;
+    LerCadastros();
+    // The services are bought from and rendered to the goods documents'
+    // participants: a month without documents has none.
+    if (Participantes().Vazio()) return proximo_ - 1;
     const int64_t fornecedor = Participante(13), cliente = Participante(1);
     // Contracted CT-e, one of them from another state; rendered ones.
     Documento({"57", 13, false, "4512", 3, false, {{"1.353", "00", 350, 12}}}, fornecedor);
@@ -108,12 +120,16 @@ class TServicosDemo {
     return r.linhas[0][0].AsInt64();
   }
 
-  // The n-th distinct participant of the head office's documents.
-  int64_t Participante(int n) {
-    TxbResultado r = bd_.Consultar(
+  TxbResultado Participantes() {
+    return bd_.Consultar(
         "SELECT DISTINCT IDF_IDENT FROM Z8_DOCTO WHERE IDF_FILIAL = :F AND IDF_IDENT IS NOT NULL "
         "ORDER BY IDF_IDENT",
         {{"F", filial_}});
+  }
+
+  // The n-th distinct participant of the head office's documents.
+  int64_t Participante(int n) {
+    const TxbResultado r = Participantes();
     return r.linhas.at(static_cast<size_t>(n) % r.linhas.size())[0].AsInt64();
   }
 
@@ -123,13 +139,13 @@ class TServicosDemo {
         .AsInt64();
   }
 
-  void Cadastros() {
+  void CriarCadastros() {
     for (const auto& [codigo, nome] : std::vector<std::pair<const char*, const char*>>{
              {"07", "Nota Fiscal de Serviço de Transporte"},
              {"08", "Conhecimento de Transporte Rodoviário de Cargas"},
              {"21", "Nota Fiscal de Serviço de Comunicação"},
              {"22", "Nota Fiscal de Serviço de Telecomunicação"},
-             {"62", "Nota Fiscal Fatura Eletrônica de Serviços de Comunicação (NFCom)"}}) {
+             {"62", "NFCom - Nota Fiscal Fatura Eletrônica de Comunicação"}}) {
       modelos_[codigo] = proximo_;
       Inserir("Z8_MODELODOCT", {{"ID", proximo_++}, {"CODMODELO", codigo}, {"DESCRICAO", nome}});
     }
@@ -166,14 +182,13 @@ class TServicosDemo {
     }
     for (const bool propria : {true, false}) {
       series_[propria] = proximo_;
-      Inserir("Z8_SERIEDOCTO",
-              {{"ID", proximo_++},
-               {"IDF_FILIAL", filial_},
-               {"CODIGO", "1"},
-               {"DESCRICAO", propria ? "Serviços próprios" : "Serviços de terceiros"},
-               {"TIPO", propria ? "1" : "2"},
-               {"SERIENFE", TVariant(false)},
-               {"REGIMEESPECIAL", TVariant(false)}});
+      Inserir("Z8_SERIEDOCTO", {{"ID", proximo_++},
+                                {"IDF_FILIAL", filial_},
+                                {"CODIGO", "1"},
+                                {"DESCRICAO", DescricaoSerie(propria)},
+                                {"TIPO", propria ? "1" : "2"},
+                                {"SERIENFE", TVariant(false)},
+                                {"REGIMEESPECIAL", TVariant(false)}});
     }
     origem_ = Um("SELECT ID FROM Z8_CLAORIGEM WHERE CODIGO = '0'");
     for (const char* t : {"00", "20", "40"})
@@ -181,10 +196,19 @@ class TServicosDemo {
     // The service the documents carry, an item of kind "service".
     produto_ = proximo_++;
     Inserir("Z8_PROD", {{"ID", produto_},
-                        {"IDF_EMPRESA", demo_.empresa},
+                        {"IDF_EMPRESA", empresa_},
                         {"CODPROD", "SRV001"},
                         {"NMPROD", "Prestação de serviço de transporte e comunicação"},
                         {"IDF_FAMILIA", Um("SELECT ID FROM Z8_FAMILIA WHERE TIPOITEM = 'J'")}});
+    // The goods entries' freight bills are CT-e.
+    const int64_t compra = Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'COMPRA-NFE'");
+    Inserir("Z8_PARTETPDOC", {{"ID", proximo_}, {"FD", "TpDocConFrete"}, {"IDF_TIPDOC", compra}});
+    Inserir("Z8_TPDOCCONFR", {{"ID", proximo_},
+                              {"IDA", proximo_},
+                              {"IDF_MODELODOCT", modelos_.at("57")},
+                              {"NTRIBSPED", TVariant(false)},
+                              {"TIPOCTE", "0"}});
+    ++proximo_;
     unidade_ = proximo_++;
     Inserir("Z8_UNPROD", {{"ID", unidade_},
                           {"IDF_PROD", produto_},
@@ -193,7 +217,34 @@ class TServicosDemo {
                           {"FATORCONV", TVariant(1.0)}});
   }
 
-  TDateTime Dia(int dia) const { return TDateTime(demo_.inicio.dias + dia - 1); }
+  // The master data again, by its codes.
+  void LerCadastros() {
+    for (const char* codigo : {"07", "08", "21", "22", "57", "62"})
+      modelos_[codigo] =
+          Um("SELECT ID FROM Z8_MODELODOCT WHERE CODMODELO = :C", {{"C", std::string(codigo)}});
+    for (const char* codigo : {"1.303", "1.353", "2.353", "5.353"})
+      cfops_[codigo] =
+          Um("SELECT ID FROM Z8_CODFISOPE WHERE CODIGO = :C", {{"C", std::string(codigo)}});
+    for (const int padrao : {1, 13})
+      for (const auto& [modelo, id] : modelos_)
+        tipos_[{modelo, padrao}] = Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :C",
+                                      {{"C", fmt::format("SRV{}-{}", modelo, padrao)}});
+    for (const bool propria : {true, false})
+      series_[propria] = Um("SELECT ID FROM Z8_SERIEDOCTO WHERE IDF_FILIAL = :F AND DESCRICAO = :D",
+                            {{"F", filial_}, {"D", std::string(DescricaoSerie(propria))}});
+    origem_ = Um("SELECT ID FROM Z8_CLAORIGEM WHERE CODIGO = '0'");
+    for (const char* t : {"00", "20", "40"})
+      tributacoes_[t] =
+          Um("SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = :C", {{"C", std::string(t)}});
+    produto_ = Um("SELECT ID FROM Z8_PROD WHERE CODPROD = 'SRV001'");
+    unidade_ = Um("SELECT ID FROM Z8_UNPROD WHERE IDF_PROD = :P", {{"P", produto_}});
+  }
+
+  static const char* DescricaoSerie(bool propria) {
+    return propria ? "Serviços próprios" : "Serviços de terceiros";
+  }
+
+  TDateTime Dia(int dia) const { return TDateTime(inicio_.dias + dia - 1); }
 
   // A document with its items; returns its id.
   int64_t Documento(const TServico& s, int64_t participante) {
@@ -218,7 +269,7 @@ class TServicosDemo {
     const std::string modelo = s.modelo;
     if (modelo == "57" || modelo == "62") {
       const std::string chave =
-          fmt::format("3524{:02d}11222333000181{}001{:09d}1{:08d}0", demo_.inicio.Mes(), modelo,
+          fmt::format("3524{:02d}11222333000181{}001{:09d}1{:08d}0", inicio_.Mes(), modelo,
                       std::stoi(s.numero), std::stoi(s.numero));
       Inserir("Z8_PARTEDOCTO", {{"ID", proximo_},
                                 {"FD", s.propria ? "OutrosDadosDocto" : "OutrosDadosCompras"},
@@ -268,21 +319,15 @@ class TServicosDemo {
   // office, with an ICMS adjustment; the entries' type says its model.
   void Frete(int64_t transportadora) {
     TxbResultado r = bd_.Consultar(
-        "SELECT A.ID, A.IDF_TPDOCTO FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
+        "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
         "A.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC WHERE A.IDF_FILIAL = :F "
-        "AND P.CODINTERNO = 13 AND (A.SITUACAONF IS NULL OR A.SITUACAONF <> '1') AND A.DTENTSAI "
+        "AND T.CODIGO = 'COMPRA-NFE' AND (A.SITUACAONF IS NULL OR A.SITUACAONF <> '1') AND "
+        "A.DTENTSAI "
         "BETWEEN :I AND :FIM "
         "ORDER BY A.ID",
-        {{"F", filial_}, {"I", demo_.inicio}, {"FIM", demo_.fim}});
+        {{"F", filial_}, {"I", inicio_}, {"FIM", fim_}});
     if (r.Vazio()) return;
-    const int64_t entrada = r.linhas[0][0].AsInt64(), tipo = r.linhas[0][1].AsInt64();
-    Inserir("Z8_PARTETPDOC", {{"ID", proximo_}, {"FD", "TpDocConFrete"}, {"IDF_TIPDOC", tipo}});
-    Inserir("Z8_TPDOCCONFR", {{"ID", proximo_},
-                              {"IDA", proximo_},
-                              {"IDF_MODELODOCT", modelos_.at("57")},
-                              {"NTRIBSPED", TVariant(false)},
-                              {"TIPOCTE", "0"}});
-    ++proximo_;
+    const int64_t entrada = r.linhas[0][0].AsInt64();
     const int64_t frete = proximo_++;
     Inserir("Z8_PARTEDOCTO",
             {{"ID", frete}, {"FD", "ParteDoctoConheceFrete"}, {"IDF_DOCTO", entrada}});
@@ -293,7 +338,7 @@ class TServicosDemo {
              {"NUMEROCONHECIMENTO", "77001"},
              {"IDF_TRANSPORTADORA", transportadora},
              {"CHAVECTE",
-              fmt::format("3524{:02d}44555666000172570010000770011000770010", demo_.inicio.Mes())},
+              fmt::format("3524{:02d}44555666000172570010000770011000770010", inicio_.Mes())},
              {"DATAEMISSAO", Dia(10)},
              {"DATAENTRADA", Dia(11)},
              {"FRETECIF", "F"},
@@ -320,8 +365,8 @@ class TServicosDemo {
   }
 
   TpbBD& bd_;
-  const ResultadoDemo& demo_;
-  int64_t proximo_, filial_;
+  int64_t proximo_, empresa_, filial_;
+  TDateTime inicio_, fim_;
   int64_t conta_ = 0, origem_ = 0, produto_ = 0, unidade_ = 0;
   std::map<std::string, int64_t> modelos_, cfops_, tributacoes_;
   std::map<std::pair<std::string, int>, int64_t> tipos_;
@@ -330,8 +375,12 @@ class TServicosDemo {
 
 }  // namespace
 
+int64_t CadastrosDosServicosDemo(TpbBD& bd, int64_t proximo, int64_t empresa, int64_t filial) {
+  return TServicosDemo(bd, proximo, empresa, filial).Cadastros();
+}
+
 int64_t ConstruirServicosDemo(TpbBD& bd, const ResultadoDemo& demo) {
-  return TServicosDemo(bd, demo).Construir();
+  return TServicosDemo(bd, demo.maior_id + 1, demo.empresa, demo.filiais.front()).Construir(demo);
 }
 
 }  // namespace efd::erp

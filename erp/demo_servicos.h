@@ -9,6 +9,13 @@
 
 namespace efd::erp {
 
+// The services' master data, added before the documents so that it does not
+// depend on their number: the models of the service documents, their fiscal
+// operations, document types and series of the head office, the service
+// item, and the model of the freight bills typed on goods entries. Ids from
+// `proximo`; returns the next free id.
+int64_t CadastrosDosServicosDemo(TpbBD& bd, int64_t proximo, int64_t empresa, int64_t filial);
+
 // Adds, after the month's goods documents, the head office's service
 // documents: CT-e it contracted (one interstate) and rendered (one with
 // its route, one cancelled), a freight bill typed on a goods entry with an

@@ -3,6 +3,7 @@
 // electronic communication invoices (D700), and the block's closing, on
 // every engine.
 #include "registers/blockD/uh5registroefdd100.h"
+#include "registers/blockD/uh5registroefdd501.h"
 #include "tests/registers/blocod_teste.h"
 
 namespace efd::teste {
@@ -264,6 +265,33 @@ TEST_P(BlocoD, NotasDeComunicacaoEletronicasSemAnaliticoParaItemSemClasse) {
   EXPECT_EQ(d[7], "|D990|8|");
   const auto contagens = Linhas(a, "9900");
   EXPECT_NE(std::find(contagens.begin(), contagens.end(), "|9900|D730|2|"), contagens.end());
+}
+
+TEST_P(BlocoD, ComplementoDePisSomaPorCstEAliquotaSobOMesmoDocumento) {
+  const TArquivo a = GerarD();
+  const int bloco = Contar(fmt::format(
+      "SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = {} AND NOMEBLOCO = 'Bloco D'", a.id_efd));
+  auto d501 = Aplicacao().CriarComo<Th5RegistroEFDD501>("RegistroEFDD501", *sessao_);
+  TxbObjetoTemporario liberar(d501);
+  const int64_t primeiro =
+      d501->Incluir(bloco, 0, 77, a.id_efd, "13", 100, "50", 100, 1.65, 1.65, "1.1.01");
+  const int64_t mesmo =
+      d501->Incluir(bloco, 0, 77, a.id_efd, "13", 50.5, "50", 50.5, 1.65, 0.83, "1.1.01");
+  const int64_t outra_cst = d501->Incluir(bloco, 0, 77, a.id_efd, "13", 10, "70", 0, 0, 0, "");
+  const int64_t outro_pai =
+      d501->Incluir(bloco, 0, 78, a.id_efd, "13", 10, "50", 10, 1.65, 0.17, "");
+  EXPECT_EQ(primeiro, mesmo);
+  EXPECT_NE(primeiro, outra_cst);
+  EXPECT_NE(primeiro, outro_pai);
+  const TxbResultado r = sessao_->Consultar(
+      "SELECT VL_ITEM, VL_BC_PIS, VL_PIS, COD_CTA FROM Z8_REGEFDD501 WHERE ID = :ID",
+      {{"ID", primeiro}});
+  ASSERT_EQ(r.linhas.size(), 1u);
+  EXPECT_NEAR(r.linhas[0][0].AsFloat(), 150.5, 1e-9);
+  EXPECT_NEAR(r.linhas[0][1].AsFloat(), 150.5, 1e-9);
+  EXPECT_NEAR(r.linhas[0][2].AsFloat(), 2.48, 1e-9);
+  EXPECT_EQ(Trim(r.linhas[0][3].AsString()), "1.1.01");
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDD501"), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, BlocoD, ::testing::ValuesIn(MotoresDeTeste()));
