@@ -15,6 +15,7 @@
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
+#include "erp/demo_servicos.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
 #include "framework/xberros.h"
@@ -523,6 +524,7 @@ class TConstrutor {
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
+    proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;
@@ -2010,6 +2012,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r = TConstrutor(bd, opcoes).Construir();
     r.maior_id = ConstruirApuracoesDemo(bd, r);
     r.maior_id = ConstruirCIAPDemo(bd, r);
+    r.maior_id = ConstruirServicosDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

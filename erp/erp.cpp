@@ -14,7 +14,7 @@ namespace {
 // The modules of the declarations in erp/*.json.
 const std::set<std::string> kModulos = {"Pessoas", "Empresa",    "Produtos",
                                         "Fiscal",  "Documentos", "Contabilidade",
-                                        "Estoque", "Apuração",   "Patrimônio"};
+                                        "Estoque", "Apuração",   "Patrimônio", "Serviços"};
 
 }  // namespace
 

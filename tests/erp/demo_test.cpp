@@ -29,7 +29,8 @@ const std::set<std::string> kTabelasDosDocumentos = {
     "Z8_ENTREGACOM", "Z8_OCODOCTO",   "Z8_OCODOCELET", "Z8_AJTRIBITDO", "Z8_PROCIMPOR",
     "Z8_ARMAZCOMB",  "Z8_APUIMPOSTO", "Z8_PARTEDFAPU", "Z8_VENIMPTRBN", "Z8_PARDFISRUB",
     "Z8_PARPROCJUD", "Z8_GNRE",       "Z8_DOCTODEFIS", "Z8_PROPAPPTR",  "Z8_CREAPIMP",
-    "Z8_CREAPIPARC", "Z8_APURACIAP",  "Z8_PTDFAIVLRS"};
+    "Z8_CREAPIPARC", "Z8_APURACIAP",  "Z8_PTDFAIVLRS", "Z8_PARDCCOFRE", "Z8_DADOSTRANS",
+    "Z8_AJTRIBCOFR"};
 
 struct TDemo {
   std::unique_ptr<TxsSessionZ8> sessao;
@@ -84,19 +85,20 @@ TEST(EmpresaDemo, CadastrosNaoDependemDaQuantidadeDeDocumentos) {
   EXPECT_EQ(poucos.resultado.documentos, 3);
   EXPECT_EQ(muitos.resultado.documentos, 60);
   // Besides the invoices, the documents of the tax assessments, rubrics and
-  // GNRE, the coupons and the utility bills.
+  // GNRE, the coupons, the utility bills and the service documents.
   EXPECT_EQ(
       Contar(muitos.bd(),
              "SELECT COUNT(*) FROM Z8_DOCTO WHERE ID NOT IN (SELECT IDF_DOCTO FROM Z8_APUIMPOSTO) "
              "AND ID NOT IN (SELECT P.IDF_DOCTO FROM Z8_PARTEDOCTO P INNER JOIN "
              "Z8_PARDFISRUB R ON R.IDA = P.ID) AND FD <> 'DoctoDespesaFiscal' AND FD <> "
              "'DoctoCupFiscal' AND IDF_TPDOCTO NOT IN "
-             "(SELECT ID FROM Z8_TIPDOC WHERE CODIGO LIKE 'CONTA-%')"),
+             "(SELECT ID FROM Z8_TIPDOC WHERE CODIGO LIKE 'CONTA-%' OR CODIGO LIKE 'SRV%')"),
       60);
   EXPECT_EQ(Contar(muitos.bd(),
                    "SELECT COUNT(*) FROM Z8_DOCTOITEM I INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
                    "I.IDA INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO INNER JOIN Z8_TIPDOC T ON "
-                   "T.ID = D.IDF_TPDOCTO WHERE T.CODIGO NOT LIKE 'CONTA-%'"),
+                   "T.ID = D.IDF_TPDOCTO WHERE T.CODIGO NOT LIKE 'CONTA-%' AND T.CODIGO NOT LIKE "
+                   "'SRV%'"),
             muitos.resultado.itens);
 }
 
@@ -323,13 +325,14 @@ TEST_P(DemoNoSQLDoModulo, SelecaoDosDocumentosDaFilial) {
        {"INI2", inicio()},
        {"FIM2", fim()},
        {"FILIAL", matriz_}});
-  // Every posted document of the head office is selected, the draft is not;
-  // the coupons and the utility bills have registers of their own.
+  // Every posted goods document of the head office is selected, the draft
+  // is not; the coupons, the utility bills and the service documents have
+  // registers of their own.
   EXPECT_EQ(static_cast<int64_t>(r.linhas.size()),
             Contar(bd(),
                    "SELECT COUNT(*) FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
                    "A.IDF_TPDOCTO WHERE A.IDF_FILIAL = :F AND A.SITUACAO = '1' AND T.CODIGO NOT "
-                   "LIKE 'CONTA-%'",
+                   "LIKE 'CONTA-%' AND T.CODIGO NOT LIKE 'SRV%'",
                    {{"F", matriz_}}));
   std::set<std::string> modelos, situacoes;
   for (const auto& l : r.linhas) {

@@ -161,36 +161,10 @@ const char* kFixturaRubricasIPI = R"({
   "Z8_PARPROCJUD": [{"ID": 297, "IDA": 297, "NROPROC": "55", "INDPROC": "4"}]
 })";
 
-// A stand-in register of a block that the module builds elsewhere: its
-// table and attributes as the metadata declares them, unless the module
-// declares the register already.
-void DeclararAnalitico(const std::string& codigo,
-                       const std::vector<std::pair<std::string, TTipoCampo>>& campos) {
-  const std::string familia = "RegistroEFD" + codigo;
-  if (!TxbMetadados::Instancia().Familia(familia)) {
-    TxbFamilia f;
-    f.nome = familia;
-    f.prefixo = "RegEFD" + codigo;
-    f.tabela = "Z8_REGEFD" + codigo;
-    f.ancestral = "RegistrosEFD";
-    for (const auto& [campo, tipo] : campos)
-      f.atributos.push_back(TxbAtributo::De(campo, tipo, 10));
-    TxbMetadados::Instancia().Registrar(f);
-  }
-  if (!Aplicacao().ChecarFamiliaRegistrada(familia))
-    Aplicacao().RegistrarClasse(familia, [] { return std::make_shared<Th5RegistrosEFD>(); });
-}
-
 class Apuracao : public TBloco0 {
  protected:
   void SetUp() override {
-    // Block C's analytic registers are the module's own; block D's stand in
-    // for those still to come.
     RegistrarModulo();
-    DeclararAnalitico("D100", {{"CodSit", TTipoCampo::Texto}});
-    DeclararAnalitico("D190", {{"IDF_RegEFDD100", TTipoCampo::Inteiro},
-                               {"CFOP", TTipoCampo::Texto},
-                               {"ValICMS", TTipoCampo::Real}});
     TBloco0::SetUp();
     if (IsSkipped()) return;
     erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaApuracao);
@@ -209,7 +183,7 @@ class Apuracao : public TBloco0 {
     return r;
   }
 
-  // Stores a row of a stand-in analytic register in the generation's block.
+  // Stores a row of an analytic register in the generation's block.
   int Analitico(TxsSessionZ8& sessao, int id_efd, const std::string& codigo,
                 const std::vector<std::pair<std::string, TVariant>>& campos) {
     const TxbFamilia& f = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
@@ -490,13 +464,16 @@ TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
     c190(extemporanea, "5102", 1000);
     Analitico(sessao, id_efd, "D190",
               {{"IDF_RegEFDD100", conhecimento}, {"CFOP", "6353"}, {"ValICMS", 30.0}});
+    const int conta = Analitico(sessao, id_efd, "D500", {{"CodSit", "00"}});
+    Analitico(sessao, id_efd, "D590",
+              {{"IDF_RegEFDD500", conta}, {"CFOP", "1303"}, {"ValorICMS", 5.0}});
   });
-  // Debits 220, credits 55; the obligation falls due on the first business
+  // Debits 220, credits 60; the obligation falls due on the first business
   // day of April. Without the module there is no IPI assessment.
   EXPECT_EQ(BlocoE(a),
             (std::vector<std::string>{"|E001|0|", "|E100|01032024|31032024|",
-                                      "|E110|220|0|0|0|55|0|0|0|0|165|0|165|0|0|",
-                                      "|E116|000|165|01042024|046-2|||||032024|", "|E990|5|"}));
+                                      "|E110|220|0|0|0|60|0|0|0|0|160|0|160|0|0|",
+                                      "|E116|000|160|01042024|046-2|||||032024|", "|E990|5|"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));

@@ -1,0 +1,61 @@
+// The pass over the month's transport documents that stores the D100
+// family (see Th5RegistroEFDD100).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registers/blockD/insercaosomada.h"
+#include "registers/blockD/referenciasd.h"
+
+namespace efd {
+
+class TxbSession;
+class Th5RegistroEFDD190;
+class Th5RegistroEFDD195;
+
+// A freight bill typed on a goods entry.
+struct TFreteD100 {
+  int64_t id = 0, documento = 0, transportadora = 0, documento_transportado = 0;
+  std::string serie, tipo_serie, numero, chave, frete_cif, cfop, tributacao, obs_fiscal, modelo;
+  TDateTime emissao, entrada;
+  double valor = 0, base = 0, aliquota = 0, icms = 0, isentas = 0, outros = 0;
+};
+
+// One generation of the D100 family for an EFD and its block-D row.
+class TGeracaoD100 {
+ public:
+  TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros);
+  ~TGeracaoD100();
+  // Stores every document of the period; the number of D100 rows.
+  int Executar();
+
+  // The selection of the month: ERP transport documents and the goods
+  // entries that carry freight bills, by issue date and identifier.
+  static std::vector<int64_t> Selecionar(TxbSession& sessao, int filial, TDateTime inicio,
+                                         TDateTime fim);
+
+ private:
+  struct TDocumentoD100;
+  struct TPagina;
+  void Pagina(const std::vector<int64_t>& ids);
+  void Documento(const TDocumentoC100& d, const TPagina& p);
+  void Frete(const TDocumentoC100& d, const TFreteD100& f, const TPagina& p);
+  void Ajustes(const std::vector<TAjusteC100>& ajustes, const TPagina& p, int64_t documento,
+               TDocumentoD100& m);
+  void Gravar(TDocumentoD100& m);
+
+  TxbSession& sessao_;
+  TReferenciasD refs_;
+  bool com_municipios_ = false;
+  std::set<std::string> gravados_;                // number;participant;series
+  std::map<int64_t, std::string> modelos_frete_;  // document type -> model of its freight bills
+  int linhas_ = 0;
+  std::shared_ptr<Th5RegistroEFDD190> d190_;
+  std::shared_ptr<Th5RegistroEFDD195> d195_;
+};
+
+}  // namespace efd

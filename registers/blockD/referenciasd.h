@@ -1,0 +1,114 @@
+// What the three document families of block D (transport D100,
+// communication D500, electronic communication D700) share while they are
+// generated: the chosen registers, the register types, the insertions of
+// their rows, and the block-0 references their documents name.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registers/block0/referencias.h"
+#include "registers/blockC/documentosc100.h"
+#include "registers/blockC/linhasblococ.h"
+
+namespace efd {
+
+class TxbSession;
+class Th5RegistroEFD0150;
+class Th5RegistroEFD0190;
+class Th5RegistroEFD0200;
+class Th5RegistroEFD0450;
+class Th5RegistroEFD0460;
+class Th5RegistroEFD0500;
+
+// "0" for the document standards that are entries (contracted or acquired
+// services), "1" otherwise; the three families share the first six codes,
+// the transport documents add 12 and 134.
+std::string OperacaoDoPadraoD(int codigo_interno, bool transporte);
+// Whether a document of operation `operacao` is kept under the header's
+// IND_OPER filter ("0" all, "1" only entries, "2" only outputs).
+bool OperacaoNoFiltro(const std::string& ind_oper, const std::string& operacao);
+// IND_EMIT of a series type: the type's number minus 1 (own issue 1 gives
+// 0, issued by others 2 gives 1), 0 without a series or a number.
+int EmitenteDaSerie(const std::string& tipo_serie);
+// A document number of the file: digits zero-filled to nine.
+std::string NumeroDocumentoD(const std::string& numero);
+
+// The CST of an item's ICMS: origin class ("0" when empty) + tributary class.
+std::string CstIcmsD(const TItemDocumentoC100& item);
+// A CFOP of the file: its first four digits.
+std::string CfopD(const std::string& cfop);
+
+class TReferenciasD {
+ public:
+  // registros: the driver's list of register-type names ("Registro D190"),
+  // one a line; empty chooses every register.
+  TReferenciasD(TxbSession& sessao, int id_efd, int bloco, const std::string& registros);
+  ~TReferenciasD();
+  TReferenciasD(const TReferenciasD&) = delete;
+  TReferenciasD& operator=(const TReferenciasD&) = delete;
+
+  const TxbCabecalhoEFD& Cabecalho() const { return cabecalho_; }
+  // The header's operation filter (EFD_IndOper).
+  const std::string& IndOper() const { return ind_oper_; }
+  int Bloco() const { return bloco_; }
+  bool Selecionado(const std::string& codigo) const;
+  // The register type of a code of block 0 or D.
+  int Tipo(const std::string& codigo);
+  // Stores a row of a register of block D (fields without the prefix).
+  int64_t Inserir(const std::string& codigo, const std::vector<std::string>& campos,
+                  const std::vector<TVariant>& valores);
+
+  // Reads the participants of a page of documents at once.
+  void CarregarParticipantes(const std::vector<int64_t>& idents);
+  // The 0150 code of an ERP identity, inserted on first use; empty for none.
+  std::string Participante(int64_t ident);
+  // The 0200 code of an item (with its unit in 0190), inserted on first use.
+  std::string Item(const TItemDocumentoC100& item);
+  // The 0450 code of a text, the 0460 code of an observation.
+  std::string Informacao(const std::string& texto);
+  std::string Observacao(const std::string& texto);
+  // The account (0500) of a document type; empty when it has none.
+  std::string Conta(int64_t tipo_documento);
+  // The IBGE code of a branch's or an identity's municipality.
+  std::string MunicipioDaFilial();
+  std::string MunicipioDe(int64_t ident);
+
+ private:
+  TxbSession& sessao_;
+  TxbCabecalhoEFD cabecalho_;
+  int bloco_, bloco0_ = 0;
+  std::set<std::string> registros_;
+  std::string lista_bloco0_, ind_oper_;
+  bool sem_prefixo_ = false;
+  std::map<std::string, int> tipos_;
+  std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
+  std::map<int64_t, TParticipanteC100> participantes_;
+  std::map<int64_t, std::string> codigos_participantes_, contas_;
+  std::map<std::string, std::string> informacoes_, observacoes_;
+  std::set<std::string> unidades_;
+  std::string municipio_filial_;
+  std::shared_ptr<Th5RegistroEFD0150> r0150_;
+  std::shared_ptr<Th5RegistroEFD0190> r0190_;
+  std::shared_ptr<Th5RegistroEFD0200> r0200_;
+  std::shared_ptr<Th5RegistroEFD0450> r0450_;
+  std::shared_ptr<Th5RegistroEFD0460> r0460_;
+  std::shared_ptr<Th5RegistroEFD0500> r0500_;
+};
+
+// The communication bills of the generation's branch whose model is one of
+// `modelos` ("'21','22'"), issued or entered in the period, by issue date
+// and identifier, read a page at a time: f(bill, its page, its operation,
+// whether its type complements another document) for each bill that the
+// header's operation filter and the month keep (an output by its issue, an
+// entry by its entry date).
+void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
+                        const std::function<void(const TDocumentoC100&, const TPaginaC100&,
+                                                 const std::string&, bool)>& f);
+
+}  // namespace efd

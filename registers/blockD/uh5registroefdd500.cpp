@@ -1,0 +1,200 @@
+#include "registers/blockD/uh5registroefdd500.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "framework/xbaplicacao.h"
+#include "framework/xbformato.h"
+#include "framework/xbsession.h"
+#include "registers/blockD/escritad.h"
+#include "registers/blockD/insercaosomada.h"
+#include "registers/blockD/referenciasd.h"
+#include "registers/blockD/uh5registroefdd590.h"
+
+namespace efd {
+namespace {
+
+const std::vector<std::string> kCamposD500 = {
+    "IndOpera", "IndEmit",       "CodPart",     "CodModel",   "CodSit",       "Serie",
+    "SubSerie", "NroDocto",      "DataEmi",     "DataEntSai", "ValDocto",     "ValDesc",
+    "ValServ",  "ValServNTICMS", "ValNomeTerc", "ValOutDesp", "BaseCalcICMS", "ValICMS",
+    "CodInf",   "ValorPIS",      "ValorCOFINS", "CodCtaCtb",  "TipoAssin"};
+const std::vector<std::string> kCamposD510 = {
+    "NroItem",   "CodItem",   "CodClass",       "Qtde",        "Unidade",
+    "ValorItem", "ValorDesc", "CSTICMS",        "CFOP",        "BaseCalcICMS",
+    "AliqICMS",  "ValorICMS", "BaseCalcICMSST", "ValorICMSST", "IndReceita",
+    "CodPart",   "ValorPIS",  "ValorCOFINS",    "CodCtaCtb"};
+
+double Arred(double v) {
+  return Arredondar(v, 2);
+}
+
+// One generation of the D500 family for an EFD and its block-D row.
+class TGeracaoD500 {
+ public:
+  TGeracaoD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
+      : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
+    if (refs_.Selecionado("D590"))
+      d590_ = Aplicacao().CriarComo<Th5RegistroEFDD590>("RegistroEFDD590", sessao_);
+  }
+  ~TGeracaoD500() {
+    if (d590_) Aplicacao().Destruir(d590_);
+  }
+
+  int Executar() {
+    PercorrerServicosD(
+        sessao_, refs_, "'21','22'",
+        [this](const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
+               bool complementar) { Conta(d, p, operacao, complementar); });
+    return linhas_;
+  }
+
+ private:
+  void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
+             bool complementar) {
+    const TxbCabecalhoEFD& c = refs_.Cabecalho();
+    const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
+    const bool cancelado = situacao == "02";
+    // A complementary bill carries no values of its own.
+    const bool valores = situacao == "00";
+    const std::string cod_part = cancelado ? "" : refs_.Participante(d.ident);
+    const std::string conta = valores ? refs_.Conta(d.tipo_documento) : "";
+    double base = 0, icms = 0, pis = 0, cofins = 0;
+    TAnaliticosD analiticos;
+    struct TItemD510 {
+      std::vector<TVariant> valores;
+    };
+    std::vector<TItemD510> itens;
+    auto lista = p.itens.find(d.id);
+    if (valores && lista != p.itens.end())
+      for (const TItemDocumentoC100& i : lista->second) {
+        TAnaliticoD a;
+        a.cst = CstIcmsD(i);
+        a.cfop = CfopD(i.cfop);
+        a.aliquota = i.icms_aliq;
+        a.operacao = i.liquido;
+        a.base = i.icms_base;
+        a.icms = i.icms_valor;
+        a.base_st = i.st_base;
+        a.st = i.st_valor;
+        // Only a taxed item has a reduced base.
+        if (i.icms_base > 0 && i.liquido > i.icms_base) a.reducao = Arred(i.liquido - i.icms_base);
+        analiticos.Somar(a);
+        base = Arred(base + i.icms_base);
+        icms = Arred(icms + i.icms_valor);
+        pis = Arred(pis + i.pis_valor);
+        cofins = Arred(cofins + i.cofins_valor);
+        if (!refs_.Selecionado("D510")) continue;
+        const std::string unidade = SubstituirTodos(i.unidade, " ", "");
+        itens.push_back({{std::to_string(i.seq), refs_.Item(i), "0101", i.quantidade, unidade,
+                          Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base),
+                          i.icms_aliq, Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor),
+                          "0", cod_part, Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
+      }
+    const TVariant nada;
+    auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
+    const int64_t id = refs_.Inserir(
+        "D500",
+        {"IDDocto", "IndOpera", "IndEmit",       "CodPart",     "CodModel",   "CodSit",
+         "Serie",   "SubSerie", "NroDocto",      "DataEmi",     "DataEntSai", "ValDocto",
+         "ValDesc", "ValServ",  "ValServNTICMS", "ValNomeTerc", "ValOutDesp", "BaseCalcICMS",
+         "ValICMS", "CodInf",   "ValorPIS",      "ValorCOFINS", "CodCtaCtb",  "TipoAssin"},
+        {d.id,
+         operacao,
+         static_cast<int64_t>(EmitenteDaSerie(d.tipo_serie)),
+         cod_part,
+         d.modelo,
+         situacao,
+         Trim(d.serie),
+         "",
+         NumeroDocumentoD(d.numero),
+         cancelado ? "" : FormatarData(d.emissao),
+         cancelado ? "" : FormatarData(operacao == "0" ? d.entrada_saida : d.emissao),
+         v(d.total),
+         v(d.desconto),
+         v(d.servicos > 0 ? d.servicos : d.total),
+         v(0),
+         v(0),
+         v(0),
+         v(base),
+         v(icms),
+         "",
+         v(pis),
+         v(cofins),
+         conta,
+         ""});
+    ++linhas_;
+    sessao_.Progresso(fmt::format("RegistroEFD [D500] - {}", linhas_));
+    for (auto& i : itens) {
+      i.valores.insert(i.valores.begin(), id);
+      refs_.Inserir(
+          "D510",
+          [] {
+            std::vector<std::string> campos{"IDF_RegEFDD500"};
+            campos.insert(campos.end(), kCamposD510.begin(), kCamposD510.end());
+            return campos;
+          }(),
+          i.valores);
+    }
+    if (d590_)
+      for (const TAnaliticoD& t : analiticos.Totais())
+        d590_->Incluir(refs_.Bloco(), refs_.Tipo("D590"), id, c.id, t, "");
+  }
+
+  TxbSession& sessao_;
+  TReferenciasD refs_;
+  int linhas_ = 0;
+  std::shared_ptr<Th5RegistroEFDD590> d590_;
+};
+
+}  // namespace
+
+bool EFDComD700(TxbSession& sessao, int id_efd) {
+  return !sessao
+              .Consultar(
+                  " select a.NomeBloco from Z8_BlocosEFD A  INNER JOIN Z8_TpRegEFD B  ON "
+                  "A.IDF_TIPOBLOCOEFD = B.IDF_tipoblocoefd  WHERE  (A.IDF_EFD = :IDFEFD)  "
+                  "and (B.NOME = 'Registro D700') ",
+                  {{"IDFEFD", id_efd}})
+              .Vazio();
+}
+
+int Th5RegistroEFDD500::INTERNO_GerarRegistro(int id_efd, int, int bloco,
+                                              const std::string& registros,
+                                              std::shared_ptr<ThbObjetoNegocio>&) {
+  AtualizarMensagem(id_efd, "RegistroEFD [D500]");
+  if (bloco <= 0 || LerModeloEFD(GetSession(), id_efd).modelo != "1") return 0;
+  return TGeracaoD500(GetSession(), id_efd, bloco, registros).Executar();
+}
+
+int Th5RegistroEFDD500::INTERNO_RetornarQtdReg(int id_efd) {
+  return ContarRegistrosD(GetSession(), id_efd, "D500");
+}
+
+std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
+  TxbSession& sessao = GetSession();
+  TxbBlocoMonitorado monitor(sessao.Monitor(), 310, "Gerando Arquivo - Registro D500");
+  if (LerModeloEFD(sessao, id_efd).modelo != "1") return "";
+  const int bloco = IdBloco(id_efd, "Bloco D");
+  if (bloco == 0) return "";
+  const int total = INTERNO_RetornarQtdReg(id_efd);
+  TxbLinhasEFD linhas(sessao);
+  TFilhoD d510{"D510", "IDF_RegEFDD500", kCamposD510, {}, {}};
+  TFilhoD d590{"D590",
+               "IDF_RegEFDD500",
+               {"CSTICMS", "CFOP", "AliqICMS", "ValOpera", "BaseCalcICMS", "ValorICMS",
+                "BaseCalcICMSST", "ValICMSST", "ValRedBC", "CodObs"},
+               {},
+               {}};
+  // The electronic invoices' writer comes after this one and closes the block.
+  const int contador = EscreverFamiliaNoFimD(
+      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d590}, nullptr}, linhas,
+      LerContador(kContadorBlocoD), !EFDComD700(sessao, id_efd), [&](int feitos) {
+        AtualizarAvanco(id_efd, "D500", static_cast<size_t>(feitos), static_cast<size_t>(total));
+      });
+  GravarContador(kContadorBlocoD, contador);
+  return linhas.Extrair();
+}
+
+}  // namespace efd

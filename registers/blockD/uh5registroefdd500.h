@@ -1,0 +1,35 @@
+// Register D500 of block D (see the class comment).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "control/uh5registrosefd.h"
+#include "uh0registroefdd500.h"
+
+namespace efd {
+
+class TxbSession;
+
+// D500: the communication and telecommunication bills (models 21 and 22)
+// of the branch and period, generated in one pass with their items D510 and
+// their analytic totals D590; the bills insert their participants (0150),
+// items (0200, 0190) and accounts (0500).
+//
+// Writer: "|D001|0|" when nothing opened the block and it has bills, each
+// D500 line followed by its D510 and D590 lines; then, unless register
+// D700 belongs to the EFD's catalogue (its writer is then the block's
+// last), the block's closing, "|D001|1|" first when the block is empty.
+// Nothing in the PIS/COFINS model.
+class Th5RegistroEFDD500 : public Th0RegistroEFDD500 {
+ public:
+  int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& registros,
+                            std::shared_ptr<ThbObjetoNegocio>& objeto) override;
+  std::string INTERNO_GerarArquivo(int id_efd) override;
+  int INTERNO_RetornarQtdReg(int id_efd) override;
+};
+
+// Whether register D700 belongs to the catalogue of the EFD's blocks.
+bool EFDComD700(TxbSession& sessao, int id_efd);
+
+}  // namespace efd

@@ -1,0 +1,234 @@
+// What the tests of block D share: block 0's fixture (company, branch 10 in
+// São Paulo, products and units) with the models, standards, types and
+// series of service documents, participants, and a builder of transport and
+// communication documents with their items.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+#include "tests/registers/bloco0_teste.h"
+
+namespace efd::teste {
+
+// An item of a service document: CFOP (2401 5.353, 2402 1.353, 2403 1.303),
+// ICMS tributary class ("" for none), value and rate; `outras` is the part
+// of the value outside the base.
+struct TItemD {
+  int cfop = 2401;
+  std::string tributacao = "00";
+  double valor = 100, aliquota = 12, outras = 0;
+  int seq = 1;
+};
+
+// A service document of branch 10: by default a CT-e the branch rendered to
+// participant 301 on 2024-03-10, own series 1.
+struct TDocumentoD {
+  int id = 0;
+  int tipo = 2101;   // 2101 CT-e out, 2102 CT-e in, 2103 model 63 out, 2104 model 07 out,
+                     // 2105 model 08 out, 2106 model 21 in, 2107 model 22 in, 2108 model 62 in,
+                     // 2109 goods entry, 2110 complementary model 21 in
+  int serie = 1201;  // 1201 own, 1202 third party, 1203 own electronic, 1204 special regime 890
+  std::string numero = "1";
+  int participante = 301;
+  std::string emissao = "2024-03-10", entrada = "2024-03-10";
+  std::string situacao_nf = "0", situacao_nfe{};
+  std::vector<TItemD> itens{TItemD{}};
+  std::string chave{};
+};
+
+// A freight bill typed on a goods entry (document tipo 2109).
+struct TFreteD {
+  int id = 0, documento = 0;
+  int serie = 1202;
+  std::string numero = "900";
+  std::string emissao = "2024-03-05", entrada = "2024-03-06";
+  double valor = 200, base = 200, aliquota = 12, icms = 24, isentas = 0;
+  int tributacao = 0;  // 0 none, else a class id (1311 "00")
+};
+
+class TBlocoD : public TBloco0 {
+ protected:
+  void SetUp() override {
+    TBloco0::SetUp();
+    if (IsSkipped()) return;
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kCadastrosD);
+  }
+
+  void Carregar(const std::vector<TDocumentoD>& documentos,
+                const std::vector<TFreteD>& fretes = {}) {
+    nlohmann::json f = nlohmann::json::object();
+    int proximo = 7000;
+    for (const TDocumentoD& d : documentos) {
+      double total = 0;
+      for (const TItemD& i : d.itens) total += i.valor;
+      f["Z8_DOCTO"].push_back(
+          {{"ID", d.id},
+           {"FD", "Docto"},
+           {"IDF_FILIAL", 10},
+           {"IDF_TPDOCTO", d.tipo},
+           {"IDF_SERIEDOCTO", d.serie},
+           {"IDF_IDENT", d.participante},
+           {"NRODOCTO", d.numero},
+           {"DATAEMI", d.emissao},
+           {"DTENTSAI", d.entrada},
+           {"SITUACAO", "1"},
+           {"SITUACAONF", d.situacao_nf},
+           {"SITUACAONFE",
+            d.situacao_nfe.empty() ? nlohmann::json() : nlohmann::json(d.situacao_nfe)},
+           {"VALTOTALNF", total},
+           {"VALSERVICOS", total}});
+      for (const TItemD& i : d.itens) {
+        const int item = proximo++;
+        f["Z8_PARTEDOCTO"].push_back({{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", d.id}});
+        f["Z8_DOCTOITEM"].push_back({{"ID", item},
+                                     {"IDA", item},
+                                     {"SEQITEM", i.seq},
+                                     {"IDF_PROD", 70},
+                                     {"IDF_UNPROD", 80},
+                                     {"IDF_CFOP", i.cfop},
+                                     {"QDADE", 1},
+                                     {"VALBRUTO", i.valor},
+                                     {"VALLIQUIDO", i.valor},
+                                     {"VALLIQUIDONF", i.valor}});
+        f["Z8_TRIBITEM"].push_back({{"ID", item}, {"FD", "TribItemProd"}, {"IDF_DOCTOITEM", item}});
+        const double base = i.aliquota > 0 ? i.valor - i.outras : 0;
+        nlohmann::json t = {{"ID", item},
+                            {"IDA", item},
+                            {"IDF_CLAORIGEM", 1301},
+                            {"ICMSBASE", base},
+                            {"ICMSALIQ", i.aliquota},
+                            {"ICMSVALOR", base * i.aliquota / 100},
+                            {"ICMSVALORISENTO", i.aliquota > 0 ? 0 : i.valor},
+                            {"ICMSVALOROUTRAS", i.outras},
+                            {"PISVALOR", i.valor * 0.0165},
+                            {"COFINSVALOR", i.valor * 0.076}};
+        if (!i.tributacao.empty())
+          t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
+        f["Z8_TRIITEMPRO"].push_back(t);
+      }
+      if (!d.chave.empty()) {
+        const int parte = proximo++;
+        f["Z8_PARTEDOCTO"].push_back(
+            {{"ID", parte}, {"FD", "OutrosDadosDocto"}, {"IDF_DOCTO", d.id}});
+        f["Z8_OUTDADOSDO"].push_back({{"ID", parte}, {"IDA", parte}, {"CHAVENFE", d.chave}});
+      }
+    }
+    for (const TFreteD& fr : fretes) {
+      f["Z8_PARTEDOCTO"].push_back(
+          {{"ID", fr.id}, {"FD", "ParteDoctoConheceFrete"}, {"IDF_DOCTO", fr.documento}});
+      nlohmann::json p = {{"ID", fr.id},
+                          {"IDA", fr.id},
+                          {"IDF_SERIEDOCTO", fr.serie},
+                          {"NUMEROCONHECIMENTO", fr.numero},
+                          {"IDF_TRANSPORTADORA", 302},
+                          {"DATAEMISSAO", fr.emissao},
+                          {"DATAENTRADA", fr.entrada},
+                          {"FRETECIF", "F"},
+                          {"VALORFRETE", fr.valor},
+                          {"BASECALCICMSFRETE", fr.base},
+                          {"ALIQUOTAICMS", fr.aliquota},
+                          {"VALORICMS", fr.icms},
+                          {"ISENTASICMS", fr.isentas},
+                          {"OUTROSICMS", 0},
+                          {"IDF_CFOP", 2402}};
+      if (fr.tributacao) p["IDF_CLATRIBUT"] = fr.tributacao;
+      f["Z8_PARDCCOFRE"].push_back(p);
+    }
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());
+  }
+
+  // The file of the month with the header's operation filter.
+  TArquivo GerarD(int ano = 2024, int mes = 3, const std::string& operacoes = "0") {
+    app::OpcoesGeracao o;
+    o.filiais = {10};
+    o.inicio = TDateTime::EncodeDate(ano, mes, 1);
+    o.operacoes = operacoes;
+    o.saida = DiretorioTemporario();
+    auto arquivos = app::Gerar(*sessao_, o);
+    TArquivo a;
+    if (arquivos.size() != 1) {
+      ADD_FAILURE() << arquivos.size() << " arquivos gerados";
+      return a;
+    }
+    a.id_efd = arquivos[0].id_efd;
+    a.problemas = arquivos[0].resumo.problemas;
+    std::ifstream in(arquivos[0].caminho, std::ios::binary);
+    for (std::string l; std::getline(in, l);) a.linhas.push_back(l.substr(0, l.size() - 1));
+    return a;
+  }
+
+  // The lines of block D, in file order.
+  static std::vector<std::string> LinhasD(const TArquivo& a) {
+    std::vector<std::string> r;
+    for (const auto& l : a.linhas)
+      if (l.starts_with("|D")) r.push_back(l);
+    return r;
+  }
+
+  static std::vector<std::string> Campos(const std::string& linha) {
+    return Dividir(linha.substr(1, linha.size() - 2), '|');
+  }
+
+ private:
+  static constexpr const char* kCadastrosD = R"({
+    "Z8_MODELODOCT": [{"ID": 1001, "CODMODELO": "57"}, {"ID": 1002, "CODMODELO": "63"},
+                      {"ID": 1003, "CODMODELO": "07"}, {"ID": 1004, "CODMODELO": "08"},
+                      {"ID": 1005, "CODMODELO": "21"}, {"ID": 1006, "CODMODELO": "22"},
+                      {"ID": 1007, "CODMODELO": "62"}, {"ID": 1008, "CODMODELO": "55"}],
+    "Z8_PADRAODOC": [{"ID": 1011, "CODINTERNO": 1, "DESCRICAO": "Prestação"},
+                     {"ID": 1012, "CODINTERNO": 13, "DESCRICAO": "Aquisição"}],
+    "Z8_TIPDOC": [{"ID": 2101, "CODIGO": "CTES", "IDF_PADRAODOC": 1011},
+                  {"ID": 2102, "CODIGO": "CTEE", "IDF_PADRAODOC": 1012},
+                  {"ID": 2103, "CODIGO": "M63", "IDF_PADRAODOC": 1011},
+                  {"ID": 2104, "CODIGO": "M07", "IDF_PADRAODOC": 1011},
+                  {"ID": 2105, "CODIGO": "M08", "IDF_PADRAODOC": 1011},
+                  {"ID": 2106, "CODIGO": "M21", "IDF_PADRAODOC": 1012},
+                  {"ID": 2107, "CODIGO": "M22", "IDF_PADRAODOC": 1012},
+                  {"ID": 2108, "CODIGO": "M62", "IDF_PADRAODOC": 1012},
+                  {"ID": 2109, "CODIGO": "COMPRA", "IDF_PADRAODOC": 1012},
+                  {"ID": 2110, "CODIGO": "M21C", "IDF_PADRAODOC": 1012, "NFCOMPLEMENTAR": true}],
+    "Z8_PARTETPDOC": [{"ID": 2201, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2101},
+                      {"ID": 2202, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2102},
+                      {"ID": 2203, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2103},
+                      {"ID": 2204, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2104},
+                      {"ID": 2205, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2105},
+                      {"ID": 2206, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2106},
+                      {"ID": 2207, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2107},
+                      {"ID": 2208, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2108},
+                      {"ID": 2209, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2109},
+                      {"ID": 2210, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2110},
+                      {"ID": 2219, "FD": "TpDocConFrete", "IDF_TIPDOC": 2109}],
+    "Z8_TPDOCTOGER": [{"ID": 2201, "IDA": 2201, "IDF_MODELODOCT": 1001},
+                      {"ID": 2202, "IDA": 2202, "IDF_MODELODOCT": 1001},
+                      {"ID": 2203, "IDA": 2203, "IDF_MODELODOCT": 1002},
+                      {"ID": 2204, "IDA": 2204, "IDF_MODELODOCT": 1003},
+                      {"ID": 2205, "IDA": 2205, "IDF_MODELODOCT": 1004},
+                      {"ID": 2206, "IDA": 2206, "IDF_MODELODOCT": 1005},
+                      {"ID": 2207, "IDA": 2207, "IDF_MODELODOCT": 1006},
+                      {"ID": 2208, "IDA": 2208, "IDF_MODELODOCT": 1007},
+                      {"ID": 2209, "IDA": 2209, "IDF_MODELODOCT": 1008},
+                      {"ID": 2210, "IDA": 2210, "IDF_MODELODOCT": 1005}],
+    "Z8_TPDOCCONFR": [{"ID": 2219, "IDA": 2219, "IDF_MODELODOCT": 1001, "TIPOCTE": "0"}],
+    "Z8_SERIEDOCTO": [{"ID": 1201, "IDF_FILIAL": 10, "CODIGO": "1", "TIPO": "1", "SERIENFE": false},
+                      {"ID": 1202, "IDF_FILIAL": 10, "CODIGO": "2", "TIPO": "2", "SERIENFE": false},
+                      {"ID": 1203, "IDF_FILIAL": 10, "CODIGO": "3", "TIPO": "1", "SERIENFE": true},
+                      {"ID": 1204, "IDF_FILIAL": 10, "CODIGO": "890", "TIPO": "2", "SERIENFE": false}],
+    "Z8_CLAORIGEM": [{"ID": 1301, "CODIGO": "0"}],
+    "Z8_CLATRIBUT": [{"ID": 1311, "CODIGO": "00"}, {"ID": 1312, "CODIGO": "20"},
+                     {"ID": 1313, "CODIGO": "40"}],
+    "Z8_CODFISOPE": [{"ID": 2401, "CODIGO": "5.353", "NOME": "Prestação de transporte"},
+                     {"ID": 2402, "CODIGO": "1.353", "NOME": "Aquisição de transporte"},
+                     {"ID": 2403, "CODIGO": "1.303", "NOME": "Aquisição de comunicação"}],
+    "KLVG_IDENT": [{"ID": 301, "FD": "Identificacao", "CODIGO": "4501", "NOME": "Cliente do Frete Ltda",
+                    "CPFCNPJ": "11222333000181", "INSCRICAOEST": "123456789", "IDF_ENDER": 1,
+                    "NUMERO": "10", "IDF_PAIS": 1},
+                   {"ID": 302, "FD": "Identificacao", "CODIGO": "4502", "NOME": "Transportadora S.A.",
+                    "CPFCNPJ": "44555666000172", "INSCRICAOEST": "111222333444", "IDF_ENDER": 1,
+                    "NUMERO": "20", "IDF_PAIS": 1}]
+  })";
+};
+
+}  // namespace efd::teste
