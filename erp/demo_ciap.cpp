@@ -60,14 +60,19 @@ class TCIAPDemo {
     const int64_t producao = CentroCusto("CC01");
     const int64_t administracao = CentroCusto("CC02");
 
-    // Bought in the month: the product of the first purchase's first item.
+    // Bought in the month: the product of the first item of the first
+    // purchase on an electronic invoice.
     TxbResultado compra = bd_.Consultar(
         "SELECT D.ID, D.DATAEMI, I.IDF_PROD FROM Z8_DOCTO D "
         "INNER JOIN Z8_TIPDOC T ON T.ID = D.IDF_TPDOCTO "
         "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC "
+        "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = T.ID "
+        "INNER JOIN Z8_TPDOCTOGER G ON G.IDA = C.ID "
+        "INNER JOIN Z8_MODELODOCT M ON M.ID = COALESCE(D.IDF_MODELODOCTO, G.IDF_MODELODOCT) "
         "INNER JOIN Z8_PARTEDOCTO R ON R.IDF_DOCTO = D.ID "
         "INNER JOIN Z8_DOCTOITEM I ON I.IDA = R.ID "
         "WHERE (D.IDF_FILIAL = :FILIAL) AND (P.CODINTERNO = 13) AND (I.IDF_PROD IS NOT NULL) "
+        "AND (M.CODMODELO = '55') "
         "AND (D.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY D.ID, I.SEQITEM",
         {{"FILIAL", matriz_}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
     const bool comprado = !compra.Vazio();
