@@ -178,6 +178,19 @@ std::string Th5RegistroEFD0500::ContaReferencial(const TGeracao& g,
   return r.Vazio() ? "" : Trim(r.linhas[0][0].AsString());
 }
 
+std::string Th5RegistroEFD0500::IncluirContaDoTipoDocumento(int id_efd, int bloco, int tipo,
+                                                            int64_t tipo_documento) {
+  TxbResultado r = GetSession().Consultar(
+      "SELECT D.IDF_CTACTB FROM Z8_PARTETPDOC C INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
+      "WHERE C.IDF_TIPDOC = :TIPO",
+      {{"TIPO", tipo_documento}});
+  if (r.Vazio() || r.linhas[0][0].IsNull()) return "";
+  std::string natureza;
+  INTERNO_Incluir(id_efd, bloco, tipo, "", "", "", r.linhas[0][0].AsInteger(), natureza, "A", "",
+                  false);
+  return Trim(Campo("RegEFD0500_CodConta").AsString());
+}
+
 int Th5RegistroEFD0500::INTERNO_Incluir(int id_efd, int bloco, int tipo, const std::string& conta,
                                         const std::string& nome, const std::string& nivel,
                                         int id_conta, std::string& natureza,

@@ -37,6 +37,10 @@ class Th5RegistroEFD0500 : public Th0RegistroEFD0500 {
                       std::string& natureza, const std::string& indicador,
                       const std::string& conta_referencial, bool data_da_alteracao) override;
   std::string INTERNO_GerarArquivo(int id_efd) override;
+  // The account of a document type's general part, inserted as an analytic
+  // account: its code as the documents cite it, empty when the type names
+  // none.
+  std::string IncluirContaDoTipoDocumento(int id_efd, int bloco, int tipo, int64_t tipo_documento);
 
  private:
   // An ERP account as the generation sees it.

@@ -132,9 +132,9 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
   // The PIS/COFINS model shares codes of block C with other meanings.
   if (estabelecimento_)
     std::erase_if(registros_, [](const std::string& codigo) {
-      return codigo[0] == 'C' && std::find(std::begin(kFilhosContribuicoes),
-                                           std::end(kFilhosContribuicoes),
-                                           codigo) == std::end(kFilhosContribuicoes);
+      return codigo[0] == 'C' &&
+             std::find(std::begin(kFilhosContribuicoes), std::end(kFilhosContribuicoes), codigo) ==
+                 std::end(kFilhosContribuicoes);
     });
   // Block 0's insertions read the list on every call: when they are all
   // chosen, an empty list (no restriction) says the same at no cost.
@@ -297,17 +297,10 @@ std::string TGeracaoC100::CodigoItem(const TItemDocumentoC100& i) {
 std::string TGeracaoC100::Conta(int64_t tipo_documento) {
   auto it = contas_.find(tipo_documento);
   if (it != contas_.end()) return it->second;
-  std::string& codigo = contas_[tipo_documento];
-  TxbResultado r = sessao_.Consultar(
-      "SELECT D.IDF_CTACTB FROM Z8_PARTETPDOC C INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
-      "WHERE C.IDF_TIPDOC = :TIPO",
-      {{"TIPO", tipo_documento}});
-  if (r.Vazio() || r.linhas[0][0].IsNull() || !Selecionado("0500")) return codigo;
-  std::string natureza;
-  r0500_->Incluir(cabecalho_.id, bloco0_, Tipo("0500"), "", "", "", r.linhas[0][0].AsInteger(),
-                  natureza, "A", "", false);
-  codigo = Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
-  return codigo;
+  return contas_[tipo_documento] = Selecionado("0500")
+                                       ? r0500_->IncluirContaDoTipoDocumento(
+                                             cabecalho_.id, bloco0_, Tipo("0500"), tipo_documento)
+                                       : "";
 }
 
 void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {

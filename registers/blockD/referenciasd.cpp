@@ -240,17 +240,10 @@ std::string TReferenciasD::Observacao(const std::string& texto) {
 std::string TReferenciasD::Conta(int64_t tipo_documento) {
   auto it = contas_.find(tipo_documento);
   if (it != contas_.end()) return it->second;
-  std::string& codigo = contas_[tipo_documento];
-  TxbResultado r = sessao_.Consultar(
-      "SELECT D.IDF_CTACTB FROM Z8_PARTETPDOC C INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
-      "WHERE C.IDF_TIPDOC = :TIPO",
-      {{"TIPO", tipo_documento}});
-  if (r.Vazio() || r.linhas[0][0].IsNull() || !Selecionado("0500")) return codigo;
-  std::string natureza;
-  r0500_->Incluir(cabecalho_.id, bloco0_, Tipo("0500"), "", "", "", r.linhas[0][0].AsInteger(),
-                  natureza, "A", "", false);
-  codigo = Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
-  return codigo;
+  return contas_[tipo_documento] = Selecionado("0500")
+                                       ? r0500_->IncluirContaDoTipoDocumento(
+                                             cabecalho_.id, bloco0_, Tipo("0500"), tipo_documento)
+                                       : "";
 }
 
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
