@@ -12,9 +12,9 @@ namespace efd::erp {
 namespace {
 
 // The modules of the declarations in erp/*.json.
-const std::set<std::string> kModulos = {"Pessoas", "Empresa",    "Produtos",
-                                        "Fiscal",  "Documentos", "Contabilidade",
-                                        "Estoque", "Apuração",   "Patrimônio", "Serviços"};
+const std::set<std::string> kModulos = {"Pessoas",    "Empresa",       "Produtos", "Fiscal",
+                                        "Documentos", "Contabilidade", "Estoque",  "Apuração",
+                                        "Patrimônio", "Serviços"};
 
 }  // namespace
 
