@@ -34,9 +34,6 @@ const std::string kFilhosContribuicoes[] = {"C110", "C111", "C120", "C170", "C17
 // The CSTs of PIS/COFINS of revenues without the contribution.
 const std::string kCSTSemContribuicao[] = {"04", "06", "07", "08", "09"};
 
-constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
-                                              "0205", "0206", "0220"};
-
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "03" || situacao == "04" || situacao == "05";
 }
@@ -136,11 +133,6 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
              std::find(std::begin(kFilhosContribuicoes), std::end(kFilhosContribuicoes), codigo) ==
                  std::end(kFilhosContribuicoes);
     });
-  // Block 0's insertions read the list on every call: when they are all
-  // chosen, an empty list (no restriction) says the same at no cost.
-  if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),
-                  [this](const char* codigo) { return Selecionado(codigo); }))
-    lista_bloco0_.clear();
   bloco0_ = IdBloco0(sessao_, id_efd);
   TxbAplicacao& app = Aplicacao();
   r0150_ = app.CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao_);

@@ -1,5 +1,7 @@
 #include "registers/blockC/linhasblococ.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "control/linhaefd.h"
@@ -14,6 +16,10 @@ namespace {
 constexpr const char* kInsertFamilia =
     "INSERT INTO Z8_REGEFD (ID, FD, IDF_BLOCOSEFD, IDF_TIPOREGEFD, REGISTRO) "
     "VALUES (:ID, :FD, :IDF_BLOCOSEFD, :IDF_TIPOREGEFD, :REGISTRO)";
+
+// The block-0 registers that documents insert on demand.
+constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
+                                              "0205", "0206", "0220"};
 
 // Parent rows read at a time by a paged writer, with everything under them.
 constexpr int kLinhasPorPagina = 500;
@@ -191,6 +197,11 @@ TListaRegistros::TListaRegistros(const std::string& registros) {
     codigos.insert(nome.substr(9));
     bloco0 += "RegistroEFD" + nome.substr(9) + "=1\r\n";
   }
+  // Block 0's insertions read the list on every call: when they are all
+  // chosen, an empty list (no restriction) says the same at no cost.
+  if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),
+                  [this](const char* codigo) { return Selecionado(codigo); }))
+    bloco0.clear();
 }
 
 std::string TextoDoCampo(const TVariant& valor) {

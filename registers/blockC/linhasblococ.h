@@ -108,8 +108,8 @@ std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>
 
 // The registers a generation was asked for, from its list of register-type
 // names ("Registro C170", one a line): their codes, and the list as block
-// 0's insertions take it ("RegistroEFDC170=1" lines). An empty list chooses
-// every register.
+// 0's insertions take it ("RegistroEFDC170=1" lines, empty when every
+// insertion of block 0 is chosen). An empty list chooses every register.
 struct TListaRegistros {
   explicit TListaRegistros(const std::string& registros);
   bool Selecionado(const std::string& codigo) const {

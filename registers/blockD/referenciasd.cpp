@@ -18,9 +18,6 @@ namespace efd {
 namespace {
 
 // The registers of block 0 that the insertions consult the list for.
-constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
-                                              "0205", "0206", "0220"};
-
 // Entry standards of every service document, and those only transport
 // documents count as entries.
 constexpr int kEntradas[] = {13, 32, 42, 118, 119, 122};
@@ -107,27 +104,13 @@ std::string CfopD(const std::string& cfop) {
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
                              const std::string& registros)
     : sessao_(sessao), cabecalho_(LerCabecalhoEFD(sessao, id_efd)), bloco_(bloco) {
-  for (const std::string& linha : Dividir(registros, '\n')) {
-    const std::string nome = Trim(linha);
-    if (!nome.starts_with("Registro ")) continue;
-    registros_.insert(nome.substr(9));
-    lista_bloco0_ += "RegistroEFD" + nome.substr(9) + "=1\r\n";
-  }
-  if (std::all_of(std::begin(kInsercoesDoBloco0), std::end(kInsercoesDoBloco0),
-                  [this](const char* codigo) { return Selecionado(codigo); }))
-    lista_bloco0_.clear();
+  const TListaRegistros lista(registros);
+  registros_ = lista.codigos;
+  lista_bloco0_ = lista.bloco0;
   bloco0_ = IdBloco0(sessao_, id_efd);
   TxbResultado efd =
       sessao_.Consultar("SELECT INDOPER FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
   if (!efd.Vazio() && !efd.linhas[0][0].IsNull()) ind_oper_ = Trim(efd.linhas[0][0].AsString());
-  TxbResultado empresa = sessao_.Consultar(
-      "SELECT A.GERARPRODSEMPREFIXO FROM Z8_PEMPGERAL A INNER JOIN Z8_PAREMP B ON B.ID = A.IDA "
-      "WHERE B.IDF_EMPRESA = :EMPRESA AND B.DATAINICIAL <= :INICIO AND B.DATAFINAL >= :FIM "
-      "AND B.SITUACAO = '1' ORDER BY B.DATAINICIAL DESC",
-      {{"EMPRESA", cabecalho_.empresa},
-       {"INICIO", cabecalho_.inicio.DateOf()},
-       {"FIM", cabecalho_.fim.DateOf()}});
-  sem_prefixo_ = !empresa.Vazio() && UpperCase(Trim(empresa.linhas[0][0].AsString())) == "T";
   TxbAplicacao& app = Aplicacao();
   r0150_ = app.CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao_);
   r0190_ = app.CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
@@ -135,6 +118,7 @@ TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
   r0450_ = app.CriarComo<Th5RegistroEFD0450>("RegistroEFD0450", sessao_);
   r0460_ = app.CriarComo<Th5RegistroEFD0460>("RegistroEFD0460", sessao_);
   r0500_ = app.CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_);
+  sem_prefixo_ = r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
 }
 
 TReferenciasD::~TReferenciasD() {
