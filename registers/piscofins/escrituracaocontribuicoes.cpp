@@ -17,6 +17,7 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/uh5registroefd0140.h"
 #include "registers/piscofins/uh5registroefdm410.h"
@@ -40,13 +41,6 @@ TRegime LerRegime(TxbSession& sessao, int id_efd) {
       {{"ID", id_efd}});
   auto t = [&r](size_t i) { return r.Vazio() ? "" : Trim(r.linhas[0][i].AsString()); };
   return {t(0).empty() ? "1" : t(0), t(1).empty() ? "1" : t(1), t(2).empty() ? "1" : t(2), t(3)};
-}
-
-int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
-  TxbResultado r =
-      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = :NOME",
-                       {{"EFD", id_efd}, {"NOME", nome}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
 }
 
 bool Escolhido(const std::string& nomes, const std::string& codigo) {
@@ -180,47 +174,6 @@ class TEstabelecimentos {
   std::string parametros_;
 };
 
-// ---- The detail lines of the period ----------------------------------------
-
-// The goods documents' lines of one contribution, summed by operation,
-// CFOP, CST and rates.
-struct TDetalhe {
-  std::string operacao, cfop, cst;
-  double aliquota = 0, aliquota_reais = 0;
-  double receita = 0, base = 0, quantidade = 0;
-};
-
-std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int bloco_c, bool cofins) {
-  const std::string t = cofins ? "COFINS" : "PIS";
-  // C170 spells the COFINS quantity base its own way; C175 keeps the money
-  // rates apart from the percentages.
-  const std::string c170 = fmt::format(
-      "SELECT C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS, "
-      "SUM(A.VALTOTITEM - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.{1}) "
-      "FROM Z8_REGEFDC170 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEFDC100 "
-      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
-      "GROUP BY C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS",
-      t, cofins ? "QTDBASECALCCOFINS" : "QTDEBASECALCPIS");
-  const std::string c175 = fmt::format(
-      "SELECT C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS, "
-      "SUM(A.VALOPERA - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.BASECALCQTDE{0}) "
-      "FROM Z8_REGEFDC175 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEDFC100 "
-      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
-      "GROUP BY C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS",
-      t);
-  std::vector<TDetalhe> detalhes;
-  for (const std::string& sql : {c170, c175}) {
-    TxbResultado r = sessao.Consultar(sql, {{"BLOCO", bloco_c}});
-    auto d = [](const TVariant& v) { return v.IsNull() ? 0.0 : v.AsFloat(); };
-    auto s = [](const TVariant& v) { return v.IsNull() ? std::string() : Trim(v.AsString()); };
-    for (const auto& l : r.linhas)
-      detalhes.push_back({s(l[0]), s(l[1]), s(l[2]), d(l[3]), d(l[4]), d(l[5]), d(l[6]), d(l[7])});
-  }
-  return detalhes;
-}
-
 // ---- Contribution codes, credit types and natures of the credit base ----
 
 struct TCodigoContribuicao {
@@ -348,7 +301,8 @@ class TApuracao {
     c.codigo = codigo;
     c.aliquota = std::get<1>(chave);
     c.aliquota_reais = std::get<2>(chave);
-    TBaseCredito& b = c.bases[{NaturezaBaseCredito(d.cfop), d.cst}];
+    TBaseCredito& b =
+        c.bases[{d.natureza.empty() ? NaturezaBaseCredito(d.cfop) : d.natureza, d.cst}];
     if (d.aliquota_reais > 0) {
       c.quantidade += d.quantidade;
       b.quantidade += d.quantidade;
@@ -445,8 +399,7 @@ void GerarRegime(TxbSession& sessao, int id_efd, const std::string& nomes) {
   if (!nao_cumulativo || regime.apropriacao != "2" || !Escolhido(nomes, "0111")) return;
   // The month's gross revenues, for the apportionment of credits.
   double tributada = 0, nao_tributada = 0, exportacao = 0, cumulativa = 0;
-  const int bloco_c = IdBlocoDaGeracao(sessao, id_efd, "Bloco C");
-  for (const TDetalhe& d : LerDetalhes(sessao, bloco_c, false)) {
+  for (const TDetalhe& d : LerDetalhes(sessao, id_efd, false)) {
     if (d.operacao != "1") continue;
     const bool tributavel = Contribuicao(d.cst) != nullptr;
     if (d.cfop.starts_with("7"))
@@ -470,12 +423,10 @@ void GerarRegime(TxbSession& sessao, int id_efd, const std::string& nomes) {
 
 void ApurarContribuicoes(TxbSession& sessao, int id_efd) {
   const int bloco_m = IdBlocoDaGeracao(sessao, id_efd, "Bloco M");
-  const int bloco_c = IdBlocoDaGeracao(sessao, id_efd, "Bloco C");
   if (bloco_m == 0) return;
   const TRegime regime = LerRegime(sessao, id_efd);
   for (bool cofins : {false, true})
-    TApuracao(sessao, bloco_m, regime, cofins)
-        .Apurar(bloco_c == 0 ? std::vector<TDetalhe>{} : LerDetalhes(sessao, bloco_c, cofins));
+    TApuracao(sessao, bloco_m, regime, cofins).Apurar(LerDetalhes(sessao, id_efd, cofins));
 }
 
 void RegistrarEscrituracaoContribuicoes() {

@@ -18,7 +18,7 @@ class TxbSession;
 // Adds the components to the driver's generations of the PIS/COFINS model.
 void RegistrarEscrituracaoContribuicoes();
 
-// The assessment of block M from the period's detail rows of block C:
+// The assessment of block M from the period's detail lines (detalhesm.h):
 // contributions (M200/M210, M600/M610) by contribution code and rate from
 // the output lines of CST 01 to 05, credits (M100/M105, M500/M505) by
 // credit type, rate and nature of the base from the entry lines of CST 50 to

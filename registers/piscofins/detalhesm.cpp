@@ -1,0 +1,71 @@
+#include "registers/piscofins/detalhesm.h"
+
+#include <fmt/format.h>
+
+#include "framework/xbformato.h"
+#include "framework/xbsession.h"
+
+namespace efd {
+namespace {
+
+// C170 spells the COFINS quantity base its own way.
+std::string ItensC170(const std::string& t) {
+  return fmt::format(
+      "SELECT C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS, "
+      "SUM(A.VALTOTITEM - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.{1}), CAST(NULL AS "
+      "VARCHAR(2)) "
+      "FROM Z8_REGEFDC170 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEFDC100 "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.INDOPER, A.CFOP, A.CST_{0}, A.ALIQ{0}PERC, A.ALIQ{0}REAIS",
+      t, t == "COFINS" ? "QTDBASECALCCOFINS" : "QTDEBASECALCPIS");
+}
+
+// C175 keeps the money rates apart from the percentages.
+std::string ConsolidadosC175(const std::string& t) {
+  return fmt::format(
+      "SELECT C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS, "
+      "SUM(A.VALOPERA - COALESCE(A.VALDESC, 0)), SUM(A.BASECALC{0}), SUM(A.BASECALCQTDE{0}), "
+      "CAST(NULL AS VARCHAR(2)) "
+      "FROM Z8_REGEFDC175 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEFDC100 C ON C.ID = A.IDF_REGEDFC100 "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.INDOPER, A.CFOP, A.CST{0}, A.ALIQ{0}, A.ALIQ{0}REAIS",
+      t);
+}
+
+struct TFonteDetalhes {
+  const char* bloco;
+  TConsultaDetalhes consulta;
+};
+constexpr TFonteDetalhes kFontes[] = {
+    {"Bloco C", ItensC170},
+    {"Bloco C", ConsolidadosC175},
+};
+
+}  // namespace
+
+int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
+  TxbResultado r =
+      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = :NOME",
+                       {{"EFD", id_efd}, {"NOME", nome}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int id_efd, bool cofins) {
+  auto d = [](const TVariant& v) { return v.IsNull() ? 0.0 : v.AsFloat(); };
+  auto s = [](const TVariant& v) { return v.IsNull() ? std::string() : Trim(v.AsString()); };
+  std::vector<TDetalhe> detalhes;
+  for (const TFonteDetalhes& fonte : kFontes) {
+    const int bloco = IdBlocoDaGeracao(sessao, id_efd, fonte.bloco);
+    if (bloco == 0) continue;
+    TxbResultado r =
+        sessao.Consultar(fonte.consulta(cofins ? "COFINS" : "PIS"), {{"BLOCO", bloco}});
+    for (const auto& l : r.linhas)
+      detalhes.push_back(
+          {s(l[0]), s(l[1]), s(l[2]), d(l[3]), d(l[4]), d(l[5]), d(l[6]), d(l[7]), s(l[8])});
+  }
+  return detalhes;
+}
+
+}  // namespace efd
