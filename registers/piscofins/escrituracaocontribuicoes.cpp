@@ -14,9 +14,8 @@
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/documentosc100.h"
-#include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/uh5registroefd0140.h"
@@ -41,12 +40,6 @@ TRegime LerRegime(TxbSession& sessao, int id_efd) {
       {{"ID", id_efd}});
   auto t = [&r](size_t i) { return r.Vazio() ? "" : Trim(r.linhas[0][i].AsString()); };
   return {t(0).empty() ? "1" : t(0), t(1).empty() ? "1" : t(1), t(2).empty() ? "1" : t(2), t(3)};
-}
-
-bool Escolhido(const std::string& nomes, const std::string& codigo) {
-  for (const std::string& linha : Dividir(nomes, '\n'))
-    if (Trim(linha) == "Registro " + codigo) return true;
-  return false;
 }
 
 // ---- Establishments -------------------------------------------------------
@@ -109,8 +102,12 @@ class TEstabelecimentos {
         cabecalho_(LerCabecalhoEFD(sessao, id_efd)),
         nomes_(nomes),
         bloco0_(IdBloco0(sessao, id_efd)),
-        bloco_c_(IdBlocoDaGeracao(sessao, id_efd, "Bloco C")),
-        bloco_m_(IdBlocoDaGeracao(sessao, id_efd, "Bloco M")) {}
+        bloco_m_(IdBlocoDaGeracao(sessao, id_efd, "Bloco M")) {
+    for (const TBlocoEstabelecimento& b : BlocosEstabelecimento()) {
+      const int bloco = IdBlocoDaGeracao(sessao, id_efd, b.bloco);
+      if (bloco > 0 && Escolhido(nomes, b.abertura)) blocos_.push_back({&b, bloco});
+    }
+  }
   ~TEstabelecimentos() {
     if (m410_) Aplicacao().Destruir(m410_);
     if (m810_) Aplicacao().Destruir(m810_);
@@ -120,29 +117,22 @@ class TEstabelecimentos {
     if (bloco0_ == 0 || !Escolhido(nomes_, "0140")) return;
     auto r0140 = Aplicacao().CriarComo<Th5RegistroEFD0140>("RegistroEFD0140", sessao_);
     TxbObjetoTemporario liberar(r0140);
-    const bool documentos = bloco_c_ > 0 && Escolhido(nomes_, "C010");
     for (int filial : FiliaisDaEscrituracao(sessao_, cabecalho_, filiais)) {
-      const bool movimento =
-          documentos &&
-          !SelecionarDocumentosC100(sessao_, filial, cabecalho_.inicio, cabecalho_.fim).ids.empty();
-      if (!movimento && filial != cabecalho_.filial) continue;
+      std::vector<const TBlocoAtivo*> com_movimento;
+      for (const TBlocoAtivo& b : blocos_)
+        if (b.bloco->movimento(sessao_, cabecalho_, filial)) com_movimento.push_back(&b);
+      if (com_movimento.empty() && filial != cabecalho_.filial) continue;
       const TFilialContribuicoes f = LerFilial(sessao_, filial);
-      TEstabelecimentoC100 e;
-      e.filial = filial;
+      TEstabelecimento e{sessao_, cabecalho_, nomes_, filial, 0, f.cnpj, nullptr};
       e.id_0140 = r0140->Incluir(cabecalho_.id, bloco0_, IdTipoRegistro(sessao_, bloco0_, "0140"),
                                  std::to_string(filial), f.nome, f.cnpj, f.uf, 0, f.ie, f.municipio,
                                  f.im, "", 0, 0);
-      if (!movimento) continue;
-      e.id_c010 = TxbInsercaoRegistro(sessao_, "C010", {"CNPJ", "INC_ESCRI"})
-                      .Inserir(bloco_c_, IdTipoRegistro(sessao_, bloco_c_, "C010"), {f.cnpj, "2"});
       e.receita_sem_contribuicao = [this](const std::string& cst_pis, const std::string& cst_cofins,
                                           const std::string& natureza, const std::string& conta,
                                           double valor) {
         ReceitaSemContribuicao(cst_pis, cst_cofins, natureza, conta, valor);
       };
-      TGeracaoC100 geracao(sessao_, cabecalho_.id, IdTipoRegistro(sessao_, bloco_c_, "C100"),
-                           bloco_c_, nomes_, e);
-      geracao.Executar();
+      for (const TBlocoAtivo* b : com_movimento) b->bloco->gerar(e, b->id);
     }
   }
 
@@ -168,7 +158,12 @@ class TEstabelecimentos {
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
   std::string nomes_;
-  int bloco0_, bloco_c_, bloco_m_;
+  struct TBlocoAtivo {
+    const TBlocoEstabelecimento* bloco;
+    int id;  // the block's row in the generation
+  };
+  std::vector<TBlocoAtivo> blocos_;  // those the generation has and the request chose
+  int bloco0_, bloco_m_;
   std::shared_ptr<Th5RegistroEFDM410> m410_;
   std::shared_ptr<Th5RegistroEFDM810> m810_;
   std::string parametros_;
