@@ -39,6 +39,28 @@ TxbMetadados& TxbMetadados::Instancia() {
   return instancia;
 }
 
+void RegistrarFamiliasDeclaradas(std::span<const TxbFamiliaDeclarada> familias) {
+  for (const TxbFamiliaDeclarada& d : familias) {
+    TxbFamilia f;
+    f.nome = d.nome;
+    f.prefixo = d.prefixo;
+    f.tabela = d.tabela;
+    f.ancestral = d.ancestral;
+    f.modulo = d.modulo;
+    f.descricao = d.descricao;
+    f.legenda = d.legenda;
+    for (const auto& a : d.atributos)
+      f.atributos.push_back({a.campo, a.coluna, a.tipo, a.tamanho, a.descricao, a.referencia});
+    for (const auto& j : d.visoes) {
+      if (f.visoes.empty() || f.visoes.back().nome != j.visao) f.visoes.push_back({j.visao, {}});
+      if (j.familia) f.visoes.back().juncoes.push_back({j.familia, j.atributo});
+    }
+    for (const auto& r : d.relacionamentos) f.relacionamentos.emplace_back(r.nome, r.familia);
+    for (const char* i : d.indices) f.indices.emplace_back(i);
+    TxbMetadados::Instancia().Registrar(std::move(f));
+  }
+}
+
 void TxbMetadados::Registrar(TxbFamilia familia) {
   if (familias_.count(familia.nome)) return;
   auto f = std::make_unique<TxbFamilia>(std::move(familia));

@@ -9,6 +9,7 @@
 // name in FD.
 #pragma once
 
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -62,6 +63,41 @@ struct TxbFamilia {
   const TxbAtributo* Atributo(const std::string& campo) const;  // by field, case-insensitive
 };
 
+// A family as the generator declares it: literals only, so that the
+// generated tables compile as data; RegistrarFamiliasDeclaradas turns them
+// into families. A view is the run of joins that carry its name; a view
+// without joins is one entry with a null family.
+struct TxbAtributoDeclarado {
+  const char* campo;
+  const char* coluna;
+  TTipoCampo tipo;
+  int tamanho;
+  const char* descricao;
+  const char* referencia;
+};
+struct TxbJuncaoDeclarada {
+  const char* visao;
+  const char* familia;
+  const char* atributo;
+};
+struct TxbRelacionamentoDeclarado {
+  const char* nome;
+  const char* familia;
+};
+struct TxbFamiliaDeclarada {
+  const char* nome;
+  const char* prefixo;
+  const char* tabela;
+  const char* ancestral;
+  const char* modulo;
+  const char* descricao;
+  const char* legenda;
+  std::span<const TxbAtributoDeclarado> atributos;
+  std::span<const TxbJuncaoDeclarada> visoes;
+  std::span<const TxbRelacionamentoDeclarado> relacionamentos;
+  std::span<const char* const> indices;
+};
+
 // The registry of every family the program knows (the module's own and the
 // ERP's), filled at start-up by the generated declarations.
 class TxbMetadados {
@@ -87,6 +123,9 @@ class TxbMetadados {
 // columns). Returns the number of tables created.
 int CriarEsquema(TpbBD& bd);
 // The DDL of one family's table for a kind of database.
+// Registers the generator's declared families, in order.
+void RegistrarFamiliasDeclaradas(std::span<const TxbFamiliaDeclarada> familias);
+
 std::string DDLTabela(const TpbBD& bd, const TxbFamilia& familia);
 
 }  // namespace efd
