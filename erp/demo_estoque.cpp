@@ -39,11 +39,11 @@ int64_t Primeiro(TpbBD& bd, const std::string& sql, const char* o_que) {
 // received, none given back; the seventh sent and all back.
 void RemessasDemo(TpbBD& bd, int64_t filial, int64_t parte, TDateTime inicio,
                   const TxbResultado& produtos, const std::function<int64_t()>& id) {
-  TTabelaDemo documentos(bd, "Z8_DOCTO",
-                         {"ID", "IDF_FILIAL", "IDF_IDENT", "NRODOCTO", "DATAEMI", "SITUACAONF"});
+  TTabelaDemo documentos(
+      bd, "Z8_DOCTO", {"ID", "FD", "IDF_FILIAL", "IDF_IDENT", "NRODOCTO", "DATAEMI", "SITUACAONF"});
   auto documento = [&](int numero, TDateTime data, const char* situacao) {
     const int64_t d = id();
-    documentos.Inserir({d, filial, parte, numero, data, situacao});
+    documentos.Inserir({d, "Docto", filial, parte, numero, data, situacao});
     return d;
   };
   auto produto = [&produtos](size_t i) { return produtos.linhas.at(i)[0].AsInteger(); };
