@@ -80,6 +80,7 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes) {
   efd.Campo("EFD_IndOper").SetAsString(opcoes.operacoes);
   if (!opcoes.perfil.empty()) efd.Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
   if (!opcoes.atividade.empty()) efd.Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
+  if (opcoes.drcst) efd.Campo("EFD_DRCST").SetAsString("T");
   if (!opcoes.inventario.EhDataZero()) {
     efd.Campo("EFD_DataInventEst").SetAsDateTime(opcoes.inventario);
     efd.Campo("EFD_MotivInvent").SetAsString(opcoes.motivo_inventario);

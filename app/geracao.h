@@ -31,6 +31,7 @@ struct OpcoesGeracao {
   std::string tipo_inventario = "1";    // EFD_TipoInventario: "2" leaves out use and
                                         // consumption, fixed assets and services
   std::string saida;                    // file or folder; empty: the current folder
+  bool drcst = false;                   // EFD_DRCST
 };
 
 struct ArquivoGerado {
