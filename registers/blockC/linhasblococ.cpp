@@ -24,6 +24,14 @@ constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
 // Parent rows read at a time by a paged writer, with everything under them.
 constexpr int kLinhasPorPagina = 500;
 
+// A row of the register's table belongs to the block. Tested row by row
+// against the family row's key, so that a page is found by the register's
+// own key or parent link: joined the other way, an engine may walk every row
+// of the block for each page, and the writing grows with the square of the
+// block.
+constexpr const char* kDoBloco =
+    "EXISTS (SELECT B.ID FROM Z8_REGEFD B WHERE B.ID = A.IDA AND B.IDF_BLOCOSEFD = :BLOCO)";
+
 // A text column without a declared size is a memo; every engine keeps 8000
 // characters of one in a plain text column.
 constexpr int kTamanhoMemo = 8000;
@@ -94,9 +102,8 @@ void TxbFilhosPorPai::Carregar(TxbSession& sessao, int bloco, const std::string&
     colunas += ", A." + a->coluna;
   }
   TxbResultado r = sessao.Consultar(
-      "SELECT " + colunas + " FROM " + familia.tabela +
-          " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA WHERE B.IDF_BLOCOSEFD = :BLOCO AND A." +
-          link->coluna + " BETWEEN :PRIMEIRO AND :ULTIMO ORDER BY A." + link->coluna + ", " +
+      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A." + link->coluna +
+          " BETWEEN :PRIMEIRO AND :ULTIMO AND " + kDoBloco + " ORDER BY A." + link->coluna + ", " +
           (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
       {{"BLOCO", bloco}, {"PRIMEIRO", primeiro}, {"ULTIMO", ultimo}});
   por_pai_.clear();
@@ -159,12 +166,10 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
     filtro = " AND A." + link->coluna + " = :PAI";
     parametros.emplace_back("PAI", pai);
   }
-  const std::string pagina =
-      sessao.GetBD().LimitarLinhas("SELECT " + colunas + " FROM " + familia.tabela +
-                                       " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-                                       "WHERE B.IDF_BLOCOSEFD = :BLOCO AND A.ID > :ULTIMO" +
-                                       filtro + " ORDER BY A.ID",
-                                   kLinhasPorPagina);
+  const std::string pagina = sessao.GetBD().LimitarLinhas(
+      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A.ID > :ULTIMO AND " + kDoBloco +
+          filtro + " ORDER BY A.ID",
+      kLinhasPorPagina);
   for (;;) {
     TxbResultado r = sessao.Consultar(pagina, parametros);
     if (r.Vazio()) break;
