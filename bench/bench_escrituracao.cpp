@@ -108,6 +108,7 @@ TMedida Medir(int documentos, const std::string& url, const std::filesystem::pat
   m.documentos = documentos;
   if (url.starts_with("sqlite:")) std::filesystem::remove(url.substr(7));
   auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
+  erp::Registrar(erp::ModulosDaDemo());  // as the demo command keeps its books
   CarregarCatalogo(*sessao);
   erp::OpcoesDemo opcoes;
   opcoes.documentos = documentos;
@@ -188,7 +189,6 @@ int main(int argc, char** argv) {
       std::filesystem::create_directories(pasta);
     }
     if (url.empty()) url = "sqlite:" + (pasta / "escrituracao-{n}.db").string();
-    erp::Registrar(erp::ModulosDaDemo());
     fmt::print("machine: {}\n", Maquina());
     std::vector<TMedida> medidas;
     for (int n : tamanhos)

@@ -1,6 +1,7 @@
 #include "registers/blockC/linhasblococ.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include <fmt/format.h>
 
@@ -21,22 +22,26 @@ constexpr const char* kInsertFamilia =
 constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
                                               "0205", "0206", "0220"};
 
-// Parent rows read at a time by a paged writer, with everything under them.
-constexpr int kLinhasPorPagina = 500;
-
-// A row of the register's table belongs to the block. Tested row by row
-// against the family row's key, so that a page is found by the register's
-// own key or parent link: joined the other way, an engine may walk every row
-// of the block for each page, and the writing grows with the square of the
-// block.
-constexpr const char* kDoBloco =
-    "EXISTS (SELECT B.ID FROM Z8_REGEFD B WHERE B.ID = A.IDA AND B.IDF_BLOCOSEFD = :BLOCO)";
+std::atomic<size_t> g_linhas_por_janela{0};
+constexpr size_t kLinhasPorJanela = 500;
 
 // A text column without a declared size is a memo; every engine keeps 8000
 // characters of one in a plain text column.
 constexpr int kTamanhoMemo = 8000;
 
 }  // namespace
+
+const char* const kRegistroDoBloco =
+    "EXISTS (SELECT B.ID FROM Z8_REGEFD B WHERE B.ID = A.IDA AND B.IDF_BLOCOSEFD = :BLOCO)";
+
+size_t LinhasPorJanela() {
+  const size_t linhas = g_linhas_por_janela.load();
+  return linhas > 0 ? linhas : kLinhasPorJanela;
+}
+
+void DefinirLinhasPorJanela(size_t linhas) {
+  g_linhas_por_janela = linhas;
+}
 
 TxbInsercaoRegistro::TxbInsercaoRegistro(TxbSession& sessao, const std::string& codigo,
                                          std::vector<std::string> campos)
@@ -103,8 +108,8 @@ void TxbFilhosPorPai::Carregar(TxbSession& sessao, int bloco, const std::string&
   }
   TxbResultado r = sessao.Consultar(
       "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A." + link->coluna +
-          " BETWEEN :PRIMEIRO AND :ULTIMO AND " + kDoBloco + " ORDER BY A." + link->coluna + ", " +
-          (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
+          " BETWEEN :PRIMEIRO AND :ULTIMO AND " + kRegistroDoBloco + " ORDER BY A." + link->coluna +
+          ", " + (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
       {{"BLOCO", bloco}, {"PRIMEIRO", primeiro}, {"ULTIMO", ultimo}});
   por_pai_.clear();
   for (auto& l : r.linhas)
@@ -166,10 +171,11 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
     filtro = " AND A." + link->coluna + " = :PAI";
     parametros.emplace_back("PAI", pai);
   }
+  const size_t por_pagina = LinhasPorJanela();
   const std::string pagina = sessao.GetBD().LimitarLinhas(
-      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A.ID > :ULTIMO AND " + kDoBloco +
-          filtro + " ORDER BY A.ID",
-      kLinhasPorPagina);
+      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A.ID > :ULTIMO AND " +
+          kRegistroDoBloco + filtro + " ORDER BY A.ID",
+      static_cast<int>(por_pagina));
   for (;;) {
     TxbResultado r = sessao.Consultar(pagina, parametros);
     if (r.Vazio()) break;
@@ -185,7 +191,7 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
       parametros[1].second = TVariant(id);
       avanco();
     }
-    if (r.linhas.size() < static_cast<size_t>(kLinhasPorPagina)) break;
+    if (r.linhas.size() < por_pagina) break;
   }
 }
 
