@@ -1,7 +1,7 @@
 // The windows in which the generators read their documents (one query per
 // side table and window) and the writers read their rows (a page of parents
 // with everything under them) never show in the file: the demo's files
-// written with windows of a few rows are those of the default window, byte
+// written with windows of one row are those of the default window, byte
 // for byte, in both models.
 #include <gtest/gtest.h>
 
@@ -47,8 +47,7 @@ TEST_P(Janelas, JanelasPequenasDaoOMesmoArquivo) {
     const std::string padrao = Arquivo(modelo, 0);
     // More lines than windows: the documents and the rows span many of them.
     ASSERT_GT(std::count(padrao.begin(), padrao.end(), '\n'), 100);
-    for (size_t janela : {1u, 3u})
-      EXPECT_EQ(Arquivo(modelo, janela), padrao) << "modelo " << modelo << ", janela " << janela;
+    EXPECT_EQ(Arquivo(modelo, 1), padrao) << "modelo " << modelo;
   }
 }
 
