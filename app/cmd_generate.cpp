@@ -20,6 +20,7 @@ struct Argumentos {
       finalidade = "0", perfil, atividade, operacoes = "both", registros, existente = "replace",
       saida, servidor, token, inventario, motivo_inventario = "1", tipo_inventario = "1";
   bool progresso = false, tempos = false;
+  int tarefas = 1;
 };
 
 TDateTime Data(const std::string& texto, const char* opcao) {
@@ -56,6 +57,7 @@ OpcoesGeracao Converter(const Argumentos& a) {
   if (!a.inventario.empty()) o.inventario = Data(a.inventario, "--inventory");
   o.motivo_inventario = a.motivo_inventario;
   o.tipo_inventario = a.tipo_inventario;
+  o.tarefas = a.tarefas;
   return o;
 }
 
@@ -109,6 +111,11 @@ void RegistrarGenerate(CLI::App& app) {
                 "1 every item, 2 without use and consumption, fixed assets and services")
       ->needs(inventario)
       ->check(CLI::IsMember({"1", "2", "3", "4"}))
+      ->capture_default_str();
+  c->add_option("--jobs", a->tarefas,
+                "Branches generated at once, each in its own session (Firebird server; "
+                "other engines take them one after the other)")
+      ->check(CLI::Range(1, 64))
       ->capture_default_str();
   c->add_flag("--progress", a->progresso, "Show a live progress line");
   c->add_flag("--timings", a->tempos, "Print the time spent per stage");

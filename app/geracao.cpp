@@ -2,7 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
+#include <thread>
 
 #include "control/geradorefd.h"
 #include "control/uh5efd.h"
@@ -38,6 +42,73 @@ int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
       sessao.Consultar("SELECT IDF_EMPRESA FROM Z8_FILIAL WHERE ID = :ID", {{"ID", filial}});
   if (r.Vazio()) throw EErro(fmt::format("A filial {} não existe (Z8_FILIAL)", filial));
   return r.linhas[0][0].AsInteger();
+}
+
+// Whether several sessions may write to the database at once: the Firebird
+// server takes concurrent writers; SQLite and the embedded Firebird take one
+// at a time.
+bool EscritoresConcorrentes(const std::string& url) {
+  return url.starts_with("firebird://");
+}
+
+struct TTarefaFilial {
+  int filial = 0;
+  std::unique_ptr<TxsSessionZ8> sessao;
+  std::vector<ArquivoGerado> arquivos;
+  std::string erro;
+};
+
+void GerarFilial(TTarefaFilial& tarefa, OpcoesGeracao opcoes) {
+  opcoes.filiais = {tarefa.filial};
+  opcoes.tarefas = 1;
+  TpbBD& bd = tarefa.sessao->GetBD();
+  try {
+    tarefa.arquivos = Gerar(*tarefa.sessao, opcoes);
+    bd.Confirmar();  // its reads must not hold back the other branches' commits
+  } catch (const std::exception& e) {
+    tarefa.erro = e.what();
+    bd.Desfazer();
+  }
+}
+
+std::vector<ArquivoGerado> GerarPorFilial(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+  if (!opcoes.saida.empty() && !std::filesystem::is_directory(opcoes.saida))
+    throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
+  const std::string url = sessao.GetBD().Url();
+  sessao.GetBD().Confirmar();  // the branches' sessions must not wait for this one
+  // Every connection is made here, before any branch starts.
+  std::vector<TTarefaFilial> tarefas(opcoes.filiais.size());
+  for (size_t i = 0; i < tarefas.size(); ++i) {
+    tarefas[i].filial = opcoes.filiais[i];
+    tarefas[i].sessao = std::make_unique<TxsSessionZ8>(TpbBD::Conectar(url));
+  }
+  if (EscritoresConcorrentes(url)) {
+    std::atomic<size_t> proxima{0};
+    std::vector<std::thread> threads;
+    const size_t n = std::min(tarefas.size(), static_cast<size_t>(opcoes.tarefas));
+    for (size_t t = 0; t < n; ++t)
+      threads.emplace_back([&] {
+        for (size_t i = proxima++; i < tarefas.size(); i = proxima++)
+          GerarFilial(tarefas[i], opcoes);
+      });
+    for (auto& thread : threads) thread.join();
+  } else {
+    sessao.Logar(
+        fmt::format("{} aceita um escritor por vez: as {} filiais são geradas uma após a outra",
+                    sessao.GetBD().ClassName(), tarefas.size()));
+    for (auto& tarefa : tarefas) GerarFilial(tarefa, opcoes);
+  }
+  std::vector<ArquivoGerado> arquivos;
+  std::string falhas;
+  for (auto& tarefa : tarefas) {
+    for (const auto& aviso : tarefa.sessao->Log()) sessao.Logar(aviso);
+    arquivos.insert(arquivos.end(), tarefa.arquivos.begin(), tarefa.arquivos.end());
+    if (!tarefa.erro.empty())
+      falhas +=
+          fmt::format("{}filial {}: {}", falhas.empty() ? "" : "; ", tarefa.filial, tarefa.erro);
+  }
+  if (!falhas.empty()) throw EErro("A geração falhou (" + falhas + ")");
+  return arquivos;
 }
 
 }  // namespace
@@ -80,6 +151,7 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes) {
   efd.Campo("EFD_IndOper").SetAsString(opcoes.operacoes);
   if (!opcoes.perfil.empty()) efd.Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
   if (!opcoes.atividade.empty()) efd.Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
+  if (opcoes.drcst) efd.Campo("EFD_DRCST").SetAsString("T");
   if (!opcoes.inventario.EhDataZero()) {
     efd.Campo("EFD_DataInventEst").SetAsDateTime(opcoes.inventario);
     efd.Campo("EFD_MotivInvent").SetAsString(opcoes.motivo_inventario);
@@ -90,6 +162,8 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes) {
 }
 
 std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+  if (opcoes.tarefas > 1 && opcoes.filiais.size() > 1 && opcoes.modelo == 1)
+    return GerarPorFilial(sessao, opcoes);
   auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", sessao);
   TxbObjetoTemporario liberar(efd);
   IncluirCabecalhos(*efd, opcoes);  // storing them runs the generation

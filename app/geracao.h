@@ -31,6 +31,11 @@ struct OpcoesGeracao {
   std::string tipo_inventario = "1";    // EFD_TipoInventario: "2" leaves out use and
                                         // consumption, fixed assets and services
   std::string saida;                    // file or folder; empty: the current folder
+  bool drcst = false;                   // EFD_DRCST
+  // Branches generated at once, each in its own session, connection and
+  // transaction, on an engine that takes concurrent writers (the Firebird
+  // server); the others take the branches one after the other.
+  int tarefas = 1;
 };
 
 struct ArquivoGerado {
@@ -50,7 +55,11 @@ std::string ListaDeRegistros(TxsSessionZ8& sessao, int modelo,
 void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes);
 
 // Creates the headers, generates and writes the files. A header dropped
-// because an earlier one is kept (option 5) gives no file.
+// because an earlier one is kept (option 5) gives no file. With more than one
+// task and several branches of the ICMS/IPI model, each branch is a request
+// of its own in a session of its own on the same database: a branch that
+// fails leaves neither rows nor a file, the others are written, and then an
+// error names the branches that failed.
 std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes);
 
 // Checks a written file against its block-9 totals. A file that fails is not

@@ -32,6 +32,36 @@ int64_t Primeiro(TpbBD& bd, const std::string& sql, const char* o_que) {
   return r.linhas[0][0].AsInteger();
 }
 
+// Goods of the head office sent to the supplier and goods of the supplier
+// received, by normal documents of the months before (the month's files
+// carry none of them): the first product sent, partly back, a return of a
+// cancelled document and one after the month left out; the second product
+// received, none given back; the seventh sent and all back.
+void RemessasDemo(TpbBD& bd, int64_t filial, int64_t parte, TDateTime inicio,
+                  const TxbResultado& produtos, const std::function<int64_t()>& id) {
+  TTabelaDemo documentos(
+      bd, "Z8_DOCTO", {"ID", "FD", "IDF_FILIAL", "IDF_IDENT", "NRODOCTO", "DATAEMI", "SITUACAONF"});
+  auto documento = [&](int numero, TDateTime data, const char* situacao) {
+    const int64_t d = id();
+    documentos.Inserir({d, "Docto", filial, parte, numero, data, situacao});
+    return d;
+  };
+  auto produto = [&produtos](size_t i) { return produtos.linhas.at(i)[0].AsInteger(); };
+  const TDateTime antes(inicio.dias - 20), depois(UltimoDiaDoMes(inicio).dias + 3);
+  TTabelaDemo enviadas(bd, "Z8_ITPROREMSA", {"ID", "IDF_DOCTO", "IDF_PROD", "QDADE"});
+  TTabelaDemo voltaram(bd, "Z8_ITPRORETSA", {"ID", "IDF_ITPROREMSA", "IDF_DOCTO", "QDADE"});
+  const int64_t remessa = documento(9001, antes, "0");
+  const int64_t enviada = id(), toda_enviada = id();
+  enviadas.Inserir({enviada, remessa, produto(0), 10.0});
+  enviadas.Inserir({toda_enviada, remessa, produto(6), 5.0});
+  voltaram.Inserir({id(), enviada, documento(9002, TDateTime(inicio.dias - 5), "0"), 4.0});
+  voltaram.Inserir({id(), enviada, documento(9003, TDateTime(inicio.dias - 4), "2"), 3.0});
+  voltaram.Inserir({id(), enviada, documento(9004, depois, "0"), 2.0});
+  voltaram.Inserir({id(), toda_enviada, documento(9005, TDateTime(inicio.dias - 3), "0"), 5.0});
+  TTabelaDemo recebidas(bd, "Z8_ITPROREMEN", {"ID", "IDF_DOCTO", "IDF_PROD", "QDADE"});
+  recebidas.Inserir({id(), documento(9006, antes, "0"), produto(1), 12.0});
+}
+
 }  // namespace
 
 void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>& filiais,
@@ -98,6 +128,7 @@ void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>
                       saldo + 5, custo, (saldo + 5) * custo});
     }
   }
+  RemessasDemo(bd, filiais.front(), fornecedor, inicio, produtos, id);
 }
 
 }  // namespace efd::erp

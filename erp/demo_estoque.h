@@ -19,7 +19,8 @@ namespace efd::erp {
 // of a supplier kept by the company. Both branches end the month with stock
 // of most products (one sold out, a revaluation and a movement after the
 // month that the inventory leaves out); the families' tax rules give CST 000,
-// and "090" to packaging.
+// and "090" to packaging. The head office sent goods to the supplier and
+// received goods of it, by documents before the month, partly returned.
 void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>& filiais,
                           TDateTime inicio, const std::function<int64_t()>& novo_id);
 

@@ -308,7 +308,14 @@ class TServicosDemo {
                     {"ICMSVALORISENTO", tributado ? 0.0 : i.valor},
                     {"ICMSVALOROUTRAS", tributado ? i.valor - base : 0.0},
                     {"PISVALOR", std::round(i.valor * 1.65) / 100},
-                    {"COFINSVALOR", std::round(i.valor * 7.6) / 100}};
+                    {"COFINSVALOR", std::round(i.valor * 7.6) / 100},
+                    // Services taken give credit (CST 50), rendered ones are taxed (01).
+                    {"CLATRIBPIS", s.padrao == 13 ? "K" : "A"},
+                    {"PISBASE", i.valor},
+                    {"PISALIQ", 1.65},
+                    {"CLATRIBCOFINS", s.padrao == 13 ? "K" : "A"},
+                    {"COFINSBASE", i.valor},
+                    {"COFINSALIQ", 7.6}};
       if (*i.tributacao) t.emplace_back("IDF_CLATRIBICMS", tributacoes_.at(i.tributacao));
       Inserir("Z8_TRIITEMPRO", t);
     }

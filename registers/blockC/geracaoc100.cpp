@@ -23,10 +23,6 @@
 namespace efd {
 namespace {
 
-// Documents read and stored together: one statement per kind of record and
-// page, and the rows of a page in memory, whatever the month's size.
-constexpr size_t kDocumentosPorPagina = 500;
-
 // The registers of block 0 that the documents' insertions consult the list
 // for.
 // What the PIS/COFINS model's documents carry under them.
@@ -216,8 +212,11 @@ int TGeracaoC100::Executar() {
   TSelecaoC100 selecao =
       SelecionarDocumentosC100(sessao_, cabecalho_.filial, cabecalho_.inicio, cabecalho_.fim);
   size_t proximo_digitado = 0;
-  for (size_t inicio = 0; inicio < selecao.ids.size(); inicio += kDocumentosPorPagina) {
-    const size_t fim = std::min(selecao.ids.size(), inicio + kDocumentosPorPagina);
+  // Documents are read and stored a window at a time: one statement per kind
+  // of record and window, and the rows of one window in memory.
+  const size_t por_pagina = LinhasPorJanela();
+  for (size_t inicio = 0; inicio < selecao.ids.size(); inicio += por_pagina) {
+    const size_t fim = std::min(selecao.ids.size(), inicio + por_pagina);
     Pagina(std::vector<int64_t>(selecao.ids.begin() + static_cast<ptrdiff_t>(inicio),
                                 selecao.ids.begin() + static_cast<ptrdiff_t>(fim)),
            selecao.digitados, proximo_digitado);

@@ -1,6 +1,7 @@
 #include "registers/blockC/linhasblococ.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include <fmt/format.h>
 
@@ -21,14 +22,26 @@ constexpr const char* kInsertFamilia =
 constexpr const char* kInsercoesDoBloco0[] = {"0150", "0175", "0190", "0200",
                                               "0205", "0206", "0220"};
 
-// Parent rows read at a time by a paged writer, with everything under them.
-constexpr int kLinhasPorPagina = 500;
+std::atomic<size_t> g_linhas_por_janela{0};
+constexpr size_t kLinhasPorJanela = 500;
 
 // A text column without a declared size is a memo; every engine keeps 8000
 // characters of one in a plain text column.
 constexpr int kTamanhoMemo = 8000;
 
 }  // namespace
+
+const char* const kRegistroDoBloco =
+    "EXISTS (SELECT B.ID FROM Z8_REGEFD B WHERE B.ID = A.IDA AND B.IDF_BLOCOSEFD = :BLOCO)";
+
+size_t LinhasPorJanela() {
+  const size_t linhas = g_linhas_por_janela.load();
+  return linhas > 0 ? linhas : kLinhasPorJanela;
+}
+
+void DefinirLinhasPorJanela(size_t linhas) {
+  g_linhas_por_janela = linhas;
+}
 
 TxbInsercaoRegistro::TxbInsercaoRegistro(TxbSession& sessao, const std::string& codigo,
                                          std::vector<std::string> campos)
@@ -94,10 +107,9 @@ void TxbFilhosPorPai::Carregar(TxbSession& sessao, int bloco, const std::string&
     colunas += ", A." + a->coluna;
   }
   TxbResultado r = sessao.Consultar(
-      "SELECT " + colunas + " FROM " + familia.tabela +
-          " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA WHERE B.IDF_BLOCOSEFD = :BLOCO AND A." +
-          link->coluna + " BETWEEN :PRIMEIRO AND :ULTIMO ORDER BY A." + link->coluna + ", " +
-          (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
+      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A." + link->coluna +
+          " BETWEEN :PRIMEIRO AND :ULTIMO AND " + kRegistroDoBloco + " ORDER BY A." + link->coluna +
+          ", " + (ordem.empty() ? "" : "A." + ordem + ", ") + "A.ID",
       {{"BLOCO", bloco}, {"PRIMEIRO", primeiro}, {"ULTIMO", ultimo}});
   por_pai_.clear();
   for (auto& l : r.linhas)
@@ -159,12 +171,11 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
     filtro = " AND A." + link->coluna + " = :PAI";
     parametros.emplace_back("PAI", pai);
   }
-  const std::string pagina =
-      sessao.GetBD().LimitarLinhas("SELECT " + colunas + " FROM " + familia.tabela +
-                                       " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-                                       "WHERE B.IDF_BLOCOSEFD = :BLOCO AND A.ID > :ULTIMO" +
-                                       filtro + " ORDER BY A.ID",
-                                   kLinhasPorPagina);
+  const size_t por_pagina = LinhasPorJanela();
+  const std::string pagina = sessao.GetBD().LimitarLinhas(
+      "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A.ID > :ULTIMO AND " +
+          kRegistroDoBloco + filtro + " ORDER BY A.ID",
+      static_cast<int>(por_pagina));
   for (;;) {
     TxbResultado r = sessao.Consultar(pagina, parametros);
     if (r.Vazio()) break;
@@ -180,7 +191,7 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
       parametros[1].second = TVariant(id);
       avanco();
     }
-    if (r.linhas.size() < static_cast<size_t>(kLinhasPorPagina)) break;
+    if (r.linhas.size() < por_pagina) break;
   }
 }
 

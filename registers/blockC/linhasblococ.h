@@ -21,6 +21,21 @@ namespace efd {
 class TxbSession;
 struct TxbFamilia;
 
+// Rows read at a time by the paged generators (the documents of a page, with
+// one query per side table) and writers (parent rows, with everything under
+// them): the memory of a generation follows this size, not the month's.
+// Tests force small windows to show that they do not change the file.
+size_t LinhasPorJanela();
+// 0 restores the default.
+void DefinirLinhasPorJanela(size_t linhas);
+
+// A condition on a register's table A: its row belongs to the block row
+// :BLOCO. Tested row by row against the family row's key, so that a page is
+// found by the register's own key or parent link: joined the other way, an
+// engine may walk every row of the block for each page, and writing grows
+// with the square of the block.
+extern const char* const kRegistroDoBloco;
+
 // Inserts rows of one register family: the family row of Z8_REGEFD and the
 // register's own row, with the attributes named at construction (fields
 // without the prefix, in the order the values come). Texts are cut to their

@@ -28,7 +28,6 @@ namespace {
 
 // Internal codes of the document standards whose bills are entries.
 constexpr int kEntradas[] = {13, 32, 42, 118, 119, 122};
-constexpr size_t kContasPorPagina = 500;
 constexpr int64_t kMaiorId = std::numeric_limits<int32_t>::max();
 
 // C500 fields in the order written; the 2020 group and the 2022 group end
@@ -146,8 +145,9 @@ class TGeracaoC500 {
   int Executar() {
     TxbBlocoMonitorado monitor(sessao_.Monitor(), 330, "REGISTRO C500!");
     const std::vector<int64_t> ids = Selecionar();
-    for (size_t inicio = 0; inicio < ids.size(); inicio += kContasPorPagina) {
-      const size_t fim = std::min(ids.size(), inicio + kContasPorPagina);
+    const size_t por_pagina = LinhasPorJanela();
+    for (size_t inicio = 0; inicio < ids.size(); inicio += por_pagina) {
+      const size_t fim = std::min(ids.size(), inicio + por_pagina);
       Pagina(std::vector<int64_t>(ids.begin() + static_cast<ptrdiff_t>(inicio),
                                   ids.begin() + static_cast<ptrdiff_t>(fim)));
     }
@@ -449,11 +449,11 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
   const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFDC500");
   std::string colunas = "A.ID";
   for (const std::string& campo : kCamposC500) colunas += ", A." + familia.Atributo(campo)->coluna;
+  const size_t por_pagina = LinhasPorJanela();
   const std::string pagina = sessao.GetBD().LimitarLinhas(
-      "SELECT " + colunas +
-          " FROM Z8_REGEFDC500 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-          "WHERE B.IDF_BLOCOSEFD = :BLOCO AND A.ID > :ULTIMO ORDER BY A.ID",
-      static_cast<int>(kContasPorPagina) + 1);
+      "SELECT " + colunas + " FROM Z8_REGEFDC500 A WHERE A.ID > :ULTIMO AND " + kRegistroDoBloco +
+          " ORDER BY A.ID",
+      static_cast<int>(por_pagina) + 1);
   const std::vector<std::string> campos_c510 = Th5RegistroEFDC510::CamposDaLinha();
   const std::vector<std::string> campos_c590 = Th5RegistroEFDC590::CamposDaLinha();
   TxbFilhosPorPai c510, c590;
@@ -462,7 +462,7 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
   for (;;) {
     TxbResultado r = sessao.Consultar(pagina, {{"BLOCO", bloco}, {"ULTIMO", ultimo}});
     if (r.Vazio()) break;
-    const bool mais = r.linhas.size() > kContasPorPagina;
+    const bool mais = r.linhas.size() > por_pagina;
     const int64_t primeiro = r.linhas.front()[0].AsInt64();
     // The children of a page were stored after its first bill and before
     // the first bill of the next page.

@@ -10,6 +10,7 @@
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/blockD/contribuicoesd.h"
 #include "registers/blockD/uh5registroefdd100.h"
 #include "registers/blockD/uh5registroefdd190.h"
 #include "registers/blockD/uh5registroefdd195.h"
@@ -82,6 +83,8 @@ struct TGeracaoD100::TDocumentoD100 {
     double valor = 0;
   };
   std::vector<TItem> itens;  // D110
+  // The items whose PIS and COFINS the PIS/COFINS model totals.
+  std::vector<const TItemDocumentoC100*> contribuicoes;
   bool d130 = false;
   std::string redespacho, ind_frete_red, placa, uf_veiculo;
   double frete_total = 0;
@@ -150,8 +153,10 @@ std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TD
   return ids;
 }
 
-TGeracaoD100::TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
-    : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
+TGeracaoD100::TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+                           std::optional<TEstabelecimentoD> estabelecimento)
+    : sessao_(sessao), refs_(sessao, id_efd, bloco, registros, estabelecimento) {
+  if (estabelecimento) contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D100");
   com_municipios_ = refs_.Cabecalho().inicio >= TDateTime::EncodeDate(2018, 1, 1);
   if (refs_.Selecionado("D190"))
     d190_ = Aplicacao().CriarComo<Th5RegistroEFDD190>("RegistroEFDD190", sessao_);
@@ -284,6 +289,8 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, true);
   if (!OperacaoNoFiltro(refs_.IndOper(), operacao)) return;
+  // The PIS/COFINS model's D100 are the services the establishment took.
+  if (contribuicoes_ && operacao != "0") return;
   // Outputs count in the month of their issue, entries in the month they came in.
   if (operacao == "1" && d.emissao < c.inicio.DateOf()) return;
   if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) return;
@@ -358,6 +365,7 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
       const std::string t = Trim(i.tributacao);
       if (t == "20" || t == "70" || t == "90") a.reducao = nao_tributado;
       m.analiticos.Somar(a);
+      m.contribuicoes.push_back(&i);
       if (operacao == "1" && d.modelo == "07" && refs_.Selecionado("D110"))
         m.itens.push_back({std::to_string(i.seq), refs_.Item(i), i.liquido_nf});
     }
@@ -378,7 +386,8 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
 
 void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPagina& p) {
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
-  if (!OperacaoNoFiltro(refs_.IndOper(), "0")) return;
+  // A freight bill typed on a goods entry states no PIS or COFINS of its own.
+  if (contribuicoes_ || !OperacaoNoFiltro(refs_.IndOper(), "0")) return;
   auto modelo = modelos_frete_.find(d.tipo_documento);
   if (modelo == modelos_frete_.end()) {
     TxbResultado r = sessao_.Consultar(
@@ -498,11 +507,11 @@ void TGeracaoD100::Gravar(TDocumentoD100& m) {
   const int bloco = refs_.Bloco();
   const int64_t id = refs_.Inserir(
       "D100",
-      {"IDDocto",       "IDParteFrete", "IndOper",     "IndEmit",    "CodPart",  "CodModelo",
-       "CodSit",        "Serie",        "SubSerie",    "NroDocto",   "ChaveCTE", "DataEmi",
-       "DataAquiPrest", "TipoCTe",      "ChaveCTeRef", "ValDocto",   "ValDesc",  "IndFrete",
-       "ValServ",       "BaseCalcICMS", "ValICMS",     "ValNaoTrib", "CodInf",   "CodCtaAna",
-       "CodMunOrig",    "CodMunDest"},
+      {"IDDocto",       "IDParteFrete", "IndOper",       "IndEmit",    "CodPart",  "CodModelo",
+       "CodSit",        "Serie",        "SubSerie",      "NroDocto",   "ChaveCTE", "DataEmi",
+       "DataAquiPrest", "TipoCTe",      "ChaveCTeRef",   "ValDocto",   "ValDesc",  "IndFrete",
+       "ValServ",       "BaseCalcICMS", "ValICMS",       "ValNaoTrib", "CodInf",   "CodCtaAna",
+       "CodMunOrig",    "CodMunDest",   "IDF_RegEFDD010"},
       {m.id_docto,
        m.id_frete,
        m.ind_oper,
@@ -528,9 +537,12 @@ void TGeracaoD100::Gravar(TDocumentoD100& m) {
        m.cod_inf,
        m.conta,
        m.mun_origem,
-       m.mun_destino});
+       m.mun_destino,
+       refs_.IdD010()});
   ++linhas_;
   if (cancelado) return;
+  if (contribuicoes_)
+    for (const TItemDocumentoC100* i : m.contribuicoes) contribuicoes_->Incluir(id, *i, m.conta);
   for (const auto& i : m.itens)
     refs_.Inserir("D110", {"IDF_RegEFDD100", "NroItem", "CodItem", "ValServ", "OutrosVal"},
                   {id, i.numero, i.codigo, Arredondar(i.valor, 2), 0.0});

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace efd {
 class TxbSession;
 class Th5RegistroEFDD190;
 class Th5RegistroEFDD195;
+class TContribuicoesD;
 
 // A freight bill typed on a goods entry.
 struct TFreteD100 {
@@ -25,10 +27,14 @@ struct TFreteD100 {
   double valor = 0, base = 0, aliquota = 0, icms = 0, isentas = 0, outros = 0;
 };
 
-// One generation of the D100 family for an EFD and its block-D row.
+// One generation of the D100 family for an EFD and its block-D row: the
+// branch's documents for the ICMS/IPI model, or, given an establishment, the
+// services it contracted with their PIS (D101) and COFINS (D105) for the
+// PIS/COFINS model.
 class TGeracaoD100 {
  public:
-  TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros);
+  TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+               std::optional<TEstabelecimentoD> estabelecimento = std::nullopt);
   ~TGeracaoD100();
   // Stores every document of the period; the number of D100 rows.
   int Executar();
@@ -56,6 +62,7 @@ class TGeracaoD100 {
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD190> d190_;
   std::shared_ptr<Th5RegistroEFDD195> d195_;
+  std::unique_ptr<TContribuicoesD> contribuicoes_;
 };
 
 }  // namespace efd

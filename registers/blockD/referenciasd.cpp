@@ -22,6 +22,8 @@ namespace {
 // documents count as entries.
 constexpr int kEntradas[] = {13, 32, 42, 118, 119, 122};
 constexpr int kEntradasTransporte[] = {12, 134};
+// The registers of block D that the PIS/COFINS model's documents carry.
+const std::string kContribuicoesD[] = {"D101", "D105", "D501", "D505"};
 
 // A participant code of kind "N": trimmed, without separators.
 std::string CodigoNumerico(const std::string& codigo) {
@@ -102,8 +104,16 @@ std::string CfopD(const std::string& cfop) {
 }
 
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
-                             const std::string& registros)
-    : sessao_(sessao), cabecalho_(LerCabecalhoEFD(sessao, id_efd)), bloco_(bloco) {
+                             const std::string& registros,
+                             std::optional<TEstabelecimentoD> estabelecimento)
+    : sessao_(sessao),
+      cabecalho_(LerCabecalhoEFD(sessao, id_efd)),
+      estabelecimento_(estabelecimento),
+      bloco_(bloco) {
+  if (estabelecimento_) {
+    cabecalho_.filial = estabelecimento_->filial;
+    id_0140_ = estabelecimento_->id_0140;
+  }
   const TListaRegistros lista(registros);
   registros_ = lista.codigos;
   lista_bloco0_ = lista.bloco0;
@@ -128,8 +138,19 @@ TReferenciasD::~TReferenciasD() {
     if (o) Aplicacao().Destruir(o);
 }
 
+TVariant TReferenciasD::IdD010() const {
+  return estabelecimento_ ? TVariant(estabelecimento_->id_d010) : TVariant();
+}
+
 bool TReferenciasD::Selecionado(const std::string& codigo) const {
   if (!registros_.empty() && !registros_.count(codigo)) return false;
+  // The PIS/COFINS model shares codes of block D with other meanings, and
+  // has no 0460.
+  if (estabelecimento_ &&
+      (codigo == "0460" ||
+       (codigo[0] == 'D' && std::find(std::begin(kContribuicoesD), std::end(kContribuicoesD),
+                                      codigo) == std::end(kContribuicoesD))))
+    return false;
   // A register the application does not know is not generated.
   return Aplicacao().ChecarFamiliaRegistrada("RegistroEFD" + codigo);
 }
@@ -162,7 +183,7 @@ std::string TReferenciasD::Participante(int64_t ident) {
   r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_bloco0_, static_cast<int>(ident), codigo,
                       p.nome, p.pais, p.documento, p.ie, p.municipio, p.suframa, p.logradouro,
                       p.numero, p.complemento, p.bairro, cabecalho_.inicio, cabecalho_.fim, false,
-                      0);
+                      id_0140_);
   return codigos_participantes_[ident] = codigo;
 }
 
@@ -188,12 +209,12 @@ std::string TReferenciasD::Item(const TItemDocumentoC100& i) {
   std::string unidade = SubstituirTodos(i.unidade, " ", "");
   r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
                       i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
-                      i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, 0, cabecalho_.filial,
-                      lista_bloco0_);
+                      i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, id_0140_,
+                      cabecalho_.filial, lista_bloco0_);
   const std::string do_documento = SubstituirTodos(i.unidade, " ", "");
   const std::string u = do_documento.empty() ? unidade : do_documento;
   if (!u.empty() && unidades_.insert(u).second && Selecionado("0190"))
-    r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), u, u, 0);
+    r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), u, u, id_0140_);
   return CodigoItemNoArquivo(codigo);
 }
 
@@ -208,7 +229,7 @@ std::string TReferenciasD::Informacao(const std::string& texto) {
   const std::string cabe = coluna && coluna->tamanho > 0
                                ? CopiarUtf8(chave, static_cast<size_t>(coluna->tamanho))
                                : chave;
-  const int codigo = r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), cabe, 0);
+  const int codigo = r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), cabe, id_0140_);
   return informacoes_[chave] = std::to_string(codigo);
 }
 

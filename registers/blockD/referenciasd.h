@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,11 +45,23 @@ std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
 std::string CfopD(const std::string& cfop);
 
+// The establishment whose service documents a PIS/COFINS generation stores:
+// its branch, the 0140 row its block-0 rows stand under and the D010 row its
+// documents stand under.
+struct TEstabelecimentoD {
+  int filial = 0;
+  int id_0140 = 0;
+  int64_t id_d010 = 0;
+};
+
 class TReferenciasD {
  public:
   // registros: the driver's list of register-type names ("Registro D190"),
-  // one a line; empty chooses every register.
-  TReferenciasD(TxbSession& sessao, int id_efd, int bloco, const std::string& registros);
+  // one a line; empty chooses every register. Given an establishment, the
+  // documents are its branch's and only the PIS/COFINS registers of block D
+  // are chosen.
+  TReferenciasD(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+                std::optional<TEstabelecimentoD> estabelecimento = std::nullopt);
   ~TReferenciasD();
   TReferenciasD(const TReferenciasD&) = delete;
   TReferenciasD& operator=(const TReferenciasD&) = delete;
@@ -57,6 +70,9 @@ class TReferenciasD {
   // The header's operation filter (EFD_IndOper).
   const std::string& IndOper() const { return ind_oper_; }
   int Bloco() const { return bloco_; }
+  const std::optional<TEstabelecimentoD>& Estabelecimento() const { return estabelecimento_; }
+  // The D010 row the documents stand under: null for the ICMS/IPI model.
+  TVariant IdD010() const;
   bool Selecionado(const std::string& codigo) const;
   // The register type of a code of block 0 or D.
   int Tipo(const std::string& codigo);
@@ -82,7 +98,8 @@ class TReferenciasD {
  private:
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
-  int bloco_, bloco0_ = 0;
+  std::optional<TEstabelecimentoD> estabelecimento_;
+  int bloco_, bloco0_ = 0, id_0140_ = 0;
   std::set<std::string> registros_;
   std::string lista_bloco0_, ind_oper_;
   bool sem_prefixo_ = false;

@@ -7,6 +7,7 @@
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/blockD/contribuicoesd.h"
 #include "registers/blockD/escritad.h"
 #include "registers/blockD/insercaosomada.h"
 #include "registers/blockD/referenciasd.h"
@@ -33,8 +34,10 @@ double Arred(double v) {
 // One generation of the D500 family for an EFD and its block-D row.
 class TGeracaoD500 {
  public:
-  TGeracaoD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)
-      : sessao_(sessao), refs_(sessao, id_efd, bloco, registros) {
+  TGeracaoD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+               std::optional<TEstabelecimentoD> estabelecimento)
+      : sessao_(sessao), refs_(sessao, id_efd, bloco, registros, estabelecimento) {
+    if (estabelecimento) contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D500");
     if (refs_.Selecionado("D590"))
       d590_ = Aplicacao().CriarComo<Th5RegistroEFDD590>("RegistroEFDD590", sessao_);
   }
@@ -53,6 +56,8 @@ class TGeracaoD500 {
  private:
   void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
              bool complementar) {
+    // The PIS/COFINS model's D500 are the services the establishment took.
+    if (contribuicoes_ && operacao != "0") return;
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
     const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
     const bool cancelado = situacao == "02";
@@ -66,6 +71,7 @@ class TGeracaoD500 {
       std::vector<TVariant> valores;
     };
     std::vector<TItemD510> itens;
+    std::vector<const TItemDocumentoC100*> contribuicoes;
     auto lista = p.itens.find(d.id);
     if (valores && lista != p.itens.end())
       for (const TItemDocumentoC100& i : lista->second) {
@@ -85,6 +91,7 @@ class TGeracaoD500 {
         icms = Arred(icms + i.icms_valor);
         pis = Arred(pis + i.pis_valor);
         cofins = Arred(cofins + i.cofins_valor);
+        contribuicoes.push_back(&i);
         if (!refs_.Selecionado("D510")) continue;
         const std::string unidade = SubstituirTodos(i.unidade, " ", "");
         itens.push_back({{std::to_string(i.seq), refs_.Item(i), "0101", i.quantidade, unidade,
@@ -95,11 +102,11 @@ class TGeracaoD500 {
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
     const int64_t id = refs_.Inserir(
-        "D500",
-        {"IDDocto", "IndOpera", "IndEmit",       "CodPart",     "CodModel",   "CodSit",
-         "Serie",   "SubSerie", "NroDocto",      "DataEmi",     "DataEntSai", "ValDocto",
-         "ValDesc", "ValServ",  "ValServNTICMS", "ValNomeTerc", "ValOutDesp", "BaseCalcICMS",
-         "ValICMS", "CodInf",   "ValorPIS",      "ValorCOFINS", "CodCtaCtb",  "TipoAssin"},
+        "D500", {"IDDocto",     "IndOpera",    "IndEmit",      "CodPart",   "CodModel",
+                 "CodSit",      "Serie",       "SubSerie",     "NroDocto",  "DataEmi",
+                 "DataEntSai",  "ValDocto",    "ValDesc",      "ValServ",   "ValServNTICMS",
+                 "ValNomeTerc", "ValOutDesp",  "BaseCalcICMS", "ValICMS",   "CodInf",
+                 "ValorPIS",    "ValorCOFINS", "CodCtaCtb",    "TipoAssin", "IDF_RegEFDD010"},
         {d.id,
          operacao,
          static_cast<int64_t>(EmitenteDaSerie(d.tipo_serie)),
@@ -123,8 +130,11 @@ class TGeracaoD500 {
          v(pis),
          v(cofins),
          conta,
-         ""});
+         "",
+         refs_.IdD010()});
     ++linhas_;
+    if (contribuicoes_)
+      for (const TItemDocumentoC100* i : contribuicoes) contribuicoes_->Incluir(id, *i, conta);
     sessao_.Progresso(fmt::format("RegistroEFD [D500] - {}", linhas_));
     for (auto& i : itens) {
       i.valores.insert(i.valores.begin(), id);
@@ -146,9 +156,15 @@ class TGeracaoD500 {
   TReferenciasD refs_;
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD590> d590_;
+  std::unique_ptr<TContribuicoesD> contribuicoes_;
 };
 
 }  // namespace
+
+int GerarD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              std::optional<TEstabelecimentoD> estabelecimento) {
+  return TGeracaoD500(sessao, id_efd, bloco, registros, estabelecimento).Executar();
+}
 
 bool EFDComD700(TxbSession& sessao, int id_efd) {
   return !sessao
@@ -165,7 +181,7 @@ int Th5RegistroEFDD500::INTERNO_GerarRegistro(int id_efd, int, int bloco,
                                               std::shared_ptr<ThbObjetoNegocio>&) {
   AtualizarMensagem(id_efd, "RegistroEFD [D500]");
   if (bloco <= 0 || LerModeloEFD(GetSession(), id_efd).modelo != "1") return 0;
-  return TGeracaoD500(GetSession(), id_efd, bloco, registros).Executar();
+  return GerarD500(GetSession(), id_efd, bloco, registros, std::nullopt);
 }
 
 int Th5RegistroEFDD500::INTERNO_RetornarQtdReg(int id_efd) {

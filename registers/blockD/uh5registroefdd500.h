@@ -2,9 +2,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control/uh5registrosefd.h"
+#include "registers/blockD/referenciasd.h"
 #include "uh0registroefdd500.h"
 
 namespace efd {
@@ -28,6 +30,13 @@ class Th5RegistroEFDD500 : public Th0RegistroEFDD500 {
   std::string INTERNO_GerarArquivo(int id_efd) override;
   int INTERNO_RetornarQtdReg(int id_efd) override;
 };
+
+// Stores the communication bills of the period (see the class comment): the
+// branch's for the ICMS/IPI model, or, given an establishment, those it took
+// with their PIS (D501) and COFINS (D505) for the PIS/COFINS model. The
+// number of D500 rows.
+int GerarD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              std::optional<TEstabelecimentoD> estabelecimento);
 
 // Whether register D700 belongs to the catalogue of the EFD's blocks.
 bool EFDComD700(TxbSession& sessao, int id_efd);

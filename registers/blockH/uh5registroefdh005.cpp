@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <set>
+#include <utility>
 
 #include "control/linharegistroefd.h"
 #include "framework/xbaplicacao.h"
@@ -19,24 +20,51 @@ namespace {
 // Per product and branch, the last balance transaction on or before the
 // inventory date that moved a quantity (the highest transaction of the
 // latest such day), with the product's warehouse: its ownership and the
-// other party holding or owning the goods. Goods of others come first.
+// other party holding or owning the goods. Goods of others come first. The
+// branch is the header's, or, for a consolidated inventory (:CONSOLIDADORA
+// the header's branch, :IDF_FILIAL none), each branch configured to enter
+// it, with the CNPJ of the branch holding the stock.
 constexpr const char* kSaldos =
     "SELECT P.ID, P.CODPROD, P.NMPROD, P.CODBARRAS, P.CODIGONCM, P.EXTIPI, P.CODCEST, "
     "P.CODGENERO, P.IDF_FAMILIA, F.TIPOITEM, C.INDPROP, C.IDF_IDENT, "
-    "TRANS.SALQTDEFILIAL, TRANS.CUSTOMEDIO, TRANS.SALVALESTFILIAL AS VALORTOTSALDO "
+    "TRANS.SALQTDEFILIAL, TRANS.CUSTOMEDIO, TRANS.SALVALESTFILIAL AS VALORTOTSALDO, EC.CNPJ "
     "FROM Z8_TRANSALDO TRANS "
     "INNER JOIN Z8_PROD P ON P.ID = TRANS.IDF_PROD "
     "LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
     "LEFT JOIN Z8_ALMPROD AP ON AP.IDF_PROD = P.ID "
     "LEFT JOIN Z8_ALMOX C ON C.ID = AP.IDF_ALMOX "
-    "WHERE TRANS.IDF_FILIAL = :IDF_FILIAL "
+    "LEFT JOIN Z8_ESTCONSOL EC ON EC.IDF_FILIAL = :CONSOLIDADORA "
+    " AND EC.IDF_FILIALEST = TRANS.IDF_FILIAL "
+    "WHERE (TRANS.IDF_FILIAL = :IDF_FILIAL OR EC.ID IS NOT NULL) "
     "AND TRANS.ID = (SELECT MAX(DD.ID) FROM Z8_TRANSALDO DD "
     " WHERE DD.IDF_PROD = TRANS.IDF_PROD AND DD.IDF_FILIAL = TRANS.IDF_FILIAL "
     " AND DD.QFISICA <> 0 AND DD.DATATRANSACAO = (SELECT MAX(D2.DATATRANSACAO) "
     "  FROM Z8_TRANSALDO D2 WHERE D2.IDF_PROD = TRANS.IDF_PROD "
     "  AND D2.IDF_FILIAL = TRANS.IDF_FILIAL AND D2.QFISICA <> 0 "
     "  AND D2.DATATRANSACAO <= :DTSALDO)) "
-    "ORDER BY P.ID, C.INDPROP DESC";
+    "ORDER BY P.ID, C.INDPROP DESC, TRANS.IDF_FILIAL";
+
+// The remittances of the branch still open at the inventory date, per
+// product: goods of others received (ownership "2") and goods sent to
+// others (ownership "1"), each with the party of its document and the
+// quantity not yet returned by normal documents up to the date.
+constexpr const char* kRemessasAbertas =
+    "SELECT R.IDF_PROD, '2' AS INDPROP, D.IDF_IDENT, R.QDADE - COALESCE((SELECT SUM(T.QDADE) "
+    " FROM Z8_ITPRORETEN T INNER JOIN Z8_DOCTO P ON P.ID = T.IDF_DOCTO "
+    " WHERE T.IDF_ITPROREMEN = R.ID AND (P.SITUACAONF = '0') AND P.DATAEMI <= :DTRET_ENT), 0) "
+    " AS DIF_REM_RET "
+    "FROM Z8_ITPROREMEN R INNER JOIN Z8_DOCTO D ON D.ID = R.IDF_DOCTO "
+    "WHERE D.IDF_FILIAL = :FILIAL_ENT AND (D.SITUACAONF = '0') AND D.DATAEMI <= :DTREM_ENT "
+    "UNION ALL "
+    "SELECT R.IDF_PROD, '1' AS INDPROP, D.IDF_IDENT, R.QDADE - COALESCE((SELECT SUM(T.QDADE) "
+    " FROM Z8_ITPRORETSA T INNER JOIN Z8_DOCTO P ON P.ID = T.IDF_DOCTO "
+    " WHERE T.IDF_ITPROREMSA = R.ID AND (P.SITUACAONF = '0') AND P.DATAEMI <= :DTRET_SAI), 0) "
+    " AS DIF_REM_RET_SAI "
+    "FROM Z8_ITPROREMSA R INNER JOIN Z8_DOCTO D ON D.ID = R.IDF_DOCTO "
+    "WHERE D.IDF_FILIAL = :FILIAL_SAI AND (D.SITUACAONF = '0') AND D.DATAEMI <= :DTREM_SAI "
+    "ORDER BY 1, 2 DESC, 3";
+enum TColunaRemessa { kRemessaProduto, kRemessaIndProp, kRemessaParte, kRemessaAberta };
+
 enum TColunaSaldo {
   kColunaProduto,
   kColunaCodProd,
@@ -52,7 +80,23 @@ enum TColunaSaldo {
   kColunaDetentor,
   kColunaQuantidade,
   kColunaCustoMedio,
-  kColunaValorTotal
+  kColunaValorTotal,
+  kColunaCNPJ
+};
+
+// A session value for the length of one generation, then back to what it
+// was.
+class TValorDaGeracao {
+ public:
+  TValorDaGeracao(TxbSession& sessao, std::string nome, const std::string& valor)
+      : sessao_(sessao), nome_(std::move(nome)), anterior_(sessao.Valor(nome_)) {
+    sessao_.DefinirValor(nome_, valor);
+  }
+  ~TValorDaGeracao() { sessao_.DefinirValor(nome_, anterior_); }
+
+ private:
+  TxbSession& sessao_;
+  std::string nome_, anterior_;
 };
 
 // Item kinds that only a full inventory reports: use and consumption,
@@ -65,14 +109,15 @@ struct Th5RegistroEFDH005::TInventario {
   TxbCabecalhoEFD cabecalho;
   TDateTime data;
   std::string motivo;
-  int bloco = 0, bloco0 = 0, tipo_h010 = 0, tipo_h020 = 0, id_h005 = 0;
-  bool todos_tipos = false, h020 = false, consolidado = false, sem_prefixo = false;
+  int bloco = 0, bloco0 = 0, tipo_h010 = 0, tipo_h011 = 0, tipo_h020 = 0, id_h005 = 0;
+  bool todos_tipos = false, rateio = false, h020 = false, consolidado = false, sem_prefixo = false;
   std::set<std::string> ncms_h020;  // flagged NCMs; empty: no selection
   double aliquota = -1;             // the branch's purchase rate, read once
   std::shared_ptr<Th5RegistroEFDH010> itens;
   std::shared_ptr<Th5RegistroEFD0200> produtos;
   std::shared_ptr<Th5RegistroEFD0150> participantes;
-  std::shared_ptr<ThbObjetoNegocio> icms;  // H020
+  std::shared_ptr<ThbObjetoNegocio> icms;          // H020
+  std::shared_ptr<ThbObjetoNegocio> consolidado_;  // H011
 };
 
 std::set<std::string> Th5RegistroEFDH005::RetornaNCMsBlocoH020() {
@@ -148,12 +193,14 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   inv.motivo = Trim(h.linhas[0][1].AsString());
   const std::string tipo_inventario = Trim(h.linhas[0][2].AsString());
   inv.todos_tipos = tipo_inventario == "1" || tipo_inventario == "3";
+  inv.rateio = tipo_inventario == "3" || tipo_inventario == "4";
   inv.h020 =
       lista.find("Registro H020") != std::string::npos && inv.motivo != "1" && inv.motivo != "6";
   inv.consolidado = inv.cabecalho.drcst && Trim(h.linhas[0][3].AsString()) == "D";
   inv.bloco = bloco;
   inv.bloco0 = IdBloco0(sessao, id_efd);
   inv.tipo_h010 = IdTipoRegistro(sessao, bloco, "H010");
+  inv.tipo_h011 = IdTipoRegistro(sessao, bloco, "H011");
   inv.tipo_h020 = IdTipoRegistro(sessao, bloco, "H020");
 
   inv.itens = Aplicacao().CriarComo<Th5RegistroEFDH010>("RegistroEFDH010", sessao);
@@ -169,6 +216,15 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   }
   TxbObjetoTemporario liberar_icms(icms);
   inv.icms = icms;
+  std::shared_ptr<ThbObjetoNegocio> consolidado;
+  if (inv.consolidado) {
+    consolidado = Aplicacao().Criar("RegistroEFDH011", sessao);
+    consolidado->GetDados().Isolar(0, "VsEDC01");
+  }
+  TxbObjetoTemporario liberar_consolidado(consolidado);
+  inv.consolidado_ = consolidado;
+  // Each branch's stock of a product is an item of its own.
+  TValorDaGeracao consolidada(sessao, "DRCCONSOLIDADA", inv.consolidado ? "T" : "F");
   inv.sem_prefixo = inv.produtos->GerarProdSemPrefixo(inv.cabecalho.empresa, inv.cabecalho.inicio,
                                                       inv.cabecalho.fim);
   CarregarRegras(inv.cabecalho.fim);
@@ -181,24 +237,67 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   ConfirmarRegistro();
   inv.id_h005 = Campo("RegEFDH005_ID").AsInteger();
 
-  TxbResultado saldos =
-      sessao.Consultar(kSaldos, {{"IDF_FILIAL", inv.cabecalho.filial}, {"DTSALDO", inv.data}});
+  const int filial = inv.cabecalho.filial;
+  TxbResultado saldos = sessao.Consultar(kSaldos, {{"CONSOLIDADORA", inv.consolidado ? filial : 0},
+                                                   {"IDF_FILIAL", inv.consolidado ? 0 : filial},
+                                                   {"DTSALDO", inv.data}});
+  TxbResultado remessas;
+  if (inv.rateio)
+    remessas = sessao.Consultar(kRemessasAbertas, {{"DTRET_ENT", inv.data},
+                                                   {"FILIAL_ENT", filial},
+                                                   {"DTREM_ENT", inv.data},
+                                                   {"DTRET_SAI", inv.data},
+                                                   {"FILIAL_SAI", filial},
+                                                   {"DTREM_SAI", inv.data}});
   double total = 0;
+  size_t remessa = 0;
   for (size_t i = 0; i < saldos.linhas.size(); ++i) {
     if (i % 100 == 0) AtualizarAvanco(id_efd, "H010", i + 1, saldos.linhas.size());
-    total += IncluirItem(inv, saldos, i);
+    for (const TPosicao& p : Posicoes(inv, saldos.linhas[i], remessas, remessa))
+      total += IncluirItem(inv, p);
   }
   sessao.ExecutarDiretoNoBD("UPDATE Z8_REGEFDH005 SET VALTOTEST = :TOTAL WHERE ID = :ID",
                             {{"TOTAL", Arredondar(total, 2)}, {"ID", inv.id_h005}});
   return 1;
 }
 
-double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TxbResultado& saldos, size_t linha) {
-  const auto& s = saldos.linhas[linha];
+std::vector<Th5RegistroEFDH005::TPosicao> Th5RegistroEFDH005::Posicoes(
+    const TInventario& inv, const std::vector<TVariant>& s, const TxbResultado& remessas,
+    size_t& remessa) const {
+  const std::string ind_prop =
+      Trim(s[kColunaIndProp].AsString()).empty() ? "0" : Trim(s[kColunaIndProp].AsString());
+  const TVariant detentor = ind_prop == "0" ? TVariant() : s[kColunaDetentor];
+  if (!inv.rateio)
+    return {{s, ind_prop, detentor, Arredondar(s[kColunaQuantidade].AsFloat(), 3),
+             Arredondar(s[kColunaValorTotal].AsFloat(), 2)}};
+  // Goods of others, then own goods with others, then what stays of the
+  // balance; a product's remittances go to its first balance row.
+  const double custo = s[kColunaCustoMedio].AsFloat();
+  const int64_t produto = s[kColunaProduto].AsInteger();
+  std::vector<TPosicao> posicoes;
+  double alocado = 0;
+  for (; remessa < remessas.linhas.size() &&
+         remessas.linhas[remessa][kRemessaProduto].AsInteger() <= produto;
+       ++remessa) {
+    const auto& r = remessas.linhas[remessa];
+    const double aberta = Arredondar(r[kRemessaAberta].AsFloat(), 3);
+    if (r[kRemessaProduto].AsInteger() < produto || aberta <= 0) continue;
+    alocado += aberta;
+    posicoes.push_back({s, Trim(r[kRemessaIndProp].AsString()), r[kRemessaParte], aberta,
+                        Arredondar(aberta * custo, 2)});
+  }
+  const double restante = Arredondar(s[kColunaQuantidade].AsFloat() - alocado, 3);
+  if (restante > 0)
+    posicoes.push_back({s, ind_prop, detentor, restante, Arredondar(restante * custo, 2)});
+  return posicoes;
+}
+
+double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TPosicao& p) {
+  const auto& s = p.saldo;
   auto texto = [&s](TColunaSaldo c) { return Trim(s[c].AsString()); };
   const bool drcst = inv.cabecalho.drcst;
-  const double quantidade = Arredondar(s[kColunaQuantidade].AsFloat(), 3);
-  const double valor = Arredondar(s[kColunaValorTotal].AsFloat(), 2);
+  const double quantidade = p.quantidade;
+  const double valor = p.valor;
   if (!drcst && (Arredondar(quantidade, 2) <= 0 || valor <= 0)) return 0;
 
   const std::string ncm = texto(kColunaNCM);
@@ -217,16 +316,21 @@ double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TxbResultado& sal
                             texto(kColunaExTIPI), texto(kColunaGenero), "", texto(kColunaCEST), 0,
                             inv.cabecalho.inicio, inv.cabecalho.fim, 0, inv.cabecalho.filial);
 
-  const std::string ind_prop = texto(kColunaIndProp).empty() ? "0" : texto(kColunaIndProp);
   std::string participante;
-  if (ind_prop != "0" && !drcst && !s[kColunaDetentor].IsNull())
-    participante = inv.participantes->IncluirIdentidade(inv.cabecalho.id, inv.bloco0,
-                                                        s[kColunaDetentor].AsInteger(),
-                                                        inv.cabecalho.inicio, inv.cabecalho.fim);
+  if (!drcst && !p.parte.IsNull())
+    participante = inv.participantes->IncluirIdentidade(
+        inv.cabecalho.id, inv.bloco0, p.parte.AsInteger(), inv.cabecalho.inicio, inv.cabecalho.fim);
 
   const int id_h010 = inv.itens->Incluir(
       inv.bloco, inv.tipo_h010, inv.id_h005, CodigoItemNoArquivo(codigo), unidade, quantidade,
-      s[kColunaCustoMedio].AsFloat(), valor, ind_prop, participante, "", "");
+      s[kColunaCustoMedio].AsFloat(), valor, p.ind_prop, participante, "", "");
+  if (inv.consolidado) {
+    ThbObjetoNegocio& h011 = *inv.consolidado_;
+    IncluirLinhaDeRegistro(h011, inv.tipo_h011, inv.bloco, "H011");
+    h011.Campo("RegEFDH011_IDF_RegEFDH010").SetAsInteger(id_h010);
+    h011.Campo("RegEFDH011_CNPJ").SetAsString(texto(kColunaCNPJ));
+    h011.ConfirmarRegistro();
+  }
   if (inv.h020 && regra && !regra->origem.empty() && !regra->tributacao.empty()) {
     if (inv.aliquota < 0) inv.aliquota = AliquotaDeCompra(inv);
     const std::string cst = regra->origem + regra->tributacao;
@@ -271,9 +375,12 @@ std::string Th5RegistroEFDH005::INTERNO_GerarArquivo(int id_efd) {
   if (!vazio) {
     // The items and their ICMS, each found by its parent.
     auto itens = Aplicacao().Criar("RegistroEFDH010", sessao);
+    auto estabelecimentos = Aplicacao().Criar("RegistroEFDH011", sessao);
     auto icms = Aplicacao().Criar("RegistroEFDH020", sessao);
-    TxbObjetoTemporario liberar_itens(itens), liberar_icms(icms);
+    TxbObjetoTemporario liberar_itens(itens), liberar_estabelecimentos(estabelecimentos),
+        liberar_icms(icms);
     for (auto& [objeto, ligacao] : {std::pair{itens, "RegEFDH010_IDF_RegEFDH005"},
+                                    std::pair{estabelecimentos, "RegEFDH011_IDF_RegEFDH010"},
                                     std::pair{icms, "RegEFDH020_IDF_RegEFDH010"}}) {
       T2bDados& dados = objeto->GetDados();
       dados.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
@@ -282,6 +389,7 @@ std::string Th5RegistroEFDH005::INTERNO_GerarArquivo(int id_efd) {
       dados.GetCDS().SetIndexFieldNames(ligacao);
     }
     ThbClientDataSet& h010 = itens->GetDados().GetCDS();
+    ThbClientDataSet& h011 = estabelecimentos->GetDados().GetCDS();
     ThbClientDataSet& h020 = icms->GetDados().GetCDS();
     auto t = [](ThbClientDataSet& c, const char* a) { return Trim(c.FieldByName(a).AsString()); };
     auto v = [](ThbClientDataSet& c, const char* a, const char* mascara) {
@@ -307,6 +415,11 @@ std::string Th5RegistroEFDH005::INTERNO_GerarArquivo(int id_efd) {
              t(h010, "RegEFDH010_CodCtaAna"), drcst ? "0" : ""},
             com_valor_ir ? 10 : 9);
         const int id_h010 = h010.FieldByName("RegEFDH010_ID").AsInteger();
+        for (bool tem = h011.FindKey({TVariant(id_h010)});
+             tem && !h011.Eof() &&
+             h011.FieldByName("RegEFDH011_IDF_RegEFDH010").AsInteger() == id_h010;
+             h011.Next())
+          linhas.Adicionar("H011", {t(h011, "RegEFDH011_CNPJ")});
         for (bool tem = h020.FindKey({TVariant(id_h010)});
              tem && !h020.Eof() &&
              h020.FieldByName("RegEFDH020_IDF_RegEFDH010").AsInteger() == id_h010;

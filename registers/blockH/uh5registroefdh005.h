@@ -22,6 +22,13 @@ class Th5RegistroEFDH010;
 // warehouse. Every item passes through 0200 and every other party through
 // 0150.
 //
+// Inventory types "3" and "4" allocate each product's balance: the goods
+// of others still held from open remittances and the own goods still with
+// others each become an item of their own, and the balance keeps what they
+// did not take. A consolidated inventory (DRCST with profile D) takes the
+// stock of the branches configured for it, an item per branch with the
+// CNPJ of the branch holding it (H011).
+//
 // Writer: the whole block, H001 to H990, counted in "QtdeLinhasBloco_H";
 // only in the ICMS/IPI model. The reason field of H005 exists from July
 // 2012, the last field of H010 from 2015.
@@ -44,13 +51,26 @@ class Th5RegistroEFDH005 : public Th0RegistroEFDH005 {
     std::string ncm, tipo_item, origem, tributacao;
   };
   struct TInventario;
+  // One item position of the inventory: a balance row, or an open
+  // remittance of its product, with the quantity and value it reports.
+  struct TPosicao {
+    const std::vector<TVariant>& saldo;
+    std::string ind_prop;
+    TVariant parte;  // identity of the other party, null for none
+    double quantidade = 0, valor = 0;
+  };
 
   void CarregarRegras(TDateTime data);
   const TRegraFamilia* Regra(int familia, const std::string& ncm) const;
   double AliquotaDeCompra(const TInventario& inv);
-  // Inserts the item's H010 (with its 0200, 0150 and H020); returns the
-  // item's total, 0 when the row is left out.
-  double IncluirItem(TInventario& inv, const TxbResultado& saldo, size_t linha);
+  // The positions of one balance row: as the balance says, or, allocating,
+  // the product's open remittances (from `remessa` on) before what they
+  // leave of the balance.
+  std::vector<TPosicao> Posicoes(const TInventario& inv, const std::vector<TVariant>& saldo,
+                                 const TxbResultado& remessas, size_t& remessa) const;
+  // Inserts the item's H010 (with its 0200, 0150, H011 and H020); returns
+  // the item's total, 0 when the row is left out.
+  double IncluirItem(TInventario& inv, const TPosicao& posicao);
 
   std::map<int, std::vector<TRegraFamilia>> regras_;  // family -> rules by date
 };

@@ -4,6 +4,7 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/blocod.h"
 
 namespace efd {
 namespace {
@@ -27,6 +28,7 @@ void GerarBlocoC(const TEstabelecimento& e, int bloco) {
 
 constexpr TBlocoEstabelecimento kBlocos[] = {
     {"Bloco C", "C010", MovimentoC100, GerarBlocoC},
+    {"Bloco D", "D010", MovimentoD, GerarBlocoD},
 };
 
 }  // namespace

@@ -34,6 +34,29 @@ std::string ConsolidadosC175(const std::string& t) {
       t);
 }
 
+// The services an establishment took state their nature of the credit's
+// base and have no CFOP: D101/D105 under D100, D501/D505 under D500.
+std::string ComplementosServico(const std::string& t, const char* pis, const char* cofins,
+                                const char* base_pis, const char* documento, const char* operacao) {
+  const bool c = t == "COFINS";
+  return fmt::format(
+      "SELECT C.{4}, CAST(NULL AS VARCHAR(4)), A.CST_{0}, A.ALIQ_{0}, CAST(NULL AS DOUBLE "
+      "PRECISION), SUM(A.VL_ITEM), SUM(A.{1}), CAST(NULL AS DOUBLE PRECISION), A.NAT_BC_CRED "
+      "FROM Z8_REGEF{2} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEF{3} C ON C.ID = A.IDF_REGEF{3} "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.{4}, A.CST_{0}, A.ALIQ_{0}, A.NAT_BC_CRED",
+      t, c ? "VL_BC_COFINS" : base_pis, c ? cofins : pis, documento, operacao);
+}
+
+std::string ServicosTransporte(const std::string& t) {
+  return ComplementosServico(t, "DD101", "DD105", "VL_BC_CRED", "DD100", "INDOPER");
+}
+
+std::string ServicosComunicacao(const std::string& t) {
+  return ComplementosServico(t, "DD501", "DD505", "VL_BC_PIS", "DD500", "INDOPERA");
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
@@ -41,6 +64,8 @@ struct TFonteDetalhes {
 constexpr TFonteDetalhes kFontes[] = {
     {"Bloco C", ItensC170},
     {"Bloco C", ConsolidadosC175},
+    {"Bloco D", ServicosTransporte},
+    {"Bloco D", ServicosComunicacao},
 };
 
 }  // namespace

@@ -166,6 +166,96 @@ TEST_P(BlocoH, SemDataDeInventarioOBlocoFicaVazio) {
   EXPECT_EQ(arquivos[0].resumo.por_bloco.at('H'), 2);
 }
 
+// Inventory types 3 and 4 split a product's balance by the remittances
+// still open at the date: the head office sent 10 of its first product to
+// the supplier and got 4 back (a cancelled return and one after the month
+// do not count), and holds 12 of the supplier's second product.
+TEST_P(BlocoH, RemessasEmAbertoSeparamOSaldoDoProduto) {
+  auto por_item = [](const teste::TLinhas& linhas) {
+    std::map<std::string, std::vector<std::vector<std::string>>> itens;
+    double total = 0;
+    for (const auto& l : Registros(linhas, "H010")) {
+      itens[l[2]].push_back(l);
+      total += Valor(l[6]);
+    }
+    EXPECT_NEAR(Valor(Registros(linhas, "H005").at(0)[3]), total, 0.005);
+    return itens;
+  };
+  auto itens = por_item(Gerar(0, "1", "3"));
+  const auto& enviado = itens.at("P10001");
+  ASSERT_EQ(enviado.size(), 2u);
+  EXPECT_EQ(enviado[0][4], "6,000");
+  EXPECT_EQ(enviado[0][6], "9,00");
+  EXPECT_EQ(enviado[0][7], "1");
+  EXPECT_FALSE(enviado[0][8].empty());
+  EXPECT_EQ(enviado[1][4], "34,000");
+  EXPECT_EQ(enviado[1][6], "51,00");
+  EXPECT_EQ(enviado[1][7], "0");
+  EXPECT_EQ(enviado[1][8], "");
+  const auto& recebido = itens.at("P10002");
+  ASSERT_EQ(recebido.size(), 2u);
+  EXPECT_EQ(recebido[0][4], "12,000");
+  EXPECT_EQ(recebido[0][7], "2");
+  EXPECT_EQ(recebido[0][8], enviado[0][8]);
+  EXPECT_EQ(recebido[1][4], "31,500");
+  // All returned: the balance stands whole.
+  ASSERT_EQ(itens.at("P10007").size(), 1u);
+  EXPECT_EQ(itens.at("P10007")[0][4], "75,000");
+  // Type 1 reports the balance as the warehouse says.
+  EXPECT_EQ(por_item(Gerar(0, "1", "1")).at("P10001").size(), 1u);
+
+  // A second remittance to the same party adds to the same item; type 4
+  // allocates too.
+  sessao_->ExecutarDiretoNoBD(
+      "INSERT INTO Z8_ITPROREMSA (ID, IDF_DOCTO, IDF_PROD, QDADE) SELECT 990001, IDF_DOCTO, "
+      "IDF_PROD, 3 FROM Z8_ITPROREMSA WHERE QDADE = 10");
+  sessao_->ConfirmarImplicita();
+  itens = por_item(Gerar(0, "1", "4"));
+  ASSERT_EQ(itens.at("P10001").size(), 2u);
+  EXPECT_EQ(itens.at("P10001")[0][4], "9,000");
+  EXPECT_EQ(itens.at("P10001")[1][4], "31,000");
+}
+
+// A consolidated inventory (DRCST, profile D) takes the stock of the
+// branches configured for it: an item per branch, each with the CNPJ of the
+// branch holding it, no other parties, and empty stock kept.
+TEST_P(BlocoH, InventarioConsolidadoPorEstabelecimento) {
+  const int64_t matriz = demo_.filiais.at(0), segunda = demo_.filiais.at(1);
+  sessao_->ExecutarDiretoNoBD(
+      fmt::format("INSERT INTO Z8_ESTCONSOL (ID, IDF_FILIAL, IDF_FILIALEST, CNPJ) VALUES "
+                  "(990001, {0}, {0}, '11222333000181')",
+                  matriz));
+  sessao_->ExecutarDiretoNoBD(
+      fmt::format("INSERT INTO Z8_ESTCONSOL (ID, IDF_FILIAL, IDF_FILIALEST, CNPJ) VALUES "
+                  "(990002, {0}, {1}, '11222333000262')",
+                  matriz, segunda));
+  sessao_->ConfirmarImplicita();
+  app::OpcoesGeracao o;
+  o.filiais = {static_cast<int>(matriz)};
+  o.inicio = demo_.inicio;
+  o.inventario = demo_.fim;
+  o.perfil = "D";
+  o.drcst = true;
+  const auto linhas = GerarArquivo(o);
+  std::map<std::string, std::vector<std::string>> cnpjs;
+  size_t h010 = 0;
+  for (size_t i = 0; i < linhas.size(); ++i) {
+    if (linhas[i].size() < 2 || linhas[i][1] != "H010") continue;
+    ++h010;
+    EXPECT_EQ(linhas[i][8], "");
+    EXPECT_EQ(linhas[i][11], "0");
+    ASSERT_EQ(linhas.at(i + 1)[1], "H011");
+    ASSERT_EQ(linhas[i + 1].size(), 4u);
+    cnpjs[linhas[i][2]].push_back(linhas[i + 1][2]);
+  }
+  EXPECT_EQ(h010, 100u);  // the sold-out product too
+  for (const auto& [item, de] : cnpjs)
+    EXPECT_EQ(de, (std::vector<std::string>{"11222333000181", "11222333000262"})) << item;
+  // Without DRCST nothing is consolidated.
+  o.drcst = false;
+  EXPECT_TRUE(Registros(GerarArquivo(o), "H011").empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Bancos, BlocoH, ::testing::ValuesIn(teste::MotoresDeTeste()));
 
 }  // namespace

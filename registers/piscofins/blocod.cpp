@@ -1,0 +1,39 @@
+#include "registers/piscofins/blocod.h"
+
+#include "framework/xbsession.h"
+#include "registers/blockC/linhasblococ.h"
+#include "registers/blockD/geracaod100.h"
+#include "registers/blockD/uh5registroefdd500.h"
+
+namespace efd {
+
+bool MovimentoD(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial) {
+  if (!TGeracaoD100::Selecionar(sessao, filial, cabecalho.inicio, cabecalho.fim).empty())
+    return true;
+  const TpbBD& bd = sessao.GetBD();
+  return !sessao
+              .Consultar(
+                  "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = "
+                  "A.IDF_TPDOCTO INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID INNER JOIN "
+                  "Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) WHERE "
+                  "A.IDF_FILIAL = :FILIAL AND A.SITUACAO = '1' AND E.CODMODELO IN ('21', '22') "
+                  "AND A.DTENTSAI BETWEEN " +
+                      bd.LiteralData(cabecalho.inicio.DateOf()) + " AND " +
+                      bd.LiteralData(cabecalho.fim.DateOf()),
+                  {{"FILIAL", filial}})
+              .Vazio();
+}
+
+void GerarBlocoD(const TEstabelecimento& e, int bloco) {
+  TEstabelecimentoD d{e.filial, e.id_0140, 0};
+  d.id_d010 = TxbInsercaoRegistro(e.sessao, "D010", {"CNPJ"})
+                  .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "D010"), {e.cnpj});
+  const int documentos = TGeracaoD100(e.sessao, e.cabecalho.id, bloco, e.nomes, d).Executar() +
+                         GerarD500(e.sessao, e.cabecalho.id, bloco, e.nomes, d);
+  if (documentos > 0) return;
+  // Services rendered only: the establishment has nothing in this block.
+  e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFDD010 WHERE ID = :ID", {{"ID", d.id_d010}});
+  e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID = :ID", {{"ID", d.id_d010}});
+}
+
+}  // namespace efd
