@@ -4,6 +4,8 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/geracaoa100.h"
+#include "registers/piscofins/geracaof100.h"
 
 namespace efd {
 namespace {
@@ -26,7 +28,9 @@ void GerarBlocoC(const TEstabelecimento& e, int bloco) {
 }
 
 constexpr TBlocoEstabelecimento kBlocos[] = {
+    {"Bloco A", "A010", MovimentoA100, GerarBlocoA},
     {"Bloco C", "C010", MovimentoC100, GerarBlocoC},
+    {"Bloco F", "F010", MovimentoF100, GerarBlocoF},
 };
 
 }  // namespace
