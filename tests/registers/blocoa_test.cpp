@@ -146,8 +146,8 @@ TEST_P(BlocoA, BlocoMSomaOsServicosComOsDocumentosDeMercadorias) {
   EXPECT_EQ(Linhas(a, "M200"),
             std::vector<std::string>{
                 "|M200|19,80|6,60|0,00|13,20|0,00|0,00|13,20|0,00|0,00|0,00|0,00|13,20|"});
-  EXPECT_EQ(std::vector<std::string>(Campos(Linhas(a, "M210")[0]).begin(),
-                                     Campos(Linhas(a, "M210")[0]).begin() + 4),
+  const std::vector<std::string> m210 = Campos(Linhas(a, "M210")[0]);
+  EXPECT_EQ(std::vector<std::string>(m210.begin(), m210.begin() + 4),
             (std::vector<std::string>{"M210", "01", "1200,00", "1200,00"}));
   EXPECT_EQ(Campos(Linhas(a, "M600")[0])[12], "60,80");
 }
