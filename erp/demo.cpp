@@ -15,6 +15,8 @@
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
+#include "erp/demo_notasservico.h"
+#include "erp/demo_outrasoperacoes.h"
 #include "erp/demo_servicos.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -2013,6 +2015,8 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirApuracoesDemo(bd, r);
     r.maior_id = ConstruirCIAPDemo(bd, r);
     r.maior_id = ConstruirServicosDemo(bd, r);
+    r.maior_id = ConstruirNotasServicoDemo(bd, r);
+    r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

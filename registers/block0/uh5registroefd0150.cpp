@@ -344,7 +344,7 @@ int Th5RegistroEFD0150::INTERNO_RetornarQtdReg(int id_efd) {
 }
 
 std::string Th5RegistroEFD0150::IncluirIdentidade(int id_efd, int bloco, int id_ident,
-                                                  TDateTime inicio, TDateTime fim) {
+                                                  TDateTime inicio, TDateTime fim, int id_0140) {
   TxbResultado p = GetSession().Consultar(
       "SELECT I.CODIGO, I.NOME, PA.CODIGOBACEN, J.CNPJ, PF.CPF, J.IE, CI.GEOCODIGO, "
       "E.LOGRADOURO, I.NUMERO, I.COMPLEMENTO, E.BAIRRO "
@@ -362,7 +362,7 @@ std::string Th5RegistroEFD0150::IncluirIdentidade(int id_efd, int bloco, int id_
   if (!codigo.empty() && codigo != "0")
     IncluirNovo(id_efd, bloco, "", id_ident, codigo, c(1), c(2),
                 LimparConteudo(c(3).empty() ? c(4) : c(3)), LimparConteudo(c(5)), c(6), "", c(7),
-                c(8), c(9), c(10), inicio, fim, false, 0);
+                c(8), c(9), c(10), inicio, fim, false, id_0140);
   return codigo;
 }
 

@@ -61,11 +61,11 @@ class Th5RegistroEFD0150 : public Th0RegistroEFD0150 {
 
   // Finds or inserts the participant of an ERP identity (KLVG_IDENT) from
   // its registration: name, country, CNPJ or CPF, state registration,
-  // municipality and address. Returns the identity's code, the one the
-  // registers that name the participant write; nothing is inserted for an
-  // empty code or "0".
+  // municipality and address; under the establishment's 0140 row when given.
+  // Returns the identity's code, the one the registers that name the
+  // participant write; nothing is inserted for an empty code or "0".
   std::string IncluirIdentidade(int id_efd, int bloco, int id_ident, TDateTime inicio,
-                                TDateTime fim);
+                                TDateTime fim, int id_0140 = 0);
 
   std::string INTERNO_GerarArquivo(int id_efd) override;
   // Number of 0150 rows in block 0 of the EFD.

@@ -5,6 +5,8 @@
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/piscofins/blocod.h"
+#include "registers/piscofins/geracaoa100.h"
+#include "registers/piscofins/geracaof100.h"
 
 namespace efd {
 namespace {
@@ -27,8 +29,10 @@ void GerarBlocoC(const TEstabelecimento& e, int bloco) {
 }
 
 constexpr TBlocoEstabelecimento kBlocos[] = {
+    {"Bloco A", "A010", MovimentoA100, GerarBlocoA},
     {"Bloco C", "C010", MovimentoC100, GerarBlocoC},
     {"Bloco D", "D010", MovimentoD, GerarBlocoD},
+    {"Bloco F", "F010", MovimentoF100, GerarBlocoF},
 };
 
 }  // namespace

@@ -57,6 +57,30 @@ std::string ServicosComunicacao(const std::string& t) {
   return ComplementosServico(t, "DD501", "DD505", "VL_BC_PIS", "DD500", "INDOPERA");
 }
 
+// A170 names its fields after the contribution; an entry states the nature
+// of its credit's base.
+std::string ItensA170(const std::string& t) {
+  return fmt::format(
+      "SELECT C.IND_OPER, CAST(NULL AS VARCHAR(4)), A.CST_{0}, A.ALIQ_{0}, 0, "
+      "SUM(A.VL_ITEM - COALESCE(A.VAL_DESC, 0)), SUM(A.VL_BC_{0}), 0, A.NAT_BC_CRED "
+      "FROM Z8_REGEFDA170 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEFDA100 C ON C.ID = A.IDF_REGEFDA100 "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY C.IND_OPER, A.CST_{0}, A.ALIQ_{0}, A.NAT_BC_CRED",
+      t);
+}
+
+// F100 tells a credit (0) from the two kinds of revenue (1 and 2).
+std::string OperacoesF100(const std::string& t) {
+  return fmt::format(
+      "SELECT CASE WHEN A.IND_OPER = '0' THEN '0' ELSE '1' END, CAST(NULL AS VARCHAR(4)), "
+      "A.CST_{0}, A.ALIQ_{0}, 0, SUM(A.VL_OPER), SUM(A.VL_BC_{0}), 0, A.NAT_BC_CRED "
+      "FROM Z8_REGEFDF100 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY A.IND_OPER, A.CST_{0}, A.ALIQ_{0}, A.NAT_BC_CRED",
+      t);
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
@@ -66,6 +90,8 @@ constexpr TFonteDetalhes kFontes[] = {
     {"Bloco C", ConsolidadosC175},
     {"Bloco D", ServicosTransporte},
     {"Bloco D", ServicosComunicacao},
+    {"Bloco A", ItensA170},
+    {"Bloco F", OperacoesF100},
 };
 
 }  // namespace

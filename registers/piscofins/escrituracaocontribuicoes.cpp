@@ -18,6 +18,7 @@
 #include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/receitasm.h"
+#include "registers/piscofins/retencoesf600.h"
 #include "registers/piscofins/uh5registroefd0140.h"
 #include "registers/piscofins/uh5registroefdm410.h"
 #include "registers/piscofins/uh5registroefdm810.h"
@@ -349,15 +350,21 @@ class TApuracao {
 
     const std::string m200 = Codigo("M200", "M600"), m210 = Codigo("M210", "M610");
     const double devida = Arred(nao_cumulativa - deduzido);
+    // Withholdings at source, each from its regime's contribution as far as it goes.
+    const TRetencoesNaFonte retido = RetencoesNaFonte(sessao_, bloco_, cofins_);
+    const double retido_nc = Arred(std::min(retido.nao_cumulativa, devida));
+    const double retido_cum = Arred(std::min(retido.cumulativa, cumulativa));
     const int64_t id_m200 =
         TxbInsercaoRegistro(
             sessao_, m200,
             {"VL_TOT_CONT_NC_PER", "VL_TOT_CRED_DESC", "VL_TOT_CRED_DESC_ANT", "VL_TOT_CONT_NC_DEV",
              "VL_RET_NC", "VL_OUT_DED_NC", "VL_CONT_NC_REC", "VL_TOT_CONT_CUM_PER", "VL_RET_CUM",
              "VL_OUT_DED_CUM", "VL_CONT_CUM_REC", "VL_TOT_CONT_REC"})
-            .Inserir(bloco_, Tipo(m200),
-                     {nao_cumulativa, deduzido, 0.0, devida, 0.0, 0.0, devida, cumulativa, 0.0, 0.0,
-                      cumulativa, Arred(devida + cumulativa)});
+            .Inserir(
+                bloco_, Tipo(m200),
+                {nao_cumulativa, deduzido, 0.0, devida, retido_nc, 0.0, Arred(devida - retido_nc),
+                 cumulativa, retido_cum, 0.0, Arred(cumulativa - retido_cum),
+                 Arred(devida - retido_nc + cumulativa - retido_cum)});
     TxbInsercaoRegistro detalhe(
         sessao_, m210,
         {"IDF_RegEFD" + m200, "COD_CONT", "VL_REC_BRT", "VL_BC_CONT", "VL_AJUS_ACRES_BC_" + t,

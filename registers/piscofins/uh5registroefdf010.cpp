@@ -1,0 +1,67 @@
+#include "registers/piscofins/uh5registroefdf010.h"
+
+#include <fmt/format.h>
+
+#include "framework/xbsession.h"
+#include "registers/block0/referencias.h"
+#include "registers/blockC/linhasblococ.h"
+
+namespace efd {
+namespace {
+
+const std::vector<std::string> kCamposF100 = {
+    "IND_OPER",  "COD_PART",    "COD_ITEM",      "DT_OPER",    "VL_OPER",      "CST_PIS",
+    "VL_BC_PIS", "ALIQ_PIS",    "VL_PIS",        "CST_COFINS", "VL_BC_COFINS", "ALIQ_COFINS",
+    "VL_COFINS", "NAT_BC_CRED", "IND_ORIG_CRED", "COD_CTA",    "COD_CUS",      "DESC_DOC_OPER"};
+constexpr size_t kDataF100 = 3;
+
+const std::vector<std::string> kCamposF600 = {
+    "IND_NAT_RET", "DT_RET", "VL_BC_RET",  "VL_RET",        "COD_REC",
+    "INT_NAT_REC", "CNPJ",   "VL_RET_PIS", "VL_RET_COFINS", "IND_DEC"};
+
+TVariant Data(const TVariant& v) {
+  return v.IsNull() ? std::string() : FormatarData(v.AsDateTime());
+}
+
+}  // namespace
+
+std::string Th5RegistroEFDF010::RetornarIndNatRetencao(const std::string& codigo) {
+  const std::string c = Trim(codigo).substr(0, 1);
+  if (c == "9") return "99";
+  if (c >= "1" && c <= "5") return "0" + c;
+  return "";
+}
+
+std::string Th5RegistroEFDF010::INTERNO_GerarArquivo(int id_efd) {
+  TxbSession& sessao = GetSession();
+  TxbBlocoMonitorado monitor(sessao.Monitor(), 310, "Gerando Arquivo - Bloco F");
+  if (Trim(LerCabecalhoEFD(sessao, id_efd).modelo) != "2") return "";
+  const int bloco = IdBloco(id_efd, "Bloco F");
+  ThbClientDataSet& estabelecimentos = GetDados().GetCDS();
+  if (bloco > 0) AbrirRegistrosDoBloco(bloco, "2");
+  TxbLinhasEFD linhas(sessao);
+  if (bloco == 0 || estabelecimentos.IsEmpty()) {
+    linhas.AdicionarPronta("|F001|1|");
+  } else {
+    linhas.AdicionarPronta("|F001|0|");
+    TxbRegistroFilho f100{"F100", "IDF_RegEFDF010", kCamposF100};
+    f100.ajustar = [](std::vector<TVariant>& v) { v[kDataF100] = Data(v[kDataF100]); };
+    TxbRegistroFilho f600{"F600", "IDF_RegEFDF010", kCamposF600};
+    f600.ajustar = [](std::vector<TVariant>& v) {
+      v[0] = RetornarIndNatRetencao(TextoDoCampo(v[0]));
+      v[1] = Data(v[1]);
+    };
+    for (estabelecimentos.First(); !estabelecimentos.Eof(); estabelecimentos.Next()) {
+      AtualizarAvanco(id_efd, "F010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
+      linhas.Adicionar("F010", {Texto("RegEFDF010_CNPJ")});
+      const int64_t id = Campo("RegEFDF010_ID").AsInteger();
+      for (TxbRegistroFilho* r : {&f100, &f600})
+        r->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
+    }
+  }
+  linhas.AdicionarPronta(fmt::format("|F990|{}|", linhas.Quantidade() + 1));
+  GravarContador("QtdeLinhasBloco_F", linhas.Quantidade());
+  return linhas.Extrair();
+}
+
+}  // namespace efd

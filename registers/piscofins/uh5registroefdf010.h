@@ -1,0 +1,27 @@
+// Register F010 of block F (see the class comment).
+#pragma once
+
+#include <string>
+
+#include "control/uh5registrosefd.h"
+#include "uh0registroefdf010.h"
+
+namespace efd {
+
+// F010: an establishment of the PIS/COFINS model's block F, under which its
+// other operations stand (F100) and the contributions withheld at source
+// from its revenues (F600).
+//
+// Writer: the whole block F, "|F001|0|" to "|F990|n|": each F010 followed
+// by its F100 and F600 lines; "|F001|1|" when no establishment has any.
+// Sets "QtdeLinhasBloco_F". Nothing in the ICMS/IPI model.
+class Th5RegistroEFDF010 : public Th0RegistroEFDF010 {
+ public:
+  std::string INTERNO_GerarArquivo(int id_efd) override;
+
+  // The layout's nature of a withholding by the first character of the
+  // ERP's: "1" -> "01" .. "5" -> "05", "9" -> "99"; "" for another.
+  static std::string RetornarIndNatRetencao(const std::string& codigo);
+};
+
+}  // namespace efd
