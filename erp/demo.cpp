@@ -527,6 +527,7 @@ class TConstrutor {
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
     proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
+    proximo_id_ = CadastrosDasNotasServicoDemo(bd_, proximo_id_, filiais_.front().id);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;

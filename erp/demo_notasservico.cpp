@@ -1,5 +1,7 @@
 #include "erp/demo_notasservico.h"
 
+#include <fmt/format.h>
+
 #include <cmath>
 #include <string>
 #include <utility>
@@ -29,10 +31,45 @@ constexpr TNotaServico kNotas[] = {
 
 class TNotasServicoDemo {
  public:
-  TNotasServicoDemo(TpbBD& bd, const ResultadoDemo& demo)
-      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1), filial_(demo.filiais.front()) {}
+  TNotasServicoDemo(TpbBD& bd, int64_t proximo, int64_t filial)
+      : bd_(bd), proximo_(proximo), filial_(filial) {}
 
-  int64_t Construir() {
+  // The model "SE", a document type and a series for each standard; the
+  // next free id.
+  int64_t Cadastros() {
+    const int64_t modelo = proximo_++;
+    InserirValores(bd_, "Z8_MODELODOCT",
+                   {{"ID", modelo}, {"CODMODELO", "SE"}, {"DESCRICAO", "Nota Fiscal de Serviço"}});
+    const int64_t conta =
+        Um("SELECT IDF_CTACTB FROM Z8_TPDOCTOGER WHERE IDF_CTACTB IS NOT NULL ORDER BY ID");
+    for (const int padrao : {1, 13}) {
+      const int64_t tipo = proximo_++, parte = proximo_++, serie = proximo_++;
+      InserirValores(bd_, "Z8_TIPDOC",
+                     {{"ID", tipo},
+                      {"CODIGO", CodigoDoTipo(padrao)},
+                      {"DESCRICAO", padrao == 1 ? "Serviço prestado" : "Serviço tomado"},
+                      {"IDF_PADRAODOC",
+                       Um("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = :C", {{"C", padrao}})},
+                      {"NFCOMPLEMENTAR", TVariant(false)}});
+      InserirValores(bd_, "Z8_PARTETPDOC",
+                     {{"ID", parte}, {"FD", "TipoDoctoGeral"}, {"IDF_TIPDOC", tipo}});
+      InserirValores(
+          bd_, "Z8_TPDOCTOGER",
+          {{"ID", parte}, {"IDA", parte}, {"IDF_MODELODOCT", modelo}, {"IDF_CTACTB", conta}});
+      InserirValores(bd_, "Z8_SERIEDOCTO",
+                     {{"ID", serie},
+                      {"IDF_FILIAL", filial_},
+                      {"CODIGO", "A1"},
+                      {"DESCRICAO", DescricaoDaSerie(padrao)},
+                      {"TIPO", padrao == 1 ? "1" : "2"},
+                      {"SERIENFE", TVariant(false)},
+                      {"REGIMEESPECIAL", TVariant(false)}});
+    }
+    return proximo_;
+  }
+
+  // The invoices of the month; the last id used.
+  int64_t Construir(const TDateTime& inicio) {
     const TxbResultado participantes = bd_.Consultar(
         "SELECT DISTINCT IDF_IDENT FROM Z8_DOCTO WHERE IDF_FILIAL = :F AND IDF_IDENT IS NOT NULL "
         "ORDER BY IDF_IDENT",
@@ -40,9 +77,8 @@ class TNotasServicoDemo {
     // Services are bought from and provided to the goods documents'
     // participants: a month without documents has none.
     if (participantes.Vazio()) return proximo_ - 1;
-    Cadastros();
     for (size_t n = 0; n < std::size(kNotas); ++n)
-      Nota(kNotas[n], participantes.linhas[n % participantes.linhas.size()][0].AsInt64());
+      Nota(kNotas[n], inicio, participantes.linhas[n % participantes.linhas.size()][0].AsInt64());
     return proximo_ - 1;
   }
 
@@ -53,55 +89,24 @@ class TNotasServicoDemo {
     return r.linhas[0][0].AsInt64();
   }
 
-  void Cadastros() {
-    const int64_t modelo = proximo_++;
-    InserirValores(bd_, "Z8_MODELODOCT",
-                   {{"ID", modelo}, {"CODMODELO", "SE"}, {"DESCRICAO", "Nota Fiscal de Serviço"}});
-    const int64_t conta =
-        Um("SELECT IDF_CTACTB FROM Z8_TPDOCTOGER WHERE IDF_CTACTB IS NOT NULL ORDER BY ID");
-    for (const int padrao : {1, 13}) {
-      const int64_t tipo = proximo_++, parte = proximo_++, serie = proximo_++;
-      tipos_.emplace_back(padrao, tipo);
-      InserirValores(bd_, "Z8_TIPDOC",
-                     {{"ID", tipo},
-                      {"CODIGO", padrao == 1 ? "SRVSE-PREST" : "SRVSE-TOMAD"},
-                      {"DESCRICAO", padrao == 1 ? "Serviço prestado" : "Serviço tomado"},
-                      {"IDF_PADRAODOC",
-                       Um("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = :C", {{"C", padrao}})},
-                      {"NFCOMPLEMENTAR", TVariant(false)}});
-      InserirValores(bd_, "Z8_PARTETPDOC",
-                     {{"ID", parte}, {"FD", "TipoDoctoGeral"}, {"IDF_TIPDOC", tipo}});
-      InserirValores(
-          bd_, "Z8_TPDOCTOGER",
-          {{"ID", parte}, {"IDA", parte}, {"IDF_MODELODOCT", modelo}, {"IDF_CTACTB", conta}});
-      series_.emplace_back(padrao, serie);
-      InserirValores(bd_, "Z8_SERIEDOCTO",
-                     {{"ID", serie},
-                      {"IDF_FILIAL", filial_},
-                      {"CODIGO", "A1"},
-                      {"DESCRICAO", padrao == 1 ? "Notas de serviço" : "Serviços tomados"},
-                      {"TIPO", padrao == 1 ? "1" : "2"},
-                      {"SERIENFE", TVariant(false)},
-                      {"REGIMEESPECIAL", TVariant(false)}});
-    }
+  static std::string CodigoDoTipo(int padrao) { return fmt::format("SRVSE-{}", padrao); }
+  static const char* DescricaoDaSerie(int padrao) {
+    return padrao == 1 ? "Notas de serviço" : "Serviços tomados";
   }
 
-  static int64_t Do(const std::vector<std::pair<int, int64_t>>& v, int padrao) {
-    for (const auto& [p, id] : v)
-      if (p == padrao) return id;
-    throw EErro("Demo: padrão sem cadastro");
-  }
-
-  void Nota(const TNotaServico& n, int64_t participante) {
+  void Nota(const TNotaServico& n, const TDateTime& inicio, int64_t participante) {
     const int64_t doc = proximo_++;
-    const TDateTime dia(demo_.inicio.dias + n.dia - 1);
+    const TDateTime dia(inicio.dias + n.dia - 1);
     const auto centavos = [](double v) { return std::round(v * 100) / 100; };
     InserirValores(bd_, "Z8_DOCTO",
                    {{"ID", doc},
                     {"FD", "Docto"},
                     {"IDF_FILIAL", filial_},
-                    {"IDF_TPDOCTO", Do(tipos_, n.padrao)},
-                    {"IDF_SERIEDOCTO", Do(series_, n.padrao)},
+                    {"IDF_TPDOCTO", Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :C",
+                                       {{"C", CodigoDoTipo(n.padrao)}})},
+                    {"IDF_SERIEDOCTO",
+                     Um("SELECT ID FROM Z8_SERIEDOCTO WHERE IDF_FILIAL = :F AND DESCRICAO = :D",
+                        {{"F", filial_}, {"D", DescricaoDaSerie(n.padrao)}})},
                     {"IDF_IDENT", participante},
                     {"NRODOCTO", n.numero},
                     {"DATAEMI", dia},
@@ -147,15 +152,17 @@ class TNotasServicoDemo {
   }
 
   TpbBD& bd_;
-  const ResultadoDemo& demo_;
   int64_t proximo_, filial_;
-  std::vector<std::pair<int, int64_t>> tipos_, series_;
 };
 
 }  // namespace
 
+int64_t CadastrosDasNotasServicoDemo(TpbBD& bd, int64_t proximo, int64_t filial) {
+  return TNotasServicoDemo(bd, proximo, filial).Cadastros();
+}
+
 int64_t ConstruirNotasServicoDemo(TpbBD& bd, const ResultadoDemo& demo) {
-  return TNotasServicoDemo(bd, demo).Construir();
+  return TNotasServicoDemo(bd, demo.maior_id + 1, demo.filiais.front()).Construir(demo.inicio);
 }
 
 }  // namespace efd::erp
