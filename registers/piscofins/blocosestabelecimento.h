@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "framework/pbbd.h"
 #include "registers/block0/referencias.h"
 
 namespace efd {
@@ -28,6 +29,13 @@ struct TEstabelecimento {
                      double)>
       receita_sem_contribuicao;
 };
+
+// A branch and the header's period as :FILIAL, :INICIO and :FIM, for the
+// queries of a block's documents.
+inline TParametros PeriodoDaFilial(const TxbCabecalhoEFD& cabecalho, int filial) {
+  return {
+      {"FILIAL", filial}, {"INICIO", cabecalho.inicio.DateOf()}, {"FIM", cabecalho.fim.DateOf()}};
+}
 
 struct TBlocoEstabelecimento {
   const char* bloco;     // the block's name in the generation ("Bloco C")

@@ -44,10 +44,6 @@ std::string Selecao(const char* colunas) {
       colunas, kModeloServico);
 }
 
-TParametros Periodo(const TxbCabecalhoEFD& c, int filial) {
-  return {{"FILIAL", filial}, {"INICIO", c.inicio.DateOf()}, {"FIM", c.fim.DateOf()}};
-}
-
 // A service item with its taxes, as the A170 takes it.
 struct TItemServico {
   int seq = 0;
@@ -84,7 +80,7 @@ class TGeracaoA100 {
                 "A.VALTOTALNF, A.VALDESCONTO, A.IDF_TPDOCTO, A.OBSFISCAL, G.CODINTERNO, "
                 "SERIE.CODIGO, SERIE.TIPO") +
             "ORDER BY A.DATAEMI, A.ID",
-        Periodo(c_, e_.filial));
+        PeriodoDaFilial(c_, e_.filial));
     for (const auto& l : r.linhas) Documento(l);
   }
 
@@ -243,7 +239,7 @@ class TGeracaoA100 {
 }  // namespace
 
 bool MovimentoA100(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial) {
-  return !sessao.Consultar(Selecao("A.ID"), Periodo(cabecalho, filial)).Vazio();
+  return !sessao.Consultar(Selecao("A.ID"), PeriodoDaFilial(cabecalho, filial)).Vazio();
 }
 
 void GerarBlocoA(const TEstabelecimento& e, int bloco) {

@@ -14,10 +14,6 @@ namespace {
 constexpr const char* kPeriodo =
     " WHERE IDF_FILIAL = :FILIAL AND DATA >= :INICIO AND DATA <= :FIM ";
 
-TParametros Periodo(const TxbCabecalhoEFD& c, int filial) {
-  return {{"FILIAL", filial}, {"INICIO", c.inicio.DateOf()}, {"FIM", c.fim.DateOf()}};
-}
-
 std::string S(const TVariant& v) {
   return v.IsNull() ? "" : Trim(v.AsString());
 }
@@ -52,7 +48,7 @@ class TGeracaoF100 {
                     "PISVALOR, CLATRIBCOFINS, COFINSBASE, COFINSALIQ, COFINSVALOR, NATBCCRED, "
                     "IDF_CTACTB, DESCRICAO FROM Z8_OPEPISCOF") +
             kPeriodo + "ORDER BY DATA, ID",
-        Periodo(c_, e_.filial));
+        PeriodoDaFilial(c_, e_.filial));
     TxbInsercaoRegistro f100(
         sessao_, "F100",
         {"IDF_RegEFDF010", "IND_OPER", "COD_PART", "DT_OPER", "VL_OPER", "CST_PIS", "VL_BC_PIS",
@@ -75,7 +71,7 @@ class TGeracaoF100 {
         std::string("SELECT NATUREZA, DATA, BASE, VALOR, CODRECEITA, NATRECEITA, CNPJFONTE, "
                     "VALORPIS, VALORCOFINS, INDDECLARANTE FROM Z8_RETPISCOF") +
             kPeriodo + "ORDER BY DATA, ID",
-        Periodo(c_, e_.filial));
+        PeriodoDaFilial(c_, e_.filial));
     TxbInsercaoRegistro f600(
         sessao_, "F600",
         {"IDF_RegEFDF010", "IND_NAT_RET", "DT_RET", "VL_BC_RET", "VL_RET", "COD_REC", "INT_NAT_REC",
@@ -116,7 +112,7 @@ bool MovimentoF100(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int fil
   for (const char* tabela : {"Z8_OPEPISCOF", "Z8_RETPISCOF"})
     if (!sessao
              .Consultar(std::string("SELECT ID FROM ") + tabela + kPeriodo,
-                        Periodo(cabecalho, filial))
+                        PeriodoDaFilial(cabecalho, filial))
              .Vazio())
       return true;
   return false;
