@@ -86,12 +86,9 @@ struct TFonteDetalhes {
   TConsultaDetalhes consulta;
 };
 constexpr TFonteDetalhes kFontes[] = {
-    {"Bloco C", ItensC170},
-    {"Bloco C", ConsolidadosC175},
-    {"Bloco D", ServicosTransporte},
-    {"Bloco D", ServicosComunicacao},
-    {"Bloco A", ItensA170},
-    {"Bloco F", OperacoesF100},
+    {"Bloco C", ItensC170},          {"Bloco C", ConsolidadosC175},
+    {"Bloco D", ServicosTransporte}, {"Bloco D", ServicosComunicacao},
+    {"Bloco A", ItensA170},          {"Bloco F", OperacoesF100},
 };
 
 }  // namespace
