@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <string_view>
+
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
@@ -27,17 +29,34 @@ TxbCabecalhoEFD LerCabecalhoEFD(TxbSession& sessao, int id_efd) {
   return c;
 }
 
+namespace {
+
+constexpr std::string_view kBrancos = " \t\r\n";
+
+std::string_view Aparar(std::string_view s) {
+  const size_t inicio = s.find_first_not_of(kBrancos);
+  if (inicio == std::string_view::npos) return {};
+  return s.substr(inicio, s.find_last_not_of(kBrancos) - inicio + 1);
+}
+
+}  // namespace
+
+// Read for every register of every document: scans the list in place instead of splitting it.
 int RetornarValorLista(const std::string& texto, const std::string& nome) {
-  for (const std::string& linha : Dividir(texto, '\n')) {
+  std::string_view resto = texto;
+  while (!resto.empty()) {
+    const size_t fim = resto.find('\n');
+    const std::string_view linha = resto.substr(0, fim);
+    resto = fim == std::string_view::npos ? std::string_view() : resto.substr(fim + 1);
     const size_t igual = linha.find('=');
-    if (igual == std::string::npos || Trim(linha.substr(0, igual)) != nome) continue;
-    return static_cast<int>(TextoParaInteiroDef(Trim(linha.substr(igual + 1)), 0));
+    if (igual == std::string_view::npos || Aparar(linha.substr(0, igual)) != nome) continue;
+    return static_cast<int>(TextoParaInteiroDef(std::string(Aparar(linha.substr(igual + 1))), 0));
   }
   return 0;
 }
 
 bool RegistroNaLista(const std::string& lista, const std::string& familia) {
-  return Trim(lista).empty() || RetornarValorLista(lista, familia) > 0;
+  return Aparar(lista).empty() || RetornarValorLista(lista, familia) > 0;
 }
 
 int IdBloco0(TxbSession& sessao, int id_efd) {

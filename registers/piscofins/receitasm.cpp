@@ -19,6 +19,14 @@ int64_t TxbReceitasSemContribuicao::NovaLinha(TxbSession& sessao, int bloco, int
   return id;
 }
 
+void TxbReceitasSemContribuicao::Somar(std::unique_ptr<TxbComando>& comando, TxbSession& sessao,
+                                       const std::string& sql, double valor, int64_t id) {
+  if (!comando) comando = sessao.GetBD().Preparar(sql, {TTipoCampo::Real, TTipoCampo::Inteiro});
+  comando->Definir(0, valor);
+  comando->Definir(1, id);
+  comando->Executar();
+}
+
 int TxbReceitasSemContribuicao::Incluir(TxbSession& sessao, const std::string& parametros,
                                         const std::string& cst, const std::string& natureza,
                                         const std::string& conta, double valor) {
@@ -41,11 +49,10 @@ int TxbReceitasSemContribuicao::Incluir(TxbSession& sessao, const std::string& p
         {{"ID", id}, {"IDA", id}, {"CST", cst}, {"COD_CTA", conta}, {"VL_REC", valor}});
     p = pais_.emplace(std::make_pair(cst, conta), id).first;
   } else {
-    sessao.ExecutarDiretoNoBD(cofins_ ? "UPDATE Z8_REGEFDM800 SET VL_TOT_REC = VL_TOT_REC + "
-                                        ":VL_REC WHERE ID = :ID"
-                                      : "UPDATE Z8_REGEFDM400 SET VL_REC = VL_REC + :VL_REC "
-                                        "WHERE ID = :ID",
-                              {{"VL_REC", valor}, {"ID", p->second}});
+    Somar(somar_pai_, sessao,
+          cofins_ ? "UPDATE Z8_REGEFDM800 SET VL_TOT_REC = VL_TOT_REC + :VL_REC WHERE ID = :ID"
+                  : "UPDATE Z8_REGEFDM400 SET VL_REC = VL_REC + :VL_REC WHERE ID = :ID",
+          valor, p->second);
   }
 
   const auto chave = std::make_tuple(p->second, natureza, conta);
@@ -63,9 +70,9 @@ int TxbReceitasSemContribuicao::Incluir(TxbSession& sessao, const std::string& p
                                {"VL_REC", valor}});
     f = filhos_.emplace(chave, id).first;
   } else {
-    sessao.ExecutarDiretoNoBD(
-        "UPDATE Z8_REGEFD" + filho + " SET VL_REC = VL_REC + :VL_REC WHERE ID = :ID",
-        {{"VL_REC", valor}, {"ID", f->second}});
+    Somar(somar_filho_, sessao,
+          "UPDATE Z8_REGEFD" + filho + " SET VL_REC = VL_REC + :VL_REC WHERE ID = :ID", valor,
+          f->second);
   }
   return static_cast<int>(f->second);
 }

@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
+
+#include "framework/pbbd.h"
 
 namespace efd {
 
@@ -28,10 +31,16 @@ class TxbReceitasSemContribuicao {
 
  private:
   int64_t NovaLinha(TxbSession& sessao, int bloco, int tipo, const std::string& codigo);
+  // The amounts of a key already stored are added by a statement prepared once: most items
+  // repeat a key.
+  void Somar(std::unique_ptr<TxbComando>& comando, TxbSession& sessao, const std::string& sql,
+             double valor, int64_t id);
 
   bool cofins_;
   std::map<std::pair<std::string, std::string>, int64_t> pais_;  // CST, account
   std::map<std::tuple<int64_t, std::string, std::string>, int64_t> filhos_;
+  std::unique_ptr<TxbComando> somar_pai_;
+  std::unique_ptr<TxbComando> somar_filho_;
 };
 
 // The name under which the parameter text carries the block M row.
