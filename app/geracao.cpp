@@ -67,7 +67,12 @@ void GerarFilial(TTarefaFilial& tarefa, OpcoesGeracao opcoes) {
     bd.Confirmar();  // its reads must not hold back the other branches' commits
   } catch (const std::exception& e) {
     tarefa.erro = e.what();
-    bd.Desfazer();
+    // Runs in a worker thread: a failing rollback is reported with the branch, not thrown.
+    try {
+      bd.Desfazer();
+    } catch (const std::exception& desfazer) {
+      tarefa.erro += fmt::format(" (e o desfazimento falhou: {})", desfazer.what());
+    }
   }
 }
 

@@ -116,10 +116,16 @@ std::string MensagemErroSql(const std::string& erro, const std::string& sql) {
 // ---------------------------------------------------------------------------
 // Results
 
+// Called per value of every row read by name: compares in place, the length first.
 int TxbResultado::IndiceColuna(const std::string& nome) const {
-  const std::string procurado = UpperCase(nome);
+  auto igual = [&nome](const std::string& coluna) {
+    return coluna.size() == nome.size() &&
+           std::equal(coluna.begin(), coluna.end(), nome.begin(), [](char a, char b) {
+             return a == (b >= 'a' && b <= 'z' ? static_cast<char>(b - 32) : b);
+           });
+  };
   for (size_t i = 0; i < colunas.size(); ++i)
-    if (colunas[i] == procurado) return static_cast<int>(i);
+    if (igual(colunas[i])) return static_cast<int>(i);
   return -1;
 }
 

@@ -1,6 +1,8 @@
 // Helpers shared by the tests: the database engines every database test runs on.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -20,5 +22,17 @@ bool MotorDisponivel(const std::string& motor);
 std::string NovaUrl(const std::string& motor);
 // A temporary directory removed when the test process ends.
 std::string DiretorioTemporario();
+
+// Runs f, which must throw E, and returns the message; a failure of the test when it does not.
+template <typename E, typename F>
+std::string Mensagem(F f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e.what();
+  }
+  ADD_FAILURE() << "no exception";
+  return {};
+}
 
 }  // namespace efd::teste

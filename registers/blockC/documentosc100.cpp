@@ -86,7 +86,7 @@ TDocumentoC100 LerDocumento(const TLeitor& l) {
   d.situacao_nf = l.S("SITUACAONF");
   d.situacao_nfe = l.S("SITUACAONFE");
   d.modelo = l.S("CODMODELO");
-  d.obs_fiscal = l.V("OBSFISCAL").IsNull() ? "" : l.V("OBSFISCAL").AsString();
+  d.obs_fiscal = l.V("OBSFISCAL").AsString();
   d.codigo_interno = static_cast<int>(l.I("CODINTERNO"));
   d.emissao = l.Data("DATAEMI");
   d.entrada_saida = l.Data("DTENTSAI");
@@ -112,11 +112,8 @@ TDocumentoC100 LerDocumento(const TLeitor& l) {
   return d;
 }
 
-}  // namespace
-
-TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio,
-                                      TDateTime fim) {
-  TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Seleção dos documentos");
+// The month's documents of the branch, without their order.
+std::string SqlDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim) {
   const TpbBD& bd = sessao.GetBD();
   const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
   std::string sql =
@@ -131,17 +128,41 @@ TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime 
     sql +=
         "AND EXISTS (SELECT I.ID FROM Z8_INTEGRA I INNER JOIN Z8_INTEGRAFIS F ON F.IDA = I.ID "
         "WHERE I.IDF_DOCTO = A.ID AND I.SITUACAO = '1') ";
-  sql += "ORDER BY A.DATAEMI, A.ID";
-  TxbResultado documentos = sessao.Consultar(sql);
+  return sql;
+}
 
-  // The numbers typed as cancelled or voided, when the ERP has that table.
+// The numbers typed as cancelled or voided, when the ERP has that table.
+bool HaDigitados() {
+  return Aplicacao().ChecarFamiliaRegistrada("DoctoCancelSped");
+}
+constexpr const char* kSqlDigitados =
+    "SELECT a.DT_DOC, a.NUM_DOC, a.SER, a.COD_SIT, a.COD_MOD, a.Ind_Emit, a.ID from "
+    "Z8_DocCanSped a where (a.REG = 'C100') and (a.IDF_FILIAL = :FILIAL) and (a.DT_DOC >= "
+    ":INICIO) and (a.DT_DOC <= :FIM) ";
+
+TParametros ParametrosDigitados(int filial, TDateTime inicio, TDateTime fim) {
+  return {{"FILIAL", filial}, {"INICIO", inicio.DateOf()}, {"FIM", fim.DateOf()}};
+}
+
+}  // namespace
+
+bool HaDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim) {
+  auto alguma = [&sessao](const std::string& sql, const TParametros& parametros) {
+    return !sessao.Consultar(sessao.GetBD().LimitarLinhas(sql, 1), parametros).Vazio();
+  };
+  return alguma(SqlDocumentosC100(sessao, filial, inicio, fim), {}) ||
+         (HaDigitados() && alguma(kSqlDigitados, ParametrosDigitados(filial, inicio, fim)));
+}
+
+TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio,
+                                      TDateTime fim) {
+  TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Seleção dos documentos");
+  TxbResultado documentos =
+      sessao.Consultar(SqlDocumentosC100(sessao, filial, inicio, fim) + "ORDER BY A.DATAEMI, A.ID");
   TxbResultado digitados;
-  if (Aplicacao().ChecarFamiliaRegistrada("DoctoCancelSped"))
-    digitados = sessao.Consultar(
-        "SELECT a.DT_DOC, a.NUM_DOC, a.SER, a.COD_SIT, a.COD_MOD, a.Ind_Emit, a.ID from "
-        "Z8_DocCanSped a where (a.REG = 'C100') and (a.IDF_FILIAL = :FILIAL) and (a.DT_DOC >= "
-        ":INICIO) and (a.DT_DOC <= :FIM) order by a.DT_DOC, a.ID",
-        {{"FILIAL", filial}, {"INICIO", inicio.DateOf()}, {"FIM", fim.DateOf()}});
+  if (HaDigitados())
+    digitados = sessao.Consultar(std::string(kSqlDigitados) + "order by a.DT_DOC, a.ID",
+                                 ParametrosDigitados(filial, inicio, fim));
 
   // Merged by date; on the same date the typed numbers come first, as their
   // identifier counts as 0.
@@ -304,9 +325,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "WHERE P.IDF_DOCTO IN (" +
         lista + ")");
     for (const auto& linha : r.linhas) {
-      auto texto = [&linha](size_t i) {
-        return linha[i].IsNull() ? std::string() : Trim(linha[i].AsString());
-      };
+      auto texto = [&linha](size_t i) { return Trim(linha[i].AsString()); };
       TOutrosDadosC100& o = p.outros[linha[0].AsInt64()];
       if (o.chave.empty()) o.chave = texto(1);
       if (o.texto_fiscal.empty()) o.texto_fiscal = texto(2);
@@ -326,7 +345,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         lista + ") ORDER BY P.IDF_DOCTO, A.DATAVENCTO, P.ID");
     for (const auto& linha : r.linhas)
       p.parcelas[linha[0].AsInt64()].push_back(
-          {linha[1].IsNull() ? "" : Trim(linha[1].AsString()),
+          {Trim(linha[1].AsString()),
            linha[2].IsNull() ? TDateTime() : linha[2].AsDateTime().DateOf(),
            linha[3].IsNull() ? 0.0 : linha[3].AsFloat()});
   }
@@ -344,9 +363,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "WHERE P.IDF_DOCTO IN (" +
         lista + ")");
     for (const auto& linha : r.linhas) {
-      auto texto = [&linha](size_t i) {
-        return linha[i].IsNull() ? std::string() : Trim(linha[i].AsString());
-      };
+      auto texto = [&linha](size_t i) { return Trim(linha[i].AsString()); };
       auto real = [&linha](size_t i) { return linha[i].IsNull() ? 0.0 : linha[i].AsFloat(); };
       TEntregaC100& e = p.entregas[linha[0].AsInt64()];
       e.tipo_frete = texto(1);
@@ -367,8 +384,8 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "INNER JOIN Z8_PARTEDOCTO P ON P.ID = A.DOCTOITEM_ID WHERE P.IDF_DOCTO IN (" +
         lista + ") ORDER BY A.DOCTOITEM_ID, A.ID");
     for (const auto& linha : r.linhas)
-      p.tanques[linha[0].AsInt64()].push_back({linha[1].IsNull() ? "" : Trim(linha[1].AsString()),
-                                               linha[2].IsNull() ? 0.0 : linha[2].AsFloat()});
+      p.tanques[linha[0].AsInt64()].push_back(
+          {Trim(linha[1].AsString()), linha[2].IsNull() ? 0.0 : linha[2].AsFloat()});
   }
   {
     TxbResultado r = sessao.Consultar(

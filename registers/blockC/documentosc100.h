@@ -119,6 +119,8 @@ struct TSelecaoC100 {
 
 TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio,
                                       TDateTime fim);
+// Whether the selection above would return anything, asking for one row only.
+bool HaDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim);
 // The documents of ids (ERP identifiers) with everything they carry.
 TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& ids);
 // A participant's code as 0150 and the documents carry it: the ERP code

@@ -262,8 +262,7 @@ std::string TGeracaoC100::Participante(int64_t ident, int64_t local_entrega) {
           {{"ID", local_entrega}});
       std::vector<std::string> campos;
       if (!r.Vazio() && UpperCase(Trim(r.linhas[0][0].AsString())) == "T")
-        for (size_t i = 1; i < 5; ++i)
-          campos.push_back(r.linhas[0][i].IsNull() ? "" : Trim(r.linhas[0][i].AsString()));
+        for (size_t i = 1; i < 5; ++i) campos.push_back(Trim(r.linhas[0][i].AsString()));
       local = locais_entrega_.emplace(local_entrega, std::move(campos)).first;
     }
     if (!local->second.empty()) {

@@ -130,7 +130,7 @@ void TGeracaoC400::LerTotalizadores() {
   for (const auto& l : r.linhas) {
     const std::string tipo = Trim(l[0].AsString());
     const double aliquota = tipo == "1" && !l[1].IsNull() ? Arred(l[1].AsFloat()) : 0;
-    cfops_[{tipo, aliquota}] = Digitos(l[2].IsNull() ? "" : l[2].AsString()).substr(0, 4);
+    cfops_[{tipo, aliquota}] = Digitos(l[2].AsString()).substr(0, 4);
   }
 }
 
@@ -150,7 +150,7 @@ int TGeracaoC400::Executar() {
                                       {"FILIAL_ID", cabecalho_.filial}});
   for (const auto& l : r.linhas) {
     TReducao z;
-    auto texto = [&l](size_t i) { return l[i].IsNull() ? std::string() : Trim(l[i].AsString()); };
+    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
     auto numero = [&l](size_t i) { return l[i].IsNull() ? 0.0 : l[i].AsFloat(); };
     z.id = l[0].AsInt64();
     z.data = l[1].AsDateTime().DateOf();
@@ -283,9 +283,7 @@ std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
           fmt::format("Registro C425/C470: o produto {} do cupom (ItemCupFis_IDF_Prod) "
                       "não existe",
                       produto));
-    auto t = [&r](size_t i) {
-      return r.linhas[0][i].IsNull() ? std::string() : Trim(r.linhas[0][i].AsString());
-    };
+    auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
     const std::string codigo = (sem_prefixo_ ? "" : "P") + t(0);
     std::string estoque = unidade;
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
@@ -327,7 +325,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
       "AND D.DATAFINALIMPRESSAO < :FIM ORDER BY D.COOCUPOM, D.ID",
       p);
   for (const auto& l : r.linhas) {
-    auto t = [&l](size_t i) { return l[i].IsNull() ? std::string() : Trim(l[i].AsString()); };
+    auto t = [&l](size_t i) { return Trim(l[i].AsString()); };
     TCupom c;
     c.id = l[0].AsInt64();
     c.coo = t(1);
@@ -352,7 +350,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
       "AND D.DATAFINALIMPRESSAO < :FIM ORDER BY A.IDF_CUPFISCAL, A.ID",
       p);
   for (const auto& l : itens.linhas) {
-    auto t = [&l](size_t i) { return l[i].IsNull() ? std::string() : Trim(l[i].AsString()); };
+    auto t = [&l](size_t i) { return Trim(l[i].AsString()); };
     auto n = [&l](size_t i) { return l[i].IsNull() ? 0.0 : l[i].AsFloat(); };
     TItemCupom i;
     i.produto = l[1].IsNull() ? 0 : l[1].AsInt64();

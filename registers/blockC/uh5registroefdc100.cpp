@@ -55,9 +55,7 @@ void Th5RegistroEFDC100::AjustarValoresC100(std::vector<TVariant>& c100) {
 
 TxbRegistroFilho Th5RegistroEFDC100::RegistroC110(TxbRegistroFilho& c111) {
   TxbRegistroFilho c110{"C110", "IDF_RegEFDC100", {"Codigo", "Texto"}, {&c111}};
-  c110.ajustar = [](std::vector<TVariant>& v) {
-    v[1] = TextoNumaLinha(Trim(v[1].IsNull() ? "" : v[1].AsString()));
-  };
+  c110.ajustar = [](std::vector<TVariant>& v) { v[1] = TextoNumaLinha(Trim(v[1].AsString())); };
   return c110;
 }
 

@@ -93,7 +93,7 @@ TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>
                    "P.IDF_TIPDOC IN (" +
                    tps + ")")
            .linhas) {
-    auto texto = [&l](size_t i) { return l[i].IsNull() ? "" : Trim(l[i].AsString()); };
+    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
     c.energia[l[0].AsInt64()] = {texto(1), texto(2), texto(3)};
   }
   for (const auto& l :

@@ -12,7 +12,7 @@ namespace efd {
 namespace {
 
 bool MovimentoC100(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial) {
-  return !SelecionarDocumentosC100(sessao, filial, cabecalho.inicio, cabecalho.fim).ids.empty();
+  return HaDocumentosC100(sessao, filial, cabecalho.inicio, cabecalho.fim);
 }
 
 // C010 with the establishment's goods documents: the C100 family.

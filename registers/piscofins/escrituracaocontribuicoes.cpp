@@ -86,9 +86,7 @@ TFilialContribuicoes LerFilial(TxbSession& sessao, int filial) {
       {{"FILIAL", filial}});
   if (r.Vazio())
     throw EErro(fmt::format("Registro 0140: a filial {} (Filial_ID) não existe", filial));
-  auto t = [&r](size_t i) {
-    return r.linhas[0][i].IsNull() ? "" : Trim(r.linhas[0][i].AsString());
-  };
+  auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
   // The number as the opening writes the declarant's: digits, zero-filled.
   std::string cnpj;
   for (char c : t(1))

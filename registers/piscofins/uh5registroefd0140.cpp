@@ -51,9 +51,7 @@ std::string Th5RegistroEFD0140::INTERNO_GerarArquivo(int id_efd) {
                          {&r0205, &r0206}};
   TxbRegistroFilho r0400{"0400", "IDF_RegEFD0140", {"CodNat", "DescNat"}};
   TxbRegistroFilho r0450{"0450", "IDF_RegEFD0140", {"CodInf", "Texto"}};
-  r0450.ajustar = [](std::vector<TVariant>& v) {
-    v[1] = TextoNumaLinha(v[1].IsNull() ? "" : Trim(v[1].AsString()));
-  };
+  r0450.ajustar = [](std::vector<TVariant>& v) { v[1] = TextoNumaLinha(Trim(v[1].AsString())); };
   TxbRegistroFilho* filhos[] = {&r0150, &r0190, &r0200, &r0400, &r0450};
 
   ThbClientDataSet& cds = GetDados().GetCDS();

@@ -12,14 +12,10 @@ namespace {
 
 TEST(AbrirBanco, ArquivoSQLiteQueNaoExisteERecusadoSemCriarNada) {
   const std::string caminho = teste::DiretorioTemporario() + "/nao-existe.db";
-  try {
-    app::AbrirBanco("sqlite:" + caminho);
-    ADD_FAILURE() << "aberto";
-  } catch (const EErro& e) {
-    const std::string mensagem = e.what();
-    EXPECT_NE(mensagem.find(caminho), std::string::npos) << mensagem;
-    EXPECT_NE(mensagem.find("efd init"), std::string::npos) << mensagem;
-  }
+  const std::string mensagem =
+      teste::Mensagem<EErro>([&] { app::AbrirBanco("sqlite:" + caminho); });
+  EXPECT_NE(mensagem.find(caminho), std::string::npos) << mensagem;
+  EXPECT_NE(mensagem.find("efd init"), std::string::npos) << mensagem;
   EXPECT_FALSE(std::filesystem::exists(caminho));
 
   // The commands that make a database create it, and then it opens.

@@ -255,13 +255,9 @@ TEST(ArquivoEFD, CaractereForaDoLatin1NomeiaRegistroECampoENaoDeixaArquivo) {
   {
     TxbArquivoEFD arquivo(pasta + "/x.txt");
     arquivo.Escrever("|0000|017|\r\n");
-    try {
-      arquivo.Escrever("|0150|P1|Caf\xC3\xA9 \xE2\x82\xAC|\r\n");  // the euro sign
-      FAIL() << "esperava erro";
-    } catch (const EErro& e) {
-      EXPECT_NE(std::string(e.what()).find("Registro 0150, campo 2"), std::string::npos)
-          << e.what();
-    }
+    const std::string erro = teste::Mensagem<EErro>(
+        [&] { arquivo.Escrever("|0150|P1|Caf\xC3\xA9 \xE2\x82\xAC|\r\n"); });  // the euro sign
+    EXPECT_NE(erro.find("Registro 0150, campo 2"), std::string::npos) << erro;
   }
   for (const auto& f : std::filesystem::directory_iterator(pasta)) ADD_FAILURE() << f.path();
 }

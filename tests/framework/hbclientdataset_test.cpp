@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "framework/xberros.h"
+#include "tests/testutil.h"
 
 namespace efd {
 namespace {
+
+using teste::Mensagem;
 
 using Linhas = std::vector<std::vector<TVariant>>;
 
@@ -46,18 +49,6 @@ std::vector<int> Filtrar(ThbClientDataSet& ds, const std::string& filtro) {
   ds.SetFilter(filtro);
   ds.SetFiltered(true);
   return Ids(ds);
-}
-
-// Runs f, which must throw E, and returns the message.
-template <typename E, typename F>
-std::string Mensagem(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
 }
 
 class DataSetTest : public ::testing::Test {

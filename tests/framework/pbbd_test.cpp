@@ -182,20 +182,12 @@ TEST_P(BancoDeDados, DuasConexoesRecebemBlocosDistintos) {
 TEST_P(BancoDeDados, ErroDeSqlTrazOSqlEMantemATransacao) {
   CriarTabela("CREATE TABLE T (ID INTEGER)");
   bd_->Executar("INSERT INTO T (ID) VALUES (1)");
-  try {
-    bd_->Executar("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)");
-    FAIL() << "sem exceção";
-  } catch (const EBancoDados& e) {
-    EXPECT_NE(std::string(e.what()).find("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)"),
-              std::string::npos)
-        << e.what();
-  }
-  try {
-    bd_->Consultar("SELECT ID FROM T WHERE ID = :FALTA");
-    FAIL() << "sem exceção";
-  } catch (const EBancoDados& e) {
-    EXPECT_NE(std::string(e.what()).find(":FALTA"), std::string::npos) << e.what();
-  }
+  std::string erro = teste::Mensagem<EBancoDados>(
+      [&] { bd_->Executar("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)"); });
+  EXPECT_NE(erro.find("INSERT INTO TABELA_QUE_NAO_HA (ID) VALUES (2)"), std::string::npos) << erro;
+  erro =
+      teste::Mensagem<EBancoDados>([&] { bd_->Consultar("SELECT ID FROM T WHERE ID = :FALTA"); });
+  EXPECT_NE(erro.find(":FALTA"), std::string::npos) << erro;
   EXPECT_THROW(bd_->Preparar("SELEC ID FROM T", {}), EBancoDados);
   // The work done before the errors is still there to commit.
   bd_->Confirmar();
@@ -355,19 +347,15 @@ TEST(Conexao, UrlsInvalidasEMotoresAusentesFalhamComEBancoDados) {
   EXPECT_THROW(TpbBD::Conectar("postgres://x"), EBancoDados);
   EXPECT_THROW(TpbBD::Conectar("sem-tipo"), EBancoDados);
   EXPECT_THROW(TpbBD::Conectar("firebird://so-o-servidor"), EBancoDados);
-  try {
-    TpbBD::Conectar("oracle:service=X user=Y password=Z");
-    FAIL() << "sem exceção";
-  } catch (const EBancoDados& e) {
-    EXPECT_NE(std::string(e.what()).find("Oracle"), std::string::npos);
-  }
+  EXPECT_NE(teste::Mensagem<EBancoDados>([] {
+              TpbBD::Conectar("oracle:service=X user=Y password=Z");
+            }).find("Oracle"),
+            std::string::npos);
   // SQL Server connects only when asked; the failure does not show the password.
-  try {
+  const std::string erro = teste::Mensagem<EBancoDados>([] {
     TpbBD::Conectar("sqlserver:DRIVER={Driver Que Nao Existe};SERVER=127.0.0.1;UID=sa;PWD=segredo");
-    FAIL() << "sem exceção";
-  } catch (const EBancoDados& e) {
-    EXPECT_EQ(std::string(e.what()).find("segredo"), std::string::npos) << e.what();
-  }
+  });
+  EXPECT_EQ(erro.find("segredo"), std::string::npos) << erro;
 }
 
 TEST(SQLite, InteiroDe64BitsVoltaInteiro) {

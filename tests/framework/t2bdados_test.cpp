@@ -23,6 +23,8 @@
 namespace efd {
 namespace {
 
+using teste::Mensagem;
+
 using Codigos = std::vector<std::string>;
 
 // TstPessoa (ancestor) and TstCliente (descendant, pointing at a TstCidade);
@@ -55,18 +57,6 @@ void RegistrarFamilias() {
     TxbMetadados::Instancia().Registrar(*f);
     Aplicacao().RegistrarClasse(f->nome, [] { return std::make_shared<ThbObjetoNegocio>(); });
   }
-}
-
-// Runs f, which must throw E, and returns the message.
-template <typename E, typename F>
-std::string Mensagem(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
 }
 
 class Persistencia : public ::testing::TestWithParam<std::string> {

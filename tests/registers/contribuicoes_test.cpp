@@ -146,13 +146,9 @@ TEST_P(Contribuicoes, VendaSemNaturezaDaReceitaParaComONomeDoCampo) {
   o.filiais = {10};
   o.inicio = TDateTime::EncodeDate(2024, 3, 1);
   o.saida = DiretorioTemporario();
-  try {
-    app::Gerar(*sessao_, o);
-    ADD_FAILURE() << "gerou sem a natureza da receita";
-  } catch (const EErro& e) {
-    EXPECT_NE(std::string(e.what()).find("TribItemProd_NatRecPisCofins"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("documento 9"), std::string::npos);
-  }
+  const std::string erro = teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, o); });
+  EXPECT_NE(erro.find("TribItemProd_NatRecPisCofins"), std::string::npos) << erro;
+  EXPECT_NE(erro.find("documento 9"), std::string::npos) << erro;
   EXPECT_EQ(sessao_->Consultar("SELECT COUNT(*) FROM Z8_REGEFD").linhas[0][0].AsInteger(), 0);
 }
 

@@ -239,12 +239,9 @@ TEST_P(Itens, ProdutoSemUnidadePadraoParaAGeracao) {
   sem_unidade.descricao = "Sem unidade";
   std::string unidade;
   for (bool antiga : {false, true}) {
-    try {
-      Incluir(*Registro(*sessao_), a.id_efd, sem_unidade, unidade, Marco(), antiga);
-      ADD_FAILURE() << "sem exceção";
-    } catch (const EErro& e) {
-      EXPECT_NE(std::string(e.what()).find(" Produto: P30001 - "), std::string::npos) << e.what();
-    }
+    const std::string erro = teste::Mensagem<EErro>(
+        [&] { Incluir(*Registro(*sessao_), a.id_efd, sem_unidade, unidade, Marco(), antiga); });
+    EXPECT_NE(erro.find(" Produto: P30001 - "), std::string::npos) << erro;
   }
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD0200"), 0);
 }

@@ -269,12 +269,8 @@ TEST_P(Participantes, NoModeloPisCofinsO0150NaoEscreveNada) {
 TEST_P(Participantes, SemBloco0NaoHaComoIncluir) {
   auto r = Registro(*sessao_);
   std::string codigo;
-  try {
-    Incluir(*r, 999999, TPart{}, codigo);
-    FAIL() << "sem exceção";
-  } catch (const EErro& e) {
-    EXPECT_STREQ(e.what(), "ID bloco 0 inválido na inclusão do registro 0150! ");
-  }
+  EXPECT_EQ(teste::Mensagem<EErro>([&] { Incluir(*r, 999999, TPart{}, codigo); }),
+            "ID bloco 0 inválido na inclusão do registro 0150! ");
 }
 
 // The caches of a generation live until block 9's generator ends it: the
