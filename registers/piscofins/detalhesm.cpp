@@ -84,9 +84,7 @@ std::string OperacoesF100(const std::string& t) {
 // The services an establishment rendered, consolidated, are outputs: D201/
 // D205 under D200 by its CFOP, D601/D605 under D600 net of their discount.
 std::string ConsolidacoesServico(const std::string& t, const char* pis, const char* cofins,
-                                 const char* consolidacao, const char* cfop, const char* receita) {
-  const bool c = t == "COFINS";
-  const std::string grupo = std::string(cfop).starts_with("C.") ? std::string(cfop) + ", " : "";
+                                 const char* consolidacao, bool por_cfop, const char* receita) {
   return fmt::format(
       "SELECT '1', {3}, A.CST_{0}, A.ALIQ_{0}, CAST(NULL AS DOUBLE PRECISION), SUM({4}), "
       "SUM(A.VL_BC_{0}), CAST(NULL AS DOUBLE PRECISION), CAST(NULL AS VARCHAR(2)) "
@@ -94,15 +92,16 @@ std::string ConsolidacoesServico(const std::string& t, const char* pis, const ch
       "INNER JOIN Z8_REGEF{2} C ON C.ID = A.IDF_REGEF{2} "
       "WHERE B.IDF_BLOCOSEFD = :BLOCO "
       "GROUP BY {5}A.CST_{0}, A.ALIQ_{0}",
-      t, c ? cofins : pis, consolidacao, cfop, receita, grupo);
+      t, t == "COFINS" ? cofins : pis, consolidacao,
+      por_cfop ? "C.CFOP" : "CAST(NULL AS VARCHAR(4))", receita, por_cfop ? "C.CFOP, " : "");
 }
 
 std::string TransportePrestado(const std::string& t) {
-  return ConsolidacoesServico(t, "DD201", "DD205", "DD200", "C.CFOP", "A.VL_ITEM");
+  return ConsolidacoesServico(t, "DD201", "DD205", "DD200", true, "A.VL_ITEM");
 }
 
 std::string ComunicacaoPrestada(const std::string& t) {
-  return ConsolidacoesServico(t, "DD601", "DD605", "DD600", "CAST(NULL AS VARCHAR(4))",
+  return ConsolidacoesServico(t, "DD601", "DD605", "DD600", false,
                               "A.VL_ITEM - COALESCE(A.VL_DESC, 0)");
 }
 
