@@ -98,6 +98,10 @@ class TServicosDemo {
                false,
                {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}}},
               fornecedor);
+    // Communication services rendered: two bills of model 21 and a cancelled one.
+    Documento({"21", 1, true, "501", 4, false, {{"5.303", "00", 480, 25}}}, cliente);
+    Documento({"21", 1, true, "502", 18, false, {{"5.303", "00", 220, 25}}}, cliente);
+    Documento({"21", 1, true, "503", 19, true, {{"5.303", "00", 90, 25}}}, cliente);
     return proximo_ - 1;
   }
 
@@ -154,7 +158,8 @@ class TServicosDemo {
              {"1.303", "Aquisição de serviço de comunicação por estabelecimento comercial"},
              {"1.353", "Aquisição de serviço de transporte por estabelecimento comercial"},
              {"2.353", "Aquisição de serviço de transporte por estabelecimento comercial"},
-             {"5.353", "Prestação de serviço de transporte a estabelecimento comercial"}}) {
+             {"5.353", "Prestação de serviço de transporte a estabelecimento comercial"},
+             {"5.303", "Prestação de serviço de comunicação a estabelecimento comercial"}}) {
       cfops_[codigo] = proximo_;
       Inserir("Z8_CODFISOPE", {{"ID", proximo_++},
                                {"CODIGO", codigo},
@@ -222,7 +227,7 @@ class TServicosDemo {
     for (const char* codigo : {"07", "08", "21", "22", "57", "62"})
       modelos_[codigo] =
           Um("SELECT ID FROM Z8_MODELODOCT WHERE CODMODELO = :C", {{"C", std::string(codigo)}});
-    for (const char* codigo : {"1.303", "1.353", "2.353", "5.353"})
+    for (const char* codigo : {"1.303", "1.353", "2.353", "5.353", "5.303"})
       cfops_[codigo] =
           Um("SELECT ID FROM Z8_CODFISOPE WHERE CODIGO = :C", {{"C", std::string(codigo)}});
     for (const int padrao : {1, 13})

@@ -10,6 +10,7 @@
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/blockD/consolidacoesd.h"
 #include "registers/blockD/contribuicoesd.h"
 #include "registers/blockD/uh5registroefdd100.h"
 #include "registers/blockD/uh5registroefdd190.h"
@@ -156,7 +157,10 @@ std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TD
 TGeracaoD100::TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
                            std::optional<TEstabelecimentoD> estabelecimento)
     : sessao_(sessao), refs_(sessao, id_efd, bloco, registros, estabelecimento) {
-  if (estabelecimento) contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D100");
+  if (estabelecimento) {
+    contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D100");
+    consolidacoes_ = std::make_unique<TConsolidacoesD>(refs_);
+  }
   com_municipios_ = refs_.Cabecalho().inicio >= TDateTime::EncodeDate(2018, 1, 1);
   if (refs_.Selecionado("D190"))
     d190_ = Aplicacao().CriarComo<Th5RegistroEFDD190>("RegistroEFDD190", sessao_);
@@ -178,6 +182,7 @@ int TGeracaoD100::Executar() {
                                 ids.begin() + static_cast<ptrdiff_t>(fim)));
     sessao_.Progresso(fmt::format("RegistroEFD [D100] - {}/{}", fim, ids.size()));
   }
+  if (consolidacoes_) linhas_ += consolidacoes_->Gravar();
   return linhas_;
 }
 
@@ -289,8 +294,6 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   const std::string operacao = OperacaoDoPadraoD(d.codigo_interno, true);
   if (!OperacaoNoFiltro(refs_.IndOper(), operacao)) return;
-  // The PIS/COFINS model's D100 are the services the establishment took.
-  if (contribuicoes_ && operacao != "0") return;
   // Outputs count in the month of their issue, entries in the month they came in.
   if (operacao == "1" && d.emissao < c.inicio.DateOf()) return;
   if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) return;
@@ -317,6 +320,12 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
     if (da_chave != m.serie) m.serie = da_chave;
   }
   m.data_emi = FormatarData(d.emissao);
+  // The PIS/COFINS model's D100 are the services the establishment took;
+  // those it rendered are consolidated by day.
+  if (consolidacoes_ && operacao == "1") {
+    Consolidar(d, p, m);
+    return;
+  }
   if (Cancelado(m.situacao)) {
     Gravar(m);
     return;
@@ -382,6 +391,16 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   auto ajustes = p.c.ajustes.find(d.id);
   if (ajustes != p.c.ajustes.end()) Ajustes(ajustes->second, p, d.id, m);
   Gravar(m);
+}
+
+void TGeracaoD100::Consolidar(const TDocumentoC100& d, const TPagina& p, const TDocumentoD100& m) {
+  auto itens = p.c.itens.find(d.id);
+  if (itens == p.c.itens.end()) return;
+  const bool cancelado = Cancelado(m.situacao);
+  TPrestacaoD s{m.modelo, m.situacao, m.serie, m.numero,   "",
+                "",       d.emissao,  d.total, d.desconto, d.servicos};
+  if (!cancelado) s.conta = refs_.Conta(d.tipo_documento);
+  consolidacoes_->Transporte(s, itens->second, cancelado);
 }
 
 void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPagina& p) {

@@ -17,6 +17,7 @@ namespace efd {
 class TxbSession;
 class Th5RegistroEFDD190;
 class Th5RegistroEFDD195;
+class TConsolidacoesD;
 class TContribuicoesD;
 
 // A freight bill typed on a goods entry.
@@ -29,14 +30,15 @@ struct TFreteD100 {
 
 // One generation of the D100 family for an EFD and its block-D row: the
 // branch's documents for the ICMS/IPI model, or, given an establishment, the
-// services it contracted with their PIS (D101) and COFINS (D105) for the
-// PIS/COFINS model.
+// services it contracted with their PIS (D101) and COFINS (D105), and those
+// it rendered consolidated by day (D200 with D201/D205), for the PIS/COFINS
+// model.
 class TGeracaoD100 {
  public:
   TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
                std::optional<TEstabelecimentoD> estabelecimento = std::nullopt);
   ~TGeracaoD100();
-  // Stores every document of the period; the number of D100 rows.
+  // Stores every document of the period; the number of D100 and D200 rows.
   int Executar();
 
   // The selection of the month: ERP transport documents and the goods
@@ -50,6 +52,7 @@ class TGeracaoD100 {
   void Pagina(const std::vector<int64_t>& ids);
   void Documento(const TDocumentoC100& d, const TPagina& p);
   void Frete(const TDocumentoC100& d, const TFreteD100& f, const TPagina& p);
+  void Consolidar(const TDocumentoC100& d, const TPagina& p, const TDocumentoD100& m);
   void Ajustes(const std::vector<TAjusteC100>& ajustes, const TPagina& p, int64_t documento,
                TDocumentoD100& m);
   void Gravar(TDocumentoD100& m);
@@ -63,6 +66,7 @@ class TGeracaoD100 {
   std::shared_ptr<Th5RegistroEFDD190> d190_;
   std::shared_ptr<Th5RegistroEFDD195> d195_;
   std::unique_ptr<TContribuicoesD> contribuicoes_;
+  std::unique_ptr<TConsolidacoesD> consolidacoes_;
 };
 
 }  // namespace efd

@@ -23,7 +23,8 @@ namespace {
 constexpr int kEntradas[] = {13, 32, 42, 118, 119, 122};
 constexpr int kEntradasTransporte[] = {12, 134};
 // The registers of block D that the PIS/COFINS model's documents carry.
-const std::string kContribuicoesD[] = {"D101", "D105", "D501", "D505"};
+const std::string kContribuicoesD[] = {"D101", "D105", "D200", "D201", "D205",
+                                       "D501", "D505", "D600", "D601", "D605"};
 
 // A participant code of kind "N": trimmed, without separators.
 std::string CodigoNumerico(const std::string& codigo) {

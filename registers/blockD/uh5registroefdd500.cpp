@@ -7,6 +7,7 @@
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/blockD/consolidacoesd.h"
 #include "registers/blockD/contribuicoesd.h"
 #include "registers/blockD/escritad.h"
 #include "registers/blockD/insercaosomada.h"
@@ -37,7 +38,10 @@ class TGeracaoD500 {
   TGeracaoD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
                std::optional<TEstabelecimentoD> estabelecimento)
       : sessao_(sessao), refs_(sessao, id_efd, bloco, registros, estabelecimento) {
-    if (estabelecimento) contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D500");
+    if (estabelecimento) {
+      contribuicoes_ = std::make_unique<TContribuicoesD>(sessao_, refs_, "D500");
+      consolidacoes_ = std::make_unique<TConsolidacoesD>(refs_);
+    }
     if (refs_.Selecionado("D590"))
       d590_ = Aplicacao().CriarComo<Th5RegistroEFDD590>("RegistroEFDD590", sessao_);
   }
@@ -50,14 +54,20 @@ class TGeracaoD500 {
         sessao_, refs_, "'21','22'",
         [this](const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
                bool complementar) { Conta(d, p, operacao, complementar); });
+    if (consolidacoes_) linhas_ += consolidacoes_->Gravar();
     return linhas_;
   }
 
  private:
   void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
              bool complementar) {
-    // The PIS/COFINS model's D500 are the services the establishment took.
-    if (contribuicoes_ && operacao != "0") return;
+    // The PIS/COFINS model's D500 are the services the establishment took;
+    // the bills it rendered, save the cancelled ones, are consolidated by
+    // period.
+    if (consolidacoes_ && operacao == "1") {
+      if (Trim(d.situacao_nf) != "1") Consolidar(d, p);
+      return;
+    }
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
     const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
     const bool cancelado = situacao == "02";
@@ -152,11 +162,25 @@ class TGeracaoD500 {
         d590_->Incluir(refs_.Bloco(), refs_.Tipo("D590"), id, c.id, t, "");
   }
 
+  void Consolidar(const TDocumentoC100& d, const TPaginaC100& p) {
+    std::string municipio = refs_.MunicipioDe(d.ident);
+    if (municipio.empty()) municipio = refs_.MunicipioDaFilial();
+    const TPrestacaoD s{d.modelo,      "",
+                        Trim(d.serie), NumeroDocumentoD(d.numero),
+                        municipio,     refs_.Conta(d.tipo_documento),
+                        d.emissao,     d.total,
+                        d.desconto,    d.servicos};
+    static const std::vector<TItemDocumentoC100> kSemItens;
+    auto itens = p.itens.find(d.id);
+    consolidacoes_->Comunicacao(s, itens == p.itens.end() ? kSemItens : itens->second);
+  }
+
   TxbSession& sessao_;
   TReferenciasD refs_;
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD590> d590_;
   std::unique_ptr<TContribuicoesD> contribuicoes_;
+  std::unique_ptr<TConsolidacoesD> consolidacoes_;
 };
 
 }  // namespace

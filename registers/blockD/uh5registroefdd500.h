@@ -33,8 +33,9 @@ class Th5RegistroEFDD500 : public Th0RegistroEFDD500 {
 
 // Stores the communication bills of the period (see the class comment): the
 // branch's for the ICMS/IPI model, or, given an establishment, those it took
-// with their PIS (D501) and COFINS (D505) for the PIS/COFINS model. The
-// number of D500 rows.
+// with their PIS (D501) and COFINS (D505), and those it rendered
+// consolidated by period (D600 with D601/D605), for the PIS/COFINS model.
+// The number of D500 and D600 rows.
 int GerarD500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
               std::optional<TEstabelecimentoD> estabelecimento);
 

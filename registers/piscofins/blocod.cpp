@@ -31,7 +31,8 @@ void GerarBlocoD(const TEstabelecimento& e, int bloco) {
   const int documentos = TGeracaoD100(e.sessao, e.cabecalho.id, bloco, e.nomes, d).Executar() +
                          GerarD500(e.sessao, e.cabecalho.id, bloco, e.nomes, d);
   if (documentos > 0) return;
-  // Services rendered only: the establishment has nothing in this block.
+  // Documents the month or the header's filter leave out: the establishment
+  // has nothing in this block.
   e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFDD010 WHERE ID = :ID", {{"ID", d.id_d010}});
   e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID = :ID", {{"ID", d.id_d010}});
 }

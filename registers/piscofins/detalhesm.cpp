@@ -81,6 +81,30 @@ std::string OperacoesF100(const std::string& t) {
       t);
 }
 
+// The services an establishment rendered, consolidated, are outputs: D201/
+// D205 under D200 by its CFOP, D601/D605 under D600 net of their discount.
+std::string ConsolidacoesServico(const std::string& t, const char* pis, const char* cofins,
+                                 const char* consolidacao, bool por_cfop, const char* receita) {
+  return fmt::format(
+      "SELECT '1', {3}, A.CST_{0}, A.ALIQ_{0}, CAST(NULL AS DOUBLE PRECISION), SUM({4}), "
+      "SUM(A.VL_BC_{0}), CAST(NULL AS DOUBLE PRECISION), CAST(NULL AS VARCHAR(2)) "
+      "FROM Z8_REGEF{1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "INNER JOIN Z8_REGEF{2} C ON C.ID = A.IDF_REGEF{2} "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY {5}A.CST_{0}, A.ALIQ_{0}",
+      t, t == "COFINS" ? cofins : pis, consolidacao,
+      por_cfop ? "C.CFOP" : "CAST(NULL AS VARCHAR(4))", receita, por_cfop ? "C.CFOP, " : "");
+}
+
+std::string TransportePrestado(const std::string& t) {
+  return ConsolidacoesServico(t, "DD201", "DD205", "DD200", true, "A.VL_ITEM");
+}
+
+std::string ComunicacaoPrestada(const std::string& t) {
+  return ConsolidacoesServico(t, "DD601", "DD605", "DD600", false,
+                              "A.VL_ITEM - COALESCE(A.VL_DESC, 0)");
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
@@ -89,6 +113,7 @@ constexpr TFonteDetalhes kFontes[] = {
     {"Bloco C", ItensC170},          {"Bloco C", ConsolidadosC175},
     {"Bloco D", ServicosTransporte}, {"Bloco D", ServicosComunicacao},
     {"Bloco A", ItensA170},          {"Bloco F", OperacoesF100},
+    {"Bloco D", TransportePrestado}, {"Bloco D", ComunicacaoPrestada},
 };
 
 }  // namespace

@@ -21,8 +21,8 @@ struct TItemD {
   std::string tributacao = "00";
   double valor = 100, aliquota = 12, outras = 0;
   int seq = 1;
-  // The PIS/COFINS CST letter: "K" (50) at 1,65 % and 7,6 % of the value,
-  // another ("2", 70) without base; empty for none.
+  // The PIS/COFINS CST letter: "K" (50) or "A" (01) at 1,65 % and 7,6 % of
+  // the value, another ("2", 70) without base; empty for none.
   std::string letra_pis{};
 };
 
@@ -108,13 +108,14 @@ class TBlocoD : public TBloco0 {
                             {"ICMSVALOROUTRAS", i.outras},
                             {"PISVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.0165},
                             {"COFINSVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.076}};
+        const bool tributado = i.letra_pis == "K" || i.letra_pis == "A";
         if (!i.letra_pis.empty())
           t.update({{"CLATRIBPIS", i.letra_pis},
-                    {"PISBASE", i.letra_pis == "K" ? i.valor : 0},
-                    {"PISALIQ", i.letra_pis == "K" ? 1.65 : 0},
+                    {"PISBASE", tributado ? i.valor : 0},
+                    {"PISALIQ", tributado ? 1.65 : 0},
                     {"CLATRIBCOFINS", i.letra_pis},
-                    {"COFINSBASE", i.letra_pis == "K" ? i.valor : 0},
-                    {"COFINSALIQ", i.letra_pis == "K" ? 7.6 : 0}});
+                    {"COFINSBASE", tributado ? i.valor : 0},
+                    {"COFINSALIQ", tributado ? 7.6 : 0}});
         if (!i.tributacao.empty())
           t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
         f["Z8_TRIITEMPRO"].push_back(t);

@@ -37,7 +37,7 @@ TEST_P(ContribuicoesD, ServicosTomadosComPisECofinsPorCstEAliquota) {
   ASSERT_GE(bloco.size(), 3u);
   EXPECT_EQ(bloco.front(), "|D001|0|");
   EXPECT_EQ(Linhas(a, "D010"), std::vector<std::string>{"|D010|12345678000195|"});
-  // Only the services taken: the rendered CT-e goes elsewhere.
+  // Only the services taken: the rendered CT-e is consolidated in D200.
   const auto d100 = Linhas(a, "D100");
   ASSERT_EQ(d100.size(), 1u);
   EXPECT_EQ(Campos(d100[0])[1], "0");
@@ -69,7 +69,8 @@ TEST_P(ContribuicoesD, ServicosTomadosComPisECofinsPorCstEAliquota) {
   // Each document followed by its complements, the block closed by its count.
   EXPECT_EQ(bloco, (std::vector<std::string>{
                        bloco[0], Linhas(a, "D010")[0], d100[0], d101[0], d101[1], d105[0], d105[1],
-                       d500[0], Linhas(a, "D501")[0], Linhas(a, "D505")[0], "|D990|11|"}));
+                       Linhas(a, "D200").at(0), Linhas(a, "D201").at(0), Linhas(a, "D205").at(0),
+                       d500[0], Linhas(a, "D501")[0], Linhas(a, "D505")[0], "|D990|14|"}));
   // The participant and the account of the documents stand in block 0.
   EXPECT_EQ(Linhas(a, "0150").size(), 1u);
   EXPECT_EQ(Campos(Linhas(a, "0150")[0])[1], Campos(d100[0])[3]);
@@ -97,13 +98,6 @@ TEST_P(ContribuicoesD, CreditosDosServicosNoBlocoM) {
   const auto m500 = Campos(Linhas(a, "M500").at(0));
   EXPECT_EQ(m500[7], "38,00");
   EXPECT_EQ(m500.back(), "38,00");
-}
-
-TEST_P(ContribuicoesD, SoServicosPrestadosDeixamOBlocoVazio) {
-  Carregar({{.id = 5101, .numero = "101", .itens = {{.valor = 500, .letra_pis = "K"}}}});
-  const TArquivo a = Gerar(2, 2024, 3, nullptr);
-  EXPECT_EQ(LinhasD(a), (std::vector<std::string>{"|D001|1|", "|D990|2|"}));
-  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDD010"), 0);
 }
 
 TEST_P(ContribuicoesD, OModeloIcmsIpiNaoGuardaPisNemCofinsDosServicos) {
