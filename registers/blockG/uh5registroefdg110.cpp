@@ -451,22 +451,34 @@ size_t Th5RegistroEFDG110::GerarBem(TGeracao& g, const TxbResultado& parcelas, s
       if (g.com_g130) IncluirDocumento(g, bem, id_g125, icms);
       continue;
     }
-    const double em_48[4] = {IcmsEm48Parcelas(icms[0], n), IcmsEm48Parcelas(icms[1], n),
-                             IcmsEm48Parcelas(icms[2], n), IcmsEm48Parcelas(icms[3], n)};
-    somas.passadas += valor(kColunaValor);
-    id_g125 = IncluirG125(g, bem.codigo, FormatarData(PrimeiroDiaDoMes(referencia)), tipo, em_48,
-                          numero, valor(kColunaValor), valor(kColunaValorUtilizado));
-    if (tipo == "SI")
-      somas.saldo_inicial += em_48[0] + em_48[1] + em_48[2] + em_48[3];
-    else if (g.com_g130 && !tipo.empty())
-      IncluirDocumento(g, bem, id_g125, em_48);
-    if (numero == n) {
-      // The last instalment ends the appropriation of the asset.
-      const double zeros[4] = {0, 0, 0, 0};
-      IncluirG125(g, bem.codigo, FormatarData(UltimoDiaDoMes(referencia)), "BA", zeros, 0, 0, 0);
-    }
+    IncluirApropriacao(
+        g, bem.codigo, tipo, referencia, icms, numero, n, valor(kColunaValor),
+        valor(kColunaValorUtilizado), somas,
+        [&](int id_g125, const double(&em_48)[4]) { IncluirDocumento(g, bem, id_g125, em_48); });
   }
   return fim;
+}
+
+void Th5RegistroEFDG110::IncluirApropriacao(TGeracao& g, const std::string& codigo,
+                                            const std::string& tipo, TDateTime referencia,
+                                            const double (&icms)[4], int numero, int parcelas,
+                                            double passada, double apropriada, TSomas& somas,
+                                            const TDocumentoDoMovimento& documento) {
+  const double em_48[4] = {IcmsEm48Parcelas(icms[0], parcelas), IcmsEm48Parcelas(icms[1], parcelas),
+                           IcmsEm48Parcelas(icms[2], parcelas),
+                           IcmsEm48Parcelas(icms[3], parcelas)};
+  somas.passadas += passada;
+  const int id_g125 = IncluirG125(g, codigo, FormatarData(PrimeiroDiaDoMes(referencia)), tipo,
+                                  em_48, numero, passada, apropriada);
+  if (tipo == "SI")
+    somas.saldo_inicial += em_48[0] + em_48[1] + em_48[2] + em_48[3];
+  else if (g.com_g130 && !tipo.empty())
+    documento(id_g125, em_48);
+  if (numero == parcelas) {
+    // The last instalment ends the appropriation of the asset.
+    const double zeros[4] = {0, 0, 0, 0};
+    IncluirG125(g, codigo, FormatarData(UltimoDiaDoMes(referencia)), "BA", zeros, 0, 0, 0);
+  }
 }
 
 int Th5RegistroEFDG110::IncluirG125(TGeracao& g, const std::string& codigo, const std::string& data,
@@ -576,21 +588,27 @@ void Th5RegistroEFDG110::IncluirDocumento(TGeracao& g, const TBem& bem, int id_g
                    "Numero Item: " + bem.codigo + ", não possui unidade informada.");
       unidade = unidade_produto;
     }
-    if (g.unidades.insert(unidade).second)
-      g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
-    ThbObjetoNegocio& item = *g.g140;
-    IncluirLinhaDeRegistro(item, g.tipo_g140, g.bloco, "G140");
-    item.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(id_g130);
-    item.Campo("RegEFDG140_NimItem").SetAsInteger(i.seq);
-    item.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));
-    item.Campo("RegEFDG140_QTDE").SetAsFloat(1);
-    item.Campo("RegEFDG140_UNID").SetAsString(unidade);
-    item.Campo("RegEFDG140_VL_ICMS_OP_APLICADO").SetAsFloat(Arredondar(icms[0], 2));
-    item.Campo("RegEFDG140_VL_ICMS_ST_APLICADO").SetAsFloat(Arredondar(icms[1], 2));
-    item.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
-    item.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
-    item.ConfirmarRegistro();
+    IncluirG140(g, id_g130, i.seq, codigo, 1, unidade, icms);
   }
+}
+
+void Th5RegistroEFDG110::IncluirG140(TGeracao& g, int id_g130, int item, const std::string& codigo,
+                                     double quantidade, const std::string& unidade,
+                                     const double (&icms)[4]) {
+  if (g.unidades.insert(unidade).second)
+    g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
+  ThbObjetoNegocio& o = *g.g140;
+  IncluirLinhaDeRegistro(o, g.tipo_g140, g.bloco, "G140");
+  o.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(id_g130);
+  o.Campo("RegEFDG140_NimItem").SetAsInteger(item);
+  o.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));
+  o.Campo("RegEFDG140_QTDE").SetAsFloat(quantidade);
+  o.Campo("RegEFDG140_UNID").SetAsString(unidade);
+  o.Campo("RegEFDG140_VL_ICMS_OP_APLICADO").SetAsFloat(Arredondar(icms[0], 2));
+  o.Campo("RegEFDG140_VL_ICMS_ST_APLICADO").SetAsFloat(Arredondar(icms[1], 2));
+  o.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
+  o.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
+  o.ConfirmarRegistro();
 }
 
 int Th5RegistroEFDG110::GerarBlocoG_CiaValtero(int id_efd, int tipo, int bloco,
@@ -643,20 +661,11 @@ int Th5RegistroEFDG110::GerarBlocoG_CiaValtero(int id_efd, int tipo, int bloco,
         if (g.com_g130) IncluirDocumentoImportado(g, l, id_g125, icms);
         continue;
       }
-      const double em_48[4] = {IcmsEm48Parcelas(icms[0], n), IcmsEm48Parcelas(icms[1], n),
-                               IcmsEm48Parcelas(icms[2], n), IcmsEm48Parcelas(icms[3], n)};
-      somas.passadas += valor(kImpValorParcela);
-      const int id_g125 =
-          IncluirG125(g, codigo, FormatarData(PrimeiroDiaDoMes(data)), tipo_mov, em_48, numero,
-                      valor(kImpValorParcela), valor(kImpValorUtilizado));
-      if (tipo_mov == "SI")
-        somas.saldo_inicial += em_48[0] + em_48[1] + em_48[2] + em_48[3];
-      else if (g.com_g130 && !tipo_mov.empty())
-        IncluirDocumentoImportado(g, l, id_g125, em_48);
-      if (numero == n) {
-        const double zeros[4] = {0, 0, 0, 0};
-        IncluirG125(g, codigo, FormatarData(UltimoDiaDoMes(data)), "BA", zeros, 0, 0, 0);
-      }
+      IncluirApropriacao(g, codigo, tipo_mov, data, icms, numero, n, valor(kImpValorParcela),
+                         valor(kImpValorUtilizado), somas,
+                         [&](int id_g125, const double(&em_48)[4]) {
+                           IncluirDocumentoImportado(g, l, id_g125, em_48);
+                         });
     }
     FecharG110(g, faturamento, somas);
   }
@@ -755,22 +764,9 @@ void Th5RegistroEFDG110::IncluirDocumentoImportado(TGeracao& g, const std::vecto
                        g.cabecalho.filial);
   std::string unidade = texto(kImpUnidade);
   if (unidade.empty()) unidade = unidade_produto;
-  if (g.unidades.insert(unidade).second)
-    g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
-  ThbObjetoNegocio& item = *g.g140;
-  IncluirLinhaDeRegistro(item, g.tipo_g140, g.bloco, "G140");
-  item.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(o.Campo("RegEFDG130_ID").AsInteger());
-  item.Campo("RegEFDG140_NimItem")
-      .SetAsInteger(l[kImpSeqItem].IsNull() ? 1 : static_cast<int>(l[kImpSeqItem].AsInteger()));
-  item.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));
-  item.Campo("RegEFDG140_QTDE")
-      .SetAsFloat(l[kImpQtdeItem].IsNull() ? 1 : l[kImpQtdeItem].AsFloat());
-  item.Campo("RegEFDG140_UNID").SetAsString(unidade);
-  item.Campo("RegEFDG140_VL_ICMS_OP_APLICADO").SetAsFloat(Arredondar(icms[0], 2));
-  item.Campo("RegEFDG140_VL_ICMS_ST_APLICADO").SetAsFloat(Arredondar(icms[1], 2));
-  item.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
-  item.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
-  item.ConfirmarRegistro();
+  IncluirG140(g, o.Campo("RegEFDG130_ID").AsInteger(),
+              l[kImpSeqItem].IsNull() ? 1 : static_cast<int>(l[kImpSeqItem].AsInteger()), codigo,
+              l[kImpQtdeItem].IsNull() ? 1 : l[kImpQtdeItem].AsFloat(), unidade, icms);
 }
 
 int Th5RegistroEFDG110::INTERNO_RetornarQtdReg(int id_efd) {

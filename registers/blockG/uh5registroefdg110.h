@@ -1,6 +1,7 @@
 // Register G110 and block G (see the class comment).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,12 +83,26 @@ class Th5RegistroEFDG110 : public Th0RegistroEFDG110 {
   // The G125 rows of an asset's instalments, from row `linha` on; returns
   // the first row of the next asset.
   size_t GerarBem(TGeracao& g, const TxbResultado& parcelas, size_t linha, TSomas& somas);
+  // The document of a movement, inserted under its G125 with the ICMS the
+  // movement reports.
+  using TDocumentoDoMovimento = std::function<void(int id_g125, const double (&icms)[4])>;
+  // The G125 of a monthly appropriation: its ICMS over 48 months, the
+  // instalment among those passed, the balance of an asset that starts the
+  // period (else its document), and the "BA" that follows the last
+  // instalment.
+  void IncluirApropriacao(TGeracao& g, const std::string& codigo, const std::string& tipo,
+                          TDateTime referencia, const double (&icms)[4], int numero, int parcelas,
+                          double passada, double apropriada, TSomas& somas,
+                          const TDocumentoDoMovimento& documento);
   int IncluirG125(TGeracao& g, const std::string& codigo, const std::string& data,
                   const std::string& tipo_mov, const double (&icms)[4], int parcela, double passada,
                   double apropriada);
   void IncluirG126(TGeracao& g, int id_g125, const TxbResultado& parcelas, size_t linha,
                    TSomas& somas);
   void IncluirDocumento(TGeracao& g, const TBem& bem, int id_g125, const double (&icms)[4]);
+  // An item of a purchase document, with its unit in 0190.
+  void IncluirG140(TGeracao& g, int id_g130, int item, const std::string& codigo, double quantidade,
+                   const std::string& unidade, const double (&icms)[4]);
   // The imported rows' asset (0300, 0305) and document (G130, G140).
   void IncluirBemImportado(TGeracao& g, const std::vector<TVariant>& linha);
   void IncluirDocumentoImportado(TGeracao& g, const std::vector<TVariant>& linha, int id_g125,
