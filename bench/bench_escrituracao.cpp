@@ -12,38 +12,21 @@
 // documents (default "sqlite:DIR/escrituracao-{n}.db"); a Firebird URL must
 // name a database that does not exist yet or holds no ERP data.
 #include <fmt/core.h>
-#include <malloc.h>
 #include <stdlib.h>
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "app/banco.h"
-#include "app/geracao.h"
-#include "bench/medidas.h"
-#include "control/catalogo.h"
-#include "control/uh5efd.h"
-#include "erp/demo.h"
-#include "erp/erp.h"
-#include "framework/xbaplicacao.h"
-#include "framework/xbformato.h"
-#include "framework/xbsession.h"
-#include "uh0registrosefd.h"
+#include "bench/escrituracao.h"
 
 namespace {
 
 using namespace efd;
-using bench::MemoriaMiB;
-using bench::ReiniciarPico;
-using bench::Relogio;
-using bench::Segundos;
 
 struct TMedida {
   int documentos = 0;
@@ -54,22 +37,6 @@ struct TMedida {
   double LinhasPorSegundo() const { return linhas / (geracao_s + escrita_s); }
   double Pico() const { return std::max(pico_geracao, pico_escrita); }
 };
-
-std::string Maquina() {
-  std::string modelo;
-  std::ifstream cpu("/proc/cpuinfo");
-  for (std::string linha; std::getline(cpu, linha);)
-    if (linha.starts_with("model name")) {
-      modelo = Trim(linha.substr(linha.find(':') + 1));
-      break;
-    }
-  double memoria_kib = 0;
-  std::ifstream mem("/proc/meminfo");
-  for (std::string linha; std::getline(mem, linha);)
-    if (linha.starts_with("MemTotal:")) memoria_kib = std::stod(linha.substr(9));
-  return fmt::format("{}, {} cores, {:.1f} GiB", modelo, std::thread::hardware_concurrency(),
-                     memoria_kib / 1048576.0);
-}
 
 // Runs the raw floor for `linhas` register rows in its own folder; its lines
 // per second for storing and writing together, 0 when it could not run.
@@ -95,26 +62,13 @@ double PisoSQLite(int64_t linhas, const std::filesystem::path& pasta) {
 #endif
 }
 
-// The stages the performance monitor timed, longest first.
-void ImprimirEtapas(TxbSession& sessao, size_t quantas) {
-  const auto resumo = sessao.Monitor().Resumo();
-  for (size_t i = 0; i < resumo.size() && i < quantas; ++i)
-    fmt::print("    {:7.2f} s ({:6.2f} s own) x{:<6} {}\n", resumo[i].total_s, resumo[i].proprio_s,
-               resumo[i].contagem, resumo[i].texto);
-}
-
 TMedida Medir(int documentos, const std::string& url, const std::filesystem::path& pasta) {
   TMedida m;
   m.documentos = documentos;
-  if (url.starts_with("sqlite:")) std::filesystem::remove(url.substr(7));
-  auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
-  erp::Registrar(erp::ModulosDaDemo());  // as the demo command keeps its books
-  CarregarCatalogo(*sessao);
-  erp::OpcoesDemo opcoes;
-  opcoes.documentos = documentos;
-  auto inicio = Relogio::now();
-  const erp::ResultadoDemo demo = erp::ConstruirEmpresaDemo(*sessao, opcoes);
-  m.demo_s = Segundos(inicio);
+  bench::TBaseDemo base = bench::CriarBaseDemo(url, documentos);
+  TxsSessionZ8& sessao = *base.sessao;
+  const erp::ResultadoDemo& demo = base.demo;
+  m.demo_s = base.segundos;
 
   app::OpcoesGeracao o;
   o.modelo = 1;
@@ -123,29 +77,13 @@ TMedida Medir(int documentos, const std::string& url, const std::filesystem::pat
   o.inventario = demo.fim;
   const std::string arquivo =
       (pasta / app::NomeDoArquivo(1, o.filiais[0], demo.inicio, demo.fim)).string();
-
-  // The demo's build is not measured: give its memory back first.
-  malloc_trim(0);
-  sessao->Monitor().Limpar();
-  const bool pico_proprio = ReiniciarPico();
-  auto efd = Aplicacao().CriarComo<Th5EFD>("EFD", *sessao);
-  TxbObjetoTemporario liberar(efd);
-  inicio = Relogio::now();
-  app::IncluirCabecalhos(*efd, o);  // storing the header runs the generation
-  m.geracao_s = Segundos(inicio);
-  m.pico_geracao = MemoriaMiB("VmHWM");
-  const int id_efd = efd->Campo("EFD_ID").AsInteger();
-
-  malloc_trim(0);
-  ReiniciarPico();
-  auto registros = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistrosEFD", *sessao);
-  TxbObjetoTemporario liberar_registros(registros);
-  inicio = Relogio::now();
-  registros->GerarArquivos(id_efd, arquivo);
-  m.escrita_s = Segundos(inicio);
-  m.pico_escrita = MemoriaMiB("VmHWM");
-
-  const app::ArquivoGerado gerado = app::VerificarArquivoGerado(id_efd, o.filiais[0], arquivo);
+  const bench::TMedidaArquivo medida = bench::MedirArquivo(sessao, o, arquivo);
+  m.geracao_s = medida.geracao_s;
+  m.escrita_s = medida.escrita_s;
+  m.pico_geracao = medida.pico_geracao;
+  m.pico_escrita = medida.pico_escrita;
+  const bool pico_proprio = medida.pico_proprio;
+  const app::ArquivoGerado& gerado = medida.gerado;
   m.linhas = gerado.resumo.linhas;
   fmt::print(
       "{} documents ({} of the head office's file's lines, {:.1f} MiB): demo {:.1f} s; "
@@ -155,7 +93,7 @@ TMedida Medir(int documentos, const std::string& url, const std::filesystem::pat
       m.geracao_s, m.escrita_s, m.LinhasPorSegundo(), pico_proprio ? "" : " (process)",
       m.pico_geracao, m.pico_escrita,
       gerado.resumo.problemas.empty() ? "" : "; THE FILE FAILS ITS TOTALS");
-  ImprimirEtapas(*sessao, 14);
+  bench::ImprimirEtapas(sessao, 14);
   std::filesystem::remove(gerado.caminho);
 
   m.piso_linhas_s = PisoSQLite(m.linhas, pasta / "piso");
@@ -189,7 +127,7 @@ int main(int argc, char** argv) {
       std::filesystem::create_directories(pasta);
     }
     if (url.empty()) url = "sqlite:" + (pasta / "escrituracao-{n}.db").string();
-    fmt::print("machine: {}\n", Maquina());
+    fmt::print("machine: {}\n", bench::Maquina());
     std::vector<TMedida> medidas;
     for (int n : tamanhos)
       medidas.push_back(Medir(n, SubstituirTodos(url, "{n}", std::to_string(n)), pasta));

@@ -62,6 +62,34 @@ void RemessasDemo(TpbBD& bd, int64_t filial, int64_t parte, TDateTime inicio,
   recebidas.Inserir({id(), documento(9006, antes, "0"), produto(1), 12.0});
 }
 
+// The stock accounts: each family's by the kind of its items, and the
+// first product of the head office an account of its own; a family's other
+// account and a product's account kept out of the files are not theirs.
+void ContasDemo(TpbBD& bd, int64_t filial, const TxbResultado& produtos,
+                const std::function<int64_t()>& id) {
+  auto conta = [&bd](const char* codigo) {
+    return Primeiro(bd,
+                    std::string("SELECT ID FROM KLVG_CLASSE WHERE FD = 'ContaContabil' AND "
+                                "CODIGO = '") +
+                        codigo + "'",
+                    codigo);
+  };
+  TTabelaDemo da_familia(bd, "Z8_CTCTBFAM", {"ID", "IDF_FAMILIA", "IDF_CTACTB", "DESCRICAOCONTA"});
+  for (const auto& f : bd.Consultar("SELECT ID, TIPOITEM FROM Z8_FAMILIA ORDER BY ID").linhas) {
+    const std::string tipo = Trim(f[1].AsString());
+    const char* estoque = tipo == "B"   ? "1.1.3.02"
+                          : tipo == "H" ? "1.1.3.03"
+                          : tipo == "I" ? "1.2.3.01"
+                                        : "1.1.3.01";
+    da_familia.Inserir({id(), f[0], conta("3.1.01"), "Conta Receita"});
+    da_familia.Inserir({id(), f[0], conta(estoque), "Conta Familia Produto"});
+  }
+  TTabelaDemo do_produto(bd, "Z8_TPCTCTBPRO",
+                         {"ID", "IDF_PROD", "IDF_FILIAL", "IDF_CTACTB", "UTILIZADONOSPED"});
+  do_produto.Inserir({id(), produtos.linhas.at(0)[0], filial, conta("1.1.3.02"), "T"});
+  do_produto.Inserir({id(), produtos.linhas.at(1)[0], filial, conta("4.1.01"), "F"});
+}
+
 }  // namespace
 
 void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>& filiais,
@@ -129,6 +157,7 @@ void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>
     }
   }
   RemessasDemo(bd, filiais.front(), fornecedor, inicio, produtos, id);
+  ContasDemo(bd, filiais.front(), produtos, id);
 }
 
 }  // namespace efd::erp

@@ -21,6 +21,8 @@ namespace efd::erp {
 // month that the inventory leaves out); the families' tax rules give CST 000,
 // and "090" to packaging. The head office sent goods to the supplier and
 // received goods of it, by documents before the month, partly returned.
+// Each family has a stock account; the head office's first product has an
+// account of its own.
 void ConstruirEstoqueDemo(TpbBD& bd, int64_t empresa, const std::vector<int64_t>& filiais,
                           TDateTime inicio, const std::function<int64_t()>& novo_id);
 

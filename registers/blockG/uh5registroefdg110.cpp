@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -83,6 +84,60 @@ constexpr const char* kBem =
     "LEFT JOIN Z8_CCUSTO CC ON CC.ID = B.IDF_CENTROCUSTO "
     "WHERE B.ID = :ID";
 
+// One customer's imported CIAP: the movements of the period, asset by
+// asset, each with its asset and purchase document item. The branch is
+// told by its CNPJ, compared without punctuation.
+constexpr const char* kImportado =
+    "SELECT A.CNPJFILIAL, A.NUMEROBEM, A.TIPOMOVIMENTO, A.DATAAQUISICAO, A.DATACREDITO, "
+    "A.VALORICMSPROPRIO, A.VALORICMSST, A.VALORICMSFRETE, A.VALORICMSDIFALIQ, "
+    "A.NUMEROPARCELA, A.NUMEROTOTALPARC, A.VALORCREDPARC, A.VALORCREDUTILIZPARC, "
+    "A.NUMERODOCUMENTO, A.CHAVENFECOMPRA, A.CPFCNPJEMITENTE, A.CODIGOMODELO, "
+    "A.SERIEDOCUMENTO, A.DATADOCUMENTO, A.SEQITEMNOTA, A.CODIGOBEMNOTA, A.QTDITEMNOTA, "
+    "A.UNIDITEMNOTA, A.TIPOMERCADORIA, A.CODIGOCTACONTABIL, A.DESCRICAOBEM, "
+    "A.NUMEROBEMPRINCIPAL, A.CODIGOCCUSTO, A.DESCRICAOFUNCAO, A.MESESVIDAUTIL "
+    "FROM TIMU_BLOCOG A, Z8_FILIAL D "
+    "WHERE D.ID = :FILIAL AND A.DATACREDITO BETWEEN :INICIO AND :FIM "
+    "ORDER BY D.ID, A.NUMEROBEM, A.DATADOCUMENTO, A.SEQITEMNOTA";
+enum TColunaImportada {
+  kImpCNPJFilial,
+  kImpBem,
+  kImpTipoMov,
+  kImpAquisicao,
+  kImpDataCredito,
+  kImpICMSProprio,
+  kImpICMSST,
+  kImpICMSFrete,
+  kImpICMSDifAliq,
+  kImpParcela,
+  kImpTotalParcelas,
+  kImpValorParcela,
+  kImpValorUtilizado,
+  kImpNumeroDocto,
+  kImpChave,
+  kImpEmitente,
+  kImpModelo,
+  kImpSerie,
+  kImpDataDocto,
+  kImpSeqItem,
+  kImpCodItem,
+  kImpQtdeItem,
+  kImpUnidade,
+  kImpTipoMerc,
+  kImpConta,
+  kImpDescricao,
+  kImpPrincipal,
+  kImpCentro,
+  kImpFuncao,
+  kImpVidaUtil
+};
+
+std::string SoDigitos(const std::string& texto) {
+  std::string digitos;
+  for (char c : texto)
+    if (c >= '0' && c <= '9') digitos += c;
+  return digitos;
+}
+
 // The share of taxed outputs as the file carries it.
 constexpr const char* kIndice = "0.00000000";
 
@@ -99,6 +154,9 @@ std::string TipoMovimentoCIAP(const std::string& tipo_erp, TDateTime aquisicao, 
   std::string tipo;
   if (codigo.size() == 1 && codigo[0] >= '1' && codigo[0] <= '5')
     tipo = kTiposDoERP[codigo[0] - '1'];
+  else if (std::find(std::begin(kTiposDoERP), std::end(kTiposDoERP), codigo) !=
+           std::end(kTiposDoERP))
+    tipo = codigo;
   if (tipo.empty() || tipo == "IM" || tipo == "IA") {
     if (!aquisicao.EhDataZero() && aquisicao.DateOf() < inicio.DateOf())
       tipo = "SI";
@@ -130,8 +188,10 @@ struct Th5RegistroEFDG110::TGeracao {
   bool sem_prefixo = false, conta_lida = false;
   std::string conta;  // the fixed-asset account, as 0500 carries it
   std::map<int, TBem> bens;
-  std::set<int> bens_gerados;       // assets given their G125 rows
-  std::map<int, int> bens_no_0300;  // asset -> its 0300 row
+  std::set<int> bens_gerados;             // assets given their G125 rows
+  std::map<int, int> bens_no_0300;        // asset -> its 0300 row
+  std::set<std::string> bens_importados;  // imported assets given their 0300
+  std::string cnpj_filial;                // digits only
   std::set<std::string> unidades;
   std::map<int64_t, TParticipanteC100> participantes;
   std::shared_ptr<ThbObjetoNegocio> g125, g126, g130, g140;
@@ -189,62 +249,52 @@ void Th5RegistroEFDG110::InicializarBlocoG(TGeracao& g, const std::string& lista
       g.o0200->GerarProdSemPrefixo(g.cabecalho.empresa, g.cabecalho.inicio, g.cabecalho.fim);
 }
 
-int Th5RegistroEFDG110::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
-                                              const std::string& lista,
-                                              std::shared_ptr<ThbObjetoNegocio>&) {
-  TxbSession& sessao = GetSession();
-  if (!Aplicacao().ChecarFamiliaRegistrada("ApuracaoCIAP")) return 0;
-  TxbBlocoMonitorado monitor(sessao.Monitor(), 300, "Gerando Registros Bloco G");
+bool Th5RegistroEFDG110::IniciarGeracao(TGeracao& g, int id_efd, int bloco) {
+  if (!Aplicacao().ChecarFamiliaRegistrada("ApuracaoCIAP")) return false;
   AtualizarMensagem(id_efd, "RegistroEFD [G110]");
   ExcluirRegistroEFD(id_efd);
-  TGeracao g;
-  g.cabecalho = LerCabecalhoEFD(sessao, id_efd);
-  if (Trim(g.cabecalho.modelo) != "1") return 0;
+  g.cabecalho = LerCabecalhoEFD(GetSession(), id_efd);
   g.bloco = bloco;
-  const TDateTime inicio = g.cabecalho.inicio.DateOf(), fim = g.cabecalho.fim.DateOf();
+  return Trim(g.cabecalho.modelo) == "1";
+}
 
-  TxbResultado faturamento = sessao.Consultar(kFaturamento, {{"TPCAMPOFAT", "A"},
-                                                             {"TPCAMPOVENDAS", "B"},
-                                                             {"DATAI", inicio},
-                                                             {"DATAF", fim},
-                                                             {"ICMS", "0"},
-                                                             {"FILIAL", g.cabecalho.filial}});
-  const bool com_parcelas =
-      NaLista(lista, "G125") && Aplicacao().ChecarFamiliaRegistrada("CreAPImpParcelas");
-  TxbResultado parcelas;
-  if (com_parcelas) parcelas = LerParcelas(g);
-  if (faturamento.Vazio() && parcelas.Vazio()) return 0;
+Th5RegistroEFDG110::TFaturamento Th5RegistroEFDG110::LerFaturamento(const TGeracao& g) {
+  TxbResultado r = GetSession().Consultar(kFaturamento, {{"TPCAMPOFAT", "A"},
+                                                         {"TPCAMPOVENDAS", "B"},
+                                                         {"DATAI", g.cabecalho.inicio.DateOf()},
+                                                         {"DATAF", g.cabecalho.fim.DateOf()},
+                                                         {"ICMS", "0"},
+                                                         {"FILIAL", g.cabecalho.filial}});
+  TFaturamento f;
+  if (r.Vazio()) return f;
+  f.existe = true;
+  f.total = r.linhas[0][2].IsNull() ? 0 : r.linhas[0][2].AsFloat();
+  f.tributadas = r.linhas[0][3].IsNull() ? 0 : r.linhas[0][3].AsFloat();
+  return f;
+}
 
-  double total = 0, tributadas = 0;
-  if (!faturamento.Vazio()) {
-    total = faturamento.linhas[0][2].IsNull() ? 0 : faturamento.linhas[0][2].AsFloat();
-    tributadas = faturamento.linhas[0][3].IsNull() ? 0 : faturamento.linhas[0][3].AsFloat();
-  }
+void Th5RegistroEFDG110::IncluirG110(TGeracao& g, int tipo, const TFaturamento& f) {
   GetDados().Isolar(0, "VsEDC01");
-  IncluirLinha(tipo, bloco, "G110");
-  Campo("RegEFDG110_DataInicio").SetAsString(FormatarData(inicio));
-  Campo("RegEFDG110_DataFim").SetAsString(FormatarData(fim));
-  Campo("RegEFDG110_ValorTribExp").SetAsFloat(tributadas > 0 ? tributadas : total);
-  Campo("RegEFDG110_ValTotSai").SetAsFloat(total);
+  IncluirLinha(tipo, g.bloco, "G110");
+  Campo("RegEFDG110_DataInicio").SetAsString(FormatarData(g.cabecalho.inicio.DateOf()));
+  Campo("RegEFDG110_DataFim").SetAsString(FormatarData(g.cabecalho.fim.DateOf()));
+  Campo("RegEFDG110_ValorTribExp").SetAsFloat(f.tributadas > 0 ? f.tributadas : f.total);
+  Campo("RegEFDG110_ValTotSai").SetAsFloat(f.total);
   for (const char* a :
        {"RegEFDG110_SaldoIniICMS", "RegEFDG110_SomaParcel", "RegEFDG110_IndicePerSaida",
         "RegEFDG110_ICMSAprop", "RegEFDG110_ICMSOutCred"})
     Campo(a).SetAsFloat(0);
   ConfirmarRegistro();
   g.id_g110 = Campo("RegEFDG110_ID").AsInteger();
-  if (parcelas.Vazio()) return 1;
+}
 
-  InicializarBlocoG(g, lista);
-  TSomas somas;
-  for (size_t linha = 0; linha < parcelas.linhas.size();)
-    linha = GerarBem(g, parcelas, linha, somas);
-
+void Th5RegistroEFDG110::FecharG110(const TGeracao& g, const TFaturamento& f, const TSomas& somas) {
   // The closing figures: the index as the file carries it (8 decimals) and
   // the appropriated ICMS from that index.
-  const double tributadas_exp = tributadas > 0 ? tributadas : total;
-  const double indice = total > 0 ? Arredondar(tributadas_exp / total, 8) : 0;
+  const double tributadas_exp = f.tributadas > 0 ? f.tributadas : f.total;
+  const double indice = f.total > 0 ? Arredondar(tributadas_exp / f.total, 8) : 0;
   const double soma = Arredondar(somas.passadas, 2);
-  sessao.ExecutarDiretoNoBD(
+  GetSession().ExecutarDiretoNoBD(
       "UPDATE Z8_REGEFDG110 SET SOMAPARCEL = :SOMA, INDICEPERSAIDA = :INDICE, "
       "ICMSAPROP = :APROP, ICMSOUTCRED = :OUTROS, SALDOINIICMS = :SALDO WHERE ID = :ID",
       {{"SOMA", soma},
@@ -253,6 +303,28 @@ int Th5RegistroEFDG110::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
        {"OUTROS", Arredondar(somas.outros_creditos, 2)},
        {"SALDO", Arredondar(somas.saldo_inicial, 2)},
        {"ID", g.id_g110}});
+}
+
+int Th5RegistroEFDG110::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
+                                              const std::string& lista,
+                                              std::shared_ptr<ThbObjetoNegocio>&) {
+  TxbBlocoMonitorado monitor(GetSession().Monitor(), 300, "Gerando Registros Bloco G");
+  TGeracao g;
+  if (!IniciarGeracao(g, id_efd, bloco)) return 0;
+  const TFaturamento faturamento = LerFaturamento(g);
+  const bool com_parcelas =
+      NaLista(lista, "G125") && Aplicacao().ChecarFamiliaRegistrada("CreAPImpParcelas");
+  TxbResultado parcelas;
+  if (com_parcelas) parcelas = LerParcelas(g);
+  if (!faturamento.existe && parcelas.Vazio()) return 0;
+  IncluirG110(g, tipo, faturamento);
+  if (parcelas.Vazio()) return 1;
+
+  InicializarBlocoG(g, lista);
+  TSomas somas;
+  for (size_t linha = 0; linha < parcelas.linhas.size();)
+    linha = GerarBem(g, parcelas, linha, somas);
+  FecharG110(g, faturamento, somas);
   return 1;
 }
 
@@ -379,22 +451,34 @@ size_t Th5RegistroEFDG110::GerarBem(TGeracao& g, const TxbResultado& parcelas, s
       if (g.com_g130) IncluirDocumento(g, bem, id_g125, icms);
       continue;
     }
-    const double em_48[4] = {IcmsEm48Parcelas(icms[0], n), IcmsEm48Parcelas(icms[1], n),
-                             IcmsEm48Parcelas(icms[2], n), IcmsEm48Parcelas(icms[3], n)};
-    somas.passadas += valor(kColunaValor);
-    id_g125 = IncluirG125(g, bem.codigo, FormatarData(PrimeiroDiaDoMes(referencia)), tipo, em_48,
-                          numero, valor(kColunaValor), valor(kColunaValorUtilizado));
-    if (tipo == "SI")
-      somas.saldo_inicial += em_48[0] + em_48[1] + em_48[2] + em_48[3];
-    else if (g.com_g130 && !tipo.empty())
-      IncluirDocumento(g, bem, id_g125, em_48);
-    if (numero == n) {
-      // The last instalment ends the appropriation of the asset.
-      const double zeros[4] = {0, 0, 0, 0};
-      IncluirG125(g, bem.codigo, FormatarData(UltimoDiaDoMes(referencia)), "BA", zeros, 0, 0, 0);
-    }
+    IncluirApropriacao(
+        g, bem.codigo, tipo, referencia, icms, numero, n, valor(kColunaValor),
+        valor(kColunaValorUtilizado), somas,
+        [&](int id_g125, const double(&em_48)[4]) { IncluirDocumento(g, bem, id_g125, em_48); });
   }
   return fim;
+}
+
+void Th5RegistroEFDG110::IncluirApropriacao(TGeracao& g, const std::string& codigo,
+                                            const std::string& tipo, TDateTime referencia,
+                                            const double (&icms)[4], int numero, int parcelas,
+                                            double passada, double apropriada, TSomas& somas,
+                                            const TDocumentoDoMovimento& documento) {
+  const double em_48[4] = {IcmsEm48Parcelas(icms[0], parcelas), IcmsEm48Parcelas(icms[1], parcelas),
+                           IcmsEm48Parcelas(icms[2], parcelas),
+                           IcmsEm48Parcelas(icms[3], parcelas)};
+  somas.passadas += passada;
+  const int id_g125 = IncluirG125(g, codigo, FormatarData(PrimeiroDiaDoMes(referencia)), tipo,
+                                  em_48, numero, passada, apropriada);
+  if (tipo == "SI")
+    somas.saldo_inicial += em_48[0] + em_48[1] + em_48[2] + em_48[3];
+  else if (g.com_g130 && !tipo.empty())
+    documento(id_g125, em_48);
+  if (numero == parcelas) {
+    // The last instalment ends the appropriation of the asset.
+    const double zeros[4] = {0, 0, 0, 0};
+    IncluirG125(g, codigo, FormatarData(UltimoDiaDoMes(referencia)), "BA", zeros, 0, 0, 0);
+  }
 }
 
 int Th5RegistroEFDG110::IncluirG125(TGeracao& g, const std::string& codigo, const std::string& data,
@@ -504,21 +588,185 @@ void Th5RegistroEFDG110::IncluirDocumento(TGeracao& g, const TBem& bem, int id_g
                    "Numero Item: " + bem.codigo + ", não possui unidade informada.");
       unidade = unidade_produto;
     }
-    if (g.unidades.insert(unidade).second)
-      g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
-    ThbObjetoNegocio& item = *g.g140;
-    IncluirLinhaDeRegistro(item, g.tipo_g140, g.bloco, "G140");
-    item.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(id_g130);
-    item.Campo("RegEFDG140_NimItem").SetAsInteger(i.seq);
-    item.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));
-    item.Campo("RegEFDG140_QTDE").SetAsFloat(1);
-    item.Campo("RegEFDG140_UNID").SetAsString(unidade);
-    item.Campo("RegEFDG140_VL_ICMS_OP_APLICADO").SetAsFloat(Arredondar(icms[0], 2));
-    item.Campo("RegEFDG140_VL_ICMS_ST_APLICADO").SetAsFloat(Arredondar(icms[1], 2));
-    item.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
-    item.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
-    item.ConfirmarRegistro();
+    IncluirG140(g, id_g130, i.seq, codigo, 1, unidade, icms);
   }
+}
+
+void Th5RegistroEFDG110::IncluirG140(TGeracao& g, int id_g130, int item, const std::string& codigo,
+                                     double quantidade, const std::string& unidade,
+                                     const double (&icms)[4]) {
+  if (g.unidades.insert(unidade).second)
+    g.o0190->IncluirNovo(g.cabecalho.id, g.bloco0, g.tipo_0190, unidade, unidade, 0);
+  ThbObjetoNegocio& o = *g.g140;
+  IncluirLinhaDeRegistro(o, g.tipo_g140, g.bloco, "G140");
+  o.Campo("RegEFDG140_IDF_RegEFDG130").SetAsInteger(id_g130);
+  o.Campo("RegEFDG140_NimItem").SetAsInteger(item);
+  o.Campo("RegEFDG140_CodItem").SetAsString(CodigoItemNoArquivo(codigo));
+  o.Campo("RegEFDG140_QTDE").SetAsFloat(quantidade);
+  o.Campo("RegEFDG140_UNID").SetAsString(unidade);
+  o.Campo("RegEFDG140_VL_ICMS_OP_APLICADO").SetAsFloat(Arredondar(icms[0], 2));
+  o.Campo("RegEFDG140_VL_ICMS_ST_APLICADO").SetAsFloat(Arredondar(icms[1], 2));
+  o.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
+  o.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
+  o.ConfirmarRegistro();
+}
+
+int Th5RegistroEFDG110::GerarBlocoG_CiaValtero(int id_efd, int tipo, int bloco,
+                                               const std::string& lista,
+                                               std::shared_ptr<ThbObjetoNegocio>&) {
+  TxbSession& sessao = GetSession();
+  TxbBlocoMonitorado monitor(sessao.Monitor(), 300, "BLOCO G - Cia Valtero");
+  TGeracao g;
+  if (!IniciarGeracao(g, id_efd, bloco)) return 0;
+  AtualizarMensagem(id_efd, "BLOCO G - Cia Valtero");
+  const TFaturamento faturamento = LerFaturamento(g);
+  TxbResultado cnpj = sessao.Consultar(
+      "SELECT I.CPFCNPJ FROM Z8_FILIAL D INNER JOIN KLVG_PAPELREL R ON R.ID = D.IDF_PAPELREL "
+      "INNER JOIN KLVG_IDENT I ON I.ID = R.IDF_IDENT WHERE D.ID = :FILIAL",
+      {{"FILIAL", g.cabecalho.filial}});
+  const std::string da_filial = cnpj.Vazio() ? "" : SoDigitos(cnpj.linhas[0][0].AsString());
+  g.cnpj_filial = da_filial;
+  TxbResultado linhas = sessao.Consultar(kImportado, {{"FILIAL", g.cabecalho.filial},
+                                                      {"INICIO", g.cabecalho.inicio.DateOf()},
+                                                      {"FIM", g.cabecalho.fim.DateOf()}});
+  std::erase_if(linhas.linhas, [&da_filial](const std::vector<TVariant>& l) {
+    return da_filial.empty() || SoDigitos(l[kImpCNPJFilial].AsString()) != da_filial;
+  });
+  if (!faturamento.existe && linhas.Vazio()) return 0;
+  IncluirG110(g, tipo, faturamento);
+  if (!linhas.Vazio() && NaLista(lista, "G125")) {
+    InicializarBlocoG(g, lista);
+    TSomas somas;
+    for (const auto& l : linhas.linhas) {
+      auto valor = [&l](TColunaImportada c) { return l[c].IsNull() ? 0.0 : l[c].AsFloat(); };
+      auto inteiro = [&l](TColunaImportada c) {
+        return l[c].IsNull() ? 0 : static_cast<int>(l[c].AsInteger());
+      };
+      const std::string codigo = Trim(l[kImpBem].AsString());
+      if (codigo.empty())
+        throw EErro("Bloco G: linha importada sem código do bem (TIMU_BLOCOG.NUMEROBEM)");
+      IncluirBemImportado(g, l);
+      const std::string tipo_mov =
+          TipoMovimentoCIAP(Trim(l[kImpTipoMov].AsString()),
+                            l[kImpAquisicao].IsNull() ? TDateTime() : l[kImpAquisicao].AsDateTime(),
+                            g.cabecalho.inicio);
+      const TDateTime data = l[kImpDataCredito].AsDateTime();
+      const int n = inteiro(kImpTotalParcelas), numero = inteiro(kImpParcela);
+      const double icms[4] = {valor(kImpICMSProprio), valor(kImpICMSST), valor(kImpICMSFrete),
+                              valor(kImpICMSDifAliq)};
+      if (numero == 0) {
+        // The entry of the credit, its ICMS as recorded.
+        const int id_g125 = IncluirG125(g, codigo, FormatarData(data), tipo_mov, icms, 0,
+                                        valor(kImpValorParcela), valor(kImpValorUtilizado));
+        if (g.com_g130) IncluirDocumentoImportado(g, l, id_g125, icms);
+        continue;
+      }
+      IncluirApropriacao(g, codigo, tipo_mov, data, icms, numero, n, valor(kImpValorParcela),
+                         valor(kImpValorUtilizado), somas,
+                         [&](int id_g125, const double(&em_48)[4]) {
+                           IncluirDocumentoImportado(g, l, id_g125, em_48);
+                         });
+    }
+    FecharG110(g, faturamento, somas);
+  }
+  return 1;
+}
+
+void Th5RegistroEFDG110::IncluirBemImportado(TGeracao& g, const std::vector<TVariant>& l) {
+  auto texto = [&l](TColunaImportada c) { return l[c].IsNull() ? "" : Trim(l[c].AsString()); };
+  const std::string codigo = texto(kImpBem);
+  if (!g.r0300 || !g.bens_importados.insert(codigo).second) return;
+  AtualizarMensagem(g.cabecalho.id, "Incluindo Registro 0300 - Bem: [" + codigo + "]");
+  std::string conta;
+  if (!texto(kImpConta).empty()) {
+    std::string natureza;
+    g.o0500->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0500, texto(kImpConta), "", "", 0, natureza,
+                     "A", "", false);
+    conta = Trim(g.o0500->Campo("RegEFD0500_CodConta").AsString());
+  }
+  const bool componente = texto(kImpTipoMerc) == "2";
+  const int id_0300 = g.o0300->Incluir(
+      g.cabecalho.id, g.bloco0, g.tipo_0300, codigo, componente ? "2" : "1", texto(kImpDescricao),
+      componente ? texto(kImpPrincipal) : "", conta,
+      l[kImpTotalParcelas].IsNull() ? 0 : static_cast<int>(l[kImpTotalParcelas].AsInteger()));
+  if (!g.r0305 || texto(kImpCentro).empty()) return;
+  TxbResultado centro =
+      GetSession().Consultar("SELECT NOME, DTINCLUSAO FROM Z8_CCUSTO WHERE CODIGO = :CODIGO",
+                             {{"CODIGO", texto(kImpCentro)}});
+  if (centro.Vazio())
+    throw EErro(
+        fmt::format("Bloco G: o centro de custo {} do bem {} não existe "
+                    "(TIMU_BLOCOG.CODIGOCCUSTO)",
+                    texto(kImpCentro), codigo));
+  g.o0600->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0600,
+                   centro.linhas[0][1].IsNull() ? TDateTime() : centro.linhas[0][1].AsDateTime(),
+                   texto(kImpCentro), centro.linhas[0][0].AsString());
+  g.o0305->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0305, id_0300, texto(kImpCentro),
+                   texto(kImpFuncao).empty() ? texto(kImpDescricao) : texto(kImpFuncao),
+                   l[kImpVidaUtil].IsNull() ? 0 : static_cast<int>(l[kImpVidaUtil].AsInteger()));
+}
+
+void Th5RegistroEFDG110::IncluirDocumentoImportado(TGeracao& g, const std::vector<TVariant>& l,
+                                                   int id_g125, const double (&icms)[4]) {
+  auto texto = [&l](TColunaImportada c) { return l[c].IsNull() ? "" : Trim(l[c].AsString()); };
+  if (texto(kImpNumeroDocto).empty()) return;
+  TxbSession& sessao = GetSession();
+  // The issuer by its CNPJ or CPF: the branch, for its own documents, or
+  // a participant.
+  const std::string emitente = SoDigitos(texto(kImpEmitente));
+  const bool propria = emitente == g.cnpj_filial;
+  std::string participante;
+  TxbResultado ident =
+      sessao.Consultar("SELECT MIN(ID) FROM KLVG_IDENT WHERE CPFCNPJ = :DOC", {{"DOC", emitente}});
+  if (ident.Vazio() || ident.linhas[0][0].IsNull())
+    throw EErro(
+        fmt::format("Bloco G: o emitente {} do documento {} do bem {} não existe "
+                    "(TIMU_BLOCOG.CPFCNPJEMITENTE)",
+                    texto(kImpEmitente), texto(kImpNumeroDocto), texto(kImpBem)));
+  if (g.r0150 && !propria)
+    participante = g.o0150->IncluirIdentidade(g.cabecalho.id, g.bloco0,
+                                              static_cast<int>(ident.linhas[0][0].AsInteger()),
+                                              g.cabecalho.inicio, g.cabecalho.fim);
+  ThbObjetoNegocio& o = *g.g130;
+  IncluirLinhaDeRegistro(o, g.tipo_g130, g.bloco, "G130");
+  o.Campo("RegEFDG130_IDF_RegEFDG125").SetAsInteger(id_g125);
+  o.Campo("RegEFDG130_IndEmit").SetAsString(propria ? "0" : "1");
+  o.Campo("RegEFDG130_CodPart").SetAsString(participante);
+  o.Campo("RegEFDG130_CodModelo").SetAsString(texto(kImpModelo));
+  o.Campo("RegEFDG130_Serie").SetAsString(texto(kImpSerie));
+  o.Campo("RegEFDG130_NumDocto").SetAsString(texto(kImpNumeroDocto));
+  o.Campo("RegEFDG130_ChaveNFe").SetAsString(texto(kImpChave));
+  o.Campo("RegEFDG130_DataEmi")
+      .SetAsString(l[kImpDataDocto].IsNull() ? "" : FormatarData(l[kImpDataDocto].AsDateTime()));
+  o.Campo("RegEFDG130_NUM_DA").SetAsString("");
+  o.ConfirmarRegistro();
+  if (!g.com_g140 || texto(kImpCodItem).empty()) return;
+
+  TxbResultado p = sessao.Consultar(
+      "SELECT P.ID, P.CODPROD, P.NMPROD, P.CODBARRAS, P.CODIGONCM, P.EXTIPI, P.CODGENERO, "
+      "P.CODCEST, F.TIPOITEM FROM Z8_PROD P LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
+      "WHERE P.CODPROD = :CODIGO AND P.IDF_EMPRESA = :EMPRESA",
+      {{"CODIGO", texto(kImpCodItem)}, {"EMPRESA", g.cabecalho.empresa}});
+  if (p.Vazio())
+    throw EErro(
+        fmt::format("Bloco G: o item {} do documento {} não existe "
+                    "(TIMU_BLOCOG.CODIGOBEMNOTA)",
+                    texto(kImpCodItem), texto(kImpNumeroDocto)));
+  const auto& produto = p.linhas[0];
+  auto campo = [&produto](size_t i) {
+    return produto[i].IsNull() ? "" : Trim(produto[i].AsString());
+  };
+  const std::string codigo = (g.sem_prefixo ? "" : "P") + campo(1);
+  std::string unidade_produto;
+  g.o0200->IncluirNovo(g.cabecalho.id, g.bloco0, codigo, static_cast<int>(produto[0].AsInteger()),
+                       campo(2), campo(3), "", campo(8), unidade_produto, campo(4), campo(5),
+                       campo(6), "", campo(7), 0, g.cabecalho.inicio, g.cabecalho.fim, 0,
+                       g.cabecalho.filial);
+  std::string unidade = texto(kImpUnidade);
+  if (unidade.empty()) unidade = unidade_produto;
+  IncluirG140(g, o.Campo("RegEFDG130_ID").AsInteger(),
+              l[kImpSeqItem].IsNull() ? 1 : static_cast<int>(l[kImpSeqItem].AsInteger()), codigo,
+              l[kImpQtdeItem].IsNull() ? 1 : l[kImpQtdeItem].AsFloat(), unidade, icms);
 }
 
 int Th5RegistroEFDG110::INTERNO_RetornarQtdReg(int id_efd) {

@@ -12,10 +12,31 @@
 #include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/block0/uh5registroefd0500.h"
+#include "registers/blockC/linhasblococ.h"
 #include "registers/blockH/uh5registroefdh010.h"
 
 namespace efd {
 namespace {
+
+// Every source gives, per product and position, the product, its family,
+// the ownership and other party, the quantity, unit cost and value, the CNPJ
+// of the branch holding the stock (consolidated inventories), and the
+// accounts: the product's own in the branch, for the files, and its
+// family's stock account; both as of the period's end.
+constexpr const char* kProduto =
+    "SELECT P.ID, P.CODPROD, P.NMPROD, P.CODBARRAS, P.CODIGONCM, P.EXTIPI, P.CODCEST, "
+    "P.CODGENERO, P.IDF_FAMILIA, F.TIPOITEM, F.CODIGO, ";
+constexpr const char* kContas =
+    ", (SELECT MAX(CP.IDF_CTACTB) FROM Z8_TPCTCTBPRO CP "
+    "  INNER JOIN KLVG_CLASSE CC ON CC.ID = CP.IDF_CTACTB "
+    "  WHERE CP.IDF_PROD = P.ID AND CP.IDF_FILIAL = :FILIAL_CONTA "
+    "  AND CP.UTILIZADONOSPED = 'T' AND CC.STATUS = '0' "
+    "  AND (CC.DTINCLUSAO IS NULL OR CC.DTINCLUSAO <= :DATA_CONTA)), "
+    "(SELECT MAX(J.IDF_CTACTB) FROM Z8_CTCTBFAM J "
+    "  INNER JOIN KLVG_CLASSE CF ON CF.ID = J.IDF_CTACTB "
+    "  WHERE J.IDF_FAMILIA = P.IDF_FAMILIA AND J.DESCRICAOCONTA = 'Conta Familia Produto' "
+    "  AND CF.STATUS = '0' AND (CF.DTINCLUSAO IS NULL OR CF.DTINCLUSAO <= :DATA_FAMILIA)) ";
 
 // Per product and branch, the last balance transaction on or before the
 // inventory date that moved a quantity (the highest transaction of the
@@ -25,9 +46,9 @@ namespace {
 // the header's branch, :IDF_FILIAL none), each branch configured to enter
 // it, with the CNPJ of the branch holding the stock.
 constexpr const char* kSaldos =
-    "SELECT P.ID, P.CODPROD, P.NMPROD, P.CODBARRAS, P.CODIGONCM, P.EXTIPI, P.CODCEST, "
-    "P.CODGENERO, P.IDF_FAMILIA, F.TIPOITEM, C.INDPROP, C.IDF_IDENT, "
-    "TRANS.SALQTDEFILIAL, TRANS.CUSTOMEDIO, TRANS.SALVALESTFILIAL AS VALORTOTSALDO, EC.CNPJ "
+    "C.INDPROP, C.IDF_IDENT, "
+    "TRANS.SALQTDEFILIAL, TRANS.CUSTOMEDIO, TRANS.SALVALESTFILIAL AS VALORTOTSALDO, EC.CNPJ";
+constexpr const char* kSaldosOrigem =
     "FROM Z8_TRANSALDO TRANS "
     "INNER JOIN Z8_PROD P ON P.ID = TRANS.IDF_PROD "
     "LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
@@ -42,12 +63,44 @@ constexpr const char* kSaldos =
     "  FROM Z8_TRANSALDO D2 WHERE D2.IDF_PROD = TRANS.IDF_PROD "
     "  AND D2.IDF_FILIAL = TRANS.IDF_FILIAL AND D2.QFISICA <> 0 "
     "  AND D2.DATATRANSACAO <= :DTSALDO)) "
+    "AND P.ID > :ULTIMO "
     "ORDER BY P.ID, C.INDPROP DESC, TRANS.IDF_FILIAL";
 
+// The imported positions of the branch at the inventory date, by product,
+// warehouse and branch code.
+constexpr const char* kPosicoesImportadas =
+    "C.INDPROP, C.IDF_IDENT, I.QUANTIDADE AS SALQTDEFILIAL, I.VALORUNITARIO AS CUSTOMEDIO, "
+    "I.QUANTIDADE * I.VALORUNITARIO AS VALORTOTSALDO, CAST(NULL AS VARCHAR(14))";
+constexpr const char* kPosicoesImportadasOrigem =
+    "FROM Z8_POSESTIMP I "
+    "INNER JOIN Z8_FILIAL FI ON FI.CODIGO = I.CODFILIAL "
+    "INNER JOIN Z8_PROD P ON P.CODPROD = I.CODPROD AND P.IDF_EMPRESA = FI.IDF_EMPRESA "
+    "LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
+    "LEFT JOIN Z8_ALMOX C ON C.CODIGO = I.CODALMOX "
+    "WHERE FI.ID = :ID_FILIAL AND I.DATA = :DTSALDO AND P.ID > :ULTIMO "
+    "ORDER BY P.ID, C.INDPROP DESC, I.ID";
+
+// The items of the inventory documents of the branch issued on the
+// inventory date: own goods held by the branch, as counted.
+constexpr const char* kDocumentosDeInventario =
+    "'0', CAST(NULL AS INTEGER), I.QUANTIDADE, I.VALORUNIT, I.VALORTOTAL, "
+    "CAST(NULL AS VARCHAR(14))";
+constexpr const char* kDocumentosDeInventarioOrigem =
+    "FROM Z8_ITINVIMP I "
+    "INNER JOIN Z8_DOCTO D ON D.ID = I.IDF_DOCTO "
+    "INNER JOIN Z8_PROD P ON P.ID = I.IDF_PROD "
+    "LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
+    "WHERE D.DATAEMI = :DATAINV AND D.IDF_FILIAL = :ID_FILIAL AND P.ID > :ULTIMO "
+    "ORDER BY P.ID, I.ID";
+
+std::string Fonte(const char* colunas, const char* origem) {
+  return std::string(kProduto) + colunas + kContas + origem;
+}
+
 // The remittances of the branch still open at the inventory date, per
-// product: goods of others received (ownership "2") and goods sent to
-// others (ownership "1"), each with the party of its document and the
-// quantity not yet returned by normal documents up to the date.
+// product of a window: goods of others received (ownership "2") and goods
+// sent to others (ownership "1"), each with the party of its document and
+// the quantity not yet returned by normal documents up to the date.
 constexpr const char* kRemessasAbertas =
     "SELECT R.IDF_PROD, '2' AS INDPROP, D.IDF_IDENT, R.QDADE - COALESCE((SELECT SUM(T.QDADE) "
     " FROM Z8_ITPRORETEN T INNER JOIN Z8_DOCTO P ON P.ID = T.IDF_DOCTO "
@@ -55,6 +108,7 @@ constexpr const char* kRemessasAbertas =
     " AS DIF_REM_RET "
     "FROM Z8_ITPROREMEN R INNER JOIN Z8_DOCTO D ON D.ID = R.IDF_DOCTO "
     "WHERE D.IDF_FILIAL = :FILIAL_ENT AND (D.SITUACAONF = '0') AND D.DATAEMI <= :DTREM_ENT "
+    "AND R.IDF_PROD BETWEEN :DE_ENT AND :ATE_ENT "
     "UNION ALL "
     "SELECT R.IDF_PROD, '1' AS INDPROP, D.IDF_IDENT, R.QDADE - COALESCE((SELECT SUM(T.QDADE) "
     " FROM Z8_ITPRORETSA T INNER JOIN Z8_DOCTO P ON P.ID = T.IDF_DOCTO "
@@ -62,6 +116,7 @@ constexpr const char* kRemessasAbertas =
     " AS DIF_REM_RET_SAI "
     "FROM Z8_ITPROREMSA R INNER JOIN Z8_DOCTO D ON D.ID = R.IDF_DOCTO "
     "WHERE D.IDF_FILIAL = :FILIAL_SAI AND (D.SITUACAONF = '0') AND D.DATAEMI <= :DTREM_SAI "
+    "AND R.IDF_PROD BETWEEN :DE_SAI AND :ATE_SAI "
     "ORDER BY 1, 2 DESC, 3";
 enum TColunaRemessa { kRemessaProduto, kRemessaIndProp, kRemessaParte, kRemessaAberta };
 
@@ -76,12 +131,15 @@ enum TColunaSaldo {
   kColunaGenero,
   kColunaFamilia,
   kColunaTipoItemFamilia,
+  kColunaCodFamilia,
   kColunaIndProp,
   kColunaDetentor,
   kColunaQuantidade,
   kColunaCustoMedio,
   kColunaValorTotal,
-  kColunaCNPJ
+  kColunaCNPJ,
+  kColunaContaProduto,
+  kColunaContaFamilia
 };
 
 // A session value for the length of one generation, then back to what it
@@ -103,21 +161,40 @@ class TValorDaGeracao {
 // fixed assets, services.
 const std::set<std::string> kTiposSoNoCompleto = {"07", "08", "09"};
 
+// Products one customer keeps out of its inventories.
+const std::set<std::string> kProdutosForaDoInventario = {"7153", "8336", "8358", "8388",
+                                                         "7355", "9862", "8394"};
+// Families whose items the start parameter "/H010DISAPAR" leaves out.
+const std::set<std::string> kFamiliasForaComParametro = {"G9999", "G9996", "G9998"};
+
+bool Registrada(const char* familia) {
+  return Aplicacao().ChecarFamiliaRegistrada(familia);
+}
+
 }  // namespace
 
 struct Th5RegistroEFDH005::TInventario {
   TxbCabecalhoEFD cabecalho;
   TDateTime data;
   std::string motivo;
-  int bloco = 0, bloco0 = 0, tipo_h010 = 0, tipo_h011 = 0, tipo_h020 = 0, id_h005 = 0;
+  int bloco = 0, bloco0 = 0, tipo_h010 = 0, tipo_h011 = 0, tipo_h020 = 0, tipo_0500 = 0;
+  int id_h005 = 0;
   bool todos_tipos = false, rateio = false, h020 = false, consolidado = false, sem_prefixo = false;
-  std::set<std::string> ncms_h020;  // flagged NCMs; empty: no selection
-  double aliquota = -1;             // the branch's purchase rate, read once
+  bool contas = false;                          // 0500 is generated
+  bool mantem_sem_valor = false;                // items without value stay
+  bool produtos_fora = false;                   // the customer's fixed products stay out
+  bool familias_fora = false;                   // "/H010DISAPAR"
+  std::string sql;                              // the source, a window after :ULTIMO
+  TParametros parametros;                       // its parameters but :ULTIMO
+  std::set<std::string> ncms_h020;              // flagged NCMs; empty: no selection
+  double aliquota = -1;                         // the branch's purchase rate, read once
+  std::map<int64_t, std::string> contas_lidas;  // ERP account -> code in 0500
   std::shared_ptr<Th5RegistroEFDH010> itens;
   std::shared_ptr<Th5RegistroEFD0200> produtos;
   std::shared_ptr<Th5RegistroEFD0150> participantes;
-  std::shared_ptr<ThbObjetoNegocio> icms;          // H020
-  std::shared_ptr<ThbObjetoNegocio> consolidado_;  // H011
+  std::shared_ptr<Th5RegistroEFD0500> r0500;
+  std::unique_ptr<TxbInsercaoRegistro> icms;          // H020
+  std::unique_ptr<TxbInsercaoRegistro> consolidado_;  // H011
 };
 
 std::set<std::string> Th5RegistroEFDH005::RetornaNCMsBlocoH020() {
@@ -194,35 +271,36 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   const std::string tipo_inventario = Trim(h.linhas[0][2].AsString());
   inv.todos_tipos = tipo_inventario == "1" || tipo_inventario == "3";
   inv.rateio = tipo_inventario == "3" || tipo_inventario == "4";
-  inv.h020 =
-      lista.find("Registro H020") != std::string::npos && inv.motivo != "1" && inv.motivo != "6";
+  const TListaRegistros registros(lista);
+  inv.h020 = registros.Selecionado("H020") && inv.motivo != "1" && inv.motivo != "6";
+  inv.contas = registros.Selecionado("0500");
   inv.consolidado = inv.cabecalho.drcst && Trim(h.linhas[0][3].AsString()) == "D";
+  inv.mantem_sem_valor = Registrada("PautaValsMinFreteSefaz");
+  inv.produtos_fora = Registrada("PosNavParvint");
+  inv.familias_fora = Aplicacao().TestaPresencaParamStr("/H010DISAPAR");
   inv.bloco = bloco;
   inv.bloco0 = IdBloco0(sessao, id_efd);
   inv.tipo_h010 = IdTipoRegistro(sessao, bloco, "H010");
   inv.tipo_h011 = IdTipoRegistro(sessao, bloco, "H011");
   inv.tipo_h020 = IdTipoRegistro(sessao, bloco, "H020");
+  inv.tipo_0500 = IdTipoRegistro(sessao, inv.bloco0, "0500");
+  EscolherFonte(inv);
 
   inv.itens = Aplicacao().CriarComo<Th5RegistroEFDH010>("RegistroEFDH010", sessao);
   inv.produtos = Aplicacao().CriarComo<Th5RegistroEFD0200>("RegistroEFD0200", sessao);
   inv.participantes = Aplicacao().CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao);
+  inv.r0500 = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao);
   TxbObjetoTemporario liberar_itens(inv.itens), liberar_produtos(inv.produtos),
-      liberar_participantes(inv.participantes);
-  std::shared_ptr<ThbObjetoNegocio> icms;
+      liberar_participantes(inv.participantes), liberar_contas(inv.r0500);
   if (inv.h020) {
-    icms = Aplicacao().Criar("RegistroEFDH020", sessao);
-    icms->GetDados().Isolar(0, "VsEDC01");
+    inv.icms = std::make_unique<TxbInsercaoRegistro>(
+        sessao, "H020",
+        std::vector<std::string>{"IDF_RegEFDH010", "CST_ICMS", "BC_ICMS", "VL_ICMS"});
     inv.ncms_h020 = RetornaNCMsBlocoH020();
   }
-  TxbObjetoTemporario liberar_icms(icms);
-  inv.icms = icms;
-  std::shared_ptr<ThbObjetoNegocio> consolidado;
-  if (inv.consolidado) {
-    consolidado = Aplicacao().Criar("RegistroEFDH011", sessao);
-    consolidado->GetDados().Isolar(0, "VsEDC01");
-  }
-  TxbObjetoTemporario liberar_consolidado(consolidado);
-  inv.consolidado_ = consolidado;
+  if (inv.consolidado)
+    inv.consolidado_ = std::make_unique<TxbInsercaoRegistro>(
+        sessao, "H011", std::vector<std::string>{"IDF_RegEFDH010", "CNPJ"});
   // Each branch's stock of a product is an item of its own.
   TValorDaGeracao consolidada(sessao, "DRCCONSOLIDADA", inv.consolidado ? "T" : "F");
   inv.sem_prefixo = inv.produtos->GerarProdSemPrefixo(inv.cabecalho.empresa, inv.cabecalho.inicio,
@@ -237,28 +315,88 @@ int Th5RegistroEFDH005::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
   ConfirmarRegistro();
   inv.id_h005 = Campo("RegEFDH005_ID").AsInteger();
 
-  const int filial = inv.cabecalho.filial;
-  TxbResultado saldos = sessao.Consultar(kSaldos, {{"CONSOLIDADORA", inv.consolidado ? filial : 0},
-                                                   {"IDF_FILIAL", inv.consolidado ? 0 : filial},
-                                                   {"DTSALDO", inv.data}});
-  TxbResultado remessas;
-  if (inv.rateio)
-    remessas = sessao.Consultar(kRemessasAbertas, {{"DTRET_ENT", inv.data},
-                                                   {"FILIAL_ENT", filial},
-                                                   {"DTREM_ENT", inv.data},
-                                                   {"DTRET_SAI", inv.data},
-                                                   {"FILIAL_SAI", filial},
-                                                   {"DTREM_SAI", inv.data}});
   double total = 0;
-  size_t remessa = 0;
-  for (size_t i = 0; i < saldos.linhas.size(); ++i) {
-    if (i % 100 == 0) AtualizarAvanco(id_efd, "H010", i + 1, saldos.linhas.size());
-    for (const TPosicao& p : Posicoes(inv, saldos.linhas[i], remessas, remessa))
-      total += IncluirItem(inv, p);
+  size_t lidos = 0;
+  for (int64_t ultimo = 0;;) {
+    const TxbResultado janela = ProximaJanela(inv, ultimo);
+    if (janela.Vazio()) break;
+    const int64_t primeiro = janela.linhas.front()[kColunaProduto].AsInt64();
+    ultimo = janela.linhas.back()[kColunaProduto].AsInt64();
+    const TxbResultado remessas =
+        inv.rateio ? RemessasDaJanela(inv, primeiro, ultimo) : TxbResultado();
+    size_t remessa = 0;
+    for (const auto& saldo : janela.linhas)
+      for (const TPosicao& p : Posicoes(inv, saldo, remessas, remessa))
+        total += IncluirItem(inv, p);
+    lidos += janela.linhas.size();
+    AtualizarMensagem(id_efd, fmt::format("RegistroEFD [H010] - {}", lidos));
   }
   sessao.ExecutarDiretoNoBD("UPDATE Z8_REGEFDH005 SET VALTOTEST = :TOTAL WHERE ID = :ID",
                             {{"TOTAL", Arredondar(total, 2)}, {"ID", inv.id_h005}});
   return 1;
+}
+
+void Th5RegistroEFDH005::EscolherFonte(TInventario& inv) {
+  const int filial = inv.cabecalho.filial;
+  inv.parametros = {{"FILIAL_CONTA", filial},
+                    {"DATA_CONTA", inv.cabecalho.fim.DateOf()},
+                    {"DATA_FAMILIA", inv.cabecalho.fim.DateOf()}};
+  if (Registrada("LayoutImpCiaValtero")) {
+    // The customer's counted stock: goods, raw materials and products only,
+    // without ICMS.
+    AtualizarMensagem(inv.cabecalho.id, "BLOCO H - Cia Valtero");
+    inv.sql = Fonte(kDocumentosDeInventario, kDocumentosDeInventarioOrigem);
+    inv.parametros.insert(inv.parametros.end(), {{"DATAINV", inv.data}, {"ID_FILIAL", filial}});
+    inv.todos_tipos = inv.rateio = inv.h020 = inv.consolidado = false;
+    return;
+  }
+  if (!inv.consolidado && !Registrada("ParamDespComDRVPneus") &&
+      (inv.mantem_sem_valor || Registrada("PrioridadeOlvecor"))) {
+    // Each position names its warehouse: nothing to allocate.
+    inv.sql = Fonte(kPosicoesImportadas, kPosicoesImportadasOrigem);
+    inv.parametros.insert(inv.parametros.end(), {{"ID_FILIAL", filial}, {"DTSALDO", inv.data}});
+    inv.rateio = false;
+    return;
+  }
+  if (Registrada("ParamDespComDRVPneus")) inv.rateio = false;
+  inv.sql = Fonte(kSaldos, kSaldosOrigem);
+  inv.parametros.insert(inv.parametros.end(), {{"CONSOLIDADORA", inv.consolidado ? filial : 0},
+                                               {"IDF_FILIAL", inv.consolidado ? 0 : filial},
+                                               {"DTSALDO", inv.data}});
+}
+
+TxbResultado Th5RegistroEFDH005::ProximaJanela(const TInventario& inv, int64_t ultimo) {
+  TParametros parametros = inv.parametros;
+  parametros.emplace_back("ULTIMO", ultimo);
+  for (size_t limite = LinhasPorJanela();; limite *= 2) {
+    TxbResultado r = GetSession().Consultar(
+        GetSession().GetBD().LimitarLinhas(inv.sql, static_cast<int>(limite)), parametros);
+    if (r.linhas.size() < limite) return r;
+    // The window's last product may go on past it: it starts the next one.
+    const int64_t seguinte = r.linhas.back()[kColunaProduto].AsInt64();
+    auto fim = r.linhas.end();
+    while (fim != r.linhas.begin() && (fim - 1)->at(kColunaProduto).AsInt64() == seguinte) --fim;
+    if (fim != r.linhas.begin()) {
+      r.linhas.erase(fim, r.linhas.end());
+      return r;
+    }
+    // One product fills the window: read it again in a larger one.
+  }
+}
+
+TxbResultado Th5RegistroEFDH005::RemessasDaJanela(const TInventario& inv, int64_t primeiro,
+                                                  int64_t ultimo) {
+  const int filial = inv.cabecalho.filial;
+  return GetSession().Consultar(kRemessasAbertas, {{"DTRET_ENT", inv.data},
+                                                   {"FILIAL_ENT", filial},
+                                                   {"DTREM_ENT", inv.data},
+                                                   {"DE_ENT", primeiro},
+                                                   {"ATE_ENT", ultimo},
+                                                   {"DTRET_SAI", inv.data},
+                                                   {"FILIAL_SAI", filial},
+                                                   {"DTREM_SAI", inv.data},
+                                                   {"DE_SAI", primeiro},
+                                                   {"ATE_SAI", ultimo}});
 }
 
 std::vector<Th5RegistroEFDH005::TPosicao> Th5RegistroEFDH005::Posicoes(
@@ -292,13 +430,30 @@ std::vector<Th5RegistroEFDH005::TPosicao> Th5RegistroEFDH005::Posicoes(
   return posicoes;
 }
 
+std::string Th5RegistroEFDH005::ContaDoItem(TInventario& inv, const std::vector<TVariant>& s) {
+  const TVariant& conta =
+      s[kColunaContaProduto].IsNull() ? s[kColunaContaFamilia] : s[kColunaContaProduto];
+  if (conta.IsNull()) return "001";
+  if (!inv.contas) return "";
+  const int64_t id = conta.AsInt64();
+  auto achada = inv.contas_lidas.find(id);
+  if (achada != inv.contas_lidas.end()) return achada->second;
+  std::string natureza;
+  inv.r0500->INTERNO_Incluir(inv.cabecalho.id, inv.bloco0, inv.tipo_0500, "", "", "",
+                             static_cast<int>(id), natureza, "A", "", false);
+  return inv.contas_lidas[id] = Trim(inv.r0500->Campo("RegEFD0500_CodConta").AsString());
+}
+
 double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TPosicao& p) {
   const auto& s = p.saldo;
   auto texto = [&s](TColunaSaldo c) { return Trim(s[c].AsString()); };
   const bool drcst = inv.cabecalho.drcst;
   const double quantidade = p.quantidade;
   const double valor = p.valor;
-  if (!drcst && (Arredondar(quantidade, 2) <= 0 || valor <= 0)) return 0;
+  if (!drcst && Arredondar(quantidade, 2) <= 0) return 0;
+  if (!drcst && !inv.mantem_sem_valor && valor <= 0) return 0;
+  if (inv.produtos_fora && kProdutosForaDoInventario.count(texto(kColunaCodProd))) return 0;
+  if (inv.familias_fora && kFamiliasForaComParametro.count(texto(kColunaCodFamilia))) return 0;
 
   const std::string ncm = texto(kColunaNCM);
   const TRegraFamilia* regra = Regra(s[kColunaFamilia].AsInteger(), ncm);
@@ -323,26 +478,16 @@ double Th5RegistroEFDH005::IncluirItem(TInventario& inv, const TPosicao& p) {
 
   const int id_h010 = inv.itens->Incluir(
       inv.bloco, inv.tipo_h010, inv.id_h005, CodigoItemNoArquivo(codigo), unidade, quantidade,
-      s[kColunaCustoMedio].AsFloat(), valor, p.ind_prop, participante, "", "");
-  if (inv.consolidado) {
-    ThbObjetoNegocio& h011 = *inv.consolidado_;
-    IncluirLinhaDeRegistro(h011, inv.tipo_h011, inv.bloco, "H011");
-    h011.Campo("RegEFDH011_IDF_RegEFDH010").SetAsInteger(id_h010);
-    h011.Campo("RegEFDH011_CNPJ").SetAsString(texto(kColunaCNPJ));
-    h011.ConfirmarRegistro();
-  }
+      s[kColunaCustoMedio].AsFloat(), valor, p.ind_prop, participante, "", ContaDoItem(inv, s));
+  if (inv.consolidado)
+    inv.consolidado_->Inserir(inv.bloco, inv.tipo_h011, {id_h010, texto(kColunaCNPJ)});
   if (inv.h020 && regra && !regra->origem.empty() && !regra->tributacao.empty()) {
     if (inv.aliquota < 0) inv.aliquota = AliquotaDeCompra(inv);
     const std::string cst = regra->origem + regra->tributacao;
     const bool sem_icms = cst == "090";
-    ThbObjetoNegocio& h020 = *inv.icms;
-    IncluirLinhaDeRegistro(h020, inv.tipo_h020, inv.bloco, "H020");
-    h020.Campo("RegEFDH020_IDF_RegEFDH010").SetAsInteger(id_h010);
-    h020.Campo("RegEFDH020_CST_ICMS").SetAsString(cst);
-    h020.Campo("RegEFDH020_BC_ICMS").SetAsFloat(sem_icms ? 0 : valor);
-    h020.Campo("RegEFDH020_VL_ICMS")
-        .SetAsFloat(sem_icms ? 0 : Arredondar(inv.aliquota / 100 * valor, 2));
-    h020.ConfirmarRegistro();
+    inv.icms->Inserir(inv.bloco, inv.tipo_h020,
+                      {id_h010, cst, sem_icms ? 0.0 : valor,
+                       sem_icms ? 0.0 : Arredondar(inv.aliquota / 100 * valor, 2)});
   }
   return valor;
 }
@@ -372,63 +517,38 @@ std::string Th5RegistroEFDH005::INTERNO_GerarArquivo(int id_efd) {
   if (bloco > 0) AbrirRegistrosDoBloco(bloco, "1");
   const bool vazio = bloco == 0 || inventarios.IsEmpty();
   linhas.AdicionarPronta(vazio ? "|H001|1|" : "|H001|0|");
-  if (!vazio) {
-    // The items and their ICMS, each found by its parent.
-    auto itens = Aplicacao().Criar("RegistroEFDH010", sessao);
-    auto estabelecimentos = Aplicacao().Criar("RegistroEFDH011", sessao);
-    auto icms = Aplicacao().Criar("RegistroEFDH020", sessao);
-    TxbObjetoTemporario liberar_itens(itens), liberar_estabelecimentos(estabelecimentos),
-        liberar_icms(icms);
-    for (auto& [objeto, ligacao] : {std::pair{itens, "RegEFDH010_IDF_RegEFDH005"},
-                                    std::pair{estabelecimentos, "RegEFDH011_IDF_RegEFDH010"},
-                                    std::pair{icms, "RegEFDH020_IDF_RegEFDH010"}}) {
-      T2bDados& dados = objeto->GetDados();
-      dados.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
-                                                           bloco);
-      dados.AtivarDataSet("VsEDC01");
-      dados.GetCDS().SetIndexFieldNames(ligacao);
-    }
-    ThbClientDataSet& h010 = itens->GetDados().GetCDS();
-    ThbClientDataSet& h011 = estabelecimentos->GetDados().GetCDS();
-    ThbClientDataSet& h020 = icms->GetDados().GetCDS();
-    auto t = [](ThbClientDataSet& c, const char* a) { return Trim(c.FieldByName(a).AsString()); };
-    auto v = [](ThbClientDataSet& c, const char* a, const char* mascara) {
-      return FormatarMascara(c.FieldByName(a).AsFloat(), mascara);
-    };
-    for (inventarios.First(); !inventarios.Eof(); inventarios.Next()) {
-      linhas.Adicionar(
-          "H005",
-          {t(inventarios, "RegEFDH005_DataInv"), v(inventarios, "RegEFDH005_ValTotEst", "0.00"),
-           "0" + t(inventarios, "RegEFDH005_MotivInv")},
-          com_motivo ? 3 : 2);
-      const int id_h005 = inventarios.FieldByName("RegEFDH005_ID").AsInteger();
-      for (bool achou = h010.FindKey({TVariant(id_h005)});
-           achou && !h010.Eof() &&
-           h010.FieldByName("RegEFDH010_IDF_RegEFDH005").AsInteger() == id_h005;
-           h010.Next()) {
-        linhas.Adicionar(
-            "H010",
-            {t(h010, "RegEFDH010_CodItem"), t(h010, "RegEFDH010_Unidade"),
-             v(h010, "RegEFDH010_Qtde", "0.000"), v(h010, "RegEFDH010_ValUnit", "0.000000"),
-             v(h010, "RegEFDH010_ValTotItem", "0.00"), t(h010, "RegEFDH010_IndProp"),
-             t(h010, "RegEFDH010_CodPart"), t(h010, "RegEFDH010_TextoCopl"),
-             t(h010, "RegEFDH010_CodCtaAna"), drcst ? "0" : ""},
-            com_valor_ir ? 10 : 9);
-        const int id_h010 = h010.FieldByName("RegEFDH010_ID").AsInteger();
-        for (bool tem = h011.FindKey({TVariant(id_h010)});
-             tem && !h011.Eof() &&
-             h011.FieldByName("RegEFDH011_IDF_RegEFDH010").AsInteger() == id_h010;
-             h011.Next())
-          linhas.Adicionar("H011", {t(h011, "RegEFDH011_CNPJ")});
-        for (bool tem = h020.FindKey({TVariant(id_h010)});
-             tem && !h020.Eof() &&
-             h020.FieldByName("RegEFDH020_IDF_RegEFDH010").AsInteger() == id_h010;
-             h020.Next())
-          linhas.Adicionar("H020",
-                           {t(h020, "RegEFDH020_CST_ICMS"), v(h020, "RegEFDH020_BC_ICMS", "0.00"),
-                            v(h020, "RegEFDH020_VL_ICMS", "0.00")});
-      }
-    }
+  // The items a page at a time, each with its CNPJ and its ICMS.
+  TxbRegistroFilho h011{"H011", "IDF_RegEFDH010", {"CNPJ"}};
+  TxbRegistroFilho h020{"H020", "IDF_RegEFDH010", {"CST_ICMS", "BC_ICMS", "VL_ICMS"}};
+  h020.ajustar = [](std::vector<TVariant>& v) {
+    v[1] = FormatarMascara(v[1].AsFloat(), "0.00");
+    v[2] = FormatarMascara(v[2].AsFloat(), "0.00");
+  };
+  TxbRegistroFilho h010{"H010",
+                        "IDF_RegEFDH005",
+                        {"CodItem", "Unidade", "Qtde", "ValUnit", "ValTotItem", "IndProp",
+                         "CodPart", "TextoCopl", "CodCtaAna"},
+                        {&h011, &h020}};
+  h010.ajustar = [com_valor_ir, drcst](std::vector<TVariant>& v) {
+    v[2] = FormatarMascara(v[2].AsFloat(), "0.000");
+    v[3] = FormatarMascara(v[3].AsFloat(), "0.000000");
+    v[4] = FormatarMascara(v[4].AsFloat(), "0.00");
+    if (com_valor_ir) v.emplace_back(drcst ? "0" : "");
+  };
+  size_t escritos = 0;
+  for (inventarios.First(); !vazio && !inventarios.Eof(); inventarios.Next()) {
+    auto t = [&inventarios](const char* a) { return Trim(inventarios.FieldByName(a).AsString()); };
+    linhas.Adicionar(
+        "H005",
+        {t("RegEFDH005_DataInv"),
+         FormatarMascara(inventarios.FieldByName("RegEFDH005_ValTotEst").AsFloat(), "0.00"),
+         "0" + t("RegEFDH005_MotivInv")},
+        com_motivo ? 3 : 2);
+    h010.EscreverPorPaginas(
+        sessao, linhas, bloco, inventarios.FieldByName("RegEFDH005_ID").AsInteger(), [&] {
+          if (++escritos % 1000 == 0)
+            AtualizarMensagem(id_efd, fmt::format("RegistroEFD [H010] - {}", escritos));
+        });
   }
   linhas.AdicionarPronta(fmt::format("|H990|{}|", linhas.Quantidade() + 1));
   GravarContador("QtdeLinhasBloco_H", linhas.Quantidade());

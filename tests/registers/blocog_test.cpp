@@ -8,6 +8,13 @@
 #include <algorithm>
 #include <map>
 
+#include <fmt/format.h>
+
+#include "control/verificadorefd.h"
+#include "framework/xbaplicacao.h"
+#include "registers/block0/referencias.h"
+#include "uh0registrosefd.h"
+
 #include "registers/blockG/uh5registroefdg110.h"
 #include "tests/registers/arquivo_demo_teste.h"
 
@@ -36,7 +43,9 @@ TEST(TipoMovimentoCIAP, DoCodigoDoERPEDaDataDeAquisicao) {
         TCaso{"4", antes, "CI"}, TCaso{"5", antes, "MC"},
         // Without a type: an own entry only in the period's month.
         TCaso{"", no_mes, "IM"}, TCaso{"9", no_mes, "IM"}, TCaso{"", depois, ""},
-        TCaso{"", TDateTime(), ""}})
+        TCaso{"", TDateTime(), ""},
+        // Imported movements give the type itself.
+        TCaso{"CI", no_mes, "CI"}, TCaso{"IM", antes, "SI"}, TCaso{"XX", depois, ""}})
     EXPECT_EQ(TipoMovimentoCIAP(c.tipo_erp, c.aquisicao, inicio), c.esperado)
         << "'" << c.tipo_erp << "' " << c.aquisicao.Formatar("DD/MM/YYYY");
 }
@@ -230,6 +239,128 @@ TEST_P(BlocoG, CreditoTomadoPelaFilialDoCredito) {
   const auto g110 = Registros(filial, "G110").at(0);
   EXPECT_EQ(g110[5], "100,00");
   EXPECT_EQ(g110[9], "0,00");
+}
+
+// One customer's CIAP comes from an imported table, for the branch of its
+// CNPJ and the movements of the period: the same registers, each row a
+// movement, the asset, its account and cost centre, its document and item
+// taken by code from the row.
+TEST_P(BlocoG, CiapImportadoDoCliente) {
+  app::OpcoesGeracao o;
+  o.modelo = 1;
+  o.filiais = {static_cast<int>(demo_.filiais.at(0))};
+  o.inicio = demo_.inicio;
+  o.saida = teste::DiretorioTemporario();
+  const auto arquivos = app::Gerar(*sessao_, o);
+  const int id_efd = arquivos.at(0).id_efd;
+  auto primeiro = [this](const std::string& sql) {
+    return sessao_->Consultar(sql).linhas.at(0).at(0);
+  };
+  const std::string filial =
+      primeiro(fmt::format("SELECT I.CPFCNPJ FROM Z8_FILIAL D INNER JOIN "
+                           "KLVG_PAPELREL R ON R.ID = D.IDF_PAPELREL INNER JOIN "
+                           "KLVG_IDENT I ON I.ID = R.IDF_IDENT WHERE D.ID = {}",
+                           demo_.filiais.at(0)))
+          .AsString();
+  const std::string fornecedor =
+      primeiro(
+          "SELECT MIN(I.CPFCNPJ) FROM KLVG_IDENT I INNER JOIN KLVG_PAPELREL R ON "
+          "R.IDF_IDENT = I.ID WHERE R.PAPEL = 'FOR' AND I.CPFCNPJ IS NOT NULL")
+          .AsString();
+  const std::string centro = primeiro("SELECT MIN(CODIGO) FROM Z8_CCUSTO").AsString();
+  const std::string cnpj_com_pontos = filial.substr(0, 2) + "." + filial.substr(2, 3) + "." +
+                                      filial.substr(5, 3) + "/" + filial.substr(8, 4) + "-" +
+                                      filial.substr(12);
+  auto linha = [&](int id, const std::string& cnpj, const char* bem, const char* tipo,
+                   TDateTime aquisicao, int dia, int parcela, double icms, double valor) {
+    sessao_->ExecutarDiretoNoBD(
+        "INSERT INTO TIMU_BLOCOG (ID, CNPJFILIAL, NUMEROBEM, TIPOMOVIMENTO, DATAAQUISICAO, "
+        "DATACREDITO, VALORICMSPROPRIO, VALORICMSST, VALORICMSFRETE, VALORICMSDIFALIQ, "
+        "NUMEROPARCELA, NUMEROTOTALPARC, VALORCREDPARC, VALORCREDUTILIZPARC, NUMERODOCUMENTO, "
+        "CPFCNPJEMITENTE, CODIGOMODELO, SERIEDOCUMENTO, DATADOCUMENTO, SEQITEMNOTA, "
+        "CODIGOBEMNOTA, QTDITEMNOTA, UNIDITEMNOTA, TIPOMERCADORIA, CODIGOCTACONTABIL, "
+        "DESCRICAOBEM, CODIGOCCUSTO, DESCRICAOFUNCAO, MESESVIDAUTIL) VALUES (:ID, :CNPJ, :BEM, "
+        ":TIPO, :AQUISICAO, :CREDITO, :ICMS, 0, 0, 0, :PARCELA, 48, :VALOR, :VALOR_UTIL, '4711', "
+        ":EMITENTE, '55', '1', :DATADOC, 2, '10001', 1, 'UN', '1', '1.2.3.01', :DESCRICAO, "
+        ":CENTRO, 'Movimentação de carga', 120)",
+        {{"ID", id},
+         {"CNPJ", cnpj},
+         {"BEM", bem},
+         {"TIPO", tipo},
+         {"AQUISICAO", aquisicao},
+         {"CREDITO", TDateTime(demo_.inicio.dias + dia - 1)},
+         {"ICMS", icms},
+         {"PARCELA", parcela},
+         {"VALOR", valor},
+         {"VALOR_UTIL", valor},
+         {"EMITENTE", fornecedor},
+         {"DATADOC", aquisicao},
+         {"DESCRICAO", std::string("Bem importado ") + bem},
+         {"CENTRO", centro}});
+  };
+  const TDateTime no_mes(demo_.inicio.dias + 4), antes = TDateTime::EncodeDate(2022, 11, 3);
+  linha(990001, cnpj_com_pontos, "IMP-1", "IM", no_mes, 5, 0, 480, 10);
+  linha(990002, filial, "IMP-2", "1", antes, 1, 48, 4800, 100);
+  linha(990003, "11222333000181", "IMP-3", "IM", no_mes, 5, 0, 960, 20);  // another branch
+  linha(990004, filial, "IMP-4", "IM", no_mes, -3, 0, 960, 20);           // before the period
+  sessao_->ConfirmarImplicita();
+
+  auto g110 = Aplicacao().CriarComo<Th5RegistroEFDG110>("RegistroEFDG110", *sessao_);
+  TxbObjetoTemporario liberar(g110);
+  const int bloco = static_cast<int>(
+      primeiro(
+          fmt::format("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = {} AND NOMEBLOCO = 'Bloco G'",
+                      id_efd))
+          .AsInteger());
+  std::shared_ptr<ThbObjetoNegocio> nenhum;
+  EXPECT_EQ(g110->GerarBlocoG_CiaValtero(id_efd, IdTipoRegistro(*sessao_, bloco, "G110"), bloco, "",
+                                         nenhum),
+            1);
+  sessao_->ConfirmarImplicita();
+  auto registros = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistrosEFD", *sessao_);
+  TxbObjetoTemporario liberar_registros(registros);
+  registros->GerarArquivos(id_efd, arquivos[0].caminho);
+  EXPECT_TRUE(VerificarArquivoEFD(arquivos[0].caminho).problemas.empty());
+  const TLinhas linhas = teste::LinhasDoArquivo(arquivos[0].caminho);
+
+  const auto bens = MovimentosPorBem(linhas);
+  ASSERT_EQ(bens.size(), 2u) << ::testing::PrintToString(bens);
+  const auto& entrada = bens.at("IMP-1");
+  ASSERT_EQ(entrada.size(), 1u);
+  EXPECT_EQ(entrada[0], (std::vector<std::string>{
+                            "", "G125", "IMP-1", FormatarData(TDateTime(demo_.inicio.dias + 4)),
+                            "IM", "480,00", "0,00", "0,00", "0,00", "0", "10,00", ""}));
+  const auto& ultima = bens.at("IMP-2");
+  ASSERT_EQ(ultima.size(), 2u);
+  EXPECT_EQ(ultima[0][3], FormatarData(demo_.inicio));
+  EXPECT_EQ(ultima[0][4], "SI");
+  EXPECT_EQ(ultima[1][3], FormatarData(demo_.fim));
+  EXPECT_EQ(ultima[1][4], "BA");
+  // Only the instalment is appropriated; the asset that starts the period
+  // brings its balance.
+  const auto totais = Registros(linhas, "G110").at(0);
+  EXPECT_EQ(totais[4], "4800,00");
+  EXPECT_EQ(totais[5], "100,00");
+  // The entry's document, its issuer and item declared in block 0.
+  const auto g130 = Registros(linhas, "G130");
+  ASSERT_EQ(g130.size(), 1u);
+  EXPECT_EQ(g130[0][2], "1");
+  EXPECT_EQ(g130[0][6], "4711");
+  EXPECT_TRUE(Declarado(linhas, "0150", g130[0][3])) << g130[0][3];
+  const auto g140 = Registros(linhas, "G140");
+  ASSERT_EQ(g140.size(), 1u);
+  EXPECT_EQ(g140[0][2], "2");
+  EXPECT_EQ(g140[0][3], "P10001");
+  EXPECT_TRUE(Declarado(linhas, "0200", "P10001"));
+  // The asset with its account and cost centre.
+  std::vector<std::string> bem;
+  for (const auto& l : Registros(linhas, "0300"))
+    if (l[2] == "IMP-1") bem = l;
+  ASSERT_FALSE(bem.empty());
+  EXPECT_EQ(bem[6], "1.2.3.01");
+  EXPECT_EQ(bem[7], "48");
+  EXPECT_TRUE(Declarado(linhas, "0500", "1.2.3.01", 6));
+  EXPECT_TRUE(Declarado(linhas, "0600", centro, 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Bancos, BlocoG, ::testing::ValuesIn(teste::MotoresDeTeste()));

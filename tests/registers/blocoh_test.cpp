@@ -6,6 +6,11 @@
 #include <fmt/format.h>
 
 #include <map>
+#include <set>
+
+#include "framework/hbobjetonegocio.h"
+#include "framework/xbaplicacao.h"
+#include "registers/blockC/linhasblococ.h"
 
 #include "tests/registers/arquivo_demo_teste.h"
 
@@ -19,6 +24,7 @@ class BlocoH : public teste::TesteDoDemo {
   void SetUp() override {
     if (!ConstruirDemo(0)) GTEST_SKIP() << GetParam() << " indisponível";
   }
+  void TearDown() override { DefinirLinhasPorJanela(0); }
 
   // The lines of the file of a branch, with an inventory at the end of the
   // demo's month; fields split.
@@ -35,6 +41,26 @@ class BlocoH : public teste::TesteDoDemo {
   }
 
   static double Valor(const std::string& texto) { return TextoParaReal(texto); }
+
+  // The H010 lines of an inventory by item code.
+  static std::map<std::string, std::vector<std::string>> PorItem(const teste::TLinhas& linhas) {
+    std::map<std::string, std::vector<std::string>> itens;
+    for (const auto& l : Registros(linhas, "H010")) itens[l[2]] = l;
+    return itens;
+  }
+
+  std::string Consultar(const std::string& sql) {
+    return Trim(sessao_->Consultar(sql).linhas.at(0).at(0).AsString());
+  }
+};
+
+// A customer's rule switched on, for one test, by registering its family.
+struct TRegraDoCliente {
+  explicit TRegraDoCliente(std::string familia) : familia(std::move(familia)) {
+    Aplicacao().RegistrarClasse(this->familia, [] { return std::make_shared<ThbObjetoNegocio>(); });
+  }
+  ~TRegraDoCliente() { Aplicacao().RemoverClasse(familia); }
+  std::string familia;
 };
 
 TEST_P(BlocoH, InventarioDoFimDoMesComOsSaldosDaData) {
@@ -214,6 +240,10 @@ TEST_P(BlocoH, RemessasEmAbertoSeparamOSaldoDoProduto) {
   ASSERT_EQ(itens.at("P10001").size(), 2u);
   EXPECT_EQ(itens.at("P10001")[0][4], "9,000");
   EXPECT_EQ(itens.at("P10001")[1][4], "31,000");
+  // Read a product at a time, the remittances fall on the same items.
+  DefinirLinhasPorJanela(1);
+  EXPECT_EQ(por_item(Gerar(0, "1", "4")), itens);
+  DefinirLinhasPorJanela(0);
 }
 
 // A consolidated inventory (DRCST, profile D) takes the stock of the
@@ -251,9 +281,154 @@ TEST_P(BlocoH, InventarioConsolidadoPorEstabelecimento) {
   EXPECT_EQ(h010, 100u);  // the sold-out product too
   for (const auto& [item, de] : cnpjs)
     EXPECT_EQ(de, (std::vector<std::string>{"11222333000181", "11222333000262"})) << item;
+  // A window smaller than a product's rows reads the product whole.
+  DefinirLinhasPorJanela(1);
+  const auto por_janela = GerarArquivo(o);
+  DefinirLinhasPorJanela(0);
+  EXPECT_EQ(Registros(por_janela, "H010"), Registros(linhas, "H010"));
+  EXPECT_EQ(Registros(por_janela, "H011"), Registros(linhas, "H011"));
   // Without DRCST nothing is consolidated.
   o.drcst = false;
   EXPECT_TRUE(Registros(GerarArquivo(o), "H011").empty());
+}
+
+// Each item carries the account of its product in the branch, else its
+// family's stock account, declared in 0500; an account kept out of the
+// files or another account of the family is not the item's.
+TEST_P(BlocoH, ContaDoItemDeclaradaNo0500) {
+  const auto linhas = Gerar(0, "1");
+  std::set<std::string> declaradas;
+  for (const auto& l : Registros(linhas, "0500")) declaradas.insert(l[6]);
+  const auto itens = PorItem(linhas);
+  for (const auto& [codigo, l] : itens) EXPECT_TRUE(declaradas.count(l[10])) << codigo << l[10];
+  EXPECT_EQ(itens.at("P10001")[10], "1.1.3.02");
+  EXPECT_EQ(itens.at("P10002")[10], "1.1.3.01");
+  std::set<std::string> usadas;
+  for (const auto& [codigo, l] : itens) usadas.insert(l[10]);
+  EXPECT_FALSE(usadas.count("4.1.01") || usadas.count("3.1.01"));
+  // The other branch has no account of its own for the first product.
+  EXPECT_EQ(PorItem(Gerar(1, "1")).at("P10001")[10], "1.1.3.01");
+  // An inactive family account leaves the default.
+  sessao_->ExecutarDiretoNoBD("UPDATE KLVG_CLASSE SET STATUS = '1' WHERE CODIGO = '1.1.3.01'");
+  sessao_->ConfirmarImplicita();
+  EXPECT_EQ(PorItem(Gerar(0, "1")).at("P10002")[10], "001");
+}
+
+TEST_P(BlocoH, RegrasDeClientesPorProdutoEPorSaldo) {
+  // Products of fixed codes are left out of one customer's inventories.
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PROD SET CODPROD = '7153' WHERE CODPROD = '10002'");
+  sessao_->ConfirmarImplicita();
+  EXPECT_EQ(PorItem(Gerar(0, "1")).count("P7153"), 1u);
+  {
+    TRegraDoCliente regra("PosNavParvint");
+    const auto itens = PorItem(Gerar(0, "1"));
+    EXPECT_EQ(itens.count("P7153"), 0u);
+    EXPECT_EQ(itens.count("P10001"), 1u);
+  }
+  // Another reports balances without allocating the remittances.
+  {
+    TRegraDoCliente regra("ParamDespComDRVPneus");
+    const auto h010 = Registros(Gerar(0, "1", "3"), "H010");
+    EXPECT_EQ(std::count_if(h010.begin(), h010.end(), [](auto& l) { return l[2] == "P10001"; }), 1);
+  }
+  // A start parameter leaves out the families G9999, G9996 and G9998.
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_FAMILIA SET CODIGO = 'G9996' WHERE ID = (SELECT IDF_FAMILIA FROM Z8_PROD "
+      "WHERE CODPROD = '10001')");
+  sessao_->ConfirmarImplicita();
+  Aplicacao().DefinirParametrosInicio({"/h010disapar"});
+  const auto sem_familia = Gerar(0, "1");
+  Aplicacao().DefinirParametrosInicio({});
+  EXPECT_EQ(PorItem(sem_familia).count("P10001"), 0u);
+  double total = 0;
+  for (const auto& l : Registros(sem_familia, "H010")) total += Valor(l[6]);
+  EXPECT_NEAR(Valor(Registros(sem_familia, "H005")[0][3]), total, 0.005);
+}
+
+// Two customers read imported stock positions instead of the balances:
+// by product, warehouse and branch code at the inventory date. One of them
+// keeps positions without value.
+TEST_P(BlocoH, PosicoesImportadasNoLugarDosSaldos) {
+  const std::string filial =
+      Consultar(fmt::format("SELECT CODIGO FROM Z8_FILIAL WHERE ID = {}", demo_.filiais.at(0)));
+  auto posicao = [&](int id, const char* produto, const char* almox, TDateTime data, double qtde,
+                     double valor) {
+    sessao_->ExecutarDiretoNoBD(
+        "INSERT INTO Z8_POSESTIMP (ID, CODPROD, CODALMOX, CODFILIAL, DATA, QUANTIDADE, "
+        "VALORUNITARIO) VALUES (:ID, :PROD, :ALMOX, :FILIAL, :DATA, :QTDE, :VALOR)",
+        {{"ID", id},
+         {"PROD", produto},
+         {"ALMOX", almox},
+         {"FILIAL", filial},
+         {"DATA", data},
+         {"QTDE", qtde},
+         {"VALOR", valor}});
+  };
+  posicao(990001, "10001", "01", demo_.fim, 8, 2.5);
+  posicao(990002, "10003", "02", demo_.fim, 4, 10);
+  posicao(990003, "10004", "01", demo_.fim, 3, 0);
+  posicao(990004, "10005", "01", TDateTime(demo_.fim.dias - 1), 9, 1);  // another day
+  sessao_->ConfirmarImplicita();
+  {
+    TRegraDoCliente regra("PrioridadeOlvecor");
+    const auto itens = PorItem(Gerar(0, "1"));
+    ASSERT_EQ(itens.size(), 2u);
+    EXPECT_EQ(itens.at("P10001")[4], "8,000");
+    EXPECT_EQ(itens.at("P10001")[5], "2,500000");
+    EXPECT_EQ(itens.at("P10001")[6], "20,00");
+    // The warehouse says who holds the goods.
+    EXPECT_EQ(itens.at("P10003")[7], "1");
+    EXPECT_FALSE(itens.at("P10003")[8].empty());
+  }
+  TRegraDoCliente regra("PautaValsMinFreteSefaz");
+  const auto itens = PorItem(Gerar(0, "1"));
+  ASSERT_EQ(itens.size(), 3u);
+  EXPECT_EQ(itens.at("P10004")[6], "0,00");
+}
+
+// One customer's inventory is the items of its inventory documents issued
+// on the inventory date, as counted: never use-and-consumption, asset or
+// service items, and never their ICMS.
+TEST_P(BlocoH, InventarioPelosDocumentosImportados) {
+  const std::string consumo = Consultar(
+      "SELECT MIN(P.ID) FROM Z8_PROD P INNER JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
+      "WHERE F.TIPOITEM = 'H'");
+  const std::string revenda = Consultar("SELECT ID FROM Z8_PROD WHERE CODPROD = '10001'");
+  auto documento = [&](int id, TDateTime data) {
+    sessao_->ExecutarDiretoNoBD(
+        "INSERT INTO Z8_DOCTO (ID, FD, IDF_FILIAL, NRODOCTO, DATAEMI, SITUACAONF) "
+        "VALUES (:ID, 'Docto', :FILIAL, :NUMERO, :DATA, '0')",
+        {{"ID", id},
+         {"FILIAL", demo_.filiais.at(0)},
+         {"NUMERO", std::to_string(id)},
+         {"DATA", data}});
+  };
+  auto item = [&](int id, int doc, const std::string& produto, double qtde, double unit) {
+    sessao_->ExecutarDiretoNoBD(
+        "INSERT INTO Z8_ITINVIMP (ID, IDF_DOCTO, IDF_PROD, QUANTIDADE, VALORUNIT, VALORTOTAL) "
+        "VALUES (:ID, :DOC, :PROD, :QTDE, :UNIT, :TOTAL)",
+        {{"ID", id},
+         {"DOC", doc},
+         {"PROD", static_cast<int64_t>(std::stoll(produto))},
+         {"QTDE", qtde},
+         {"UNIT", unit},
+         {"TOTAL", qtde * unit}});
+  };
+  documento(990001, demo_.fim);
+  documento(990002, TDateTime(demo_.fim.dias - 1));
+  item(990011, 990001, revenda, 12, 3.25);
+  item(990012, 990001, consumo, 5, 1);
+  item(990013, 990002, revenda, 99, 1);  // counted another day
+  sessao_->ConfirmarImplicita();
+  TRegraDoCliente regra("LayoutImpCiaValtero");
+  const auto linhas = Gerar(0, "2", "1");
+  const auto itens = PorItem(linhas);
+  ASSERT_EQ(itens.size(), 1u) << ::testing::PrintToString(itens);
+  EXPECT_EQ(itens.at("P10001")[4], "12,000");
+  EXPECT_EQ(itens.at("P10001")[6], "39,00");
+  EXPECT_EQ(itens.at("P10001")[7], "0");
+  EXPECT_EQ(Registros(linhas, "H005")[0][3], "39,00");
+  EXPECT_TRUE(Registros(linhas, "H020").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Bancos, BlocoH, ::testing::ValuesIn(teste::MotoresDeTeste()));
