@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "registers/piscofins/uh5registroefdf010.h"
+#include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/detalhesm.h"
+#include "registers/piscofins/receitaspresumidas.h"
 #include "tests/registers/documentos_teste.h"
 
 namespace efd::teste {
@@ -177,6 +179,37 @@ TEST_P(LucroPresumido, ArquivoPassaNoVerificadorDeLeiaute) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, LucroPresumido, ::testing::ValuesIn(MotoresDeTeste()));
+
+// Rows stored as another component might store them: the consolidations by
+// value have their bases and rates rounded to two decimals when written,
+// every other amount goes out as stored.
+class ConsolidacoesGravadas : public TDocumentos {};
+
+TEST_P(ConsolidacoesGravadas, BasesEAliquotasComDuasCasasDemaisValoresComoGuardados) {
+  const TArquivo a = Gerar(2, 2024, 3, [](TxsSessionZ8& sessao, int id_efd) {
+    const int bloco = IdBlocoDaGeracao(sessao, id_efd, "Bloco F");
+    const int64_t f010 =
+        TxbInsercaoRegistro(sessao, "F010", {"CNPJ"})
+            .Inserir(bloco, IdTipoRegistro(sessao, bloco, "F010"), {std::string("12345678000195")});
+    for (const char* codigo : {"F550", "F500"}) {
+      const std::string receita = codigo[2] == '0' ? "VL_REC_CAIXA" : "VL_REC_COMP";
+      std::vector<std::string> campos{"IDF_RegEFDF010"};
+      for (const std::string& c : CamposConsolidacao(receita.c_str(), false)) campos.push_back(c);
+      TxbInsercaoRegistro(sessao, codigo, campos)
+          .Inserir(bloco, IdTipoRegistro(sessao, bloco, codigo),
+                   {f010, 1234.567, "01", 0.0, 1234.567, 0.6512, 8.0397, "01", 0.0, 1000.004, 3.0,
+                    30.0, "55", "5102", "", ""});
+    }
+  });
+  // Written in the file's order, F500 before F550.
+  EXPECT_EQ(Trecho(a, "F010", {"F500", "F550"}),
+            (std::vector<std::string>{
+                "|F010|12345678000195|",
+                "|F500|1234,567|01|0|1234,57|0,65|8,0397|01|0|1000|3|30|55|5102|||",
+                "|F550|1234,567|01|0|1234,57|0,65|8,0397|01|0|1000|3|30|55|5102|||"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, ConsolidacoesGravadas, ::testing::ValuesIn(MotoresDeTeste()));
 
 }  // namespace
 }  // namespace efd::teste
