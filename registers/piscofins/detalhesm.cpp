@@ -94,16 +94,16 @@ std::string Consolidacao(const std::string& t, const char* registro, const char*
       quantidade ? "SUM(A.QUANT_BC_" + t + ")" : "0",
       quantidade ? "A.ALIQ_" + t + "_QUANT" : "A.ALIQ_" + t);
 }
-std::string ReceitasCaixaF500(const std::string& t) {
+std::string ReceitasF500(const std::string& t) {
   return Consolidacao(t, "F500", "VL_REC_CAIXA", false);
 }
-std::string ReceitasCaixaF510(const std::string& t) {
+std::string ReceitasF510(const std::string& t) {
   return Consolidacao(t, "F510", "VL_REC_CAIXA", true);
 }
-std::string ReceitasCompetenciaF550(const std::string& t) {
+std::string ReceitasF550(const std::string& t) {
   return Consolidacao(t, "F550", "VL_REC_COMP", false);
 }
-std::string ReceitasCompetenciaF560(const std::string& t) {
+std::string ReceitasF560(const std::string& t) {
   return Consolidacao(t, "F560", "VL_REC_COMP", true);
 }
 
@@ -112,16 +112,11 @@ struct TFonteDetalhes {
   TConsultaDetalhes consulta;
 };
 constexpr TFonteDetalhes kFontes[] = {
-    {"Bloco C", ItensC170},
-    {"Bloco C", ConsolidadosC175},
-    {"Bloco D", ServicosTransporte},
-    {"Bloco D", ServicosComunicacao},
-    {"Bloco A", ItensA170},
-    {"Bloco F", OperacoesF100},
-    {"Bloco F", ReceitasCaixaF500},
-    {"Bloco F", ReceitasCaixaF510},
-    {"Bloco F", ReceitasCompetenciaF550},
-    {"Bloco F", ReceitasCompetenciaF560},
+    {"Bloco C", ItensC170},          {"Bloco C", ConsolidadosC175},
+    {"Bloco D", ServicosTransporte}, {"Bloco D", ServicosComunicacao},
+    {"Bloco A", ItensA170},          {"Bloco F", OperacoesF100},
+    {"Bloco F", ReceitasF500},       {"Bloco F", ReceitasF510},
+    {"Bloco F", ReceitasF550},       {"Bloco F", ReceitasF560},
 };
 
 }  // namespace
