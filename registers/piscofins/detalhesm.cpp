@@ -105,6 +105,32 @@ std::string ComunicacaoPrestada(const std::string& t) {
                               "A.VL_ITEM - COALESCE(A.VL_DESC, 0)");
 }
 
+// The presumed-profit consolidations are revenues, with a base in value
+// (F500, F550) or in quantity (F510, F560).
+std::string Consolidacao(const std::string& t, const char* registro, const char* receita,
+                         bool quantidade) {
+  return fmt::format(
+      "SELECT '1', A.CFOP, A.CST_{0}, {3}, {4}, SUM(A.{2}), {5}, {6}, CAST(NULL AS VARCHAR(2)) "
+      "FROM Z8_REGEFD{1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO GROUP BY A.CFOP, A.CST_{0}, {7}",
+      t, registro, receita, quantidade ? "0" : "A.ALIQ_" + t,
+      quantidade ? "A.ALIQ_" + t + "_QUANT" : "0", quantidade ? "0" : "SUM(A.VL_BC_" + t + ")",
+      quantidade ? "SUM(A.QUANT_BC_" + t + ")" : "0",
+      quantidade ? "A.ALIQ_" + t + "_QUANT" : "A.ALIQ_" + t);
+}
+std::string ReceitasF500(const std::string& t) {
+  return Consolidacao(t, "F500", "VL_REC_CAIXA", false);
+}
+std::string ReceitasF510(const std::string& t) {
+  return Consolidacao(t, "F510", "VL_REC_CAIXA", true);
+}
+std::string ReceitasF550(const std::string& t) {
+  return Consolidacao(t, "F550", "VL_REC_COMP", false);
+}
+std::string ReceitasF560(const std::string& t) {
+  return Consolidacao(t, "F560", "VL_REC_COMP", true);
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
@@ -114,6 +140,8 @@ constexpr TFonteDetalhes kFontes[] = {
     {"Bloco D", ServicosTransporte}, {"Bloco D", ServicosComunicacao},
     {"Bloco A", ItensA170},          {"Bloco F", OperacoesF100},
     {"Bloco D", TransportePrestado}, {"Bloco D", ComunicacaoPrestada},
+    {"Bloco F", ReceitasF500},       {"Bloco F", ReceitasF510},
+    {"Bloco F", ReceitasF550},       {"Bloco F", ReceitasF560},
 };
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/receitasm.h"
+#include "registers/piscofins/receitaspresumidas.h"
 #include "registers/piscofins/retencoesf600.h"
 #include "registers/piscofins/uh5registroefd0140.h"
 #include "registers/piscofins/uh5registroefdm410.h"
@@ -102,8 +103,11 @@ class TEstabelecimentos {
         nomes_(nomes),
         bloco0_(IdBloco0(sessao, id_efd)),
         bloco_m_(IdBlocoDaGeracao(sessao, id_efd, "Bloco M")) {
+    // A file that consolidates the revenues in block F itemises no document.
+    const bool consolidado = !RegimeConsolidado(sessao, id_efd).empty();
     for (const TBlocoEstabelecimento& b : BlocosEstabelecimento()) {
       const int bloco = IdBlocoDaGeracao(sessao, id_efd, b.bloco);
+      if (consolidado && std::string_view(b.bloco) != "Bloco F") continue;
       if (bloco > 0 && Escolhido(nomes, b.abertura)) blocos_.push_back({&b, bloco});
     }
   }

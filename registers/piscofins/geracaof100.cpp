@@ -7,6 +7,7 @@
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
+#include "registers/piscofins/receitaspresumidas.h"
 
 namespace efd {
 namespace {
@@ -38,6 +39,7 @@ class TGeracaoF100 {
     id_f010_ = TxbInsercaoRegistro(sessao_, "F010", {"CNPJ"})
                    .Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F010"), {e_.cnpj});
     if (Escolhido(e_.nomes, "F100")) Operacoes();
+    GerarReceitasPresumidas(e_, bloco_, id_f010_);
     if (Escolhido(e_.nomes, "F600")) Retencoes();
   }
 
@@ -115,7 +117,7 @@ bool MovimentoF100(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int fil
                         PeriodoDaFilial(cabecalho, filial))
              .Vazio())
       return true;
-  return false;
+  return MovimentoReceitasPresumidas(sessao, cabecalho, filial);
 }
 
 void GerarBlocoF(const TEstabelecimento& e, int bloco) {

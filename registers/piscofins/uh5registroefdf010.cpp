@@ -5,6 +5,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/receitaspresumidas.h"
 
 namespace efd {
 namespace {
@@ -15,12 +16,26 @@ const std::vector<std::string> kCamposF100 = {
     "VL_COFINS", "NAT_BC_CRED", "IND_ORIG_CRED", "COD_CTA",    "COD_CUS",      "DESC_DOC_OPER"};
 constexpr size_t kDataF100 = 3;
 
+// The base and rate of each contribution in a consolidation by value.
+constexpr size_t kBasesConsolidacao[] = {3, 4, 8, 9};
+
+const std::vector<std::string> kCamposF525 = {"VL_REC",     "IND_REC",    "CNPJ_CPF", "NUM_DOC",
+                                              "COD_ITEM",   "VL_REC_DET", "CST_PIS",  "CST_COFINS",
+                                              "INFO_COMPL", "COD_CTA"};
+
 const std::vector<std::string> kCamposF600 = {
     "IND_NAT_RET", "DT_RET", "VL_BC_RET",  "VL_RET",        "COD_REC",
     "INT_NAT_REC", "CNPJ",   "VL_RET_PIS", "VL_RET_COFINS", "IND_DEC"};
 
 TVariant Data(const TVariant& v) {
   return v.IsNull() ? std::string() : FormatarData(v.AsDateTime());
+}
+
+// The bases and rates of a consolidation by value go out with at most two
+// decimals and no trailing zeros.
+void ArredondarBases(std::vector<TVariant>& v) {
+  for (size_t i : kBasesConsolidacao)
+    if (!v[i].IsNull()) v[i] = Arredondar(v[i].AsFloat(), 2);
 }
 
 }  // namespace
@@ -46,6 +61,13 @@ std::string Th5RegistroEFDF010::INTERNO_GerarArquivo(int id_efd) {
     linhas.AdicionarPronta("|F001|0|");
     TxbRegistroFilho f100{"F100", "IDF_RegEFDF010", kCamposF100};
     f100.ajustar = [](std::vector<TVariant>& v) { v[kDataF100] = Data(v[kDataF100]); };
+    TxbRegistroFilho f500{"F500", "IDF_RegEFDF010", CamposConsolidacao("VL_REC_CAIXA", false)};
+    f500.ajustar = ArredondarBases;
+    TxbRegistroFilho f510{"F510", "IDF_RegEFDF010", CamposConsolidacao("VL_REC_CAIXA", true)};
+    TxbRegistroFilho f525{"F525", "IDF_RegEFDF010", kCamposF525};
+    TxbRegistroFilho f550{"F550", "IDF_RegEFDF010", CamposConsolidacao("VL_REC_COMP", false)};
+    f550.ajustar = ArredondarBases;
+    TxbRegistroFilho f560{"F560", "IDF_RegEFDF010", CamposConsolidacao("VL_REC_COMP", true)};
     TxbRegistroFilho f600{"F600", "IDF_RegEFDF010", kCamposF600};
     f600.ajustar = [](std::vector<TVariant>& v) {
       v[0] = RetornarIndNatRetencao(TextoDoCampo(v[0]));
@@ -55,7 +77,7 @@ std::string Th5RegistroEFDF010::INTERNO_GerarArquivo(int id_efd) {
       AtualizarAvanco(id_efd, "F010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
       linhas.Adicionar("F010", {Texto("RegEFDF010_CNPJ")});
       const int64_t id = Campo("RegEFDF010_ID").AsInteger();
-      for (TxbRegistroFilho* r : {&f100, &f600})
+      for (TxbRegistroFilho* r : {&f100, &f500, &f510, &f525, &f550, &f560, &f600})
         r->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
     }
   }
