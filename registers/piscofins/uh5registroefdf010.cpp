@@ -15,6 +15,43 @@ const std::vector<std::string> kCamposF100 = {
     "VL_COFINS", "NAT_BC_CRED", "IND_ORIG_CRED", "COD_CTA",    "COD_CUS",      "DESC_DOC_OPER"};
 constexpr size_t kDataF100 = 3;
 
+const std::vector<std::string> kCamposProcesso = {"NUM_PROC", "IND_PROC"};
+
+// The layout's F120 names the kind of asset second, as F130 does.
+const std::vector<std::string> kCamposF120 = {"NAT_BC_CRED",   "IDENT_BEM_IMOB",
+                                              "IND_ORIG_CRED", "IND_UTIL_BEM_IMOB",
+                                              "VL_OPER_DEP",   "PARC_OPER_NAO_BC_CRE",
+                                              "CST_PIS",       "VL_BC_PIS",
+                                              "ALIQ_PIS",      "VL_PIS",
+                                              "CST_COFINS",    "VL_BC_COFINS",
+                                              "ALIQ_COFINS",   "VL_COFINS",
+                                              "COD_CTA",       "COD_CCUS",
+                                              "DESC_BEM_IMOB"};
+
+const std::vector<std::string> kCamposF130 = {"NAT_BC_CRED",
+                                              "IDENT_BEM_IMOB",
+                                              "IND_ORIG_CRED",
+                                              "IND_UTIL_BEM_IMOB",
+                                              "MES_OPER_AQUIS",
+                                              "VL_OPER_AQUIS",
+                                              "PARC_OPER_NAO_BC_CRE",
+                                              "VL_BC_CRED",
+                                              "IND_NR_PARC",
+                                              "CST_PIS",
+                                              "VL_BC_PIS",
+                                              "ALIQ_PIS",
+                                              "VL_PIS",
+                                              "CST_COFINS",
+                                              "VL_BC_COFINS",
+                                              "ALIQ_COFINS",
+                                              "VL_COFINS",
+                                              "COD_CTA",
+                                              "COD_CCUS",
+                                              "DESC_BEM_IMOB"};
+
+const std::vector<std::string> kCamposF700 = {
+    "IND_ORI_DED", "IND_NAT_DED", "VL_DED_PIS", "VL_DED_COFINS", "VL_BC_OPER", "CNPJ", "INF_COMP"};
+
 const std::vector<std::string> kCamposF600 = {
     "IND_NAT_RET", "DT_RET", "VL_BC_RET",  "VL_RET",        "COD_REC",
     "INT_NAT_REC", "CNPJ",   "VL_RET_PIS", "VL_RET_COFINS", "IND_DEC"};
@@ -44,8 +81,13 @@ std::string Th5RegistroEFDF010::INTERNO_GerarArquivo(int id_efd) {
     linhas.AdicionarPronta("|F001|1|");
   } else {
     linhas.AdicionarPronta("|F001|0|");
-    TxbRegistroFilho f100{"F100", "IDF_RegEFDF010", kCamposF100};
+    TxbRegistroFilho f111{"F111", "IDF_RegEFDF100", kCamposProcesso};
+    TxbRegistroFilho f100{"F100", "IDF_RegEFDF010", kCamposF100, {&f111}};
     f100.ajustar = [](std::vector<TVariant>& v) { v[kDataF100] = Data(v[kDataF100]); };
+    TxbRegistroFilho f129{"F129", "IDF_RegEFDF120", kCamposProcesso};
+    TxbRegistroFilho f120{"F120", "IDF_RegEFDF010", kCamposF120, {&f129}};
+    TxbRegistroFilho f130{"F130", "IDF_RegEFDF010", kCamposF130};
+    TxbRegistroFilho f700{"F700", "IDF_RegEFDF010", kCamposF700};
     TxbRegistroFilho f600{"F600", "IDF_RegEFDF010", kCamposF600};
     f600.ajustar = [](std::vector<TVariant>& v) {
       v[0] = RetornarIndNatRetencao(TextoDoCampo(v[0]));
@@ -55,7 +97,7 @@ std::string Th5RegistroEFDF010::INTERNO_GerarArquivo(int id_efd) {
       AtualizarAvanco(id_efd, "F010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
       linhas.Adicionar("F010", {Texto("RegEFDF010_CNPJ")});
       const int64_t id = Campo("RegEFDF010_ID").AsInteger();
-      for (TxbRegistroFilho* r : {&f100, &f600})
+      for (TxbRegistroFilho* r : {&f100, &f120, &f130, &f600, &f700})
         r->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
     }
   }
