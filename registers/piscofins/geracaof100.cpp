@@ -58,13 +58,11 @@ class TGeracaoF100 {
 
  private:
   void Operacoes() {
-    TxbResultado r = sessao_.Consultar(
-        std::string("SELECT INDOPER, IDF_IDENT, DATA, VALOR, CLATRIBPIS, PISBASE, PISALIQ, "
-                    "PISVALOR, CLATRIBCOFINS, COFINSBASE, COFINSALIQ, COFINSVALOR, NATBCCRED, "
-                    "IDF_CTACTB, DESCRICAO, NATRECEITA, NUMPROCESSO, INDPROCESSO, ID "
-                    "FROM Z8_OPEPISCOF") +
-            kPeriodo + "ORDER BY DATA, ID",
-        PeriodoDaFilial(c_, e_.filial));
+    TxbResultado r = DoPeriodo(
+        "SELECT INDOPER, IDF_IDENT, DATA, VALOR, CLATRIBPIS, PISBASE, PISALIQ, "
+        "PISVALOR, CLATRIBCOFINS, COFINSBASE, COFINSALIQ, COFINSVALOR, NATBCCRED, "
+        "IDF_CTACTB, DESCRICAO, NATRECEITA, NUMPROCESSO, INDPROCESSO, ID "
+        "FROM Z8_OPEPISCOF");
     TxbInsercaoRegistro f100(
         sessao_, "F100",
         {"IDF_RegEFDF010", "IND_OPER", "COD_PART", "DT_OPER", "VL_OPER", "CST_PIS", "VL_BC_PIS",
@@ -131,26 +129,22 @@ class TGeracaoF100 {
             S(l[0]), base));
       const bool depreciacao = base == "1";
       if (!Escolhido(e_.nomes, depreciacao ? "F120" : "F130")) continue;
-      const std::string descricao = S(l[22]).empty() ? S(l[0]) : S(l[22]);
-      const std::vector<TVariant> tributacao = {
-          Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(S(l[10])),
-          D(l[11]),
-          D(l[12]),
-          D(l[13]),
-          Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(S(l[14])),
-          D(l[15]),
-          D(l[16]),
-          D(l[17]),
-          Conta(l[18]),
-          CentroDeCusto(l[23], l[24], l[25]),
-          descricao};
-      std::vector<TVariant> v =
-          depreciacao ? std::vector<TVariant>{id_f010_, S(l[2]), S(l[3]), S(l[4]),
-                                              S(l[5]),  D(l[6]), D(l[7])}
-                      : std::vector<TVariant>{
-                            id_f010_, S(l[2]), S(l[3]), S(l[4]), S(l[5]), MesAquisicao(l[21]),
-                            D(l[6]),  D(l[7]), D(l[8]), S(l[9])};
-      v.insert(v.end(), tributacao.begin(), tributacao.end());
+      // Nature, kind, origin and use of the asset; the acquisition's month,
+      // value, part without credit, base and instalments, or the
+      // depreciation charges and their part without credit.
+      std::vector<TVariant> v{id_f010_, S(l[2]), S(l[3]), S(l[4]), S(l[5])};
+      const std::vector<TVariant> valores =
+          depreciacao
+              ? std::vector<TVariant>{D(l[6]), D(l[7])}
+              : std::vector<TVariant>{MesAquisicao(l[21]), D(l[6]), D(l[7]), D(l[8]), S(l[9])};
+      v.insert(v.end(), valores.begin(), valores.end());
+      for (size_t i : {10, 14}) {  // PIS, then COFINS
+        v.push_back(Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(S(l[i])));
+        for (size_t j = i + 1; j <= i + 3; ++j) v.emplace_back(D(l[j]));
+      }
+      v.push_back(Conta(l[18]));
+      v.push_back(CentroDeCusto(l[23], l[24], l[25]));
+      v.push_back(S(l[22]).empty() ? S(l[0]) : S(l[22]));  // the product, or the asset's code
       if (depreciacao) {
         const int64_t id = f120.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F120"), v);
         Processo("F129", "IDF_RegEFDF120", id, l[19], l[20]);
@@ -169,11 +163,9 @@ class TGeracaoF100 {
   }
 
   void Retencoes() {
-    TxbResultado r = sessao_.Consultar(
-        std::string("SELECT NATUREZA, DATA, BASE, VALOR, CODRECEITA, NATRECEITA, CNPJFONTE, "
-                    "VALORPIS, VALORCOFINS, INDDECLARANTE FROM Z8_RETPISCOF") +
-            kPeriodo + "ORDER BY DATA, ID",
-        PeriodoDaFilial(c_, e_.filial));
+    TxbResultado r = DoPeriodo(
+        "SELECT NATUREZA, DATA, BASE, VALOR, CODRECEITA, NATRECEITA, CNPJFONTE, "
+        "VALORPIS, VALORCOFINS, INDDECLARANTE FROM Z8_RETPISCOF");
     TxbInsercaoRegistro f600(
         sessao_, "F600",
         {"IDF_RegEFDF010", "IND_NAT_RET", "DT_RET", "VL_BC_RET", "VL_RET", "COD_REC", "INT_NAT_REC",
@@ -186,11 +178,9 @@ class TGeracaoF100 {
 
   // Deductions from the contribution due other than the withholdings (F700).
   void Deducoes() {
-    TxbResultado r = sessao_.Consultar(
-        std::string("SELECT ORIGEM, NATUREZA, VALORPIS, VALORCOFINS, BASEOPERACAO, CNPJ, "
-                    "COMPLEMENTO FROM Z8_DEDPISCOF") +
-            kPeriodo + "ORDER BY DATA, ID",
-        PeriodoDaFilial(c_, e_.filial));
+    TxbResultado r = DoPeriodo(
+        "SELECT ORIGEM, NATUREZA, VALORPIS, VALORCOFINS, BASEOPERACAO, CNPJ, COMPLEMENTO "
+        "FROM Z8_DEDPISCOF");
     TxbInsercaoRegistro f700(sessao_, "F700",
                              {"IDF_RegEFDF010", "IND_ORI_DED", "IND_NAT_DED", "VL_DED_PIS",
                               "VL_DED_COFINS", "VL_BC_OPER", "CNPJ", "INF_COMP"});
@@ -201,6 +191,12 @@ class TGeracaoF100 {
           {id_f010_, S(l[0]), S(l[1]), D(l[2]), D(l[3]), l[4].IsNull() ? TVariant() : D(l[4]),
            cnpj.empty() ? "" : PreencherZerosEsquerda(cnpj, 14), S(l[6])});
     }
+  }
+
+  // The branch's rows of the period of an ERP table, in date order.
+  TxbResultado DoPeriodo(const std::string& selecao) {
+    return sessao_.Consultar(selecao + kPeriodo + "ORDER BY DATA, ID",
+                             PeriodoDaFilial(c_, e_.filial));
   }
 
   static std::string MesAquisicao(const TVariant& data) {
