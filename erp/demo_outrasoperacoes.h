@@ -9,9 +9,11 @@
 
 namespace efd::erp {
 
-// Adds the head office's month: a rent paid that gives credit, a financial
-// revenue with the contribution and the PIS/COFINS a public body withheld
-// from a payment it made. Ids follow the demo's; returns the last id used.
+// Adds the head office's month: a rent paid that gives credit under a
+// process, a revenue with the contribution and one without it, the
+// PIS/COFINS credits of two fixed assets (on depreciation and on
+// acquisition), the PIS/COFINS a public body withheld from a payment it made
+// and another deduction from the contribution. Ids follow the demo's; returns the last id used.
 int64_t ConstruirOutrasOperacoesDemo(TpbBD& bd, const ResultadoDemo& demo);
 
 }  // namespace efd::erp

@@ -131,17 +131,39 @@ std::string ReceitasF560(const std::string& t) {
   return Consolidacao(t, "F560", "VL_REC_COMP", true);
 }
 
+// The credits of fixed assets (F120 on depreciation, F130 on acquisition)
+// state their nature; an imported asset's credit is an import's, as an
+// entry of a CFOP 3xxx would be.
+std::string CreditosDeBens(const std::string& t, const char* registro, const char* valor) {
+  return fmt::format(
+      "SELECT CAST('0' AS VARCHAR(1)), CASE WHEN A.IND_ORIG_CRED = '1' THEN '3000' END, "
+      "A.CST_{0}, A.ALIQ_{0}, 0, SUM(A.{2}), SUM(A.VL_BC_{0}), 0, A.NAT_BC_CRED "
+      "FROM Z8_REGEFD{1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY A.IND_ORIG_CRED, A.CST_{0}, A.ALIQ_{0}, A.NAT_BC_CRED",
+      t, registro, valor);
+}
+
+std::string BensDepreciacaoF120(const std::string& t) {
+  return CreditosDeBens(t, "F120", "VL_OPER_DEP");
+}
+
+std::string BensAquisicaoF130(const std::string& t) {
+  return CreditosDeBens(t, "F130", "VL_OPER_AQUIS");
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
 };
 constexpr TFonteDetalhes kFontes[] = {
-    {"Bloco C", ItensC170},          {"Bloco C", ConsolidadosC175},
-    {"Bloco D", ServicosTransporte}, {"Bloco D", ServicosComunicacao},
-    {"Bloco A", ItensA170},          {"Bloco F", OperacoesF100},
-    {"Bloco D", TransportePrestado}, {"Bloco D", ComunicacaoPrestada},
-    {"Bloco F", ReceitasF500},       {"Bloco F", ReceitasF510},
-    {"Bloco F", ReceitasF550},       {"Bloco F", ReceitasF560},
+    {"Bloco C", ItensC170},           {"Bloco C", ConsolidadosC175},
+    {"Bloco D", ServicosTransporte},  {"Bloco D", ServicosComunicacao},
+    {"Bloco A", ItensA170},           {"Bloco F", OperacoesF100},
+    {"Bloco D", TransportePrestado},  {"Bloco D", ComunicacaoPrestada},
+    {"Bloco F", ReceitasF500},        {"Bloco F", ReceitasF510},
+    {"Bloco F", ReceitasF550},        {"Bloco F", ReceitasF560},
+    {"Bloco F", BensDepreciacaoF120}, {"Bloco F", BensAquisicaoF130},
 };
 
 }  // namespace
@@ -154,8 +176,8 @@ int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
 }
 
 std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int id_efd, bool cofins) {
-  auto d = [](const TVariant& v) { return v.IsNull() ? 0.0 : v.AsFloat(); };
-  auto s = [](const TVariant& v) { return v.IsNull() ? std::string() : Trim(v.AsString()); };
+  auto d = [](const TVariant& v) { return v.AsFloat(); };
+  auto s = [](const TVariant& v) { return Trim(v.AsString()); };
   std::vector<TDetalhe> detalhes;
   for (const TFonteDetalhes& fonte : kFontes) {
     const int bloco = IdBlocoDaGeracao(sessao, id_efd, fonte.bloco);

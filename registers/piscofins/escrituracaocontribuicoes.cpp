@@ -352,21 +352,26 @@ class TApuracao {
 
     const std::string m200 = Codigo("M200", "M600"), m210 = Codigo("M210", "M610");
     const double devida = Arred(nao_cumulativa - deduzido);
-    // Withholdings at source, each from its regime's contribution as far as it goes.
-    const TRetencoesNaFonte retido = RetencoesNaFonte(sessao_, bloco_, cofins_);
+    // Withholdings at source, then the other deductions, each from its
+    // regime's contribution as far as what is left of it goes.
+    const TDeducoesBlocoF retido = RetencoesNaFonte(sessao_, bloco_, cofins_);
     const double retido_nc = Arred(std::min(retido.nao_cumulativa, devida));
     const double retido_cum = Arred(std::min(retido.cumulativa, cumulativa));
+    const TDeducoesBlocoF outras = OutrasDeducoes(sessao_, bloco_, cofins_);
+    const double outras_nc = Arred(std::min(outras.nao_cumulativa, devida - retido_nc));
+    const double outras_cum = Arred(std::min(outras.cumulativa, cumulativa - retido_cum));
+    const double a_recolher_nc = Arred(devida - retido_nc - outras_nc);
+    const double a_recolher_cum = Arred(cumulativa - retido_cum - outras_cum);
     const int64_t id_m200 =
         TxbInsercaoRegistro(
             sessao_, m200,
             {"VL_TOT_CONT_NC_PER", "VL_TOT_CRED_DESC", "VL_TOT_CRED_DESC_ANT", "VL_TOT_CONT_NC_DEV",
              "VL_RET_NC", "VL_OUT_DED_NC", "VL_CONT_NC_REC", "VL_TOT_CONT_CUM_PER", "VL_RET_CUM",
              "VL_OUT_DED_CUM", "VL_CONT_CUM_REC", "VL_TOT_CONT_REC"})
-            .Inserir(
-                bloco_, Tipo(m200),
-                {nao_cumulativa, deduzido, 0.0, devida, retido_nc, 0.0, Arred(devida - retido_nc),
-                 cumulativa, retido_cum, 0.0, Arred(cumulativa - retido_cum),
-                 Arred(devida - retido_nc + cumulativa - retido_cum)});
+            .Inserir(bloco_, Tipo(m200),
+                     {nao_cumulativa, deduzido, 0.0, devida, retido_nc, outras_nc, a_recolher_nc,
+                      cumulativa, retido_cum, outras_cum, a_recolher_cum,
+                      Arred(a_recolher_nc + a_recolher_cum)});
     TxbInsercaoRegistro detalhe(
         sessao_, m210,
         {"IDF_RegEFD" + m200, "COD_CONT", "VL_REC_BRT", "VL_BC_CONT", "VL_AJUS_ACRES_BC_" + t,

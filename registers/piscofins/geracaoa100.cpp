@@ -15,6 +15,7 @@
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
+#include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/uh5registroefda110.h"
 #include "registers/piscofins/uh5registroefda170.h"
 
@@ -23,9 +24,6 @@ namespace {
 
 // The ERP's model of the municipal service invoices.
 constexpr const char* kModeloServico = "SE";
-// CSTs of a revenue without the contribution, which the establishment
-// reports by its nature.
-const std::string kCSTSemContribuicao[] = {"04", "06", "07", "08", "09"};
 // A service taken as an input: the nature of its credit's base.
 constexpr const char* kNaturezaServicoInsumo = "03";
 
@@ -208,10 +206,7 @@ class TGeracaoA100 {
                      i.valor, i.desconto, credito ? kNaturezaServicoInsumo : "", credito ? "0" : "",
                      i.cst_pis, i.base_pis, i.aliquota_pis, i.pis, i.cst_cofins, i.base_cofins,
                      i.aliquota_cofins, i.cofins, conta, "", 0);
-    const bool sem_contribuicao =
-        std::find(std::begin(kCSTSemContribuicao), std::end(kCSTSemContribuicao), i.cst_pis) !=
-        std::end(kCSTSemContribuicao);
-    if (operacao != "1" || !sem_contribuicao || !e_.receita_sem_contribuicao) return;
+    if (operacao != "1" || !CSTSemContribuicao(i.cst_pis) || !e_.receita_sem_contribuicao) return;
     if (i.natureza_receita.empty())
       throw EErro(fmt::format(
           "Registro M410, {}, item {}: a tributação do serviço (TribItemServ_NatRecPisCofins) "
