@@ -96,6 +96,7 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& fi
   const TCabecalho cabecalho = LerCabecalho(sessao, id_efd);
   ExigirLeiaute(cabecalho, id_efd);
   EsquecerCachesDaGeracao(sessao);
+  sessao.GetBD().AtualizarEstatisticas();
   const std::vector<TxbTipoBloco> catalogo = LerCatalogo(sessao, cabecalho.modelo);
   const std::set<int> escolhidos = Escolhidos(lista);
   std::string nomes;
@@ -127,6 +128,8 @@ std::string GerarRegistros(TxbSession& sessao, int id_efd, const std::string& fi
   for (const auto& componente : ComponentesExternos()[cabecalho.modelo])
     componente(sessao, id_efd, filiais, nomes);
   if (cabecalho.modelo == 2) CompletarAberturaContribuicoes(sessao, id_efd, cabecalho.inicio);
+  // For the writers, which only read: statistics are written with the rows.
+  sessao.GetBD().AtualizarEstatisticas();
   return "";
 }
 

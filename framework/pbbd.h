@@ -76,6 +76,11 @@ class TpbBD {
   virtual std::string Concatenar(const std::string& a, const std::string& b) const;
   // Makes sure a one-column (ID) work table of that name exists and is empty.
   virtual void CriarTabelaTemporaria(const std::string& nome) = 0;
+  // Tells the engine's planner how large the tables and how selective the
+  // indexes are now, before work whose plans depend on it (a month of the ERP
+  // read, a generation's rows written). Nothing on engines that keep it
+  // themselves.
+  virtual void AtualizarEstatisticas() {}
   // DDL column type.
   std::string TipoColuna(TTipoCampo tipo, int tamanho) const;
 
