@@ -23,6 +23,7 @@
 #include "registers/block0/uh5registroefd0600.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/uh5registroefdc100.h"
+#include "registers/blockG/geracaog.h"
 
 namespace efd {
 namespace {
@@ -84,70 +85,16 @@ constexpr const char* kBem =
     "LEFT JOIN Z8_CCUSTO CC ON CC.ID = B.IDF_CENTROCUSTO "
     "WHERE B.ID = :ID";
 
-// One customer's imported CIAP: the movements of the period, asset by
-// asset, each with its asset and purchase document item. The branch is
-// told by its CNPJ, compared without punctuation.
-constexpr const char* kImportado =
-    "SELECT A.CNPJFILIAL, A.NUMEROBEM, A.TIPOMOVIMENTO, A.DATAAQUISICAO, A.DATACREDITO, "
-    "A.VALORICMSPROPRIO, A.VALORICMSST, A.VALORICMSFRETE, A.VALORICMSDIFALIQ, "
-    "A.NUMEROPARCELA, A.NUMEROTOTALPARC, A.VALORCREDPARC, A.VALORCREDUTILIZPARC, "
-    "A.NUMERODOCUMENTO, A.CHAVENFECOMPRA, A.CPFCNPJEMITENTE, A.CODIGOMODELO, "
-    "A.SERIEDOCUMENTO, A.DATADOCUMENTO, A.SEQITEMNOTA, A.CODIGOBEMNOTA, A.QTDITEMNOTA, "
-    "A.UNIDITEMNOTA, A.TIPOMERCADORIA, A.CODIGOCTACONTABIL, A.DESCRICAOBEM, "
-    "A.NUMEROBEMPRINCIPAL, A.CODIGOCCUSTO, A.DESCRICAOFUNCAO, A.MESESVIDAUTIL "
-    "FROM TIMU_BLOCOG A, Z8_FILIAL D "
-    "WHERE D.ID = :FILIAL AND A.DATACREDITO BETWEEN :INICIO AND :FIM "
-    "ORDER BY D.ID, A.NUMEROBEM, A.DATADOCUMENTO, A.SEQITEMNOTA";
-enum TColunaImportada {
-  kImpCNPJFilial,
-  kImpBem,
-  kImpTipoMov,
-  kImpAquisicao,
-  kImpDataCredito,
-  kImpICMSProprio,
-  kImpICMSST,
-  kImpICMSFrete,
-  kImpICMSDifAliq,
-  kImpParcela,
-  kImpTotalParcelas,
-  kImpValorParcela,
-  kImpValorUtilizado,
-  kImpNumeroDocto,
-  kImpChave,
-  kImpEmitente,
-  kImpModelo,
-  kImpSerie,
-  kImpDataDocto,
-  kImpSeqItem,
-  kImpCodItem,
-  kImpQtdeItem,
-  kImpUnidade,
-  kImpTipoMerc,
-  kImpConta,
-  kImpDescricao,
-  kImpPrincipal,
-  kImpCentro,
-  kImpFuncao,
-  kImpVidaUtil
-};
-
-std::string SoDigitos(const std::string& texto) {
-  std::string digitos;
-  for (char c : texto)
-    if (c >= '0' && c <= '9') digitos += c;
-  return digitos;
-}
-
 // The share of taxed outputs as the file carries it.
 constexpr const char* kIndice = "0.00000000";
 
 const char* const kTiposDoERP[] = {"SI", "IM", "IA", "CI", "MC"};
 
+}  // namespace
+
 bool NaLista(const std::string& lista, const std::string& codigo) {
   return lista.empty() || lista.find("Registro " + codigo) != std::string::npos;
 }
-
-}  // namespace
 
 std::string TipoMovimentoCIAP(const std::string& tipo_erp, TDateTime aquisicao, TDateTime inicio) {
   const std::string codigo = Trim(tipo_erp);
@@ -170,45 +117,6 @@ std::string TipoMovimentoCIAP(const std::string& tipo_erp, TDateTime aquisicao, 
 double IcmsEm48Parcelas(double valor, int parcelas) {
   return parcelas > 0 ? valor / parcelas * kMesesDeApropriacao : valor;
 }
-
-struct Th5RegistroEFDG110::TBem {
-  int id = 0, documento = 0, produto = 0, principal = 0, vida_util = 0;
-  std::string codigo, tipo_erp, tipo_merc, funcao, descricao;
-  std::string centro, nome_centro;
-  TDateTime aquisicao, inclusao_centro;
-};
-
-struct Th5RegistroEFDG110::TGeracao {
-  TxbCabecalhoEFD cabecalho;
-  int bloco = 0, bloco0 = 0, id_g110 = 0;
-  int tipo_g125 = 0, tipo_g126 = 0, tipo_g130 = 0, tipo_g140 = 0;
-  int tipo_0190 = 0, tipo_0300 = 0, tipo_0305 = 0, tipo_0500 = 0, tipo_0600 = 0;
-  bool com_g126 = false, com_g130 = false, com_g140 = false;
-  bool r0150 = false, r0300 = false, r0305 = false;
-  bool sem_prefixo = false, conta_lida = false;
-  std::string conta;  // the fixed-asset account, as 0500 carries it
-  std::map<int, TBem> bens;
-  std::set<int> bens_gerados;             // assets given their G125 rows
-  std::map<int, int> bens_no_0300;        // asset -> its 0300 row
-  std::set<std::string> bens_importados;  // imported assets given their 0300
-  std::string cnpj_filial;                // digits only
-  std::set<std::string> unidades;
-  std::map<int64_t, TParticipanteC100> participantes;
-  std::shared_ptr<ThbObjetoNegocio> g125, g126, g130, g140;
-  std::shared_ptr<Th5RegistroEFD0150> o0150;
-  std::shared_ptr<Th5RegistroEFD0190> o0190;
-  std::shared_ptr<Th5RegistroEFD0200> o0200;
-  std::shared_ptr<Th5RegistroEFD0300> o0300;
-  std::shared_ptr<Th5RegistroEFD0305> o0305;
-  std::shared_ptr<Th5RegistroEFD0500> o0500;
-  std::shared_ptr<Th5RegistroEFD0600> o0600;
-
-  ~TGeracao() { Liberar(g125, g126, g130, g140, o0150, o0190, o0200, o0300, o0305, o0500, o0600); }
-  template <class... T>
-  static void Liberar(const std::shared_ptr<T>&... objetos) {
-    ((objetos ? Aplicacao().Destruir(objetos) : void()), ...);
-  }
-};
 
 void Th5RegistroEFDG110::InicializarBlocoG(TGeracao& g, const std::string& lista) {
   TxbSession& sessao = GetSession();
@@ -268,8 +176,8 @@ Th5RegistroEFDG110::TFaturamento Th5RegistroEFDG110::LerFaturamento(const TGerac
   TFaturamento f;
   if (r.Vazio()) return f;
   f.existe = true;
-  f.total = r.linhas[0][2].IsNull() ? 0 : r.linhas[0][2].AsFloat();
-  f.tributadas = r.linhas[0][3].IsNull() ? 0 : r.linhas[0][3].AsFloat();
+  f.total = r.linhas[0][2].AsFloat();
+  f.tributadas = r.linhas[0][3].AsFloat();
   return f;
 }
 
@@ -351,7 +259,7 @@ const Th5RegistroEFDG110::TBem& Th5RegistroEFDG110::Bem(TGeracao& g, int id) {
   TxbResultado r = GetSession().Consultar(kBem, {{"ID", id}});
   if (r.Vazio()) throw EErro(fmt::format("Bloco G: o bem {} do crédito de ICMS não existe", id));
   const auto& l = r.linhas[0];
-  auto texto = [&l](size_t i) { return l[i].IsNull() ? std::string() : Trim(l[i].AsString()); };
+  auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
   auto inteiro = [&l](size_t i) { return l[i].IsNull() ? 0 : static_cast<int>(l[i].AsInteger()); };
   TBem b;
   b.id = id;
@@ -432,7 +340,7 @@ size_t Th5RegistroEFDG110::GerarBem(TGeracao& g, const TxbResultado& parcelas, s
   const std::string tipo = TipoMovimentoCIAP(bem.tipo_erp, bem.aquisicao, g.cabecalho.inicio);
   for (; linha < fim; ++linha) {
     const auto& p = parcelas.linhas[linha];
-    auto valor = [&p](TColunaParcela c) { return p[c].IsNull() ? 0.0 : p[c].AsFloat(); };
+    auto valor = [&p](TColunaParcela c) { return p[c].AsFloat(); };
     const int n = static_cast<int>(p[kColunaParcelas].AsInteger());
     const int numero = static_cast<int>(p[kColunaNumero].AsInteger());
     const double icms[4] = {valor(kColunaICMSNormal) + valor(kColunaICMSSimples),
@@ -515,8 +423,8 @@ void Th5RegistroEFDG110::IncluirG126(TGeracao& g, int id_g125, const TxbResultad
   if (apuracao.Vazio()) return;
   const auto& a = apuracao.linhas[0];
   const double parcela = p[kColunaValor].AsFloat();
-  const double tributadas = a[2].IsNull() ? 0 : a[2].AsFloat();
-  const double total = a[3].IsNull() ? 0 : a[3].AsFloat();
+  const double tributadas = a[2].AsFloat();
+  const double total = a[3].AsFloat();
   const double indice = tributadas > 0 && total > 0 ? Arredondar(tributadas / total, 8) : 0;
   somas.outros_creditos += p[kColunaValorUtilizado].AsFloat();
   ThbObjetoNegocio& o = *g.g126;
@@ -609,164 +517,6 @@ void Th5RegistroEFDG110::IncluirG140(TGeracao& g, int id_g130, int item, const s
   o.Campo("RegEFDG140_VL_ICMS_FRT_APLICADO").SetAsFloat(Arredondar(icms[2], 2));
   o.Campo("RegEFDG140_VL_ICMS_DIF_APLICADO").SetAsFloat(Arredondar(icms[3], 2));
   o.ConfirmarRegistro();
-}
-
-int Th5RegistroEFDG110::GerarBlocoG_CiaValtero(int id_efd, int tipo, int bloco,
-                                               const std::string& lista,
-                                               std::shared_ptr<ThbObjetoNegocio>&) {
-  TxbSession& sessao = GetSession();
-  TxbBlocoMonitorado monitor(sessao.Monitor(), 300, "BLOCO G - Cia Valtero");
-  TGeracao g;
-  if (!IniciarGeracao(g, id_efd, bloco)) return 0;
-  AtualizarMensagem(id_efd, "BLOCO G - Cia Valtero");
-  const TFaturamento faturamento = LerFaturamento(g);
-  TxbResultado cnpj = sessao.Consultar(
-      "SELECT I.CPFCNPJ FROM Z8_FILIAL D INNER JOIN KLVG_PAPELREL R ON R.ID = D.IDF_PAPELREL "
-      "INNER JOIN KLVG_IDENT I ON I.ID = R.IDF_IDENT WHERE D.ID = :FILIAL",
-      {{"FILIAL", g.cabecalho.filial}});
-  const std::string da_filial = cnpj.Vazio() ? "" : SoDigitos(cnpj.linhas[0][0].AsString());
-  g.cnpj_filial = da_filial;
-  TxbResultado linhas = sessao.Consultar(kImportado, {{"FILIAL", g.cabecalho.filial},
-                                                      {"INICIO", g.cabecalho.inicio.DateOf()},
-                                                      {"FIM", g.cabecalho.fim.DateOf()}});
-  std::erase_if(linhas.linhas, [&da_filial](const std::vector<TVariant>& l) {
-    return da_filial.empty() || SoDigitos(l[kImpCNPJFilial].AsString()) != da_filial;
-  });
-  if (!faturamento.existe && linhas.Vazio()) return 0;
-  IncluirG110(g, tipo, faturamento);
-  if (!linhas.Vazio() && NaLista(lista, "G125")) {
-    InicializarBlocoG(g, lista);
-    TSomas somas;
-    for (const auto& l : linhas.linhas) {
-      auto valor = [&l](TColunaImportada c) { return l[c].IsNull() ? 0.0 : l[c].AsFloat(); };
-      auto inteiro = [&l](TColunaImportada c) {
-        return l[c].IsNull() ? 0 : static_cast<int>(l[c].AsInteger());
-      };
-      const std::string codigo = Trim(l[kImpBem].AsString());
-      if (codigo.empty())
-        throw EErro("Bloco G: linha importada sem código do bem (TIMU_BLOCOG.NUMEROBEM)");
-      IncluirBemImportado(g, l);
-      const std::string tipo_mov =
-          TipoMovimentoCIAP(Trim(l[kImpTipoMov].AsString()),
-                            l[kImpAquisicao].IsNull() ? TDateTime() : l[kImpAquisicao].AsDateTime(),
-                            g.cabecalho.inicio);
-      const TDateTime data = l[kImpDataCredito].AsDateTime();
-      const int n = inteiro(kImpTotalParcelas), numero = inteiro(kImpParcela);
-      const double icms[4] = {valor(kImpICMSProprio), valor(kImpICMSST), valor(kImpICMSFrete),
-                              valor(kImpICMSDifAliq)};
-      if (numero == 0) {
-        // The entry of the credit, its ICMS as recorded.
-        const int id_g125 = IncluirG125(g, codigo, FormatarData(data), tipo_mov, icms, 0,
-                                        valor(kImpValorParcela), valor(kImpValorUtilizado));
-        if (g.com_g130) IncluirDocumentoImportado(g, l, id_g125, icms);
-        continue;
-      }
-      IncluirApropriacao(g, codigo, tipo_mov, data, icms, numero, n, valor(kImpValorParcela),
-                         valor(kImpValorUtilizado), somas,
-                         [&](int id_g125, const double(&em_48)[4]) {
-                           IncluirDocumentoImportado(g, l, id_g125, em_48);
-                         });
-    }
-    FecharG110(g, faturamento, somas);
-  }
-  return 1;
-}
-
-void Th5RegistroEFDG110::IncluirBemImportado(TGeracao& g, const std::vector<TVariant>& l) {
-  auto texto = [&l](TColunaImportada c) { return l[c].IsNull() ? "" : Trim(l[c].AsString()); };
-  const std::string codigo = texto(kImpBem);
-  if (!g.r0300 || !g.bens_importados.insert(codigo).second) return;
-  AtualizarMensagem(g.cabecalho.id, "Incluindo Registro 0300 - Bem: [" + codigo + "]");
-  std::string conta;
-  if (!texto(kImpConta).empty()) {
-    std::string natureza;
-    g.o0500->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0500, texto(kImpConta), "", "", 0, natureza,
-                     "A", "", false);
-    conta = Trim(g.o0500->Campo("RegEFD0500_CodConta").AsString());
-  }
-  const bool componente = texto(kImpTipoMerc) == "2";
-  const int id_0300 = g.o0300->Incluir(
-      g.cabecalho.id, g.bloco0, g.tipo_0300, codigo, componente ? "2" : "1", texto(kImpDescricao),
-      componente ? texto(kImpPrincipal) : "", conta,
-      l[kImpTotalParcelas].IsNull() ? 0 : static_cast<int>(l[kImpTotalParcelas].AsInteger()));
-  if (!g.r0305 || texto(kImpCentro).empty()) return;
-  TxbResultado centro =
-      GetSession().Consultar("SELECT NOME, DTINCLUSAO FROM Z8_CCUSTO WHERE CODIGO = :CODIGO",
-                             {{"CODIGO", texto(kImpCentro)}});
-  if (centro.Vazio())
-    throw EErro(
-        fmt::format("Bloco G: o centro de custo {} do bem {} não existe "
-                    "(TIMU_BLOCOG.CODIGOCCUSTO)",
-                    texto(kImpCentro), codigo));
-  g.o0600->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0600,
-                   centro.linhas[0][1].IsNull() ? TDateTime() : centro.linhas[0][1].AsDateTime(),
-                   texto(kImpCentro), centro.linhas[0][0].AsString());
-  g.o0305->Incluir(g.cabecalho.id, g.bloco0, g.tipo_0305, id_0300, texto(kImpCentro),
-                   texto(kImpFuncao).empty() ? texto(kImpDescricao) : texto(kImpFuncao),
-                   l[kImpVidaUtil].IsNull() ? 0 : static_cast<int>(l[kImpVidaUtil].AsInteger()));
-}
-
-void Th5RegistroEFDG110::IncluirDocumentoImportado(TGeracao& g, const std::vector<TVariant>& l,
-                                                   int id_g125, const double (&icms)[4]) {
-  auto texto = [&l](TColunaImportada c) { return l[c].IsNull() ? "" : Trim(l[c].AsString()); };
-  if (texto(kImpNumeroDocto).empty()) return;
-  TxbSession& sessao = GetSession();
-  // The issuer by its CNPJ or CPF: the branch, for its own documents, or
-  // a participant.
-  const std::string emitente = SoDigitos(texto(kImpEmitente));
-  const bool propria = emitente == g.cnpj_filial;
-  std::string participante;
-  TxbResultado ident =
-      sessao.Consultar("SELECT MIN(ID) FROM KLVG_IDENT WHERE CPFCNPJ = :DOC", {{"DOC", emitente}});
-  if (ident.Vazio() || ident.linhas[0][0].IsNull())
-    throw EErro(
-        fmt::format("Bloco G: o emitente {} do documento {} do bem {} não existe "
-                    "(TIMU_BLOCOG.CPFCNPJEMITENTE)",
-                    texto(kImpEmitente), texto(kImpNumeroDocto), texto(kImpBem)));
-  if (g.r0150 && !propria)
-    participante = g.o0150->IncluirIdentidade(g.cabecalho.id, g.bloco0,
-                                              static_cast<int>(ident.linhas[0][0].AsInteger()),
-                                              g.cabecalho.inicio, g.cabecalho.fim);
-  ThbObjetoNegocio& o = *g.g130;
-  IncluirLinhaDeRegistro(o, g.tipo_g130, g.bloco, "G130");
-  o.Campo("RegEFDG130_IDF_RegEFDG125").SetAsInteger(id_g125);
-  o.Campo("RegEFDG130_IndEmit").SetAsString(propria ? "0" : "1");
-  o.Campo("RegEFDG130_CodPart").SetAsString(participante);
-  o.Campo("RegEFDG130_CodModelo").SetAsString(texto(kImpModelo));
-  o.Campo("RegEFDG130_Serie").SetAsString(texto(kImpSerie));
-  o.Campo("RegEFDG130_NumDocto").SetAsString(texto(kImpNumeroDocto));
-  o.Campo("RegEFDG130_ChaveNFe").SetAsString(texto(kImpChave));
-  o.Campo("RegEFDG130_DataEmi")
-      .SetAsString(l[kImpDataDocto].IsNull() ? "" : FormatarData(l[kImpDataDocto].AsDateTime()));
-  o.Campo("RegEFDG130_NUM_DA").SetAsString("");
-  o.ConfirmarRegistro();
-  if (!g.com_g140 || texto(kImpCodItem).empty()) return;
-
-  TxbResultado p = sessao.Consultar(
-      "SELECT P.ID, P.CODPROD, P.NMPROD, P.CODBARRAS, P.CODIGONCM, P.EXTIPI, P.CODGENERO, "
-      "P.CODCEST, F.TIPOITEM FROM Z8_PROD P LEFT JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA "
-      "WHERE P.CODPROD = :CODIGO AND P.IDF_EMPRESA = :EMPRESA",
-      {{"CODIGO", texto(kImpCodItem)}, {"EMPRESA", g.cabecalho.empresa}});
-  if (p.Vazio())
-    throw EErro(
-        fmt::format("Bloco G: o item {} do documento {} não existe "
-                    "(TIMU_BLOCOG.CODIGOBEMNOTA)",
-                    texto(kImpCodItem), texto(kImpNumeroDocto)));
-  const auto& produto = p.linhas[0];
-  auto campo = [&produto](size_t i) {
-    return produto[i].IsNull() ? "" : Trim(produto[i].AsString());
-  };
-  const std::string codigo = (g.sem_prefixo ? "" : "P") + campo(1);
-  std::string unidade_produto;
-  g.o0200->IncluirNovo(g.cabecalho.id, g.bloco0, codigo, static_cast<int>(produto[0].AsInteger()),
-                       campo(2), campo(3), "", campo(8), unidade_produto, campo(4), campo(5),
-                       campo(6), "", campo(7), 0, g.cabecalho.inicio, g.cabecalho.fim, 0,
-                       g.cabecalho.filial);
-  std::string unidade = texto(kImpUnidade);
-  if (unidade.empty()) unidade = unidade_produto;
-  IncluirG140(g, o.Campo("RegEFDG130_ID").AsInteger(),
-              l[kImpSeqItem].IsNull() ? 1 : static_cast<int>(l[kImpSeqItem].AsInteger()), codigo,
-              l[kImpQtdeItem].IsNull() ? 1 : l[kImpQtdeItem].AsFloat(), unidade, icms);
 }
 
 int Th5RegistroEFDG110::INTERNO_RetornarQtdReg(int id_efd) {

@@ -25,6 +25,9 @@ std::string TipoMovimentoCIAP(const std::string& tipo_erp, TDateTime aquisicao, 
 // (a 60-instalment credit reports 48/60 of its value).
 double IcmsEm48Parcelas(double valor, int parcelas);
 
+// Whether the chosen registers (empty: every one) name "Registro " + codigo.
+bool NaLista(const std::string& lista, const std::string& codigo);
+
 // G110: the ICMS credit of the fixed assets (CIAP) of the branch in the
 // period, generated in one pass with the whole block: a G125 per movement of
 // each asset whose instalment falls in the period (the monthly
