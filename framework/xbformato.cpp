@@ -102,6 +102,19 @@ std::string TrimRight(std::string_view s) {
 
 // Latin-1 letters in UTF-8 are C3 xx; lower case xx = upper case xx + 0x20
 // (except the multiplication and division signs).
+std::string Digitos(std::string_view s) {
+  std::string r;
+  for (char c : s)
+    if (c >= '0' && c <= '9') r += c;
+  return r;
+}
+
+std::string ListaIds(const std::vector<int64_t>& ids) {
+  std::string r;
+  for (int64_t id : ids) r += (r.empty() ? "" : ", ") + std::to_string(id);
+  return r.empty() ? "0" : r;
+}
+
 std::string UpperCase(std::string_view s) {
   std::string r(s);
   for (size_t i = 0; i < r.size(); ++i) {

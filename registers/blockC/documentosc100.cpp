@@ -12,12 +12,6 @@
 namespace efd {
 namespace {
 
-std::string ListaIds(const std::vector<int64_t>& ids) {
-  std::string r;
-  for (int64_t id : ids) r += (r.empty() ? "" : ", ") + std::to_string(id);
-  return r.empty() ? "0" : r;
-}
-
 // Reads a row by column name.
 class TLeitor {
  public:
@@ -25,8 +19,8 @@ class TLeitor {
   const TVariant& V(const char* coluna) const { return l_[static_cast<size_t>(Indice(coluna))]; }
   std::string S(const char* coluna) const { return Trim(V(coluna).AsString()); }
   // Texts keep their inner line breaks; only the ends are trimmed.
-  double D(const char* coluna) const { return V(coluna).IsNull() ? 0 : V(coluna).AsFloat(); }
-  int64_t I(const char* coluna) const { return V(coluna).IsNull() ? 0 : V(coluna).AsInt64(); }
+  double D(const char* coluna) const { return V(coluna).AsFloat(); }
+  int64_t I(const char* coluna) const { return V(coluna).AsInt64(); }
   TDateTime Data(const char* coluna) const {
     return V(coluna).IsNull() ? TDateTime() : V(coluna).AsDateTime().DateOf();
   }
@@ -346,8 +340,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     for (const auto& linha : r.linhas)
       p.parcelas[linha[0].AsInt64()].push_back(
           {Trim(linha[1].AsString()),
-           linha[2].IsNull() ? TDateTime() : linha[2].AsDateTime().DateOf(),
-           linha[3].IsNull() ? 0.0 : linha[3].AsFloat()});
+           linha[2].IsNull() ? TDateTime() : linha[2].AsDateTime().DateOf(), linha[3].AsFloat()});
   }
   {
     TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Ativação Dados Entrega Documento!");
@@ -364,12 +357,12 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         lista + ")");
     for (const auto& linha : r.linhas) {
       auto texto = [&linha](size_t i) { return Trim(linha[i].AsString()); };
-      auto real = [&linha](size_t i) { return linha[i].IsNull() ? 0.0 : linha[i].AsFloat(); };
+      auto real = [&linha](size_t i) { return linha[i].AsFloat(); };
       TEntregaC100& e = p.entregas[linha[0].AsInt64()];
       e.tipo_frete = texto(1);
       e.frete_a_pagar = texto(2);
       e.responsavel = texto(3);
-      e.transportador = linha[4].IsNull() ? 0 : linha[4].AsInt64();
+      e.transportador = linha[4].AsInt64();
       e.placa = texto(5);
       e.uf_veiculo = texto(6);
       e.tem_volumes = !linha[7].IsNull() || !linha[8].IsNull() || !linha[9].IsNull();
@@ -384,8 +377,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "INNER JOIN Z8_PARTEDOCTO P ON P.ID = A.DOCTOITEM_ID WHERE P.IDF_DOCTO IN (" +
         lista + ") ORDER BY A.DOCTOITEM_ID, A.ID");
     for (const auto& linha : r.linhas)
-      p.tanques[linha[0].AsInt64()].push_back(
-          {Trim(linha[1].AsString()), linha[2].IsNull() ? 0.0 : linha[2].AsFloat()});
+      p.tanques[linha[0].AsInt64()].push_back({Trim(linha[1].AsString()), linha[2].AsFloat()});
   }
   {
     TxbResultado r = sessao.Consultar(

@@ -59,13 +59,6 @@ TVariant Valor(double v) {
   return TVariant(Arred(v));
 }
 
-std::string Digitos(const std::string& s) {
-  std::string r;
-  for (char c : s)
-    if (std::isdigit(static_cast<unsigned char>(c))) r += c;
-  return r;
-}
-
 }  // namespace
 
 // A document as it will be stored: the C100 row and its children.

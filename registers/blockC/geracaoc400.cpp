@@ -54,13 +54,6 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-std::string Digitos(const std::string& s) {
-  std::string r;
-  for (char c : s)
-    if (c >= '0' && c <= '9') r += c;
-  return r;
-}
-
 std::string Dia(TDateTime d) {
   const std::string t = FormatarData(d);
   return t.substr(0, 2) + "/" + t.substr(2, 2) + "/" + t.substr(4);
@@ -151,15 +144,15 @@ int TGeracaoC400::Executar() {
   for (const auto& l : r.linhas) {
     TReducao z;
     auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
-    auto numero = [&l](size_t i) { return l[i].IsNull() ? 0.0 : l[i].AsFloat(); };
+    auto numero = [&l](size_t i) { return l[i].AsFloat(); };
     z.id = l[0].AsInt64();
     z.data = l[1].AsDateTime().DateOf();
     z.serie = texto(2);
     z.numero = texto(3);
     z.modelo = texto(4);
-    z.cro = l[5].IsNull() ? 0 : l[5].AsInt64();
-    z.crz = l[6].IsNull() ? 0 : l[6].AsInt64();
-    z.coo = l[7].IsNull() ? 0 : l[7].AsInt64();
+    z.cro = l[5].AsInt64();
+    z.crz = l[6].AsInt64();
+    z.coo = l[7].AsInt64();
     z.grande_total = numero(8);
     z.bruto = numero(9);
     for (size_t i = 0; i < std::size(kTotaisReducao); ++i) z.totais.push_back(numero(10 + i));
@@ -196,7 +189,7 @@ void TGeracaoC400::Reducao(const TReducao& z) {
     sessao_.Progresso("RegistroEFD [C410]");
     double pis = 0, cofins = 0;
     for (const auto& l : pis_cofins.linhas)
-      (Trim(l[0].AsString()) == "1" ? pis : cofins) += l[1].IsNull() ? 0 : l[1].AsFloat();
+      (Trim(l[0].AsString()) == "1" ? pis : cofins) += l[1].AsFloat();
     Insercao("C410", {"ValorPIS", "ValorCOFINS", "IDF_RegEFDC405"})
         .Inserir(bloco_, Tipo("C410"), {Arred(pis), Arred(cofins), c405});
   }
@@ -213,7 +206,7 @@ void TGeracaoC400::Reducao(const TReducao& z) {
   double soma = 0;
   for (TAnalitico& a : analiticos) soma = Arred(soma + (a.icms = Arred(a.icms)));
   const double acerto = Th5RegistroEFDC400::AcertoDeArredondamento(
-      total.Vazio() || total.linhas[0][0].IsNull() ? 0 : total.linhas[0][0].AsFloat(), soma);
+      total.Vazio() ? 0 : total.linhas[0][0].AsFloat(), soma);
   if (acerto != 0) {
     auto maior =
         std::max_element(analiticos.begin(), analiticos.end(),
@@ -330,8 +323,8 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
     c.id = l[0].AsInt64();
     c.coo = t(1);
     c.situacao = t(2);
-    c.valor = l[3].IsNull() ? 0 : l[3].AsFloat();
-    c.bruto = l[4].IsNull() ? 0 : l[4].AsFloat();
+    c.valor = l[3].AsFloat();
+    c.bruto = l[4].AsFloat();
     c.documento = Digitos(t(5).empty() ? t(8) : t(5));
     c.nome = t(6).empty() ? t(9) : t(6);
     c.emissao = l[7].AsDateTime().DateOf();
@@ -351,9 +344,9 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
       p);
   for (const auto& l : itens.linhas) {
     auto t = [&l](size_t i) { return Trim(l[i].AsString()); };
-    auto n = [&l](size_t i) { return l[i].IsNull() ? 0.0 : l[i].AsFloat(); };
+    auto n = [&l](size_t i) { return l[i].AsFloat(); };
     TItemCupom i;
-    i.produto = l[1].IsNull() ? 0 : l[1].AsInt64();
+    i.produto = l[1].AsInt64();
     i.unidade = SubstituirTodos(t(2), " ", "");
     i.situacao = t(3);
     i.tipo = t(4);

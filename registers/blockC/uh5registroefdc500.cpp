@@ -48,13 +48,6 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-std::string Digitos(const std::string& s) {
-  std::string r;
-  for (char c : s)
-    if (c >= '0' && c <= '9') r += c;
-  return r;
-}
-
 // What a page of bills reads beyond the goods documents' page: the book
 // record, the electricity part of the document type and the electronic
 // bill's data.

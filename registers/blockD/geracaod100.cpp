@@ -32,13 +32,6 @@ bool CTe(const std::string& modelo) {
   return modelo == "57" || modelo == "63" || modelo == "67";
 }
 
-std::string Digitos(const std::string& s) {
-  std::string r;
-  for (char c : s)
-    if (std::isdigit(static_cast<unsigned char>(c))) r += c;
-  return r;
-}
-
 // A text of the ERP on one line: line breaks become blanks.
 std::string UmaLinha(const std::string& texto) {
   std::string r = texto;
@@ -47,20 +40,14 @@ std::string UmaLinha(const std::string& texto) {
   return Trim(r);
 }
 
-std::string ListaIds(const std::vector<int64_t>& ids) {
-  std::string r;
-  for (int64_t id : ids) r += (r.empty() ? "" : ", ") + std::to_string(id);
-  return r.empty() ? "0" : r;
-}
-
 double Valor(const TVariant& v) {
-  return v.IsNull() ? 0 : v.AsFloat();
+  return v.AsFloat();
 }
 std::string Texto(const TVariant& v) {
-  return v.IsNull() ? "" : Trim(v.AsString());
+  return Trim(v.AsString());
 }
 int64_t Id(const TVariant& v) {
-  return v.IsNull() ? 0 : v.AsInt64();
+  return v.AsInt64();
 }
 
 // The series condition of the selection: an electronic own series needs an
@@ -107,8 +94,8 @@ struct TGeracaoD100::TPagina {
   std::map<int64_t, std::string> municipio_transportado;            // by transported invoice
 };
 
-std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TDateTime inicio,
-                                              TDateTime fim) {
+std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio,
+                                     TDateTime fim) {
   const TpbBD& bd = sessao.GetBD();
   const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
   std::string modelos = "'07', '08', '8B', '09', '10', '11', '26', '27', '57', '67'";
@@ -148,10 +135,23 @@ std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TD
       texto_filial + ") " + kCondicaoSerie +
       "AND EXISTS (SELECT FRETE.ID FROM Z8_PARTEDOCTO PF INNER JOIN Z8_PARDCCOFRE FRETE ON "
       "FRETE.IDA = PF.ID WHERE PF.IDF_DOCTO = A.ID AND (FRETE.DATAENTRADA BETWEEN " +
-      de + " AND " + ate + ") AND FRETE.VALORFRETE > 0) " + integrados + "ORDER BY 2, 1";
+      de + " AND " + ate + ") AND FRETE.VALORFRETE > 0) " + integrados;
+  return sql;
+}
+
+std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TDateTime inicio,
+                                              TDateTime fim) {
   std::vector<int64_t> ids;
-  for (const auto& l : sessao.Consultar(sql).linhas) ids.push_back(l[0].AsInt64());
+  for (const auto& l :
+       sessao.Consultar(SqlSelecao(sessao, filial, inicio, fim) + "ORDER BY 2, 1").linhas)
+    ids.push_back(l[0].AsInt64());
   return ids;
+}
+
+bool TGeracaoD100::HaDocumentos(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim) {
+  const std::string uniao = SqlSelecao(sessao, filial, inicio, fim);
+  return !sessao.Consultar(sessao.GetBD().LimitarLinhas("SELECT T.ID FROM (" + uniao + ") T", 1))
+              .Vazio();
 }
 
 TGeracaoD100::TGeracaoD100(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,

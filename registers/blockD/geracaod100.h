@@ -45,8 +45,12 @@ class TGeracaoD100 {
   // entries that carry freight bills, by issue date and identifier.
   static std::vector<int64_t> Selecionar(TxbSession& sessao, int filial, TDateTime inicio,
                                          TDateTime fim);
+  // Whether the selection has any document, asking for one row only.
+  static bool HaDocumentos(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim);
 
  private:
+  // The selection's union, without its order.
+  static std::string SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim);
   struct TDocumentoD100;
   struct TPagina;
   void Pagina(const std::vector<int64_t>& ids);

@@ -27,13 +27,6 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-std::string Digitos(const std::string& s) {
-  std::string r;
-  for (char c : s)
-    if (c >= '0' && c <= '9') r += c;
-  return r;
-}
-
 class TGeracaoD700 {
  public:
   TGeracaoD700(TxbSession& sessao, int id_efd, int bloco, const std::string& registros)

@@ -329,8 +329,8 @@ Th5RegistroEFDE100::TParametrosEstado Th5RegistroEFDE100::ParametrosDoEstado(int
       "WHERE IDF_ESTADO = :ESTADO ORDER BY ID",
       {{"ESTADO", id_estado}});
   if (!r.Vazio()) {
-    p.tipo_simples = r.linhas[0][0].IsNull() ? 0 : r.linhas[0][0].AsInteger();
-    p.tipo_difal = r.linhas[0][1].IsNull() ? 0 : r.linhas[0][1].AsInteger();
+    p.tipo_simples = r.linhas[0][0].AsInteger();
+    p.tipo_difal = r.linhas[0][1].AsInteger();
   }
   return p;
 }
@@ -499,8 +499,7 @@ void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, in
   for (const auto& l : r.linhas) {
     const std::string codigo = Trim(l[5].AsString()), tipo_reg = Trim(l[3].AsString());
     const std::string descricao = Trim(l[1].AsString());
-    const double valor =
-        ValorDeclaratorio(c, tipo_reg, Trim(l[0].AsString()), l[4].IsNull() ? 0 : l[4].AsInteger());
+    const double valor = ValorDeclaratorio(c, tipo_reg, Trim(l[0].AsString()), l[4].AsInteger());
     // Rows of one code add up, the last description stays.
     if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
     const bool achou = e115->GetDados().GetCDS().Locate(

@@ -8,20 +8,16 @@
 namespace efd {
 
 bool MovimentoD(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial) {
-  if (!TGeracaoD100::Selecionar(sessao, filial, cabecalho.inicio, cabecalho.fim).empty())
-    return true;
+  if (TGeracaoD100::HaDocumentos(sessao, filial, cabecalho.inicio, cabecalho.fim)) return true;
+  // The communication bills of the month (models 21 and 22).
   const TpbBD& bd = sessao.GetBD();
-  return !sessao
-              .Consultar(
-                  "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = "
-                  "A.IDF_TPDOCTO INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID INNER JOIN "
-                  "Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) WHERE "
-                  "A.IDF_FILIAL = :FILIAL AND A.SITUACAO = '1' AND E.CODMODELO IN ('21', '22') "
-                  "AND A.DTENTSAI BETWEEN " +
-                      bd.LiteralData(cabecalho.inicio.DateOf()) + " AND " +
-                      bd.LiteralData(cabecalho.fim.DateOf()),
-                  {{"FILIAL", filial}})
-              .Vazio();
+  const std::string contas =
+      "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
+      "INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID INNER JOIN Z8_MODELODOCT E ON E.ID = "
+      "coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) WHERE A.IDF_FILIAL = :FILIAL AND "
+      "A.SITUACAO = '1' AND E.CODMODELO IN ('21', '22') AND A.DTENTSAI BETWEEN " +
+      bd.LiteralData(cabecalho.inicio.DateOf()) + " AND " + bd.LiteralData(cabecalho.fim.DateOf());
+  return !sessao.Consultar(bd.LimitarLinhas(contas, 1), {{"FILIAL", filial}}).Vazio();
 }
 
 void GerarBlocoD(const TEstabelecimento& e, int bloco) {

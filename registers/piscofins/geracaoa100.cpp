@@ -93,8 +93,8 @@ class TGeracaoA100 {
   int Tipo0(const char* codigo) { return IdTipoRegistro(sessao_, bloco0_, codigo); }
   bool Escolhido(const char* codigo) const { return efd::Escolhido(e_.nomes, codigo); }
 
-  static std::string S(const TVariant& v) { return v.IsNull() ? "" : Trim(v.AsString()); }
-  static double D(const TVariant& v) { return v.IsNull() ? 0.0 : v.AsFloat(); }
+  static std::string S(const TVariant& v) { return Trim(v.AsString()); }
+  static double D(const TVariant& v) { return v.AsFloat(); }
 
   void Documento(const std::vector<TVariant>& l) {
     const int64_t id = l[0].AsInt64();

@@ -27,10 +27,10 @@ constexpr const char* kCreditosDosBens =
     "WHERE B.IDF_FILIAL = :FILIAL AND C.DATA >= :INICIO AND C.DATA <= :FIM ";
 
 std::string S(const TVariant& v) {
-  return v.IsNull() ? "" : Trim(v.AsString());
+  return Trim(v.AsString());
 }
 double D(const TVariant& v) {
-  return v.IsNull() ? 0.0 : v.AsFloat();
+  return v.AsFloat();
 }
 
 class TGeracaoF100 {

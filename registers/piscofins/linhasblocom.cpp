@@ -26,13 +26,12 @@ std::string CampoM(const TVariant& v, const TCampoM& c) {
   switch (c.formato) {
     case TFormatoM::Valor:
     case TFormatoM::Positivo:
-      return ValorBlocoM(v.IsNull() ? 0 : v.AsFloat(), c.decimais,
-                         c.formato == TFormatoM::Positivo);
+      return ValorBlocoM(v.AsFloat(), c.decimais, c.formato == TFormatoM::Positivo);
     case TFormatoM::Data:
       return v.IsNull() ? "" : FormatarData(v.AsDateTime());
     case TFormatoM::Codigo2:
     case TFormatoM::Codigo3: {
-      const std::string codigo = v.IsNull() ? "" : Trim(v.AsString());
+      const std::string codigo = Trim(v.AsString());
       return codigo.empty()
                  ? ""
                  : PreencherZerosEsquerda(codigo, c.formato == TFormatoM::Codigo2 ? 2 : 3);
@@ -40,7 +39,7 @@ std::string CampoM(const TVariant& v, const TCampoM& c) {
     case TFormatoM::Texto:
       break;
   }
-  return v.IsNull() ? "" : Trim(v.AsString());
+  return Trim(v.AsString());
 }
 
 // Every row of the register in the block, by parent (0 for the block's own).
@@ -60,7 +59,7 @@ TLinhasPorPai LerLinhas(TxbSession& sessao, int bloco, const TRegistroM& r) {
       {{"BLOCO", bloco}});
   TLinhasPorPai linhas;
   for (auto& l : resultado.linhas)
-    linhas[l[1].IsNull() ? 0 : l[1].AsInt64()].push_back(
+    linhas[l[1].AsInt64()].push_back(
         {l[0].AsInt64(), std::vector<TVariant>(std::make_move_iterator(l.begin() + 2),
                                                std::make_move_iterator(l.end()))});
   return linhas;

@@ -44,10 +44,10 @@ constexpr const char* kItens =
     "WHERE P.IDF_DOCTO = :DOCTO ORDER BY I.SEQITEM, I.ID";
 
 std::string S(const TVariant& v) {
-  return v.IsNull() ? "" : Trim(v.AsString());
+  return Trim(v.AsString());
 }
 double D(const TVariant& v) {
-  return v.IsNull() ? 0.0 : v.AsFloat();
+  return v.AsFloat();
 }
 double Arred(double v) {
   return Arredondar(v, 2);

@@ -22,7 +22,7 @@ TDeducoesBlocoF Somar(TxbSession& sessao, int bloco_m, bool cofins, const char* 
                        {{"BLOCO", bloco_m}});
   TDeducoesBlocoF t;
   for (const auto& l : r.linhas) {
-    const double soma = l[1].IsNull() ? 0.0 : l[1].AsFloat();
+    const double soma = l[1].AsFloat();
     (!l[0].IsNull() && Trim(l[0].AsString()) == "1" ? t.cumulativa : t.nao_cumulativa) += soma;
   }
   return t;

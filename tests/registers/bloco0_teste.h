@@ -177,17 +177,22 @@ class TBloco0 : public ::testing::TestWithParam<std::string> {
     std::vector<std::string> problemas;
   };
 
-  // Generates the branch's file of the month with the insertions made during
-  // the generation. Checks what every file must hold whatever the
-  // registers: block 0 opened once, its 0990 counting its lines.
-  TArquivo Gerar(int modelo, int ano, int mes, TInsercoes insercoes) {
-    InsercoesDoTeste() = std::move(insercoes);
+  // The request of branch 10's file of a month, written to a temporary folder.
+  static app::OpcoesGeracao OpcoesDoMes(int modelo, int ano, int mes) {
     app::OpcoesGeracao o;
     o.modelo = modelo;
     o.filiais = {10};
     o.inicio = TDateTime::EncodeDate(ano, mes, 1);
     o.saida = DiretorioTemporario();
-    auto arquivos = app::Gerar(*sessao_, o);
+    return o;
+  }
+
+  // Generates the branch's file of the month with the insertions made during
+  // the generation. Checks what every file must hold whatever the
+  // registers: block 0 opened once, its 0990 counting its lines.
+  TArquivo Gerar(int modelo, int ano, int mes, TInsercoes insercoes) {
+    InsercoesDoTeste() = std::move(insercoes);
+    auto arquivos = app::Gerar(*sessao_, OpcoesDoMes(modelo, ano, mes));
     InsercoesDoTeste() = nullptr;
     TArquivo a;
     if (arquivos.size() != 1) {

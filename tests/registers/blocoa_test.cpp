@@ -171,12 +171,8 @@ TEST_P(BlocoA, ServicoIsentoSemBaseVaiParaAsReceitasSemContribuicao) {
 
 TEST_P(BlocoA, ServicoIsentoSemNaturezaParaComONomeDoCampo) {
   CarregarNotas({{.id = 6001, .numero = "15", .letra = "F", .aliquota_pis = 0}});
-  app::OpcoesGeracao o;
-  o.modelo = 2;
-  o.filiais = {10};
-  o.inicio = TDateTime::EncodeDate(2024, 3, 1);
-  o.saida = DiretorioTemporario();
-  const std::string erro = teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, o); });
+  const std::string erro =
+      teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, OpcoesDoMes(2, 2024, 3)); });
   EXPECT_NE(erro.find("TribItemServ_NatRecPisCofins"), std::string::npos) << erro;
   EXPECT_NE(erro.find("documento 15"), std::string::npos) << erro;
   // Nothing of the failed generation is left.

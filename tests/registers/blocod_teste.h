@@ -153,11 +153,8 @@ class TBlocoD : public TBloco0 {
 
   // The file of the month with the header's operation filter.
   TArquivo GerarD(int ano = 2024, int mes = 3, const std::string& operacoes = "0") {
-    app::OpcoesGeracao o;
-    o.filiais = {10};
-    o.inicio = TDateTime::EncodeDate(ano, mes, 1);
+    app::OpcoesGeracao o = OpcoesDoMes(1, ano, mes);
     o.operacoes = operacoes;
-    o.saida = DiretorioTemporario();
     auto arquivos = app::Gerar(*sessao_, o);
     TArquivo a;
     if (arquivos.size() != 1) {

@@ -87,12 +87,8 @@ class BlocoF : public TDocumentos {
   // Generation that must fail: the message names the record and the field,
   // and no row of block F is left.
   void GerarEsperandoErro(const std::vector<std::string>& trechos) {
-    app::OpcoesGeracao o;
-    o.modelo = 2;
-    o.filiais = {10};
-    o.inicio = TDateTime::EncodeDate(2024, 3, 1);
-    o.saida = DiretorioTemporario();
-    const std::string erro = teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, o); });
+    const std::string erro =
+        teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, OpcoesDoMes(2, 2024, 3)); });
     for (const std::string& t : trechos) EXPECT_NE(erro.find(t), std::string::npos) << erro;
     EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDF010"), 0);
   }

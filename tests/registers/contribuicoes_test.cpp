@@ -141,12 +141,8 @@ TEST_P(Contribuicoes, VendaSemNaturezaDaReceitaParaComONomeDoCampo) {
   TDocumentoTeste venda{.id = 4201, .numero = "9"};
   venda.itens[0].letra_pis = "F";  // exempt, without the nature of its revenue
   Carregar({venda});
-  app::OpcoesGeracao o;
-  o.modelo = 2;
-  o.filiais = {10};
-  o.inicio = TDateTime::EncodeDate(2024, 3, 1);
-  o.saida = DiretorioTemporario();
-  const std::string erro = teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, o); });
+  const std::string erro =
+      teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, OpcoesDoMes(2, 2024, 3)); });
   EXPECT_NE(erro.find("TribItemProd_NatRecPisCofins"), std::string::npos) << erro;
   EXPECT_NE(erro.find("documento 9"), std::string::npos) << erro;
   EXPECT_EQ(sessao_->Consultar("SELECT COUNT(*) FROM Z8_REGEFD").linhas[0][0].AsInteger(), 0);
