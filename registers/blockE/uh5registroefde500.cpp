@@ -153,9 +153,10 @@ void Th5RegistroEFDE500::IncluirE510(int id_e500, int bloco, int filial, TDateTi
     IncluirFilho(*e510, tipo, bloco, "E510", "E500", id_e500, [&] {
       e510->Campo("RegEFDE510_CFOP").SetAsString(chave.first);
       e510->Campo("RegEFDE510_CST_IPI").SetAsString(chave.second);
-      e510->Campo("RegEFDE510_ValContabil").SetAsFloat(s.contabil);
-      e510->Campo("RegEFDE510_BaseCalcIPI").SetAsFloat(s.base);
-      e510->Campo("RegEFDE510_ValIPI").SetAsFloat(s.ipi);
+      // Sums of many amounts carry the binary remainders of their parts.
+      e510->Campo("RegEFDE510_ValContabil").SetAsFloat(Arredondar(s.contabil, 2));
+      e510->Campo("RegEFDE510_BaseCalcIPI").SetAsFloat(Arredondar(s.base, 2));
+      e510->Campo("RegEFDE510_ValIPI").SetAsFloat(Arredondar(s.ipi, 2));
     });
 }
 
