@@ -140,6 +140,11 @@ TParametros ParametrosDigitados(int filial, TDateTime inicio, TDateTime fim) {
 
 }  // namespace
 
+bool CSTSemContribuicao(const std::string& cst) {
+  // 05 (substitution) is a revenue with the contribution, paid by another.
+  return cst == "04" || (cst >= "06" && cst <= "09");
+}
+
 bool HaDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim) {
   auto alguma = [&sessao](const std::string& sql, const TParametros& parametros) {
     return !sessao.Consultar(sessao.GetBD().LimitarLinhas(sql, 1), parametros).Vazio();

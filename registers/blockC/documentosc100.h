@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,14 @@ struct TItemDocumentoC100 {
   std::string cod_prod, nome_prod, cod_barras, ncm, ex_tipi, cest, genero, tipo_item;
   bool estoque = true;
 };
+
+// Whether an output of this CST of PIS or COFINS is a revenue without the
+// contribution, which the establishment reports by its nature.
+bool CSTSemContribuicao(const std::string& cst);
+// Where an output's revenue without the contribution goes (CST of PIS, of
+// COFINS, nature of revenue, account, amount): M400/M410 and M800/M810.
+using TReceitaSemContribuicao = std::function<void(const std::string&, const std::string&,
+                                                   const std::string&, const std::string&, double)>;
 
 // A service item: counted in the document's ISS complement.
 struct TServicoDocumentoC100 {

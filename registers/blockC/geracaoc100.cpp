@@ -28,7 +28,6 @@ namespace {
 // What the PIS/COFINS model's documents carry under them.
 const std::string kFilhosContribuicoes[] = {"C110", "C111", "C120", "C170", "C175"};
 // The CSTs of PIS/COFINS of revenues without the contribution.
-const std::string kCSTSemContribuicao[] = {"04", "06", "07", "08", "09"};
 
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "03" || situacao == "04" || situacao == "05";
@@ -525,10 +524,7 @@ void TGeracaoC100::Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC1
       igual->cofins = Arred(igual->cofins + c.cofins);
     }
   }
-  const bool sem_contribuicao =
-      std::find(std::begin(kCSTSemContribuicao), std::end(kCSTSemContribuicao), c.cst_pis) !=
-      std::end(kCSTSemContribuicao);
-  if (m.ind_oper != "1" || !sem_contribuicao) return;
+  if (m.ind_oper != "1" || !CSTSemContribuicao(c.cst_pis)) return;
   if (Trim(i.natureza_receita).empty())
     throw EErro(
         fmt::format("Registro M410, documento {} (ID {}), item {}: a tributação do item "

@@ -36,9 +36,7 @@ struct TEstabelecimentoC100 {
   int filial = 0;
   int id_0140 = 0;
   int64_t id_c010 = 0;
-  std::function<void(const std::string&, const std::string&, const std::string&, const std::string&,
-                     double)>
-      receita_sem_contribuicao;
+  TReceitaSemContribuicao receita_sem_contribuicao;
 };
 
 // One generation of the C100 family for an EFD and its block-C row: the

@@ -1,7 +1,10 @@
 #include "registers/blockD/consolidacoesd.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
+#include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockD/referenciasd.h"
@@ -56,6 +59,7 @@ void TConsolidacoesD::Transporte(const TPrestacaoD& d, const std::vector<TItemDo
     dia.total = Arred(dia.total + i.liquido_nf);
     dia.desconto = Arred(dia.desconto + i.desconto);
     dia.contribuicoes.Somar(i, "", d.conta);
+    Receita(d, i, i.liquido + i.desconto);
   }
 }
 
@@ -74,7 +78,23 @@ void TConsolidacoesD::Comunicacao(const TPrestacaoD& d,
     p.pis = Arred(p.pis + i.pis_valor);
     p.cofins = Arred(p.cofins + i.cofins_valor);
     p.contribuicoes.Somar(i, kClasseComunicacao, d.conta);
+    Receita(d, i, i.liquido);
   }
+}
+
+void TConsolidacoesD::Receita(const TPrestacaoD& d, const TItemDocumentoC100& i, double valor) {
+  const auto& estabelecimento = refs_.Estabelecimento();
+  if (!estabelecimento || !estabelecimento->receita_sem_contribuicao) return;
+  const std::string cst_pis = Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(i.cst_pis);
+  if (!CSTSemContribuicao(cst_pis)) return;
+  if (Trim(i.natureza_receita).empty())
+    throw EErro(
+        fmt::format("Registro M410, documento {} do modelo {}, item {}: a tributação do item "
+                    "(TribItemProd_NatRecPisCofins) não informa a natureza da receita do CST {}",
+                    d.numero, d.modelo, i.seq, cst_pis));
+  estabelecimento->receita_sem_contribuicao(
+      cst_pis, Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(i.cst_cofins),
+      Trim(i.natureza_receita), d.conta, Arred(valor));
 }
 
 void TConsolidacoesD::GravarContribuicoes(const std::string& pis, const std::string& cofins,

@@ -73,6 +73,9 @@ class TConsolidacoesD {
   // D600 by model, municipality and series.
   using TChavePeriodo = std::tuple<std::string, std::string, std::string>;
 
+  // A rendered item without the contribution is a revenue of its nature
+  // (M400/M800), of the amount block M counts for its CST otherwise.
+  void Receita(const TPrestacaoD& d, const TItemDocumentoC100& i, double valor);
   void GravarContribuicoes(const std::string& pis, const std::string& cofins, int64_t pai,
                            const TContribuicoes& c, bool com_classe);
 

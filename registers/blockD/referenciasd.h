@@ -52,6 +52,7 @@ struct TEstabelecimentoD {
   int filial = 0;
   int id_0140 = 0;
   int64_t id_d010 = 0;
+  TReceitaSemContribuicao receita_sem_contribuicao;
 };
 
 class TReferenciasD {

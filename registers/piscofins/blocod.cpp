@@ -21,7 +21,7 @@ bool MovimentoD(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial
 }
 
 void GerarBlocoD(const TEstabelecimento& e, int bloco) {
-  TEstabelecimentoD d{e.filial, e.id_0140, 0};
+  TEstabelecimentoD d{e.filial, e.id_0140, 0, e.receita_sem_contribuicao};
   d.id_d010 = TxbInsercaoRegistro(e.sessao, "D010", {"CNPJ"})
                   .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "D010"), {e.cnpj});
   const int documentos = TGeracaoD100(e.sessao, e.cabecalho.id, bloco, e.nomes, d).Executar() +

@@ -10,6 +10,7 @@
 
 #include "framework/pbbd.h"
 #include "registers/block0/referencias.h"
+#include "registers/blockC/documentosc100.h"
 
 namespace efd {
 
@@ -23,11 +24,7 @@ struct TEstabelecimento {
   int filial = 0;
   int id_0140 = 0;
   std::string cnpj;  // zero-filled, as the 0140 writes it
-  // Where an output's revenue without the contribution goes (CST of PIS, of
-  // COFINS, nature of revenue, account, amount): M400/M410 and M800/M810.
-  std::function<void(const std::string&, const std::string&, const std::string&, const std::string&,
-                     double)>
-      receita_sem_contribuicao;
+  TReceitaSemContribuicao receita_sem_contribuicao;
 };
 
 // A branch and the header's period as :FILIAL, :INICIO and :FIM, for the

@@ -13,9 +13,9 @@
 #include "registers/block0/uh5registroefd0200.h"
 #include "registers/block0/uh5registroefd0450.h"
 #include "registers/block0/uh5registroefd0500.h"
+#include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
-#include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/uh5registroefda110.h"
 #include "registers/piscofins/uh5registroefda170.h"
 

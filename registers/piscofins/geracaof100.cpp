@@ -9,9 +9,9 @@
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/block0/uh5registroefd0600.h"
+#include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
-#include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/receitaspresumidas.h"
 
 namespace efd {

@@ -5,11 +5,6 @@
 
 namespace efd {
 
-bool CSTSemContribuicao(const std::string& cst) {
-  // 05 (substitution) is a revenue with the contribution, paid by another.
-  return cst == "04" || (cst >= "06" && cst <= "09");
-}
-
 int64_t TxbReceitasSemContribuicao::NovaLinha(TxbSession& sessao, int bloco, int tipo,
                                               const std::string& codigo) {
   const int64_t id = sessao.GetBD().NovoID();

@@ -43,10 +43,6 @@ class TxbReceitasSemContribuicao {
   std::unique_ptr<TxbComando> somar_filho_;
 };
 
-// Whether an output of this CST of PIS or COFINS is a revenue without the
-// contribution, which the establishment reports by its nature.
-bool CSTSemContribuicao(const std::string& cst);
-
 // The name under which the parameter text carries the block M row.
 constexpr const char* kBlocoM = "BlocoM";
 

@@ -24,6 +24,7 @@ struct TItemD {
   // The PIS/COFINS CST letter: "K" (50) or "A" (01) at 1,65 % and 7,6 % of
   // the value, another ("2", 70) without base; empty for none.
   std::string letra_pis{};
+  std::string natureza{};  // of a revenue without the contributions
 };
 
 // A service document of branch 10: by default a CT-e the branch rendered to
@@ -116,6 +117,7 @@ class TBlocoD : public TBloco0 {
                     {"CLATRIBCOFINS", i.letra_pis},
                     {"COFINSBASE", tributado ? i.valor : 0},
                     {"COFINSALIQ", tributado ? 7.6 : 0}});
+        if (!i.natureza.empty()) t["NATRECPISCOFINS"] = i.natureza;
         if (!i.tributacao.empty())
           t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
         f["Z8_TRIITEMPRO"].push_back(t);

@@ -111,6 +111,44 @@ TEST_P(ConsolidacoesD, TransportePrestadoEAReceitaDoBlocoM) {
   EXPECT_TRUE(Linhas(a, "M105").empty());
 }
 
+// Rendered services without the contributions (CST 06) are revenues of their
+// nature, in M400/M410 and M800/M810.
+std::vector<TDocumentoD> ServicosIsentos(const std::string& natureza) {
+  return {{.id = 6201,
+           .numero = "201",
+           .itens = {{.valor = 70, .letra_pis = "E", .natureza = natureza}}},
+          {.id = 6202,
+           .tipo = 2111,
+           .numero = "601",
+           .emissao = "2024-03-05",
+           .entrada = "2024-03-05",
+           .itens = {
+               {.cfop = 2404, .valor = 30, .aliquota = 25, .letra_pis = "E", .natureza = "105"}}}};
+}
+
+TEST_P(ConsolidacoesD, ServicosPrestadosSemContribuicaoSaoReceitasDaNatureza) {
+  Carregar(ServicosIsentos("105"));
+  const TArquivo a = Gerar(2, 2024, 3, nullptr);
+  EXPECT_EQ(Linhas(a, "D201").size(), 1u);
+  EXPECT_EQ(Linhas(a, "D601").size(), 1u);
+  for (const char* registro : {"M400", "M800"}) {
+    const auto m = Linhas(a, registro);
+    ASSERT_EQ(m.size(), 1u) << registro;
+    EXPECT_EQ(Campos(m[0]).at(1), "06");
+    EXPECT_EQ(Campos(m[0]).at(2), "100,00");  // 70,00 of transport and 30,00 of communication
+  }
+  EXPECT_EQ(Campos(Linhas(a, "M410").at(0)).at(1), "105");
+}
+
+TEST_P(ConsolidacoesD, ServicoPrestadoSemContribuicaoNemNaturezaParaAGeracao) {
+  Carregar(ServicosIsentos(""));
+  const std::string erro =
+      teste::Mensagem<EErro>([&] { app::Gerar(*sessao_, OpcoesDoMes(2, 2024, 3)); });
+  EXPECT_NE(erro.find("TribItemProd_NatRecPisCofins"), std::string::npos) << erro;
+  EXPECT_NE(erro.find("documento 000000201"), std::string::npos) << erro;
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFDD200"), 0);
+}
+
 TEST_P(ConsolidacoesD, ComunicacaoPrestadaSomadaNoPeriodoComDatasSemBarras) {
   Carregar(Comunicacoes());
   const TArquivo a = Gerar(2, 2024, 3, nullptr);
