@@ -1,5 +1,8 @@
 #include "registers/piscofins/receitaspresumidas.h"
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -33,15 +36,17 @@ const std::string kEmitidos =
     "WHERE A.IDF_FILIAL = :FILIAL AND A.DATAEMI >= :INICIO AND A.DATAEMI <= :FIM "
     "AND A.SITUACAO = '1' ORDER BY A.DATAEMI, A.ID";
 
-// A document's items with their classification.
+// The items of a window of documents with their classification, the
+// document first.
 constexpr const char* kItens =
     "SELECT CF.CODIGO, I.VALLIQUIDONF, I.QDADE, T.CLATRIBPIS, T.PISALIQ, T.VALFIXOPIS, "
-    "T.CLATRIBCOFINS, T.COFINSALIQ, T.VALFIXOCOFINS, T.NATRECPISCOFINS "
+    "T.CLATRIBCOFINS, T.COFINSALIQ, T.VALFIXOCOFINS, T.NATRECPISCOFINS, P.IDF_DOCTO "
     "FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
     "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
     "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
     "LEFT JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID "
-    "WHERE P.IDF_DOCTO = :DOCTO ORDER BY I.SEQITEM, I.ID";
+    "WHERE P.IDF_DOCTO IN ({}) ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID";
+constexpr size_t kColunaDocumentoItem = 10;
 
 std::string S(const TVariant& v) {
   return Trim(v.AsString());
@@ -88,33 +93,55 @@ struct TSoma {
 
 class TReceitasPresumidas {
  public:
-  TReceitasPresumidas(const TEstabelecimento& e, int bloco, int64_t id_f010)
+  TReceitasPresumidas(const TEstabelecimento& e, int bloco, int64_t id_f010, bool caixa)
       : e_(e),
         sessao_(e.sessao),
         bloco_(bloco),
         id_f010_(id_f010),
-        caixa_(RegimeConsolidado(sessao_, e.cabecalho.id) == "1"),
+        caixa_(caixa),
         r0500_(Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_)),
         liberar_0500_(r0500_) {}
 
   void Executar() {
     TxbResultado documentos = sessao_.Consultar(caixa_ ? kRecebimentos : kEmitidos,
                                                 PeriodoDaFilial(e_.cabecalho, e_.filial));
-    for (const auto& l : documentos.linhas) Documento(l);
+    const size_t janela = LinhasPorJanela();
+    for (size_t inicio = 0; inicio < documentos.linhas.size(); inicio += janela) {
+      const auto primeiro = documentos.linhas.begin() + static_cast<std::ptrdiff_t>(inicio);
+      const auto fim = documentos.linhas.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                       inicio + janela, documentos.linhas.size()));
+      const auto itens = Itens(primeiro, fim);
+      static const TLinhas kSemItens;
+      for (auto l = primeiro; l != fim; ++l) {
+        auto i = itens.find((*l)[2].AsInt64());
+        Documento(*l, i == itens.end() ? kSemItens : i->second);
+      }
+    }
     Gravar();
   }
 
  private:
+  using TLinhas = std::vector<std::vector<TVariant>>;
+
+  // The items of the documents of a window, by document, in one statement.
+  std::map<int64_t, TLinhas> Itens(TLinhas::const_iterator primeiro, TLinhas::const_iterator fim) {
+    std::vector<int64_t> ids;
+    for (auto l = primeiro; l != fim; ++l) ids.push_back((*l)[2].AsInt64());
+    std::map<int64_t, TLinhas> itens;
+    for (auto& i : sessao_.Consultar(fmt::format(kItens, ListaIds(ids))).linhas)
+      itens[i[kColunaDocumentoItem].AsInt64()].push_back(std::move(i));
+    return itens;
+  }
+
   // A document's share of the month over its output items; by cash each
   // receipt detailed per CST (F525).
-  void Documento(const std::vector<TVariant>& l) {
+  void Documento(const std::vector<TVariant>& l, const TLinhas& itens) {
     const double valor = D(l[0]), total = D(l[4]);
     if (valor == 0 || total == 0) return;
     const std::string conta = Conta(l[1]), modelo = S(l[5]);
     const double fracao = valor / total;
     std::map<std::pair<std::string, std::string>, double> por_cst;
-    TxbResultado itens = sessao_.Consultar(kItens, {{"DOCTO", l[2].AsInteger()}});
-    for (const auto& i : itens.linhas) {
+    for (const auto& i : itens) {
       const std::string cfop = SubstituirTodos(S(i[0]), ".", "");
       if (cfop.empty() || cfop[0] < '5') continue;  // an entry's item brings no revenue
       const double receita = Arred(D(i[1]) * fracao);
@@ -134,7 +161,7 @@ class TReceitasPresumidas {
     // The payer as the document names it: CNPJ or CPF, digits only.
     const std::string pagador = S(l[6]);
     for (const auto& [cst, recebido] : por_cst)
-      f525_.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F525"),
+      f525_.Inserir(bloco_, tipo_f525_,
                     {id_f010_, Arred(valor), "04", pagador, S(l[3]), "", Arred(recebido), cst.first,
                      cst.second, "", conta});
   }
@@ -149,6 +176,8 @@ class TReceitasPresumidas {
     const char* receita = caixa_ ? "VL_REC_CAIXA" : "VL_REC_COMP";
     TxbInsercaoRegistro por_valor(sessao_, valor, Campos(receita, false));
     TxbInsercaoRegistro por_unidade(sessao_, unidade, Campos(receita, true));
+    const int tipo_valor = IdTipoRegistro(sessao_, bloco_, valor);
+    const int tipo_unidade = IdTipoRegistro(sessao_, bloco_, unidade);
     for (const auto& [k, s] : somas_) {
       const auto& [quantidade, cst_pis, aliq_pis, reais_pis, cst_cofins, aliq_cofins, reais_cofins,
                    modelo, cfop, conta] = k;
@@ -160,7 +189,7 @@ class TReceitasPresumidas {
       const double base_pis = Arredondar(s.base_pis, quantidade ? 3 : 2);
       const double base_cofins = Arredondar(s.base_cofins, quantidade ? 3 : 2);
       (quantidade ? por_unidade : por_valor)
-          .Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, codigo),
+          .Inserir(bloco_, quantidade ? tipo_unidade : tipo_valor,
                    {id_f010_, s.receita, cst_pis, 0.0, base_pis, quantidade ? reais_pis : aliq_pis,
                     contribuicao(base_pis, aliq_pis, reais_pis), cst_cofins, 0.0, base_cofins,
                     quantidade ? reais_cofins : aliq_cofins,
@@ -174,14 +203,16 @@ class TReceitasPresumidas {
     return c;
   }
 
-  // The account of a receipt, declared in 0500.
+  // The account of a receipt, declared in 0500 once.
   std::string Conta(const TVariant& conta) {
     if (conta.IsNull() || !Escolhido(e_.nomes, "0500")) return "";
+    auto [codigo, nova] = contas_.try_emplace(conta.AsInt64());
+    if (!nova) return codigo->second;
     const int bloco0 = IdBloco0(sessao_, e_.cabecalho.id);
     std::string natureza;
     r0500_->INTERNO_Incluir(e_.cabecalho.id, bloco0, IdTipoRegistro(sessao_, bloco0, "0500"), "",
                             "", "", static_cast<int>(conta.AsInt64()), natureza, "A", "", false);
-    return Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
+    return codigo->second = Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
   }
 
   const TEstabelecimento& e_;
@@ -192,6 +223,8 @@ class TReceitasPresumidas {
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
   TxbObjetoTemporario liberar_0500_;
   std::map<TChave, TSoma> somas_;
+  std::map<int64_t, std::string> contas_;  // ERP account -> its code in 0500
+  const int tipo_f525_ = IdTipoRegistro(sessao_, bloco_, "F525");
   TxbInsercaoRegistro f525_{
       sessao_,
       "F525",
@@ -224,14 +257,15 @@ bool MovimentoReceitasPresumidas(TxbSession& sessao, const TxbCabecalhoEFD& cabe
   const std::string regime = RegimeConsolidado(sessao, cabecalho.id);
   if (regime.empty()) return false;
   return !sessao
-              .Consultar(regime == "1" ? kRecebimentos : kEmitidos,
+              .Consultar(sessao.GetBD().LimitarLinhas(regime == "1" ? kRecebimentos : kEmitidos, 1),
                          PeriodoDaFilial(cabecalho, filial))
               .Vazio();
 }
 
 void GerarReceitasPresumidas(const TEstabelecimento& e, int bloco, int64_t id_f010) {
-  if (RegimeConsolidado(e.sessao, e.cabecalho.id).empty()) return;
-  TReceitasPresumidas(e, bloco, id_f010).Executar();
+  const std::string regime = RegimeConsolidado(e.sessao, e.cabecalho.id);
+  if (regime.empty()) return;
+  TReceitasPresumidas(e, bloco, id_f010, regime == "1").Executar();
 }
 
 }  // namespace efd
