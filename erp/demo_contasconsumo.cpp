@@ -210,14 +210,24 @@ class TContasDemo {
              {"ICMSVALOR", icms},
              {"ICMSVALORISENTO", base > 0 ? 0.0 : c.valor},
              {"ICMSVALOROUTRAS", 0.0},
-             {"CLATRIBPIS", "A"},
+             // Bills of inputs give credit of PIS and COFINS (CST 50).
+             {"CLATRIBPIS", "K"},
              {"PISBASE", c.valor},
              {"PISALIQ", 1.65},
              {"PISVALOR", Arredondar(c.valor * 0.0165, 2)},
-             {"CLATRIBCOFINS", "A"},
+             {"CLATRIBCOFINS", "K"},
              {"COFINSBASE", c.valor},
              {"COFINSALIQ", 7.6},
              {"COFINSVALOR", Arredondar(c.valor * 0.076, 2)}});
+    // The water bill's credit stands on a court decision.
+    if (std::string(c.modelo) == "29") {
+      const int64_t outros = proximo_++;
+      Inserir("Z8_PARTEDOCTO", {{"ID", outros}, {"FD", "OutrosDadosDocto"}, {"IDF_DOCTO", docto}});
+      Inserir("Z8_OUTDADOSDO", {{"ID", outros},
+                                {"IDA", outros},
+                                {"NROPROCESSO", "5001234-56.2023.4.03"},
+                                {"INDPROCESSO", "1"}});
+    }
     // The electricity bill carries the data of the 2022 layout: the energy
     // the branch's panels injected and the earlier bill it settles.
     if (std::string(c.modelo) == "06") {

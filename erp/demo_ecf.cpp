@@ -27,18 +27,21 @@ const TImpressoraDemo kImpressoras[] = {
     {"EP011112000000012345", "2", "TM-T81 FBIII", {3, 4}, 97310.55}};
 
 // An item of a coupon: the product (by its position among the demo's), the
-// ERP's tax type, rate and CST, quantity and value.
+// ERP's tax type, rate and CST, quantity and value, and its PIS/COFINS CST
+// (01 taxed at the basic rates, 06 at zero rate with its nature of revenue).
 struct TItemDemo {
   size_t produto;
   const char* tipo;
   double aliquota;
   const char* cst;
   double quantidade, valor;
+  const char* cst_pis_cofins = "01";
+  const char* natureza = nullptr;
 };
 // The coupons of every day; the third is the one cancelled on the second
 // printer's second day.
 const std::vector<std::vector<TItemDemo>> kCupons = {
-    {{0, "0", 18, "000", 2, 25.90}, {1, "1", 0, "040", 1, 10.00}},
+    {{0, "0", 18, "000", 2, 25.90}, {1, "1", 0, "040", 1, 10.00, "06", "101"}},
     {{2, "2", 0, "060", 3, 15.50}, {0, "0", 18, "000", 1, 12.95}},
     {{3, "0", 12, "000", 1, 33.33}}};
 
@@ -183,25 +186,35 @@ class TCuponsDemo {
                              {"CPF_CNPJCLIENTE", com_cpf ? TVariant("12345678909") : TVariant()},
                              {"NOMECLIENTE", com_cpf ? TVariant("Maria da Silva") : TVariant()}});
     for (const TItemDemo& i : kCupons[c]) {
-      const double p = Arred(i.valor * 0.0165), f = Arred(i.valor * 0.076);
+      const bool tributado = std::string(i.cst_pis_cofins) == "01";
+      const double p = tributado ? Arred(i.valor * 0.0165) : 0,
+                   f = tributado ? Arred(i.valor * 0.076) : 0;
       if (!cancelar) pis = Arred(pis + p), cofins = Arred(cofins + f);
-      Inserir("Z8_ITEMCUPFIS", {{"ID", proximo_++},
-                                {"IDF_CUPFISCAL", docto},
-                                {"IDF_PROD", produtos_[i.produto].first},
-                                {"IDF_UNPROD", produtos_[i.produto].second},
-                                {"SITUACAOITEM", "0"},
-                                {"TIPOTRIBUTACAO", i.tipo},
-                                {"ALIQUOTA", i.aliquota},
-                                {"CST", i.cst},
-                                {"QUANTIDADE", i.quantidade},
-                                {"QTDECANCELADA", 0.0},
-                                {"VALLIQUIDO", i.valor},
-                                {"VALDESCPROP", 0.0},
-                                {"VALDESCFIN", 0.0},
-                                {"VALACRESPROP", 0.0},
-                                {"VALACRESFIN", 0.0},
-                                {"VALPIS", p},
-                                {"VALCOFINS", f}});
+      Inserir("Z8_ITEMCUPFIS",
+              {{"ID", proximo_++},
+               {"IDF_CUPFISCAL", docto},
+               {"IDF_PROD", produtos_[i.produto].first},
+               {"IDF_UNPROD", produtos_[i.produto].second},
+               {"SITUACAOITEM", "0"},
+               {"TIPOTRIBUTACAO", i.tipo},
+               {"ALIQUOTA", i.aliquota},
+               {"CST", i.cst},
+               {"QUANTIDADE", i.quantidade},
+               {"QTDECANCELADA", 0.0},
+               {"VALLIQUIDO", i.valor},
+               {"VALDESCPROP", 0.0},
+               {"VALDESCFIN", 0.0},
+               {"VALACRESPROP", 0.0},
+               {"VALACRESFIN", 0.0},
+               {"VALPIS", p},
+               {"VALCOFINS", f},
+               {"CSTPIS", i.cst_pis_cofins},
+               {"BASEPIS", tributado ? i.valor : 0.0},
+               {"ALIQPIS", tributado ? 1.65 : 0.0},
+               {"CSTCOFINS", i.cst_pis_cofins},
+               {"BASECOFINS", tributado ? i.valor : 0.0},
+               {"ALIQCOFINS", tributado ? 7.6 : 0.0},
+               {"NATRECPISCOFINS", i.natureza ? TVariant(i.natureza) : TVariant()}});
     }
     return valor;
   }

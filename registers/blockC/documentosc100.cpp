@@ -140,6 +140,25 @@ TParametros ParametrosDigitados(int filial, TDateTime inicio, TDateTime fim) {
 
 }  // namespace
 
+namespace {
+
+struct TNaturezaBaseCredito {
+  const char* final_cfop;  // the CFOP's last three digits
+  const char* natureza;
+};
+constexpr TNaturezaBaseCredito kNaturezasBaseCredito[] = {
+    {"102", "01"}, {"403", "01"}, {"101", "02"}, {"401", "02"}, {"126", "03"},
+    {"252", "04"}, {"253", "04"}, {"551", "09"}, {"556", "02"}, {"933", "03"}};
+
+}  // namespace
+
+std::string NaturezaBaseCredito(const std::string& cfop) {
+  const std::string final = cfop.size() == 4 ? cfop.substr(1) : cfop;
+  for (const auto& n : kNaturezasBaseCredito)
+    if (final == n.final_cfop) return n.natureza;
+  return "13";
+}
+
 bool CSTSemContribuicao(const std::string& cst) {
   // 05 (substitution) is a revenue with the contribution, paid by another.
   return cst == "04" || (cst >= "06" && cst <= "09");

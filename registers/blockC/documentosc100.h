@@ -58,6 +58,9 @@ struct TItemDocumentoC100 {
 // Whether an output of this CST of PIS or COFINS is a revenue without the
 // contribution, which the establishment reports by its nature.
 bool CSTSemContribuicao(const std::string& cst);
+// The nature of a credit's base by the entry's CFOP (four digits); a CFOP
+// the table does not name is "13" (other operations with a right to credit).
+std::string NaturezaBaseCredito(const std::string& cfop);
 // Where an output's revenue without the contribution goes (CST of PIS, of
 // COFINS, nature of revenue, account, amount): M400/M410 and M800/M810.
 using TReceitaSemContribuicao = std::function<void(const std::string&, const std::string&,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "control/linhaefd.h"
 #include "framework/xbaplicacao.h"
@@ -12,6 +13,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/blockC/documentosc100.h"
 #include "registers/blockC/uh5registroefdc400.h"
 
 namespace efd {
@@ -82,14 +84,20 @@ struct TGeracaoC400::TAnalitico {
 };
 
 TGeracaoC400::TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c400, int bloco,
-                           const std::string& registros)
+                           const std::string& registros,
+                           std::optional<TEstabelecimentoC100> estabelecimento)
     : registro_(registro),
       sessao_(registro.GetSession()),
       cabecalho_(LerCabecalhoEFD(sessao_, id_efd)),
+      estabelecimento_(std::move(estabelecimento)),
       tipo_c400_(tipo_c400),
       bloco_(bloco),
       bloco0_(IdBloco0(sessao_, id_efd)),
       lista_(registros) {
+  if (estabelecimento_) {
+    cabecalho_.filial = estabelecimento_->filial;
+    id_0140_ = estabelecimento_->id_0140;
+  }
   r0190_ = Aplicacao().CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
   r0200_ = Aplicacao().CriarComo<Th5RegistroEFD0200>("RegistroEFD0200", sessao_);
   sem_prefixo_ = r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
@@ -129,7 +137,8 @@ void TGeracaoC400::LerTotalizadores() {
 
 int TGeracaoC400::Executar() {
   TxbBlocoMonitorado monitor(sessao_.Monitor(), 330, "REGISTRO C400");
-  LerTotalizadores();
+  // The totalizers give the CFOPs of the ICMS/IPI model's coupon items.
+  if (!estabelecimento_) LerTotalizadores();
   std::string colunas =
       "A.ID, A.DATAMOV, A.NRSERIEECF, A.NUMEROECF, A.MODELOECF, A.CRO, A.CONTREDUCOESZ, "
       "A.COOREDUCAOZ, A.TOTALGERAL, A.TOTALVENDABRUTA";
@@ -166,9 +175,10 @@ int64_t TGeracaoC400::Impressora(const TReducao& z) {
   auto it = impressoras_.find(z.serie);
   if (it != impressoras_.end()) return it->second;
   const int64_t id =
-      Insercao("C400", {"CodModel", "ModeloEquip", "NumSerie", "NumCaixa"})
+      Insercao("C400", {"CodModel", "ModeloEquip", "NumSerie", "NumCaixa", "IDF_RegEFDC010"})
           .Inserir(bloco_, tipo_c400_,
-                   {"2D", z.modelo, z.serie, registro_.AcertarConteudo(z.numero, 3, "N", 0)});
+                   {"2D", z.modelo, z.serie, registro_.AcertarConteudo(z.numero, 3, "N", 0),
+                    estabelecimento_ ? TVariant(estabelecimento_->id_c010) : TVariant()});
   return impressoras_[z.serie] = id;
 }
 
@@ -182,6 +192,10 @@ void TGeracaoC400::Reducao(const TReducao& z) {
                                      registro_.AcertarConteudo(std::to_string(z.crz), 6, "N", 0),
                                      registro_.AcertarConteudo(std::to_string(z.coo), 6, "N", 0),
                                      z.grande_total, z.bruto, z.id, c400});
+  if (estabelecimento_) {
+    ResumoContribuicoes(z, c405);
+    return;
+  }
 
   TxbResultado pis_cofins = sessao_.Consultar(
       "SELECT TIPO, TOTIMPOSTO FROM Z8_PISCOFRDZ WHERE IDF_REDUCAOZ = :ID", {{"ID", z.id}});
@@ -281,22 +295,27 @@ std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
     std::string estoque = unidade;
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
                         t(7), estoque, t(3), t(4), t(6), "", t(5), 0, cabecalho_.inicio,
-                        cabecalho_.fim, 0, cabecalho_.filial, lista_.bloco0);
+                        cabecalho_.fim, id_0140_, cabecalho_.filial, lista_.bloco0);
     it = itens_.emplace(produto, std::make_pair(codigo, estoque)).first;
   }
   if (unidade.empty()) unidade = it->second.second;
   if (unidades_.insert(unidade).second && lista_.Selecionado("0190"))
-    r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade, unidade, 0);
+    r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade, unidade, id_0140_);
   return it->second.first;
 }
 
 namespace {
 
 // The coupons of a printer on a day, with their items.
+struct TContribuicaoCupom {
+  std::string cst;  // two digits, empty when the item has none
+  double base = 0, aliquota = 0, quantidade = 0, aliquota_reais = 0;
+};
 struct TItemCupom {
   int64_t produto = 0;
-  std::string unidade, situacao, tipo, cst;
+  std::string unidade, situacao, tipo, cst, natureza_receita;
   double aliquota = 0, quantidade = 0, cancelada = 0, valor = 0, pis = 0, cofins = 0;
+  TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
 };
 struct TCupom {
   int64_t id = 0;
@@ -335,7 +354,9 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
   TxbResultado itens = sessao.Consultar(
       "SELECT A.IDF_CUPFISCAL, A.IDF_PROD, U.CODIGO, A.SITUACAOITEM, A.TIPOTRIBUTACAO, "
       "A.ALIQUOTA, A.CST, A.QUANTIDADE, A.QTDECANCELADA, A.VALLIQUIDO, A.VALDESCPROP, "
-      "A.VALDESCFIN, A.VALACRESPROP, A.VALACRESFIN, A.VALPIS, A.VALCOFINS "
+      "A.VALDESCFIN, A.VALACRESPROP, A.VALACRESFIN, A.VALPIS, A.VALCOFINS, A.CSTPIS, A.BASEPIS, "
+      "A.ALIQPIS, A.QTDBASEPIS, A.ALIQPISREAIS, A.CSTCOFINS, A.BASECOFINS, A.ALIQCOFINS, "
+      "A.QTDBASECOFINS, A.ALIQCOFINSREAIS, A.NATRECPISCOFINS "
       "FROM Z8_ITEMCUPFIS A INNER JOIN Z8_CUPFISCAL D ON D.ID = A.IDF_CUPFISCAL "
       "LEFT JOIN Z8_UNPROD UP ON UP.ID = A.IDF_UNPROD "
       "LEFT JOIN Z8_UNIDADE U ON U.ID = UP.IDF_UNIDADE "
@@ -359,6 +380,14 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
     i.valor = Arred(n(9) - n(11) - n(10) + n(12) + n(13));
     i.pis = n(14);
     i.cofins = n(15);
+    auto contribuicao = [&](size_t primeira) {
+      const std::string cst = t(primeira);
+      return TContribuicaoCupom{cst.empty() ? cst : PreencherZerosEsquerda(cst, 2), n(primeira + 1),
+                                n(primeira + 2), n(primeira + 3), n(primeira + 4)};
+    };
+    i.contribuicao_pis = contribuicao(16);
+    i.contribuicao_cofins = contribuicao(21);
+    i.natureza_receita = t(26);
     cupons[posicao.at(l[0].AsInt64())].itens.push_back(std::move(i));
   }
   return cupons;
@@ -471,6 +500,64 @@ void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitic
       Insercao("C470", {"CodItem", "Qtde", "QtdeCanc", "Unidade", "ValorItem", "CSTICMS", "CFOP",
                         "Aliquota", "ValorPIS", "ValorCOFINS", "IDF_RegEFDC460"})
           .Inserir(bloco_, Tipo("C470"), v);
+    }
+  }
+}
+
+namespace {
+
+// A line of C481 or C485: a closing's sales of one CST, rate and item.
+using TChaveResumo = std::tuple<std::string, double, double, std::string>;
+struct TResumo {
+  double item = 0, base = 0, quantidade = 0, valor = 0;
+};
+
+void Resumir(std::map<TChaveResumo, TResumo>& resumo, const TContribuicaoCupom& c,
+             const std::string& item, double valor, double imposto) {
+  if (c.cst.empty()) return;
+  TResumo& r = resumo[{c.cst, Arredondar(c.aliquota, 4), Arredondar(c.aliquota_reais, 4), item}];
+  r.item = Arred(r.item + valor);
+  r.base = Arred(r.base + c.base);
+  r.quantidade += c.quantidade;
+  r.valor = Arred(r.valor + imposto);
+}
+
+}  // namespace
+
+void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
+  std::map<TChaveResumo, TResumo> pis, cofins;
+  for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
+    if (!Valido(c)) continue;
+    for (const TItemCupom& i : c.itens) {
+      if (i.situacao != "0" || i.produto == 0) continue;
+      std::string unidade = i.unidade;
+      const std::string item = Item(i.produto, unidade);
+      Resumir(pis, i.contribuicao_pis, item, i.valor, i.pis);
+      Resumir(cofins, i.contribuicao_cofins, item, i.valor, i.cofins);
+      if (!CSTSemContribuicao(i.contribuicao_pis.cst) ||
+          !estabelecimento_->receita_sem_contribuicao)
+        continue;
+      if (i.natureza_receita.empty())
+        throw EErro(fmt::format(
+            "Registro M410, cupom {} do ECF {}: o item do cupom (ItemCupFis_NatRecPisCofins) não "
+            "informa a natureza da receita do CST {}",
+            c.coo, z.serie, i.contribuicao_pis.cst));
+      estabelecimento_->receita_sem_contribuicao(i.contribuicao_pis.cst, i.contribuicao_cofins.cst,
+                                                 i.natureza_receita, "", i.valor);
+    }
+  }
+  for (const auto& [codigo, resumo] :
+       {std::make_pair("C481", &pis), std::make_pair("C485", &cofins)}) {
+    if (!lista_.Selecionado(codigo)) continue;
+    const std::string t = std::string(codigo) == "C481" ? "PIS" : "COFINS";
+    TxbInsercaoRegistro& insercao = Insercao(
+        codigo, {"CST_" + t, "VL_ITEM", "VL_BC_" + t, "ALIQ_" + t, "QUANT_BC_" + t,
+                 "ALIQ_" + t + "_QUANT", "VL_" + t, "COD_ITEM", "COD_CTA", "IDF_RegEFDC405"});
+    for (const auto& [chave, r] : *resumo) {
+      const auto& [cst, aliquota, aliquota_reais, item] = chave;
+      insercao.Inserir(bloco_, Tipo(codigo),
+                       {cst, r.item, r.base, aliquota, r.quantidade, aliquota_reais, r.valor, item,
+                        TVariant(), c405});
     }
   }
 }

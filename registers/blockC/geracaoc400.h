@@ -4,11 +4,13 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "registers/block0/referencias.h"
+#include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
 
 namespace efd {
@@ -18,11 +20,15 @@ class Th5RegistroEFDC400;
 class Th5RegistroEFD0190;
 class Th5RegistroEFD0200;
 
-// One generation of the C400 family for an EFD and its block-C row.
+// One generation of the C400 family for an EFD and its block-C row: the
+// branch's printers for the ICMS/IPI model, or, given an establishment, its
+// printers under its C010 with each closing's sales summed by CST, rate and
+// item for PIS (C481) and COFINS (C485), for the PIS/COFINS model.
 class TGeracaoC400 {
  public:
   TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c400, int bloco,
-               const std::string& registros);
+               const std::string& registros,
+               std::optional<TEstabelecimentoC100> estabelecimento = std::nullopt);
   ~TGeracaoC400();
   // Stores every closing of the period; the number of C400 rows.
   int Executar();
@@ -39,6 +45,9 @@ class TGeracaoC400 {
   // The valid items of the closing's coupons, as C425 groups them.
   void ItensDoDia(const TReducao& z, const std::map<std::string, int64_t>& c420);
   void Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos);
+  // The PIS/COFINS model's summary of a closing's valid coupon items (C481,
+  // C485); the revenues without the contribution go to block M.
+  void ResumoContribuicoes(const TReducao& z, int64_t c405);
   // The CFOP of the branch's totalizer for an item's tax type and rate.
   std::string Cfop(const std::string& tipo_tributacao, double aliquota);
   // The item's code in block 0, registering it with its unit.
@@ -49,6 +58,8 @@ class TGeracaoC400 {
   Th5RegistroEFDC400& registro_;
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
+  std::optional<TEstabelecimentoC100> estabelecimento_;
+  int id_0140_ = 0;  // the establishment's 0140 row, 0 for the ICMS/IPI model
   int tipo_c400_, bloco_, bloco0_;
   TListaRegistros lista_;
   bool sem_prefixo_ = false;

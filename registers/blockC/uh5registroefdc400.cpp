@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "control/linhaefd.h"
+#include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/blockC/geracaoc400.h"
@@ -57,6 +58,15 @@ int Th5RegistroEFDC400::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
       GetSession().Consultar("SELECT MODELO FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
   if (modelo.Vazio() || Trim(modelo.linhas[0][0].AsString()) != "1") return 0;
   return TGeracaoC400(*this, id_efd, tipo, bloco, registros).Executar();
+}
+
+int GerarC400(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              const TEstabelecimentoC100& estabelecimento) {
+  auto registro = Aplicacao().CriarComo<Th5RegistroEFDC400>("RegistroEFDC400", sessao);
+  TxbObjetoTemporario liberar(registro);
+  return TGeracaoC400(*registro, id_efd, IdTipoRegistro(sessao, bloco, "C400"), bloco, registros,
+                      estabelecimento)
+      .Executar();
 }
 
 int Th5RegistroEFDC400::INTERNO_RetornarQtdReg(int id_efd) {

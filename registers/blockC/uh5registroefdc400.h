@@ -9,6 +9,9 @@
 
 namespace efd {
 
+class TxbSession;
+struct TEstabelecimentoC100;
+
 // C400: the fiscal printers (ECF) of the branch, generated in one pass with
 // everything their daily closings carry: per closing of the period a C405
 // with its PIS/COFINS (C410), its partial totalizers (C420) with the items
@@ -20,7 +23,9 @@ namespace efd {
 //
 // Writer: "|C001|0|" when the block has no line yet, then each C400 line
 // with its closings and everything under them in the layout's order, all
-// added to "QtdeLinhasBloco_C". Nothing in the PIS/COFINS model.
+// added to "QtdeLinhasBloco_C". Nothing in the PIS/COFINS model, where an
+// establishment's printers stand under its C010 and each closing carries
+// its sales by CST, rate and item for PIS (C481) and COFINS (C485).
 class Th5RegistroEFDC400 : public Th0RegistroEFDC400 {
  public:
   int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& registros,
@@ -37,5 +42,11 @@ class Th5RegistroEFDC400 : public Th0RegistroEFDC400 {
   // and it lies between 0.01 and 0.05 in absolute value; else 0.
   static double AcertoDeArredondamento(double total_reducao, double total_c490);
 };
+
+// Stores the printers of an establishment of the PIS/COFINS file and their
+// closings of the period under its C010 (see the class comment); the number
+// of C400 rows.
+int GerarC400(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              const TEstabelecimentoC100& estabelecimento);
 
 }  // namespace efd

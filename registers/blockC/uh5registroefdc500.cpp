@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "control/linhaefd.h"
@@ -17,9 +18,14 @@
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
+#include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc190.h"
+#include "registers/blockC/uh5registroefdc501.h"
+#include "registers/blockC/uh5registroefdc505.h"
 #include "registers/blockC/uh5registroefdc510.h"
 #include "registers/blockC/uh5registroefdc590.h"
 
@@ -102,14 +108,18 @@ TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>
   return c;
 }
 
-// One generation of the C500 family for an EFD and its block-C row.
+// One generation of the C500 family for an EFD and its block-C row: the
+// branch's bills for the ICMS/IPI model, or an establishment's for the
+// PIS/COFINS model.
 class TGeracaoC500 {
  public:
   TGeracaoC500(Th5RegistroEFDC500& registro, int id_efd, int tipo, int bloco,
-               const std::string& registros)
+               const std::string& registros,
+               std::optional<TEstabelecimentoC100> estabelecimento = std::nullopt)
       : registro_(registro),
         sessao_(registro.GetSession()),
         cabecalho_(LerCabecalhoEFD(sessao_, id_efd)),
+        estabelecimento_(std::move(estabelecimento)),
         tipo_c500_(tipo),
         bloco_(bloco),
         bloco0_(IdBloco0(sessao_, id_efd)),
@@ -118,20 +128,29 @@ class TGeracaoC500 {
     r0150_ = app.CriarComo<Th5RegistroEFD0150>("RegistroEFD0150", sessao_);
     r0190_ = app.CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
     r0200_ = app.CriarComo<Th5RegistroEFD0200>("RegistroEFD0200", sessao_);
-    c510_ = app.CriarComo<Th5RegistroEFDC510>("RegistroEFDC510", sessao_);
-    c590_ = app.CriarComo<Th5RegistroEFDC590>("RegistroEFDC590", sessao_);
+    if (estabelecimento_) {
+      cabecalho_.filial = estabelecimento_->filial;
+      id_0140_ = estabelecimento_->id_0140;
+      r0500_ = app.CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_);
+      c501_ = app.CriarComo<Th5RegistroEFDC501>("RegistroEFDC501", sessao_);
+      c505_ = app.CriarComo<Th5RegistroEFDC505>("RegistroEFDC505", sessao_);
+    } else {
+      c510_ = app.CriarComo<Th5RegistroEFDC510>("RegistroEFDC510", sessao_);
+      c590_ = app.CriarComo<Th5RegistroEFDC590>("RegistroEFDC590", sessao_);
+    }
     sem_prefixo_ =
         r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
     insercao_ = std::make_unique<TxbInsercaoRegistro>(sessao_, "C500", [] {
       std::vector<std::string> campos = kCamposC500;
       campos.push_back("IDF_Docto");
+      campos.push_back("IDF_RegEFDC010");
       return campos;
     }());
   }
   ~TGeracaoC500() {
     for (std::shared_ptr<ThbObjetoNegocio> o :
-         std::initializer_list<std::shared_ptr<ThbObjetoNegocio>>{r0150_, r0190_, r0200_, c510_,
-                                                                  c590_})
+         std::initializer_list<std::shared_ptr<ThbObjetoNegocio>>{r0150_, r0190_, r0200_, r0500_,
+                                                                  c501_, c505_, c510_, c590_})
       if (o) Aplicacao().Destruir(o);
   }
 
@@ -200,7 +219,7 @@ class TGeracaoC500 {
     r0150_->IncluirNovo(cabecalho_.id, bloco0_, lista_.bloco0, static_cast<int>(ident), codigo,
                         p.nome, p.pais, p.documento, p.ie, p.municipio, p.suframa, p.logradouro,
                         p.numero, p.complemento, p.bairro, cabecalho_.inicio, cabecalho_.fim, false,
-                        0);
+                        id_0140_);
     return codigo;
   }
 
@@ -210,13 +229,24 @@ class TGeracaoC500 {
     std::string unidade = SubstituirTodos(i.unidade, " ", "");
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
                         i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
-                        i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, 0,
+                        i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, id_0140_,
                         cabecalho_.filial, lista_.bloco0);
     std::string unidade_item = SubstituirTodos(i.unidade, " ", "");
     if (unidade_item.empty()) unidade_item = unidade;
     if (unidades_.insert(unidade_item).second && lista_.Selecionado("0190"))
-      r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade_item, unidade_item, 0);
+      r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), unidade_item, unidade_item,
+                          id_0140_);
     return {codigo, unidade_item};
+  }
+
+  // The account (0500) of a bill's document type; empty when it has none.
+  std::string ContaContabil(int64_t tipo_documento) {
+    auto it = contas_.find(tipo_documento);
+    if (it != contas_.end()) return it->second;
+    return contas_[tipo_documento] = lista_.Selecionado("0500")
+                                         ? r0500_->IncluirContaDoTipoDocumento(
+                                               cabecalho_.id, bloco0_, Tipo("0500"), tipo_documento)
+                                         : "";
   }
 
   void Conta(const TDocumentoC100& d, const TPaginaC100& p, const TComplementosC500& c) {
@@ -226,6 +256,8 @@ class TGeracaoC500 {
     // came in.
     if (!entrada && d.emissao < cabecalho_.inicio.DateOf()) return;
     if (entrada && d.entrada_saida > cabecalho_.fim.DateOf()) return;
+    // The PIS/COFINS file reports the bills the establishment acquired.
+    if (estabelecimento_ && !entrada) return;
 
     std::vector<TVariant> v(kCamposC500.size());
     auto campo = [&v](const char* nome) -> TVariant& {
@@ -242,7 +274,7 @@ class TGeracaoC500 {
     campo("DataEmi") = FormatarData(d.emissao);
     if (situacao == "02") {
       // A cancelled bill is reported by its identification only.
-      Gravar(v, d.id, {}, {});
+      Gravar(v, d.id, {}, {}, {});
       return;
     }
     campo("CodPart") = Participante(d.ident);
@@ -282,6 +314,15 @@ class TGeracaoC500 {
     // COFINS, and the C510 rows.
     TAnaliticosC190 totais;
     std::vector<TItemC510> itens;
+    TContribuicoesC500 contribuicoes;
+    if (estabelecimento_) {
+      contribuicoes.conta = ContaContabil(d.tipo_documento);
+      auto o = p.outros.find(d.id);
+      if (o != p.outros.end() && !Trim(o->second.processo).empty())
+        contribuicoes.processo = std::make_pair(
+            Trim(o->second.processo),
+            Trim(o->second.ind_processo).empty() ? "9" : Trim(o->second.ind_processo));
+    }
     double pis = 0, cofins = 0;
     auto lidos = p.itens.find(d.id);
     if (lidos != p.itens.end())
@@ -299,6 +340,10 @@ class TGeracaoC500 {
         totais.Somar(a);
         pis = Arred(pis + i.pis_valor);
         cofins = Arred(cofins + i.cofins_valor);
+        if (estabelecimento_) {
+          contribuicoes.itens.push_back(&i);
+          continue;
+        }
         const auto [codigo, unidade] = Item(i);
         if (!lista_.Selecionado("C510")) continue;
         TItemC510 t;
@@ -336,33 +381,85 @@ class TGeracaoC500 {
     campo("ValICMSSubsTrib") = st;
     campo("ValPIS") = pis;
     campo("ValCOFINS") = cofins;
-    Gravar(v, d.id, itens, totais.Totais());
+    Gravar(v, d.id, itens, totais.Totais(), contribuicoes);
   }
 
+  // What the PIS/COFINS model keeps under an acquired bill: its items' PIS
+  // and COFINS by CST and rate, with the account of its type, and the
+  // process it names.
+  struct TContribuicoesC500 {
+    std::vector<const TItemDocumentoC100*> itens;
+    std::string conta;
+    std::optional<std::pair<std::string, std::string>> processo;  // number, origin
+  };
+
   void Gravar(std::vector<TVariant> v, int64_t documento, const std::vector<TItemC510>& itens,
-              const std::vector<TAnaliticoC190>& totais) {
+              const std::vector<TAnaliticoC190>& totais, const TContribuicoesC500& contribuicoes) {
     v.push_back(documento);
+    v.push_back(estabelecimento_ ? TVariant(estabelecimento_->id_c010) : TVariant());
     const int64_t c500 = insercao_->Inserir(bloco_, tipo_c500_, v);
     ++gravadas_;
+    if (estabelecimento_) {
+      Contribuicoes(c500, contribuicoes);
+      return;
+    }
     for (const TItemC510& i : itens) c510_->Incluir(bloco_, Tipo("C510"), c500, i);
     sessao_.Progresso("RegistroEFD [C590]");
     for (const TAnaliticoC190& t : totais) c590_->Incluir(bloco_, Tipo("C590"), c500, t, "");
   }
 
+  void Contribuicoes(int64_t c500, const TContribuicoesC500& c) {
+    for (const TItemDocumentoC100* i : c.itens) {
+      const double valor = Arred(i->liquido);
+      const std::string cfop = Digitos(i->cfop).substr(0, 4);
+      auto parcela = [&](const std::string& letra, double base, double aliquota, double imposto) {
+        TParcelaC500 r;
+        r.cst = Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(letra);
+        // Only a credit has a nature of its base.
+        if (r.cst >= "50" && r.cst <= "66") r.natureza = NaturezaBaseCredito(cfop);
+        r.conta = c.conta;
+        r.valor_item = valor;
+        r.base = Arred(base);
+        r.aliquota = aliquota;
+        r.valor = Arred(imposto);
+        return r;
+      };
+      const TParcelaC500 pis = parcela(i->cst_pis, i->pis_base, i->pis_aliq, i->pis_valor);
+      const TParcelaC500 cofins =
+          parcela(i->cst_cofins, i->cofins_base, i->cofins_aliq, i->cofins_valor);
+      if (!pis.cst.empty() && lista_.Selecionado("C501"))
+        c501_->Incluir(bloco_, Tipo("C501"), c500, pis);
+      if (!cofins.cst.empty() && lista_.Selecionado("C505"))
+        c505_->Incluir(bloco_, Tipo("C505"), c500, cofins);
+    }
+    if (c.processo && lista_.Selecionado("C509")) {
+      if (!c509_)
+        c509_ = std::make_unique<TxbInsercaoRegistro>(
+            sessao_, "C509", std::vector<std::string>{"NUM_PROC", "IND_PROC", "IDF_RegEFDC500"});
+      c509_->Inserir(bloco_, Tipo("C509"), {c.processo->first, c.processo->second, c500});
+    }
+  }
+
   Th5RegistroEFDC500& registro_;
   TxbSession& sessao_;
   TxbCabecalhoEFD cabecalho_;
+  std::optional<TEstabelecimentoC100> estabelecimento_;
+  int id_0140_ = 0;  // the establishment's 0140 row, 0 for the ICMS/IPI model
   int tipo_c500_, bloco_, bloco0_;
   TListaRegistros lista_;
   bool sem_prefixo_ = false;
   std::map<std::string, int> tipos_;
   std::set<std::string> unidades_;
   std::map<int64_t, TParticipanteC100> participantes_;
-  std::unique_ptr<TxbInsercaoRegistro> insercao_;
+  std::map<int64_t, std::string> contas_;  // document type -> account code
+  std::unique_ptr<TxbInsercaoRegistro> insercao_, c509_;
   int gravadas_ = 0;
   std::shared_ptr<Th5RegistroEFD0150> r0150_;
   std::shared_ptr<Th5RegistroEFD0190> r0190_;
   std::shared_ptr<Th5RegistroEFD0200> r0200_;
+  std::shared_ptr<Th5RegistroEFD0500> r0500_;
+  std::shared_ptr<Th5RegistroEFDC501> c501_;
+  std::shared_ptr<Th5RegistroEFDC505> c505_;
   std::shared_ptr<Th5RegistroEFDC510> c510_;
   std::shared_ptr<Th5RegistroEFDC590> c590_;
 };
@@ -407,6 +504,15 @@ int Th5RegistroEFDC500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
       GetSession().Consultar("SELECT MODELO FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
   if (modelo.Vazio() || Trim(modelo.linhas[0][0].AsString()) != "1") return 0;
   return TGeracaoC500(*this, id_efd, tipo, bloco, registros).Executar();
+}
+
+int GerarC500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              const TEstabelecimentoC100& estabelecimento) {
+  auto registro = Aplicacao().CriarComo<Th5RegistroEFDC500>("RegistroEFDC500", sessao);
+  TxbObjetoTemporario liberar(registro);
+  return TGeracaoC500(*registro, id_efd, IdTipoRegistro(sessao, bloco, "C500"), bloco, registros,
+                      estabelecimento)
+      .Executar();
 }
 
 int Th5RegistroEFDC500::INTERNO_RetornarQtdReg(int id_efd) {

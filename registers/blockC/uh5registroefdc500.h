@@ -10,12 +10,18 @@
 namespace efd {
 
 class TpbBD;
+class TxbSession;
+struct TEstabelecimentoC100;
 
 // C500: the electricity, water and gas bills (models 06, 28, 29 and 66) of
 // the branch and period, generated in one pass with their items (C510) and
 // their analytic totals by CST, CFOP and rate (C590). On the way the bills
 // insert their participants (0150) and their items and units (0200, 0190).
 // A cancelled bill is stored with its identification only.
+//
+// In the PIS/COFINS model the bills an establishment acquired stand under
+// its C010, each with its PIS (C501) and COFINS (C505) by CST and rate and
+// the process it names (C509); the bills it issued are not reported there.
 //
 // Writer: each C500 line followed by its C510 and C590 lines, all added to
 // "QtdeLinhasBloco_C". The fields of 2020 end the line from 2020 on, those
@@ -39,5 +45,10 @@ class Th5RegistroEFDC500 : public Th0RegistroEFDC500 {
   // third party 1); 0 when the bill has no series type.
   static int IndicadorEmitente(const std::string& tipo_serie);
 };
+
+// Stores the bills an establishment of the PIS/COFINS file acquired in the
+// period under its C010 (see the class comment); the number of C500 rows.
+int GerarC500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
+              const TEstabelecimentoC100& estabelecimento);
 
 }  // namespace efd

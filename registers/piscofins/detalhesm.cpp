@@ -34,27 +34,47 @@ std::string ConsolidadosC175(const std::string& t) {
       t);
 }
 
-// The services an establishment took state their nature of the credit's
-// base and have no CFOP: D101/D105 under D100, D501/D505 under D500.
-std::string ComplementosServico(const std::string& t, const char* pis, const char* cofins,
-                                const char* base_pis, const char* documento, const char* operacao) {
+// The services an establishment took and the utility bills it acquired
+// state their nature of the credit's base and have no CFOP: D101/D105 under
+// D100, D501/D505 under D500, C501/C505 under C500.
+std::string ComplementosDocumento(const std::string& t, const char* pis, const char* cofins,
+                                  const char* base_pis, const char* documento, const char* operacao,
+                                  const char* natureza_pis = "NAT_BC_CRED") {
   const bool c = t == "COFINS";
   return fmt::format(
       "SELECT C.{4}, CAST(NULL AS VARCHAR(4)), A.CST_{0}, A.ALIQ_{0}, CAST(NULL AS DOUBLE "
-      "PRECISION), SUM(A.VL_ITEM), SUM(A.{1}), CAST(NULL AS DOUBLE PRECISION), A.NAT_BC_CRED "
+      "PRECISION), SUM(A.VL_ITEM), SUM(A.{1}), CAST(NULL AS DOUBLE PRECISION), A.{5} "
       "FROM Z8_REGEF{2} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
       "INNER JOIN Z8_REGEF{3} C ON C.ID = A.IDF_REGEF{3} "
       "WHERE B.IDF_BLOCOSEFD = :BLOCO "
-      "GROUP BY C.{4}, A.CST_{0}, A.ALIQ_{0}, A.NAT_BC_CRED",
-      t, c ? "VL_BC_COFINS" : base_pis, c ? cofins : pis, documento, operacao);
+      "GROUP BY C.{4}, A.CST_{0}, A.ALIQ_{0}, A.{5}",
+      t, c ? "VL_BC_COFINS" : base_pis, c ? cofins : pis, documento, operacao,
+      c ? "NAT_BC_CRED" : natureza_pis);
 }
 
 std::string ServicosTransporte(const std::string& t) {
-  return ComplementosServico(t, "DD101", "DD105", "VL_BC_CRED", "DD100", "INDOPER");
+  return ComplementosDocumento(t, "DD101", "DD105", "VL_BC_CRED", "DD100", "INDOPER");
 }
 
 std::string ServicosComunicacao(const std::string& t) {
-  return ComplementosServico(t, "DD501", "DD505", "VL_BC_PIS", "DD500", "INDOPERA");
+  return ComplementosDocumento(t, "DD501", "DD505", "VL_BC_PIS", "DD500", "INDOPERA");
+}
+
+// C501 spells its nature of the credit's base short.
+std::string ContasDeConsumo(const std::string& t) {
+  return ComplementosDocumento(t, "DC501", "DC505", "VL_BC_PIS", "DC500", "INDOPERA", "NAT_BC_CRE");
+}
+
+// The printers' sales of a closing, by CST, rate and item (C481/C485): an
+// output without CFOP, in value or in quantity.
+std::string VendasECF(const std::string& t) {
+  return fmt::format(
+      "SELECT '1', CAST(NULL AS VARCHAR(4)), A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT, "
+      "SUM(A.VL_ITEM), SUM(A.VL_BC_{0}), SUM(A.QUANT_BC_{0}), CAST(NULL AS VARCHAR(2)) "
+      "FROM Z8_REGEFD{1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT",
+      t, t == "COFINS" ? "C485" : "C481");
 }
 
 // A170 names its fields after the contribution; an entry states the nature
@@ -158,6 +178,7 @@ struct TFonteDetalhes {
 };
 constexpr TFonteDetalhes kFontes[] = {
     {"Bloco C", ItensC170},           {"Bloco C", ConsolidadosC175},
+    {"Bloco C", VendasECF},           {"Bloco C", ContasDeConsumo},
     {"Bloco D", ServicosTransporte},  {"Bloco D", ServicosComunicacao},
     {"Bloco A", ItensA170},           {"Bloco F", OperacoesF100},
     {"Bloco D", TransportePrestado},  {"Bloco D", ComunicacaoPrestada},

@@ -210,23 +210,6 @@ std::string CodigoCredito(const TDetalhe& d, bool cofins) {
   return std::string(1, grupo) + tipo;
 }
 
-struct TNaturezaBaseCredito {
-  const char* final_cfop;  // the CFOP's last three digits
-  const char* natureza;
-};
-// The nature of a credit's base by the entry's CFOP; any other CFOP is "13"
-// (other operations with a right to credit).
-constexpr TNaturezaBaseCredito kNaturezasBaseCredito[] = {
-    {"102", "01"}, {"403", "01"}, {"101", "02"}, {"401", "02"}, {"126", "03"},
-    {"252", "04"}, {"253", "04"}, {"551", "09"}, {"556", "02"}, {"933", "03"}};
-
-std::string NaturezaBaseCredito(const std::string& cfop) {
-  const std::string final = cfop.size() == 4 ? cfop.substr(1) : cfop;
-  for (const auto& n : kNaturezasBaseCredito)
-    if (final == n.final_cfop) return n.natureza;
-  return "13";
-}
-
 double Arred(double v) {
   return Arredondar(v, 2);
 }

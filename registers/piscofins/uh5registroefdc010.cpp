@@ -35,12 +35,42 @@ void AjustarC175(std::vector<TVariant>& v) {
   v.emplace_back();
 }
 
+// A CST the ERP gave with one digit is written with two.
+void CstComDoisDigitos(TVariant& cst) {
+  const std::string texto = TextoDoCampo(cst);
+  if (texto.size() == 1) cst = "0" + texto;
+}
+
+// C481 and C485: CST, item value, then base, rate, quantity base and rate
+// per unit, each written only when greater than 0.
+std::vector<std::string> CamposResumoECF(const std::string& t) {
+  return {"CST_" + t,  "VL_ITEM",       "VL_BC_" + t,
+          "ALIQ_" + t, "QUANT_BC_" + t, "ALIQ_" + t + "_QUANT",
+          "VL_" + t,   "COD_ITEM",      "COD_CTA"};
+}
+void AjustarResumoECF(std::vector<TVariant>& v) {
+  CstComDoisDigitos(v[0]);
+  for (size_t i = 2; i <= 5; ++i)
+    if (v[i].IsNull() || v[i].AsFloat() <= 0) v[i] = TVariant();
+}
+
+// C501 and C505: CST, item value, nature of the credit's base, base, rate,
+// value and account.
+void AjustarParcelaC500(std::vector<TVariant>& v) {
+  CstComDoisDigitos(v[0]);
+}
+
+const std::vector<std::string> kCamposC500 = {
+    "CodPart",    "CodModel", "CodSit",  "Serie",  "SubSerie", "NroDocto", "DataEmi",
+    "DataEntSai", "ValDocto", "ValICMS", "CodInf", "ValPIS",   "ValCOFINS"};
+
 }  // namespace
 
 std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
   TxbSession& sessao = GetSession();
   TxbBlocoMonitorado monitor(sessao.Monitor(), 310, "Gerando Arquivo - Bloco C");
-  if (Trim(LerCabecalhoEFD(sessao, id_efd).modelo) != "2") return "";
+  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(sessao, id_efd);
+  if (Trim(cabecalho.modelo) != "2") return "";
   const int bloco = IdBloco(id_efd, "Bloco C");
   ThbClientDataSet& estabelecimentos = GetDados().GetCDS();
   if (bloco > 0) AbrirRegistrosDoBloco(bloco, "2");
@@ -62,12 +92,39 @@ std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
                           Th5RegistroEFDC100::CamposDaLinhaC100(),
                           {&c110, &c120, &c170, &c175}};
     c100.ajustar = Th5RegistroEFDC100::AjustarValoresC100;
+    TxbRegistroFilho c481{"C481", "IDF_RegEFDC405", CamposResumoECF("PIS")};
+    c481.ajustar = AjustarResumoECF;
+    TxbRegistroFilho c485{"C485", "IDF_RegEFDC405", CamposResumoECF("COFINS")};
+    c485.ajustar = AjustarResumoECF;
+    TxbRegistroFilho c405{"C405",
+                          "IDF_RegEFDC400",
+                          {"DataMov", "CRO", "CRZ", "COO", "ValGrandeTot", "ValorBruto"},
+                          {&c481, &c485}};
+    TxbRegistroFilho c400{
+        "C400", "IDF_RegEFDC010", {"CodModel", "ModeloEquip", "NumSerie", "NumCaixa"}, {&c405}};
+    TxbRegistroFilho c501{
+        "C501",
+        "IDF_RegEFDC500",
+        {"CST_PIS", "VL_ITEM", "NAT_BC_CRE", "VL_BC_PIS", "ALIQ_PIS", "VL_PIS", "COD_CTA"}};
+    c501.ajustar = AjustarParcelaC500;
+    TxbRegistroFilho c505{"C505",
+                          "IDF_RegEFDC500",
+                          {"CST_COFINS", "VL_ITEM", "NAT_BC_CRED", "VL_BC_COFINS", "ALIQ_COFINS",
+                           "VL_COFINS", "COD_CTA"}};
+    c505.ajustar = AjustarParcelaC500;
+    TxbRegistroFilho c509{"C509", "IDF_RegEFDC500", {"NUM_PROC", "IND_PROC"}};
+    // The bill's electronic key ends the line from 2020 on.
+    std::vector<std::string> campos_c500 = kCamposC500;
+    if (cabecalho.inicio.Ano() >= 2020) campos_c500.push_back("CHV_DOCe");
+    TxbRegistroFilho c500{"C500", "IDF_RegEFDC010", campos_c500, {&c501, &c505, &c509}};
     for (estabelecimentos.First(); !estabelecimentos.Eof(); estabelecimentos.Next()) {
       AtualizarAvanco(id_efd, "C010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
       const std::string cnpj = Texto("RegEFDC010_CNPJ");
       AtualizarMensagem(id_efd, "Gerando Arquivo EFD - C010 - Filial CNPJ [" + cnpj + "]");
       linhas.Adicionar("C010", {cnpj, Texto("RegEFDC010_INC_ESCRI")});
-      c100.EscreverPorPaginas(sessao, linhas, bloco, Campo("RegEFDC010_ID").AsInteger(), [] {});
+      const int64_t id = Campo("RegEFDC010_ID").AsInteger();
+      for (TxbRegistroFilho* familia : {&c100, &c400, &c500})
+        familia->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
     }
   }
   linhas.AdicionarPronta(fmt::format("|C990|{}|", linhas.Quantidade() + 1));

@@ -22,6 +22,8 @@ struct TContaTeste {
   std::string tributacao = "00";  // 00 or 60
   double valor = 1000, aliquota = 18;
   bool dados_2022 = false;
+  std::string letra_pis_cofins = "A";  // the ERP's index of the PIS/COFINS CST
+  std::string processo = "";           // the process the bill names
 };
 
 class ContasDeConsumo : public TDocumentos {
@@ -77,10 +79,21 @@ class ContasDeConsumo : public TDocumentos {
                                     {"ICMSALIQ", c.aliquota},
                                     {"ICMSVALOR", base * c.aliquota / 100},
                                     {"ICMSVALORISENTO", c.valor - base},
-                                    {"CLATRIBPIS", "A"},
+                                    {"CLATRIBPIS", c.letra_pis_cofins},
+                                    {"PISBASE", c.valor},
+                                    {"PISALIQ", 1.65},
                                     {"PISVALOR", c.valor * 0.0165},
-                                    {"CLATRIBCOFINS", "A"},
+                                    {"CLATRIBCOFINS", c.letra_pis_cofins},
+                                    {"COFINSBASE", c.valor},
+                                    {"COFINSALIQ", 7.6},
                                     {"COFINSVALOR", c.valor * 0.076}});
+      if (!c.processo.empty()) {
+        const int parte = proximo++;
+        f["Z8_PARTEDOCTO"].push_back(
+            {{"ID", parte}, {"FD", "OutrosDadosDocto"}, {"IDF_DOCTO", c.id}});
+        f["Z8_OUTDADOSDO"].push_back(
+            {{"ID", parte}, {"IDA", parte}, {"NROPROCESSO", c.processo}, {"INDPROCESSO", "1"}});
+      }
       if (c.dados_2022) {
         const int parte = proximo++;
         f["Z8_PARTEDOCTO"].push_back(
@@ -241,6 +254,70 @@ TEST_P(ContasDeConsumo, ParcelasDePISECOFINSSomamPorCSTEAliquota) {
   EXPECT_EQ(sessao_->Consultar("SELECT COUNT(*) FROM Z8_REGEFDC505").linhas[0][0].AsInteger(), 1);
   Aplicacao().Destruir(c501);
   Aplicacao().Destruir(c505);
+}
+
+// The PIS/COFINS file: the bills the establishment acquired under its C010
+// with their shares by CST and rate and the process they name; the credits
+// of block M worked out by hand.
+TEST_P(ContasDeConsumo, ContasAdquiridasComCreditoNoBlocoM) {
+  Carregar({{.id = 7541, .letra_pis_cofins = "K"},
+            {.id = 7542,
+             .modelo = "29",
+             .numero = "43",
+             .tributacao = "60",
+             .valor = 300,
+             .letra_pis_cofins = "K",
+             .processo = "0801234-55.2023"},
+            {.id = 7543, .modelo = "28", .numero = "44", .situacao_nf = "1"},
+            {.id = 7544, .numero = "47", .valor = 200, .letra_pis_cofins = "2"}});
+  const TArquivo a = Gerar(2, 2024, 3, nullptr);
+  EXPECT_TRUE(a.problemas.empty());
+  auto sem_conta = [](const std::string& l) {
+    auto c = Campos(l);
+    c.pop_back();
+    return c;
+  };
+  std::vector<std::string> ordem;
+  for (const auto& l : a.linhas)
+    if (l.starts_with("|C0") || l.starts_with("|C5")) ordem.push_back(l.substr(1, 4));
+  EXPECT_EQ(ordem, (std::vector<std::string>{"C001", "C010", "C500", "C501", "C505", "C500", "C501",
+                                             "C505", "C509", "C500", "C500", "C501", "C505"}));
+  const auto c500 = Campos(Linhas(a, "C500").at(0));
+  ASSERT_EQ(c500.size(), 15u);  // from 2020 the line ends with the electronic key
+  EXPECT_EQ(std::vector<std::string>(c500.begin() + 1, c500.begin() + 4),
+            (std::vector<std::string>{"0000300202", "06", "00"}));
+  EXPECT_EQ(std::vector<std::string>(c500.begin() + 6, c500.begin() + 11),
+            (std::vector<std::string>{"000000042", "08032024", "08032024", "1000", "180"}));
+  EXPECT_EQ(c500[12], "16,5");
+  EXPECT_EQ(c500[13], "76");
+  // Energy is a credit of nature 04; a CST without credit states none.
+  const auto c501 = Linhas(a, "C501");
+  ASSERT_EQ(c501.size(), 3u);
+  EXPECT_EQ(sem_conta(c501[0]),
+            (std::vector<std::string>{"C501", "50", "1000", "04", "1000", "1,65", "16,5"}));
+  EXPECT_EQ(sem_conta(c501[2]),
+            (std::vector<std::string>{"C501", "70", "200", "", "200", "1,65", "3,3"}));
+  EXPECT_EQ(sem_conta(Linhas(a, "C505").at(1)),
+            (std::vector<std::string>{"C505", "50", "300", "04", "300", "7,6", "22,8"}));
+  EXPECT_EQ(Linhas(a, "C509"), std::vector<std::string>{"|C509|0801234-55.2023|1|"});
+  // The cancelled bill: its identification only.
+  const auto gas = Campos(Linhas(a, "C500").at(2));
+  EXPECT_EQ(gas[3], "02");
+  EXPECT_EQ(gas[1], "");
+  EXPECT_EQ(Linhas(a, "0150").size(), 1u);
+  // 1.300,00 of energy with credit: PIS 1,65 % = 21,45, COFINS 7,6 % =
+  // 98,80; the CST 70 bill gives none.
+  EXPECT_EQ(Linhas(a, "M105"),
+            std::vector<std::string>{"|M105|04|50|1300,00||1300,00|1300,00||0,000||"});
+  const auto m100 = Campos(Linhas(a, "M100").at(0));
+  EXPECT_EQ(
+      std::vector<std::string>(m100.begin(), m100.begin() + 8),
+      (std::vector<std::string>{"M100", "101", "0", "1300,00", "1,6500", "0,000", "", "21,45"}));
+  EXPECT_EQ(Campos(Linhas(a, "M500").at(0))[7], "98,80");
+  // The ICMS/IPI model's block C has no establishment and no shares.
+  const TArquivo icms = GerarMes();
+  EXPECT_TRUE(Linhas(icms, "C010").empty());
+  EXPECT_EQ(Linhas(icms, "C500").size(), 4u);
 }
 
 TEST(ContasDeConsumoRegras, GrupoDeTensaoSituacaoEEmitente) {

@@ -11,13 +11,16 @@ namespace efd::teste {
 namespace {
 
 // An item of a test coupon: product 70 (UN) or 71, the ERP's tax type,
-// rate, CST and value.
+// rate, CST and value; its PIS/COFINS CST (01 at the basic rates) and, for
+// a revenue without them, its nature.
 struct TItemCupomTeste {
   int produto = 70;
   std::string tipo = "0";
   double aliquota = 18;
   std::string cst = "000";
   double valor = 100;
+  std::string cst_pis = "01";
+  std::string natureza = "";
 };
 
 struct TCupomTeste {
@@ -106,7 +109,8 @@ class CuponsFiscais : public TDocumentos {
                                    {"VALBRUTO", valor},
                                    {"VALLIQUIDO", valor},
                                    {"DATAFINALIMPRESSAO", c.dia + " 10:30:00"}});
-      for (const auto& i : c.itens)
+      for (const auto& i : c.itens) {
+        const double base = i.cst_pis == "01" ? i.valor : 0;
         f["Z8_ITEMCUPFIS"].push_back({{"ID", proximo++},
                                       {"IDF_CUPFISCAL", c.id},
                                       {"IDF_PROD", i.produto},
@@ -117,8 +121,16 @@ class CuponsFiscais : public TDocumentos {
                                       {"CST", i.cst},
                                       {"QUANTIDADE", 2},
                                       {"VALLIQUIDO", i.valor},
-                                      {"VALPIS", i.valor * 0.0165},
-                                      {"VALCOFINS", i.valor * 0.076}});
+                                      {"VALPIS", base * 0.0165},
+                                      {"VALCOFINS", base * 0.076},
+                                      {"CSTPIS", i.cst_pis},
+                                      {"BASEPIS", base},
+                                      {"ALIQPIS", base > 0 ? 1.65 : 0},
+                                      {"CSTCOFINS", i.cst_pis},
+                                      {"BASECOFINS", base},
+                                      {"ALIQCOFINS", base > 0 ? 7.6 : 0},
+                                      {"NATRECPISCOFINS", i.natureza}});
+      }
     }
     erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());
   }
@@ -225,6 +237,62 @@ TEST_P(CuponsFiscais, SemTotalizadorDaFilialOuDaReducaoAGeracaoPara) {
 TEST(CuponsFiscaisRegras, CodigoDoTotalizadorESituacao) {
   EXPECT_EQ(Th5RegistroEFDC400::SituacaoCupom("1"), "02");
   EXPECT_EQ(Th5RegistroEFDC400::SituacaoCupom("0"), "00");
+}
+
+// The PIS/COFINS file: the printers under the establishment, each closing
+// with its valid items summed by CST, rate and item; block M worked out by
+// hand.
+TEST_P(CuponsFiscais, ContribuicoesPorReducaoEItemNoBlocoM) {
+  const TItemCupomTeste feijao{.produto = 71, .valor = 200};
+  const TItemCupomTeste aliquota_zero{
+      .tipo = "1", .aliquota = 0, .cst = "040", .valor = 50, .cst_pis = "6", .natureza = "101"};
+  Carregar({{.id = 8121, .icms = {{18, 300, 54}}, .isento = 50, .cancelado = 100},
+            {.id = 8122, .dia = "2024-03-05", .icms = {{18, 80, 14.4}}}},
+           {{.id = 8221, .itens = {TItemCupomTeste{}, feijao}},
+            {.id = 8222, .coo = 2, .itens = {aliquota_zero, TItemCupomTeste{}}},
+            {.id = 8223, .coo = 3, .cancelado = true},
+            {.id = 8224, .dia = "2024-03-05", .coo = 4, .itens = {{.valor = 80}}}});
+  const TArquivo a = Gerar(2, 2024, 3, nullptr);
+  EXPECT_TRUE(a.problemas.empty());
+  // One printer with its two closings; no totalizer, coupon nor ICMS total.
+  std::vector<std::string> ordem;
+  for (const auto& l : a.linhas)
+    if (l.starts_with("|C4")) ordem.push_back(l.substr(1, 4));
+  EXPECT_EQ(ordem, (std::vector<std::string>{"C400", "C405", "C481", "C481", "C481", "C485", "C485",
+                                             "C485", "C405", "C481", "C485"}));
+  EXPECT_EQ(Linhas(a, "C400"), std::vector<std::string>{"|C400|2D|MP-4200|ECF-A|001|"});
+  // The cancelled coupon stays out; the zero-rate sale has neither base
+  // nor rate, and its one-digit CST is written with two.
+  const auto c481 = Linhas(a, "C481");
+  ASSERT_EQ(c481.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(c481.begin(), c481.begin() + 3),
+            (std::vector<std::string>{"|C481|01|200|200|1,65|||3,3|P10001||",
+                                      "|C481|01|200|200|1,65|||3,3|P10002||",
+                                      "|C481|06|50|||||0|P10001||"}));
+  EXPECT_EQ(Linhas(a, "C485")[0], "|C485|01|200|200|7,6|||15,2|P10001||");
+  // The items are declared under the establishment.
+  EXPECT_EQ(Linhas(a, "0200").size(), 2u);
+  // Taxed sales of 480,00: PIS 1,65 % = 7,92, COFINS 7,6 % = 36,48; the
+  // zero-rate 50,00 is a revenue without the contribution, nature 101.
+  EXPECT_EQ(Linhas(a, "M210"),
+            std::vector<std::string>{"|M210|01|480,00|480,00|0,00|0,00|480,00|1,65|0,000||7,92|"
+                                     "0,00|0,00|0,00|0,00|7,92|"});
+  EXPECT_EQ(Linhas(a, "M610"),
+            std::vector<std::string>{"|M610|01|480,00|480,00|0,00|0,00|480,00|7,60|0,000||36,48|"
+                                     "0,00|0,00|0,00|0,00|36,48|"});
+  EXPECT_EQ(Linhas(a, "M400"), std::vector<std::string>{"|M400|06|50,00|||"});
+  EXPECT_EQ(Linhas(a, "M410"), std::vector<std::string>{"|M410|101|50,00|||"});
+  EXPECT_EQ(Linhas(a, "M800"), std::vector<std::string>{"|M800|06|50,00|||"});
+}
+
+TEST_P(CuponsFiscais, ReceitaSemContribuicaoSemNaturezaParaAGeracao) {
+  Carregar({{.id = 8131, .isento = 50}},
+           {{.id = 8231,
+             .coo = 12,
+             .itens = {{.tipo = "1", .aliquota = 0, .valor = 50, .cst_pis = "06"}}}});
+  const std::string mensagem = teste::Mensagem<EErro>([this] { Gerar(2, 2024, 3, nullptr); });
+  EXPECT_NE(mensagem.find("cupom 12 do ECF ECF-A"), std::string::npos) << mensagem;
+  EXPECT_NE(mensagem.find("ItemCupFis_NatRecPisCofins"), std::string::npos) << mensagem;
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, CuponsFiscais, ::testing::ValuesIn(MotoresDeTeste()));
