@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/xbaplicacao.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
@@ -38,6 +39,21 @@ struct TEstabelecimentoC100 {
   int64_t id_c010 = 0;
   TReceitaSemContribuicao receita_sem_contribuicao;
 };
+
+// Runs, for an establishment, a generation of block C that works through its
+// register's object (TGeracao built from the object, the EFD, the register
+// type, the block row, the register list and the establishment); what the
+// generation returns.
+template <typename TRegistro, typename TGeracao>
+int GerarDoEstabelecimento(TxbSession& sessao, const std::string& codigo, int id_efd, int bloco,
+                           const std::string& registros,
+                           const TEstabelecimentoC100& estabelecimento) {
+  auto registro = Aplicacao().CriarComo<TRegistro>("RegistroEFD" + codigo, sessao);
+  TxbObjetoTemporario liberar(registro);
+  return TGeracao(*registro, id_efd, IdTipoRegistro(sessao, bloco, codigo), bloco, registros,
+                  estabelecimento)
+      .Executar();
+}
 
 // One generation of the C100 family for an EFD and its block-C row: the
 // branch's documents for the ICMS/IPI model, or, given an establishment, the

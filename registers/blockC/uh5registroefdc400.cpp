@@ -62,11 +62,8 @@ int Th5RegistroEFDC400::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
 
 int GerarC400(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
               const TEstabelecimentoC100& estabelecimento) {
-  auto registro = Aplicacao().CriarComo<Th5RegistroEFDC400>("RegistroEFDC400", sessao);
-  TxbObjetoTemporario liberar(registro);
-  return TGeracaoC400(*registro, id_efd, IdTipoRegistro(sessao, bloco, "C400"), bloco, registros,
-                      estabelecimento)
-      .Executar();
+  return GerarDoEstabelecimento<Th5RegistroEFDC400, TGeracaoC400>(sessao, "C400", id_efd, bloco,
+                                                                  registros, estabelecimento);
 }
 
 int Th5RegistroEFDC400::INTERNO_RetornarQtdReg(int id_efd) {

@@ -508,11 +508,8 @@ int Th5RegistroEFDC500::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco,
 
 int GerarC500(TxbSession& sessao, int id_efd, int bloco, const std::string& registros,
               const TEstabelecimentoC100& estabelecimento) {
-  auto registro = Aplicacao().CriarComo<Th5RegistroEFDC500>("RegistroEFDC500", sessao);
-  TxbObjetoTemporario liberar(registro);
-  return TGeracaoC500(*registro, id_efd, IdTipoRegistro(sessao, bloco, "C500"), bloco, registros,
-                      estabelecimento)
-      .Executar();
+  return GerarDoEstabelecimento<Th5RegistroEFDC500, TGeracaoC500>(sessao, "C500", id_efd, bloco,
+                                                                  registros, estabelecimento);
 }
 
 int Th5RegistroEFDC500::INTERNO_RetornarQtdReg(int id_efd) {
