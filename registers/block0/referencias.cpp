@@ -88,4 +88,13 @@ int IdTipoRegistroDaSessao(TxbSession& sessao, int bloco, const std::string& cod
   return tipo;
 }
 
+int TTiposRegistro::operator()(int bloco, const std::string& codigo) {
+  std::pair<int, std::string> chave{bloco, codigo};
+  auto it = tipos_.find(chave);
+  if (it != tipos_.end()) return it->second;
+  const int tipo = IdTipoRegistro(sessao_, bloco, codigo);
+  tipos_.emplace(std::move(chave), tipo);
+  return tipo;
+}
+
 }  // namespace efd

@@ -8,7 +8,9 @@
 // 0200, 0205 and 0460.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "framework/xbvariant.h"
 
@@ -47,5 +49,17 @@ int IdBloco0(TxbSession& sessao, int id_efd);
 int IdTipoRegistro(TxbSession& sessao, int bloco, const std::string& codigo);
 // The same, kept in the session as "IDF_Registro_" + code.
 int IdTipoRegistroDaSessao(TxbSession& sessao, int bloco, const std::string& codigo);
+
+// IdTipoRegistro looked up once per block row and code: a generator stores
+// rows of a handful of types, many times over.
+class TTiposRegistro {
+ public:
+  explicit TTiposRegistro(TxbSession& sessao) : sessao_(sessao) {}
+  int operator()(int bloco, const std::string& codigo);
+
+ private:
+  TxbSession& sessao_;
+  std::map<std::pair<int, std::string>, int> tipos_;
+};
 
 }  // namespace efd

@@ -146,10 +146,7 @@ bool TGeracaoC100::Selecionado(const std::string& codigo) const {
 }
 
 int TGeracaoC100::Tipo(const std::string& codigo) {
-  auto it = tipos_registro_.find(codigo);
-  if (it != tipos_registro_.end()) return it->second;
-  const int bloco = codigo[0] == '0' ? bloco0_ : bloco_;
-  return tipos_registro_[codigo] = IdTipoRegistro(sessao_, bloco, codigo);
+  return tipos_registro_(codigo[0] == '0' ? bloco0_ : bloco_, codigo);
 }
 
 TxbInsercaoRegistro& TGeracaoC100::Insercao(const std::string& codigo,

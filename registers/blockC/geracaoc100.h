@@ -109,7 +109,7 @@ class TGeracaoC100 {
   // Delivery places taxed by their own registration: CNPJ, state
   // registration, number, complement; empty for the others.
   std::map<int64_t, std::vector<std::string>> locais_entrega_;
-  std::map<std::string, int> tipos_registro_;
+  TTiposRegistro tipos_registro_{sessao_};
   std::set<std::string> naturezas_, unidades_;
   std::map<std::string, std::string> codigos_0450_;  // text -> code
   std::map<std::string, std::string> codigos_0460_;

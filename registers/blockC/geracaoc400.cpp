@@ -109,9 +109,7 @@ TGeracaoC400::~TGeracaoC400() {
 }
 
 int TGeracaoC400::Tipo(const std::string& codigo) {
-  auto it = tipos_.find(codigo);
-  if (it != tipos_.end()) return it->second;
-  return tipos_[codigo] = IdTipoRegistro(sessao_, codigo[0] == '0' ? bloco0_ : bloco_, codigo);
+  return tipos_(codigo[0] == '0' ? bloco0_ : bloco_, codigo);
 }
 
 TxbInsercaoRegistro& TGeracaoC400::Insercao(const std::string& codigo,

@@ -66,7 +66,7 @@ class TGeracaoC400 {
   // The branch's totalizers: (tax type of the ERP, rate) -> CFOP.
   std::map<std::pair<std::string, double>, std::string> cfops_;
   std::map<std::string, int64_t> impressoras_;  // serial -> C400 row
-  std::map<std::string, int> tipos_;
+  TTiposRegistro tipos_{sessao_};
   std::map<int64_t, std::pair<std::string, std::string>> itens_;  // product -> code, unit
   std::set<std::string> unidades_;
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;

@@ -168,9 +168,7 @@ class TGeracaoC500 {
 
  private:
   int Tipo(const std::string& codigo) {
-    auto it = tipos_.find(codigo);
-    if (it != tipos_.end()) return it->second;
-    return tipos_[codigo] = IdTipoRegistro(sessao_, codigo[0] == '0' ? bloco0_ : bloco_, codigo);
+    return tipos_(codigo[0] == '0' ? bloco0_ : bloco_, codigo);
   }
 
   // The bills issued or received in the period, in the order they are
@@ -448,7 +446,7 @@ class TGeracaoC500 {
   int tipo_c500_, bloco_, bloco0_;
   TListaRegistros lista_;
   bool sem_prefixo_ = false;
-  std::map<std::string, int> tipos_;
+  TTiposRegistro tipos_{sessao_};
   std::set<std::string> unidades_;
   std::map<int64_t, TParticipanteC100> participantes_;
   std::map<int64_t, std::string> contas_;  // document type -> account code

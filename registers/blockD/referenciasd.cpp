@@ -1,7 +1,6 @@
 #include "registers/blockD/referenciasd.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
@@ -86,10 +85,7 @@ int EmitenteDaSerie(const std::string& tipo_serie) {
 }
 
 std::string NumeroDocumentoD(const std::string& numero) {
-  std::string digitos;
-  for (char c : numero)
-    if (std::isdigit(static_cast<unsigned char>(c))) digitos += c;
-  return PreencherZerosEsquerda(digitos, 9);
+  return PreencherZerosEsquerda(Digitos(numero), 9);
 }
 
 std::string CstIcmsD(const TItemDocumentoC100& item) {
@@ -98,10 +94,7 @@ std::string CstIcmsD(const TItemDocumentoC100& item) {
 }
 
 std::string CfopD(const std::string& cfop) {
-  std::string digitos;
-  for (char c : cfop)
-    if (std::isdigit(static_cast<unsigned char>(c))) digitos += c;
-  return digitos.substr(0, 4);
+  return Digitos(cfop).substr(0, 4);
 }
 
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
@@ -157,9 +150,7 @@ bool TReferenciasD::Selecionado(const std::string& codigo) const {
 }
 
 int TReferenciasD::Tipo(const std::string& codigo) {
-  auto it = tipos_.find(codigo);
-  if (it != tipos_.end()) return it->second;
-  return tipos_[codigo] = IdTipoRegistro(sessao_, codigo[0] == '0' ? bloco0_ : bloco_, codigo);
+  return tipos_(codigo[0] == '0' ? bloco0_ : bloco_, codigo);
 }
 
 int64_t TReferenciasD::Inserir(const std::string& codigo, const std::vector<std::string>& campos,

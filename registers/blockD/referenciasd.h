@@ -104,7 +104,7 @@ class TReferenciasD {
   std::set<std::string> registros_;
   std::string lista_bloco0_, ind_oper_;
   bool sem_prefixo_ = false;
-  std::map<std::string, int> tipos_;
+  TTiposRegistro tipos_{sessao_};
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
   std::map<int64_t, TParticipanteC100> participantes_;
   std::map<int64_t, std::string> codigos_participantes_, contas_;

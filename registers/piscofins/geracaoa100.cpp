@@ -71,8 +71,8 @@ class TGeracaoA100 {
   }
 
   void Executar() {
-    id_a010_ = TxbInsercaoRegistro(sessao_, "A010", {"CNPJ"})
-                   .Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "A010"), {e_.cnpj});
+    id_a010_ =
+        TxbInsercaoRegistro(sessao_, "A010", {"CNPJ"}).Inserir(bloco_, Tipo("A010"), {e_.cnpj});
     TxbResultado r = sessao_.Consultar(
         Selecao("A.ID, A.NRODOCTO, A.IDF_IDENT, A.DATAEMI, A.DTENTSAI, A.SITUACAONF, "
                 "A.VALTOTALNF, A.VALDESCONTO, A.IDF_TPDOCTO, A.OBSFISCAL, G.CODINTERNO, "
@@ -89,8 +89,8 @@ class TGeracaoA100 {
     objetos_.push_back(o);
     return o;
   }
-  int Tipo(const char* codigo) { return IdTipoRegistro(sessao_, bloco_, codigo); }
-  int Tipo0(const char* codigo) { return IdTipoRegistro(sessao_, bloco0_, codigo); }
+  int Tipo(const char* codigo) { return tipos_(bloco_, codigo); }
+  int Tipo0(const char* codigo) { return tipos_(bloco0_, codigo); }
   bool Escolhido(const char* codigo) const { return efd::Escolhido(e_.nomes, codigo); }
 
   static std::string S(const TVariant& v) { return Trim(v.AsString()); }
@@ -220,6 +220,7 @@ class TGeracaoA100 {
   TxbSession& sessao_;
   const TxbCabecalhoEFD& c_;
   int bloco_, bloco0_;
+  TTiposRegistro tipos_{sessao_};
   int64_t id_a010_ = 0;
   std::vector<std::shared_ptr<ThbObjetoNegocio>> objetos_;
   std::shared_ptr<Th5RegistroEFDA110> a110_;

@@ -50,7 +50,7 @@ class TGeracaoF100 {
 
   void Executar() {
     id_f010_ = TxbInsercaoRegistro(sessao_, "F010", {"CNPJ"})
-                   .Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F010"), {e_.cnpj});
+                   .Inserir(bloco_, tipos_(bloco_, "F010"), {e_.cnpj});
     if (Escolhido(e_.nomes, "F100")) Operacoes();
     if (Escolhido(e_.nomes, "F120") || Escolhido(e_.nomes, "F130")) Bens();
     GerarReceitasPresumidas(e_, bloco_, id_f010_);
@@ -77,7 +77,7 @@ class TGeracaoF100 {
       const std::string cst_cofins = Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(S(l[8]));
       const std::string conta = Conta(l[13]);
       const int64_t id =
-          f100.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F100"),
+          f100.Inserir(bloco_, tipos_(bloco_, "F100"),
                        {id_f010_, operacao, Participante(l[1]), l[2].AsDateTime().DateOf(), D(l[3]),
                         cst_pis, D(l[5]), D(l[6]), D(l[7]), cst_cofins, D(l[9]), D(l[10]), D(l[11]),
                         credito ? S(l[12]) : "", credito ? "0" : "", conta, S(l[14])});
@@ -148,10 +148,10 @@ class TGeracaoF100 {
       v.push_back(CentroDeCusto(l[23], l[24], l[25]));
       v.push_back(S(l[22]).empty() ? S(l[0]) : S(l[22]));  // the product, or the asset's code
       if (depreciacao) {
-        const int64_t id = f120.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F120"), v);
+        const int64_t id = f120.Inserir(bloco_, tipos_(bloco_, "F120"), v);
         Processo("F129", "IDF_RegEFDF120", id, l[19], l[20]);
       } else {
-        f130.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F130"), v);
+        f130.Inserir(bloco_, tipos_(bloco_, "F130"), v);
       }
     }
   }
@@ -161,7 +161,7 @@ class TGeracaoF100 {
                 const TVariant& origem) {
     if (S(numero).empty() || !Escolhido(e_.nomes, codigo)) return;
     TxbInsercaoRegistro(sessao_, codigo, {vinculo, "NUM_PROC", "IND_PROC"})
-        .Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, codigo), {pai, S(numero), S(origem)});
+        .Inserir(bloco_, tipos_(bloco_, codigo), {pai, S(numero), S(origem)});
   }
 
   void Retencoes() {
@@ -173,7 +173,7 @@ class TGeracaoF100 {
         {"IDF_RegEFDF010", "IND_NAT_RET", "DT_RET", "VL_BC_RET", "VL_RET", "COD_REC", "INT_NAT_REC",
          "CNPJ", "VL_RET_PIS", "VL_RET_COFINS", "IND_DEC"});
     for (const auto& l : r.linhas)
-      f600.Inserir(bloco_, IdTipoRegistro(sessao_, bloco_, "F600"),
+      f600.Inserir(bloco_, tipos_(bloco_, "F600"),
                    {id_f010_, S(l[0]), l[1].AsDateTime().DateOf(), D(l[2]), D(l[3]), S(l[4]),
                     S(l[5]), PreencherZerosEsquerda(S(l[6]), 14), D(l[7]), D(l[8]), S(l[9])});
   }
@@ -189,7 +189,7 @@ class TGeracaoF100 {
     for (const auto& l : r.linhas) {
       const std::string cnpj = S(l[5]);
       f700.Inserir(
-          bloco_, IdTipoRegistro(sessao_, bloco_, "F700"),
+          bloco_, tipos_(bloco_, "F700"),
           {id_f010_, S(l[0]), S(l[1]), D(l[2]), D(l[3]), l[4].IsNull() ? TVariant() : D(l[4]),
            cnpj.empty() ? "" : PreencherZerosEsquerda(cnpj, 14), S(l[6])});
     }
@@ -210,7 +210,7 @@ class TGeracaoF100 {
   std::string CentroDeCusto(const TVariant& codigo, const TVariant& nome,
                             const TVariant& inclusao) {
     if (S(codigo).empty() || !Escolhido(e_.nomes, "0600")) return "";
-    r0600_->Incluir(c_.id, bloco0_, IdTipoRegistro(sessao_, bloco0_, "0600"),
+    r0600_->Incluir(c_.id, bloco0_, tipos_(bloco0_, "0600"),
                     inclusao.IsNull() ? c_.inicio : inclusao.AsDateTime(), S(codigo), S(nome));
     return S(codigo);
   }
@@ -224,7 +224,7 @@ class TGeracaoF100 {
   std::string Conta(const TVariant& conta) {
     if (conta.IsNull() || !Escolhido(e_.nomes, "0500")) return "";
     std::string natureza;
-    r0500_->INTERNO_Incluir(c_.id, bloco0_, IdTipoRegistro(sessao_, bloco0_, "0500"), "", "", "",
+    r0500_->INTERNO_Incluir(c_.id, bloco0_, tipos_(bloco0_, "0500"), "", "", "",
                             static_cast<int>(conta.AsInt64()), natureza, "A", "", false);
     return Trim(r0500_->Campo("RegEFD0500_CodConta").AsString());
   }
@@ -233,6 +233,7 @@ class TGeracaoF100 {
   TxbSession& sessao_;
   const TxbCabecalhoEFD& c_;
   int bloco_, bloco0_;
+  TTiposRegistro tipos_{sessao_};
   int64_t id_f010_ = 0;
   std::shared_ptr<Th5RegistroEFD0150> r0150_;
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
