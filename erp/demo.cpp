@@ -12,6 +12,7 @@
 
 #include "erp/demo_apuracao.h"
 #include "erp/demo_ciap.h"
+#include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
@@ -2018,6 +2019,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirServicosDemo(bd, r);
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
+    r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

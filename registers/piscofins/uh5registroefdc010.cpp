@@ -5,6 +5,7 @@
 #include "control/linhaefd.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
+#include "registers/blockC/consolidacoesc.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc170.h"
@@ -62,12 +63,14 @@ std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
                           Th5RegistroEFDC100::CamposDaLinhaC100(),
                           {&c110, &c120, &c170, &c175}};
     c100.ajustar = Th5RegistroEFDC100::AjustarValoresC100;
+    TEscritaConsolidacoesC consolidacoes;
     for (estabelecimentos.First(); !estabelecimentos.Eof(); estabelecimentos.Next()) {
       AtualizarAvanco(id_efd, "C010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
       const std::string cnpj = Texto("RegEFDC010_CNPJ");
       AtualizarMensagem(id_efd, "Gerando Arquivo EFD - C010 - Filial CNPJ [" + cnpj + "]");
       linhas.Adicionar("C010", {cnpj, Texto("RegEFDC010_INC_ESCRI")});
       c100.EscreverPorPaginas(sessao, linhas, bloco, Campo("RegEFDC010_ID").AsInteger(), [] {});
+      consolidacoes.Escrever(sessao, linhas, bloco, Campo("RegEFDC010_ID").AsInteger());
     }
   }
   linhas.AdicionarPronta(fmt::format("|C990|{}|", linhas.Quantidade() + 1));
