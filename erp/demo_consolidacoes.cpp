@@ -7,24 +7,15 @@
 namespace efd::erp {
 namespace {
 
-// The first document of the branch's month of a model whose series is of
-// own issue (or not) and whose standard is an entry (or an output); 0 when
-// none. Entries' standards have the internal codes below 100.
-int64_t PrimeiroDocumento(TpbBD& bd, const ResultadoDemo& demo, int64_t filial, bool propria,
-                          bool entrada) {
+// The first document of the branch's month of a type (its code); 0 when
+// none.
+int64_t PrimeiroDocumento(TpbBD& bd, const ResultadoDemo& demo, int64_t filial,
+                          const std::string& tipo) {
   const TxbResultado r = bd.Consultar(
-      std::string("SELECT A.ID FROM Z8_DOCTO A "
-                  "INNER JOIN Z8_SERIEDOCTO S ON S.ID = A.IDF_SERIEDOCTO "
-                  "INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
-                  "INNER JOIN Z8_PADRAODOC P ON P.ID = T.IDF_PADRAODOC "
-                  "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
-                  "INNER JOIN Z8_TPDOCTOGER G ON G.IDA = C.ID "
-                  "INNER JOIN Z8_MODELODOCT M ON M.ID = G.IDF_MODELODOCT "
-                  "WHERE A.IDF_FILIAL = :FILIAL AND A.DATAEMI >= :INICIO AND A.DATAEMI <= :FIM "
-                  "AND M.CODMODELO = '55' AND A.SITUACAONF = '0' AND S.TIPO ") +
-          (propria ? "= '1'" : "<> '1'") + " AND P.CODINTERNO " + (entrada ? "< 100" : ">= 100") +
-          " ORDER BY A.DATAEMI, A.ID",
-      {{"FILIAL", filial}, {"INICIO", demo.inicio}, {"FIM", demo.fim}});
+      "SELECT A.ID FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
+      "WHERE A.IDF_FILIAL = :FILIAL AND A.DATAEMI >= :INICIO AND A.DATAEMI <= :FIM "
+      "AND A.SITUACAONF = '0' AND T.CODIGO = :TIPO ORDER BY A.DATAEMI, A.ID",
+      {{"FILIAL", filial}, {"INICIO", demo.inicio}, {"FIM", demo.fim}, {"TIPO", tipo}});
   return r.Vazio() ? 0 : r.linhas[0][0].AsInt64();
 }
 
@@ -52,10 +43,10 @@ int64_t ConstruirConsolidacoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
   InserirValores(bd, "Z8_PARFILCON",
                  {{"ID", parametro}, {"IDA", parametro}, {"ESCRITCONSOLIDADA", std::string("T")}});
 
-  Processo(bd, PrimeiroDocumento(bd, demo, filial, true, false), "00012345620244036100");
-  Processo(bd, PrimeiroDocumento(bd, demo, filial, true, true), "00065432120244036100");
+  Processo(bd, PrimeiroDocumento(bd, demo, filial, "VENDA-NFE"), "00012345620244036100");
+  Processo(bd, PrimeiroDocumento(bd, demo, filial, "DEVVENDA"), "00065432120244036100");
 
-  const int64_t compra = PrimeiroDocumento(bd, demo, filial, false, true);
+  const int64_t compra = PrimeiroDocumento(bd, demo, filial, "COMPRA-NFE");
   if (compra != 0) {
     const int64_t processo = proximo++;
     InserirValores(bd, "Z8_PROCIMPOR",

@@ -11,8 +11,8 @@ namespace efd::erp {
 
 // The last branch bookkeeps its electronic invoices consolidated by item
 // from the year before the month on; of its month, the first NF-e sale and
-// the first own-issued NF-e entry name a process, and the first NF-e
-// purchase is an import with its declaration. Ids follow the demo's;
+// the first sale returned name a process, and the first NF-e purchase is
+// an import with its declaration. Ids follow the demo's;
 // returns the last id used.
 int64_t ConstruirConsolidacoesDemo(TpbBD& bd, const ResultadoDemo& demo);
 

@@ -9,15 +9,18 @@
 namespace efd::teste {
 namespace {
 
-// Branch 10 consolidates in 2024; sale 10 names a process.
+// Branch 10 consolidates in 2024; sale 10 and import 21 name a process,
+// the import's of no stated kind.
 constexpr const char* kConsolidada = R"({
   "Z8_PARAMFIL": [{"ID": 7001, "FD": "ParamFilialContribuicoes", "IDF_FILIAL": 10,
                    "DATAINICIAL": "2024-01-01", "DATAFINAL": "2024-12-31", "SITUACAO": "1"}],
   "Z8_PARFILCON": [{"ID": 7001, "IDA": 7001, "ESCRITCONSOLIDADA": true}]
 })";
 constexpr const char* kProcesso = R"({
-  "Z8_PARTEDOCTO": [{"ID": 7002, "FD": "OutrosDadosDocto", "IDF_DOCTO": 10}],
-  "Z8_OUTDADOSDO": [{"ID": 7002, "IDA": 7002, "NROPROCESSO": "0001234", "INDPROCESSO": "1"}]
+  "Z8_PARTEDOCTO": [{"ID": 7002, "FD": "OutrosDadosDocto", "IDF_DOCTO": 10},
+                    {"ID": 7003, "FD": "OutrosDadosDocto", "IDF_DOCTO": 21}],
+  "Z8_OUTDADOSDO": [{"ID": 7002, "IDA": 7002, "NROPROCESSO": "0001234", "INDPROCESSO": "1"},
+                    {"ID": 7003, "IDA": 7003, "NROPROCESSO": "0005678"}]
 })";
 
 class ConsolidacoesC : public TDocumentos {
@@ -59,8 +62,11 @@ class ConsolidacoesC : public TDocumentos {
       c.itens[0].letra_pis = letra;
       return c;
     };
+    // The importer issues the import's NF-e itself.
     TDocumentoTeste importacao = compra(21, "2024-03-15", 300, "K");
     importacao.processo = 1501;
+    importacao.serie = "2";
+    importacao.situacao_nfe = "3";
     TDocumentoTeste modelo01{.id = 30, .numero = "30"};
     modelo01.itens[0].valor = 100;
     TDocumentoTeste cancelada{.id = 12,
@@ -99,12 +105,14 @@ TEST_P(ConsolidacoesC, VendasEAquisicoesComCreditoConsolidadasPorItem) {
                 "|C188|0001234|1|",
             }));
   // Rice bought on the 12th and imported on the 15th from the same
-  // supplier: one detail each, the import's own PIS and COFINS in C199.
+  // supplier: one detail each, the import's process in C198 and its own
+  // PIS and COFINS in C199.
   EXPECT_EQ(Trecho(a, "C190", {"C191", "C195", "C198", "C199"}),
             (std::vector<std::string>{
                 "|C190|55|12032024|15032024|P10001|||800|",
                 "|C191|44555666000172|50|1102|800|0|800|1,65|||13,2||",
                 "|C195|44555666000172|50|1102|800|0|800|7,6|||60,8||",
+                "|C198|0005678|9|",
                 "|C199|1|24/1234567-8901|4,95|22,8||",
             }));
   // The consolidations follow the establishment's documents.
