@@ -529,6 +529,7 @@ class TConstrutor {
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
     proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     proximo_id_ = CadastrosDasNotasServicoDemo(bd_, proximo_id_, filiais_.front().id);
+    proximo_id_ = CadastrosDasConsolidacoesDemo(bd_, proximo_id_, filiais_.back().id, inicio_);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;

@@ -29,22 +29,24 @@ void Processo(TpbBD& bd, int64_t documento, const std::string& numero) {
 
 }  // namespace
 
+int64_t CadastrosDasConsolidacoesDemo(TpbBD& bd, int64_t proximo, int64_t filial,
+                                      TDateTime inicio) {
+  InserirValores(bd, "Z8_PARAMFIL",
+                 {{"ID", proximo},
+                  {"FD", std::string("ParamFilialContribuicoes")},
+                  {"IDF_FILIAL", filial},
+                  {"DATAINICIAL", TDateTime::EncodeDate(inicio.Ano() - 1, 1, 1)},
+                  {"DATAFINAL", TDateTime::EncodeDate(inicio.Ano() + 1, 12, 31)},
+                  {"SITUACAO", std::string("1")}});
+  InserirValores(bd, "Z8_PARFILCON",
+                 {{"ID", proximo}, {"IDA", proximo}, {"ESCRITCONSOLIDADA", std::string("T")}});
+  return proximo + 1;
+}
+
 int64_t ConstruirConsolidacoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
   int64_t proximo = demo.maior_id + 1;
   const int64_t filial = demo.filiais.back();
-  const int64_t parametro = proximo++;
-  InserirValores(bd, "Z8_PARAMFIL",
-                 {{"ID", parametro},
-                  {"FD", std::string("ParamFilialContribuicoes")},
-                  {"IDF_FILIAL", filial},
-                  {"DATAINICIAL", TDateTime::EncodeDate(demo.inicio.Ano() - 1, 1, 1)},
-                  {"DATAFINAL", TDateTime::EncodeDate(demo.inicio.Ano() + 1, 12, 31)},
-                  {"SITUACAO", std::string("1")}});
-  InserirValores(bd, "Z8_PARFILCON",
-                 {{"ID", parametro}, {"IDA", parametro}, {"ESCRITCONSOLIDADA", std::string("T")}});
-
   Processo(bd, PrimeiroDocumento(bd, demo, filial, "VENDA-NFE"), "00012345620244036100");
-  Processo(bd, PrimeiroDocumento(bd, demo, filial, "DEVVENDA"), "00065432120244036100");
 
   const int64_t compra = PrimeiroDocumento(bd, demo, filial, "COMPRA-NFE");
   if (compra != 0) {
