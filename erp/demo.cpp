@@ -12,6 +12,7 @@
 
 #include "erp/demo_apuracao.h"
 #include "erp/demo_ciap.h"
+#include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
@@ -528,6 +529,7 @@ class TConstrutor {
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
     proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     proximo_id_ = CadastrosDasNotasServicoDemo(bd_, proximo_id_, filiais_.front().id);
+    proximo_id_ = CadastrosDasConsolidacoesDemo(bd_, proximo_id_, filiais_.back().id, inicio_);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;
@@ -2018,6 +2020,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirServicosDemo(bd, r);
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
+    r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

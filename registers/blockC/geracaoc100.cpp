@@ -90,6 +90,8 @@ struct TGeracaoC100::TDocumentoMontado {
     double valor = 0;
   };
   std::vector<TReceitaMontada> receitas;
+  TDestinoConsolidacao consolidacao = TDestinoConsolidacao::Nenhum;
+  std::vector<TDocumentoConsolidado::TItem> consolidar;
   // Observations (0460 code, text) with their adjustments.
   struct TAjusteMontado {
     std::string codigo, descricao, item;
@@ -132,6 +134,9 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
   r0500_ = app.CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_);
   c170_ = app.CriarComo<Th5RegistroEFDC170>("RegistroEFDC170", sessao_);
   c190_ = app.CriarComo<Th5RegistroEFDC190>("RegistroEFDC190", sessao_);
+  if (estabelecimento_ && estabelecimento_->consolidada)
+    consolidacoes_ =
+        std::make_unique<TConsolidacoesC>(sessao_, bloco_, estabelecimento_->id_c010, registros);
 }
 
 TGeracaoC100::~TGeracaoC100() {
@@ -211,6 +216,7 @@ int TGeracaoC100::Executar() {
            selecao.digitados, proximo_digitado);
     sessao_.Progresso(fmt::format("RegistroEFD [C100] - {}/{}", fim, selecao.ids.size()));
   }
+  if (consolidacoes_) consolidacoes_->Gravar();
   return linhas_c100_;
 }
 
@@ -316,8 +322,10 @@ void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {
     Gravar(m);
     return;
   }
-  // Consumer invoices (65) name no participant.
-  if (d.modelo != "65") m.cod_part = Participante(d.ident, d.local_entrega);
+  if (consolidacoes_) m.consolidacao = Destino(d, p, operacao, m.ind_emit);
+  // Consumer invoices (65) name no participant, nor do consolidations.
+  if (d.modelo != "65" && m.consolidacao == TDestinoConsolidacao::Nenhum)
+    m.cod_part = Participante(d.ident, d.local_entrega);
   m.data_emi = FormatarData(d.emissao);
   if (operacao == "0" ||
       (!d.entrada_saida.EhDataZero() && d.entrada_saida <= cabecalho_.fim.DateOf()))
@@ -348,6 +356,10 @@ void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {
   }
 
   Itens(d, p, m);
+  if (m.consolidacao != TDestinoConsolidacao::Nenhum) {
+    Consolidar(d, p, m);
+    return;
+  }
   Textos(d, p, m);
   Ajustes(d, p, m);
 
@@ -454,7 +466,8 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
 
     // Block 0: the nature of the operation, the item and its units.
     c.cod_nat = c.cfop;
-    if (naturezas_.insert(c.cod_nat).second && Selecionado("0400"))
+    if (m.consolidacao == TDestinoConsolidacao::Nenhum && naturezas_.insert(c.cod_nat).second &&
+        Selecionado("0400"))
       r0400_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0400"), c.cod_nat,
                           i.nome_cfop.empty() ? i.cfop : i.nome_cfop, id_0140_);
     c.cod_item = CodigoItem(i);
@@ -505,7 +518,9 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
 
 void TGeracaoC100::Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC100& i,
                                  const TItemC170& c, TDocumentoMontado& m) {
-  if (d.modelo == "65" && Selecionado("C175")) {
+  if (m.consolidacao != TDestinoConsolidacao::Nenhum)
+    m.consolidar.push_back({c, i.ncm, i.ex_tipi});
+  else if (d.modelo == "65" && Selecionado("C175")) {
     auto igual = std::find_if(m.consolidados.begin(), m.consolidados.end(), [&c](const auto& x) {
       return x.cfop == c.cfop && x.cst_pis == c.cst_pis && x.cst_cofins == c.cst_cofins &&
              x.aliq_pis == c.aliq_pis && x.aliq_cofins == c.aliq_cofins;
@@ -811,10 +826,7 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                   se(!cofins_por_unidade, c.aliq_cofins), se(cofins_por_unidade, c.bc_cofins),
                   se(cofins_por_unidade, c.aliq_cofins_reais), Valor(c.cofins), c.conta, c100});
   }
-  if (!m.receitas.empty() && estabelecimento_->receita_sem_contribuicao)
-    for (const auto& r : m.receitas)
-      estabelecimento_->receita_sem_contribuicao(r.cst_pis, r.cst_cofins, r.natureza, r.conta,
-                                                 r.valor);
+  EntregarReceitas(m);
   for (const auto& [observacao, ajustes] : m.observacoes) {
     const int64_t c195 =
         Insercao("C195", {"Codigo", "Texto", "IDF_RegEFDC100"})
@@ -826,6 +838,55 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                    {a.codigo, a.descricao, CodigoItemNoArquivo(a.item), Valor(a.base),
                     Valor(a.aliquota), Valor(a.icms), Valor(a.outros), c195});
   }
+}
+
+}  // namespace efd
+
+namespace efd {
+
+void TGeracaoC100::EntregarReceitas(const TDocumentoMontado& m) {
+  if (m.receitas.empty() || !estabelecimento_->receita_sem_contribuicao) return;
+  for (const auto& r : m.receitas)
+    estabelecimento_->receita_sem_contribuicao(r.cst_pis, r.cst_cofins, r.natureza, r.conta,
+                                               r.valor);
+}
+
+TDestinoConsolidacao TGeracaoC100::Destino(const TDocumentoC100& d, const TPaginaC100& p,
+                                           const std::string& operacao,
+                                           const std::string& ind_emit) const {
+  std::vector<std::string> csts;
+  auto itens = p.itens.find(d.id);
+  if (itens != p.itens.end())
+    for (const TItemDocumentoC100& i : itens->second)
+      if (i.nao_gerar_val_fin != "A") {
+        // Sales already bookkept by a fiscal printer stay documents of their own.
+        const std::string cfop = Digitos(i.cfop);
+        if (cfop == "5929" || cfop == "6929") return TDestinoConsolidacao::Nenhum;
+        csts.push_back(Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(i.cst_pis));
+      }
+  return TConsolidacoesC::Destino(operacao, ind_emit, d.modelo, csts);
+}
+
+void TGeracaoC100::Consolidar(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m) {
+  const bool venda = m.consolidacao == TDestinoConsolidacao::Venda;
+  TDocumentoConsolidado c;
+  c.modelo = d.modelo;
+  c.data = venda ? d.emissao : d.entrada_saida;
+  auto participante = participantes_.find(d.ident);
+  if (!venda && participante != participantes_.end())
+    c.participante = Digitos(participante->second.documento);
+  auto outros = p.outros.find(d.id);
+  if (outros != p.outros.end()) {
+    c.processo = outros->second.processo;
+    c.ind_processo = outros->second.ind_processo;
+  }
+  c.importacao = d.processo_importacao > 0;
+  c.ind_importacao = d.ind_importacao.empty() ? "0" : d.ind_importacao;
+  c.declaracao = CopiarUtf8(d.declaracao_importacao, 15);
+  c.drawback = d.drawback;
+  c.itens = std::move(m.consolidar);
+  consolidacoes_->Somar(m.consolidacao, c);
+  EntregarReceitas(m);
 }
 
 }  // namespace efd

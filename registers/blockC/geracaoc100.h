@@ -12,6 +12,7 @@
 
 #include "framework/xbaplicacao.h"
 #include "registers/block0/referencias.h"
+#include "registers/blockC/consolidacoesc.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
@@ -38,6 +39,7 @@ struct TEstabelecimentoC100 {
   int id_0140 = 0;
   int64_t id_c010 = 0;
   TReceitaSemContribuicao receita_sem_contribuicao;
+  bool consolidada = false;  // electronic invoices consolidated by item (C180, C190)
 };
 
 // Runs, for an establishment, a generation of block C that works through its
@@ -82,6 +84,11 @@ class TGeracaoC100 {
   // and the output's revenue without the contribution.
   void Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC100& i, const TItemC170& c,
                      TDocumentoMontado& m);
+  // A consolidated establishment's document goes into its consolidations.
+  TDestinoConsolidacao Destino(const TDocumentoC100& d, const TPaginaC100& p,
+                               const std::string& operacao, const std::string& ind_emit) const;
+  void Consolidar(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  void EntregarReceitas(const TDocumentoMontado& m);
   std::string CodigoItem(const TItemDocumentoC100& i);
   std::string Conta(int64_t tipo_documento);
   void Gravar(TDocumentoMontado& m);
@@ -127,6 +134,7 @@ class TGeracaoC100 {
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
   std::shared_ptr<Th5RegistroEFDC170> c170_;
   std::shared_ptr<Th5RegistroEFDC190> c190_;
+  std::unique_ptr<TConsolidacoesC> consolidacoes_;
 };
 
 }  // namespace efd

@@ -40,8 +40,10 @@ void GerarBlocoC(const TEstabelecimento& e, int bloco) {
   TEstabelecimentoC100 c100;
   c100.filial = e.filial;
   c100.id_0140 = e.id_0140;
+  c100.consolidada = EscrituracaoConsolidada(e.sessao, e.filial, e.cabecalho.inicio);
   c100.id_c010 = TxbInsercaoRegistro(e.sessao, "C010", {"CNPJ", "INC_ESCRI"})
-                     .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "C010"), {e.cnpj, "2"});
+                     .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "C010"),
+                              {e.cnpj, c100.consolidada ? "1" : "2"});
   c100.receita_sem_contribuicao = e.receita_sem_contribuicao;
   TGeracaoC100(e.sessao, e.cabecalho.id, IdTipoRegistro(e.sessao, bloco, "C100"), bloco, e.nomes,
                c100)

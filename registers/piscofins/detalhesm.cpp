@@ -172,6 +172,29 @@ std::string BensAquisicaoF130(const std::string& t) {
   return CreditosDeBens(t, "F130", "VL_OPER_AQUIS");
 }
 
+// The electronic invoices consolidated by item: the sales (C181/C185 under
+// C180) are outputs, the acquisitions (C191/C195 under C190) entries whose
+// CFOP tells the nature of the credit's base. C195 spells its values apart.
+std::string NotasConsolidadas(const std::string& t, const char* operacao, const char* pis,
+                              const char* cofins, const char* valores) {
+  return fmt::format(
+      "SELECT '{1}', A.CFOP, A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT, "
+      "SUM(A.{3}_ITEM - COALESCE(A.{3}_DESC, 0)), SUM(A.VL_BC_{0}), SUM(A.QUANT_BC_{0}), "
+      "CAST(NULL AS VARCHAR(2)) "
+      "FROM Z8_REGEFD{2} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+      "WHERE B.IDF_BLOCOSEFD = :BLOCO "
+      "GROUP BY A.CFOP, A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT",
+      t, operacao, t == "COFINS" ? cofins : pis, t == "COFINS" ? valores : "VL");
+}
+
+std::string VendasConsolidadas(const std::string& t) {
+  return NotasConsolidadas(t, "1", "C181", "C185", "VL");
+}
+
+std::string AquisicoesConsolidadas(const std::string& t) {
+  return NotasConsolidadas(t, "0", "C191", "C195", "VAL");
+}
+
 struct TFonteDetalhes {
   const char* bloco;
   TConsultaDetalhes consulta;
@@ -185,6 +208,7 @@ constexpr TFonteDetalhes kFontes[] = {
     {"Bloco F", ReceitasF500},        {"Bloco F", ReceitasF510},
     {"Bloco F", ReceitasF550},        {"Bloco F", ReceitasF560},
     {"Bloco F", BensDepreciacaoF120}, {"Bloco F", BensAquisicaoF130},
+    {"Bloco C", VendasConsolidadas},  {"Bloco C", AquisicoesConsolidadas},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "control/linhaefd.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
+#include "registers/blockC/consolidacoesc.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc170.h"
@@ -117,13 +118,16 @@ std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
     std::vector<std::string> campos_c500 = kCamposC500;
     if (cabecalho.inicio.Ano() >= 2020) campos_c500.push_back("CHV_DOCe");
     TxbRegistroFilho c500{"C500", "IDF_RegEFDC010", campos_c500, {&c501, &c505, &c509}};
+    TEscritaConsolidacoesC consolidacoes;
     for (estabelecimentos.First(); !estabelecimentos.Eof(); estabelecimentos.Next()) {
       AtualizarAvanco(id_efd, "C010", estabelecimentos.RecNo(), estabelecimentos.RecordCount());
       const std::string cnpj = Texto("RegEFDC010_CNPJ");
       AtualizarMensagem(id_efd, "Gerando Arquivo EFD - C010 - Filial CNPJ [" + cnpj + "]");
       linhas.Adicionar("C010", {cnpj, Texto("RegEFDC010_INC_ESCRI")});
       const int64_t id = Campo("RegEFDC010_ID").AsInteger();
-      for (TxbRegistroFilho* familia : {&c100, &c400, &c500})
+      c100.EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
+      consolidacoes.Escrever(sessao, linhas, bloco, id);
+      for (TxbRegistroFilho* familia : {&c400, &c500})
         familia->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
     }
   }
