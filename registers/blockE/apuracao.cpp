@@ -27,6 +27,28 @@ int IdImpostoDoTipo(TxbSession& sessao, const std::string& tipo) {
   return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
 }
 
+TEmpresaDaFilial EmpresaDaFilial(TxbSession& sessao, int id_filial) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT B.ID, B.NOME FROM Z8_FILIAL A INNER JOIN Z8_EMPRESA B ON B.ID = A.IDF_EMPRESA "
+      "WHERE A.ID = :FILIAL",
+      {{"FILIAL", id_filial}});
+  if (r.Vazio()) return {};
+  return {r.linhas[0][0].AsInteger(), Trim(r.linhas[0][1].AsString())};
+}
+
+int IdImpostoConfigurado(TxbSession& sessao, int id_empresa, const std::string& tipo,
+                         TDateTime data) {
+  if (FamiliasRegistradas({"CfgApuracaoImposto"})) {
+    TxbResultado r = sessao.Consultar(
+        "SELECT B.ID FROM Z8_CfgApuImp A INNER JOIN Z8_IMPOSTO B ON B.ID = A.IDF_IMPOSTO "
+        "WHERE (B.TIPO = :TIPO) AND (A.IDF_EMPRESA = :IDEMPRESA) "
+        "AND (A.DTINIVIGENCIA <= :DATAVIGENCIA) ORDER BY A.DTINIVIGENCIA DESC ",
+        {{"TIPO", tipo}, {"IDEMPRESA", id_empresa}, {"DATAVIGENCIA", data}});
+    if (!r.Vazio()) return r.linhas[0][0].AsInteger();
+  }
+  return IdImpostoDoTipo(sessao, tipo);
+}
+
 bool FamiliasRegistradas(std::initializer_list<const char*> familias) {
   for (const char* f : familias)
     if (!Aplicacao().ChecarFamiliaRegistrada(f)) return false;

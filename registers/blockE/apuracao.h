@@ -23,6 +23,19 @@ bool RegistroPedido(const std::string& lista, const std::string& nome);
 // table; 0 when the ERP has none.
 int IdImpostoDoTipo(TxbSession& sessao, const std::string& tipo);
 
+// The company of a branch: its identifier and name; empty when unknown.
+struct TEmpresaDaFilial {
+  int id = 0;
+  std::string nome;
+};
+TEmpresaDaFilial EmpresaDaFilial(TxbSession& sessao, int id_filial);
+
+// The tax of a kind that the company's assessment configuration
+// (Z8_CfgApuImp) names at the date, the latest one not after it; else the
+// ERP's tax of the kind.
+int IdImpostoConfigurado(TxbSession& sessao, int id_empresa, const std::string& tipo,
+                         TDateTime data);
+
 // Whether every family is registered: the ERP's modules that some queries
 // read are optional.
 bool FamiliasRegistradas(std::initializer_list<const char*> familias);

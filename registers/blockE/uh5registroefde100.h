@@ -7,6 +7,7 @@
 #include "control/uh5registrosefd.h"
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/blockE/apuracao.h"
+#include "registers/blockE/movimentosfiscais.h"
 #include "registers/blockE/rubricas.h"
 #include "uh0registroefde100.h"
 
@@ -63,8 +64,8 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   TCabecalho LerCabecalho(int id_efd);
   int IncluirE100(int tipo, int bloco, TDateTime inicio, TDateTime fim);
   int IncluirE110(int bloco, int id_e100, const TValoresE110& v);
-  int IncluirE116(int bloco, int id_e110, double valor, TDateTime vencimento,
-                  const std::string& receita, TDateTime referencia);
+  int IncluirE116(int bloco, int id_e110, const std::string& obrigacao, double valor,
+                  TDateTime vencimento, const std::string& receita, TDateTime referencia);
   // The period's figures from the ERP's assessment.
   void ApurarPeloERP(int id_efd, int bloco, const std::string& lista, const TCabecalho& c,
                      int id_e100, const TApuracao& apuracao, const TParteApuracao& parte);
@@ -76,10 +77,6 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
     double a = 0, d = 0, o = 0;
   };
   TAjustesDocumentos AjustesDosDocumentos(const TCabecalho& c);
-  // The obligations to pay of the assessment (E116), when the ERP has the
-  // tax's due-day configuration; false when it has none.
-  bool GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
-                       const TApuracao& apuracao, const TParteApuracao& parte, bool rj);
   // An adjustment of the assessment (E111) with its processes (E112) and
   // the purchase documents it refers to (E113) with their amounts.
   struct TAjusteApuracao {
@@ -90,15 +87,31 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   };
   // The fiscal parameters of the branch's state: the rubric document types
   // of Simples Nacional purchases and of the rate difference, which tell the
-  // adjustments of the documents E113 names.
+  // adjustments of the documents E113 names; those of the presumed credit of
+  // a special regime and of its reversal; the class of the due date and the
+  // revenue code of the state's ICMS, which override the due-day
+  // configuration's.
   struct TParametrosEstado {
     int tipo_simples = 0, tipo_difal = 0;
+    int tipo_credito_ttd = 0, tipo_estorno_ttd = 0;
+    std::string classe_vencimento, receita;
   };
   TParametrosEstado ParametrosDoEstado(int id_estado);
+  // The obligations to pay of the assessment (E116), when the ERP has the
+  // tax's due-day configuration; false when it has none.
+  bool GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110, const TValoresE110& v,
+                       const TApuracao& apuracao, const TParteApuracao& parte, bool rj,
+                       const TParametrosEstado& estado, const TFundoPobreza& fecep);
   // The totals the adjustments make in E110.
   struct TTotaisAjustes {
     double debitos = 0, creditos = 0, deducoes = 0;
   };
+  // Adds the value to the adjustment of equal code and description, or
+  // appends one.
+  static std::vector<TAjusteApuracao>::iterator Acumular(std::vector<TAjusteApuracao>& ajustes,
+                                                         const std::string& codigo,
+                                                         const std::string& descricao,
+                                                         double valor);
   std::vector<TAjusteApuracao> AjustesDasRubricas(const TCabecalho& c, const std::string& lista,
                                                   const TParametrosEstado& estado,
                                                   TTotaisAjustes& totais);
