@@ -534,23 +534,56 @@ bool Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_
   return true;
 }
 
-double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const std::string& tipo_reg,
-                                             const std::string& tipo_valor, int id_cfop) {
-  if (id_cfop != 0) {
+Th5RegistroEFDE100::TSaldosPorMascara Th5RegistroEFDE100::SaldosPorMascara(const TCabecalho& c,
+                                                                           int id_plano) {
+  TSaldosPorMascara saldos;
+  if (!FamiliasRegistradas({"SaldoContaContabilMes", "SaldoClasseMensal", "ClasseVisual"}))
+    return saldos;
+  // A class's movements are those of the accounts under it: of the classes
+  // of its mask and of the masks it begins.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT F.MASCARA, SUM(B.VALOR) AS SALDO FROM Z8_SLDCLAMEN A "
+      "INNER JOIN Z8_SLDCTACTBM B ON B.ID = A.IDF_SLDCTACTBM "
+      "INNER JOIN KLVG_CLASSEVIS C ON C.ID = A.IDF_CLASSEVIS "
+      "INNER JOIN KLVG_CLASSEVIS F ON (F.IDF_PLANOVISUAL = C.IDF_PLANOVISUAL) "
+      "AND ((C.MASCARA = F.MASCARA) OR (C.MASCARA LIKE F.MASCARA || '.%')) "
+      "INNER JOIN KLVG_PLVISUAL G ON G.ID = F.IDF_PLANOVISUAL "
+      "WHERE (B.DATA BETWEEN :DATAINICIAL AND :DATAFINAL) "
+      "AND A.IDF_PERCENCLS IS NULL "
+      "AND (B.IDF_FILIAL = :FILIAL_ID) "
+      "AND G.ID = :PLVISUAL_ID "
+      "GROUP BY F.MASCARA",
+      {{"DATAINICIAL", c.inicio},
+       {"DATAFINAL", c.fim},
+       {"FILIAL_ID", c.filial},
+       {"PLVISUAL_ID", id_plano}});
+  for (const auto& l : r.linhas) saldos[Trim(l[0].AsString())] = l[1].AsFloat();
+  return saldos;
+}
+
+double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const TLinhaDeclaratoria& l,
+                                             std::optional<TSaldosPorMascara>& saldos) {
+  if (l.id_cfop != 0) {
     // The exempt ("0") or other values of the branch's bookkept items of
     // the CFOP in the period.
     TxbResultado r = GetSession().Consultar(
-        std::string("SELECT SUM(A.") + (tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
+        std::string("SELECT SUM(A.") +
+            (l.tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
             ") FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
             "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
             "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = "
             "D.IDF_DOCTO "
             "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
             "AND (C.IDF_CFOP = :CFOP) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
-        {{"FILIAL", c.filial}, {"CFOP", id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+        {{"FILIAL", c.filial}, {"CFOP", l.id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
     return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
   }
-  if (tipo_reg != "2" || !FamiliasRegistradas({"FuncionariosFilial"})) return 0;
+  if (!l.mascara.empty()) {
+    if (!saldos) saldos = SaldosPorMascara(c, l.id_plano);
+    auto it = saldos->find(l.mascara);
+    return it == saldos->end() ? 0 : std::fabs(it->second);
+  }
+  if (l.tipo_reg != "2" || !FamiliasRegistradas({"FuncionariosFilial"})) return 0;
   // The branch's employees at the latest count of the period.
   TxbResultado r = GetSession().Consultar(
       "SELECT NUMFUNC FROM Z8_FUNCFILIAL WHERE (IDF_FILIAL = :FILIAL) "
@@ -564,8 +597,10 @@ void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, in
   if (!FamiliasRegistradas({"InfAdicApuracaoICMS", "ParamEstadoEscritaFiscal"})) return;
   TxbResultado r = GetSession().Consultar(
       " SELECT A.TIPOVALOR, A.DESCICAOCOMPL, A.ADICREGGERALOBSERV, A.TIPOREG, A.IDF_CFOP AS "
-      "IDCFOP, B.CODAJUSAPURA FROM Z8_IADICAPICM A "
+      "IDCFOP, B.CODAJUSAPURA, E.ID AS ID_CLASSEVIS, E.IDF_PLANOVISUAL, E.MASCARA "
+      "FROM Z8_IADICAPICM A "
       "INNER JOIN Z8_TABAJSALAP B ON B.ID = A.IDF_TABAJSALAP "
+      "LEFT JOIN KLVG_CLASSEVIS E ON E.ID = A.IDF_CLASSEVIS "
       "INNER JOIN Z8_PESTESCFIS C ON C.ID = A.IDF_PESTESCFIS "
       "LEFT JOIN Z8_CODFISOPE CC ON CC.ID = A.IDF_CFOP "
       " WHERE (C.IDF_ESTADO = :ID_ESTADO) AND ((CC.TIPOMOV = '2') OR (CC.ID IS NULL)) "
@@ -576,10 +611,14 @@ void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, in
   TxbObjetoTemporario liberar(e115);
   const int tipo = IdTipoRegistro(GetSession(), bloco, "E115");
   std::string observacao;
+  std::optional<TSaldosPorMascara> saldos;
   for (const auto& l : r.linhas) {
     const std::string codigo = Trim(l[5].AsString()), tipo_reg = Trim(l[3].AsString());
     const std::string descricao = Trim(l[1].AsString());
-    const double valor = ValorDeclaratorio(c, tipo_reg, Trim(l[0].AsString()), l[4].AsInteger());
+    const double valor = ValorDeclaratorio(c,
+                                           {tipo_reg, Trim(l[0].AsString()), Trim(l[8].AsString()),
+                                            l[4].AsInteger(), l[7].AsInteger()},
+                                           saldos);
     // Rows of one code add up, the last description stays.
     if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
     const bool achou = e115->GetDados().GetCDS().Locate(

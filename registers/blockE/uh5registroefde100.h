@@ -1,7 +1,9 @@
 // Register E100 of block E (see the class comment).
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control/uh5registrosefd.h"
@@ -123,8 +125,18 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   // carries the descriptions of the rows marked for the general
   // observation.
   void IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110, int id_estado);
-  double ValorDeclaratorio(const TCabecalho& c, const std::string& tipo_reg,
-                           const std::string& tipo_valor, int id_cfop);
+  // A row of the state's table: the movements of a CFOP, of an account
+  // class of the visual chart, or the employees.
+  struct TLinhaDeclaratoria {
+    std::string tipo_reg, tipo_valor, mascara;
+    int id_cfop = 0, id_plano = 0;
+  };
+  // The period's movements of the branch's accounts by the masks of the
+  // classes they are under, read once per generation.
+  using TSaldosPorMascara = std::map<std::string, double>;
+  double ValorDeclaratorio(const TCabecalho& c, const TLinhaDeclaratoria& l,
+                           std::optional<TSaldosPorMascara>& saldos);
+  TSaldosPorMascara SaldosPorMascara(const TCabecalho& c, int id_plano);
 
   std::shared_ptr<ThbObjetoNegocio> e110_, e116_;
   std::shared_ptr<Th5RegistroEFD0150> participantes_;
