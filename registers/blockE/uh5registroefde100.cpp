@@ -594,6 +594,34 @@ double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const TLinhaDe
 
 void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110,
                                               int id_estado) {
+  auto e115 = Aplicacao().Criar("RegistroEFDE115", GetSession());
+  TxbObjetoTemporario liberar(e115);
+  const int tipo = IdTipoRegistro(GetSession(), bloco, "E115");
+  // Values of one code add up under the E110; the last description stays.
+  const TIncluirDeclaratorio incluir = [&](const std::string& codigo, double valor,
+                                           const std::string& texto) {
+    if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
+    if (e115->GetDados().GetCDS().Locate("RegEFDE115_IDF_RegEFDE110;RegEFDE115_CodInfAd",
+                                         {TVariant(id_e110), TVariant(codigo)})) {
+      e115->EditarRegistro();
+      e115->Campo("RegEFDE115_ValRefInfAd")
+          .SetAsFloat(e115->Campo("RegEFDE115_ValRefInfAd").AsFloat() + valor);
+      e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
+      e115->ConfirmarRegistro();
+      return;
+    }
+    IncluirFilho(*e115, tipo, bloco, "E115", "E110", id_e110, [&] {
+      e115->Campo("RegEFDE115_CodInfAd").SetAsString(codigo);
+      e115->Campo("RegEFDE115_ValRefInfAd").SetAsFloat(valor);
+      e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
+    });
+  };
+  DeclaratoriosDaTabela(c, id_estado, incluir);
+  BeneficiosDoParana(c, incluir);
+}
+
+void Th5RegistroEFDE100::DeclaratoriosDaTabela(const TCabecalho& c, int id_estado,
+                                               const TIncluirDeclaratorio& incluir) {
   if (!FamiliasRegistradas({"InfAdicApuracaoICMS", "ParamEstadoEscritaFiscal"})) return;
   TxbResultado r = GetSession().Consultar(
       " SELECT A.TIPOVALOR, A.DESCICAOCOMPL, A.ADICREGGERALOBSERV, A.TIPOREG, A.IDF_CFOP AS "
@@ -606,39 +634,66 @@ void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, in
       " WHERE (C.IDF_ESTADO = :ID_ESTADO) AND ((CC.TIPOMOV = '2') OR (CC.ID IS NULL)) "
       " ORDER BY A.TIPOREG DESC, A.ID",
       {{"ID_ESTADO", id_estado}});
-  if (r.Vazio()) return;
-  auto e115 = Aplicacao().Criar("RegistroEFDE115", GetSession());
-  TxbObjetoTemporario liberar(e115);
-  const int tipo = IdTipoRegistro(GetSession(), bloco, "E115");
   std::string observacao;
   std::optional<TSaldosPorMascara> saldos;
   for (const auto& l : r.linhas) {
-    const std::string codigo = Trim(l[5].AsString()), tipo_reg = Trim(l[3].AsString());
-    const std::string descricao = Trim(l[1].AsString());
+    const std::string tipo_reg = Trim(l[3].AsString()), descricao = Trim(l[1].AsString());
     const double valor = ValorDeclaratorio(c,
                                            {tipo_reg, Trim(l[0].AsString()), Trim(l[8].AsString()),
                                             l[4].AsInteger(), l[7].AsInteger()},
                                            saldos);
-    // Rows of one code add up, the last description stays.
-    if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
-    const bool achou = e115->GetDados().GetCDS().Locate(
-        "RegEFDE115_IDF_RegEFDE110;RegEFDE115_CodInfAd", {TVariant(id_e110), TVariant(codigo)});
-    const std::string texto = Trim(tipo_reg == "0" ? observacao : descricao);
-    if (achou) {
-      e115->EditarRegistro();
-      e115->Campo("RegEFDE115_ValRefInfAd")
-          .SetAsFloat(e115->Campo("RegEFDE115_ValRefInfAd").AsFloat() + valor);
-      e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
-      e115->ConfirmarRegistro();
-    } else {
-      IncluirFilho(*e115, tipo, bloco, "E115", "E110", id_e110, [&] {
-        e115->Campo("RegEFDE115_CodInfAd").SetAsString(codigo);
-        e115->Campo("RegEFDE115_ValRefInfAd").SetAsFloat(valor);
-        e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
-      });
-    }
+    // A row of kind "0" carries the general observation of the rows before.
+    incluir(Trim(l[5].AsString()), valor, Trim(tipo_reg == "0" ? observacao : descricao));
     if (UpperCase(Trim(l[2].AsString())) == "T") observacao += descricao + " ";
   }
+}
+
+void Th5RegistroEFDE100::BeneficiosDoParana(const TCabecalho& c,
+                                            const TIncluirDeclaratorio& incluir) {
+  if (!FamiliasRegistradas({"AjusteTribItem", "TabAjusteDocFiscal", "TribItemProd", "ItemDocto",
+                            "ClaTrib", "SerieDocto", "ModeloDocto"}))
+    return;
+  // The benefit adjustments of the items of the branch's own authorised
+  // NF-e and NFC-e of the period.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT K.VALOR, G.CODAJUSTE, G.DESCRICAODET AS DESCRICAO, H.CODIGO AS CST, "
+      "C.VALLIQUIDONF, A.ICMSVALORISENTO, A.ICMSVALOROUTRAS, A.ICMSVALOR, A.VALREDICMS, "
+      "A.ICMSBASE, K.ALIQUOTA FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+      "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+      "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+      "INNER JOIN Z8_AJTRIBITDO K ON K.IDF_TRIBITEM = B.ID "
+      "INNER JOIN Z8_TABAJVPRDF G ON G.ID = K.IDF_TABAJVPRDF "
+      "INNER JOIN Z8_CLATRIBUT H ON H.ID = A.IDF_CLATRIBICMS "
+      "INNER JOIN Z8_IMPOSTO U ON U.ID = K.IDF_IMPOSTO "
+      "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = E.IDF_SERIEDOCTO "
+      "LEFT JOIN Z8_PARTETPDOC PT ON (PT.IDF_TIPDOC = E.IDF_TPDOCTO) AND (PT.FD = "
+      "'TipoDoctoGeral') "
+      "LEFT JOIN Z8_TPDOCTOGER L ON L.IDA = PT.ID "
+      "LEFT JOIN Z8_MODELODOCT N ON N.ID = COALESCE(E.IDF_MODELODOCTO, L.IDF_MODELODOCT) "
+      "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) "
+      "AND ( K.TIPOAJUSTE IN ('6','7','8','9','A','B','C','D')) "
+      "AND (N.CODMODELO IN ('55', '65')) "
+      "AND (SERIE.SERIENFE IN ('1','T')) AND (E.SITUACAONFE = '3') AND (SERIE.TIPO = '1') "
+      "AND ( U.TIPO = '0' ) "
+      "AND ( H.CODIGO IN ('20', '30', '40', '41', '50', '51','70')) "
+      "AND ( G.CODAJUSTE LIKE 'PR%' ) "
+      "AND ( E.SITUACAO    = '1') ORDER BY E.ID, K.ID",
+      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+  for (const auto& l : r.linhas)
+    incluir(Trim(l[1].AsString()),
+            ValorDoBeneficio(Trim(l[3].AsString()),
+                             {l[0].AsFloat(), l[4].AsFloat(), l[5].AsFloat(), l[6].AsFloat(),
+                              l[7].AsFloat(), l[8].AsFloat(), l[9].AsFloat(), l[10].AsFloat()}),
+            Trim(l[2].AsString()));
+}
+
+double Th5RegistroEFDE100::ValorDoBeneficio(const std::string& cst, const TItemBeneficiado& i) {
+  if (cst == "30" || cst == "40" || cst == "41") return i.liquido;
+  if (cst == "20" || cst == "70") return i.isento > 0 ? i.isento : i.outras;
+  // A deferral with a credit percentage is worth the ICMS deferred.
+  if (cst == "51") return i.percentual != 0 && i.base != 0 ? i.icms - i.reduzido : i.liquido;
+  if (cst == "50") return i.ajuste;
+  return 0;
 }
 
 int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco,

@@ -1,6 +1,7 @@
 // Register E100 of block E (see the class comment).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -125,6 +126,29 @@ class Th5RegistroEFDE100 : public Th0RegistroEFDE100 {
   // carries the descriptions of the rows marked for the general
   // observation.
   void IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110, int id_estado);
+  // Stores a declaratory value (code, value, description) under the E110.
+  using TIncluirDeclaratorio = std::function<void(const std::string&, double, const std::string&)>;
+  void DeclaratoriosDaTabela(const TCabecalho& c, int id_estado,
+                             const TIncluirDeclaratorio& incluir);
+  // The benefits of Paraná (codes "PR") adjusted on the items of the
+  // branch's authorised NF-e of the period, valued by the item's CST.
+  void BeneficiosDoParana(const TCabecalho& c, const TIncluirDeclaratorio& incluir);
+
+ public:
+  // An item with a benefit: the adjustment's value, the item's net value,
+  // its exempt and other values, its ICMS, reduced ICMS and base, and the
+  // adjustment's credit percentage.
+  struct TItemBeneficiado {
+    double ajuste = 0, liquido = 0, isento = 0, outras = 0, icms = 0, reduzido = 0, base = 0,
+           percentual = 0;
+  };
+  // The value of a benefit by the item's CST: the net value for 30, 40 and
+  // 41; the exempt value, else the other value, for 20 and 70; the ICMS
+  // deferred for 51 with a credit percentage, else the net value; the
+  // adjustment's value for 50; 0 for any other.
+  static double ValorDoBeneficio(const std::string& cst, const TItemBeneficiado& item);
+
+ private:
   // A row of the state's table: the movements of a CFOP, of an account
   // class of the visual chart, or the employees.
   struct TLinhaDeclaratoria {

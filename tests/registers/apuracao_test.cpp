@@ -668,6 +668,55 @@ TEST_P(Apuracao, STDoImpostoDaConfiguracaoDaEmpresa) {
   EXPECT_TRUE(Linhas(Gerar(1, 2024, 3, nullptr), "E200").empty());
 }
 
+// Benefits of Paraná on the items of the month's authorised NF-e of an
+// electronic series: an exemption (CST 40) on the first sale's item, a
+// deferral (CST 51, ICMS 36 of which 6 stays) on the second's, under a
+// code of another state, of another kind of adjustment, and on the
+// cancelled sale, which is not authorised.
+const char* kFixturaParana = R"({
+  "Z8_SERIEDOCTO": [{"ID": 510, "IDF_FILIAL": 10, "CODIGO": "1", "TIPO": "1", "SERIENFE": true}],
+  "Z8_CLATRIBUT": [{"ID": 511, "CODIGO": "40"}, {"ID": 512, "CODIGO": "51"}],
+  "Z8_TABAJVPRDF": [{"ID": 513, "CODAJUSTE": "PR000001", "DESCRICAODET": "Isenção"},
+                    {"ID": 514, "CODAJUSTE": "PR000002", "DESCRICAODET": "Diferimento"},
+                    {"ID": 515, "CODAJUSTE": "SP000009", "DESCRICAODET": "Outro estado"}],
+  "Z8_AJTRIBITDO": [{"ID": 516, "IDF_TRIBITEM": 240, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "6", "VALOR": 1.0},
+                    {"ID": 517, "IDF_TRIBITEM": 242, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 514, "TIPOAJUSTE": "7",
+                     "VALOR": 2.0, "ALIQUOTA": 33.33},
+                    {"ID": 518, "IDF_TRIBITEM": 242, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 515, "TIPOAJUSTE": "6", "VALOR": 4.0},
+                    {"ID": 519, "IDF_TRIBITEM": 240, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "1", "VALOR": 8.0},
+                    {"ID": 520, "IDF_TRIBITEM": 243, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "6", "VALOR": 16.0}]
+})";
+
+TEST_P(Apuracao, BeneficiosDoParanaNosValoresDeclaratorios) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaParana);
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_DOCTO SET IDF_SERIEDOCTO = 510, SITUACAONFE = '3' WHERE ID IN (230, 231)");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_DOCTO SET IDF_SERIEDOCTO = 510 WHERE ID = 232");
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_TRIITEMPRO SET IDF_CLATRIBICMS = 511 WHERE ID IN (240, 243)");
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_TRIITEMPRO SET IDF_CLATRIBICMS = 512, ICMSBASE = 200, ICMSVALOR = 36, "
+      "VALREDICMS = 6 WHERE ID = 242");
+  // The exempt item is worth its net value (110), the deferral the ICMS
+  // deferred (30).
+  EXPECT_EQ(Linhas(Gerar(1, 2024, 3, nullptr), "E115"),
+            (std::vector<std::string>{Latin1("|E115|PR000001|110|Isenção|"),
+                                      "|E115|PR000002|30|Diferimento|"}));
+}
+
+TEST(Vencimentos, ValorDoBeneficioPeloCST) {
+  Th5RegistroEFDE100::TItemBeneficiado i{5, 100, 0, 40, 18, 3, 150, 0};
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("41", i), 100);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("20", i), 40);  // no exempt value
+  i.isento = 60;
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("70", i), 60);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("51", i), 100);  // no credit percentage
+  i.percentual = 10;
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("51", i), 15);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("50", i), 5);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("00", i), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));
 
 TEST(SaldoDaApuracao, DeducoesAlemDoSaldoNoRJLevamOCreditoJunto) {
