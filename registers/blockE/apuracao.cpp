@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "control/linhaefd.h"
 #include "framework/hbclientdataset.h"
@@ -117,13 +118,23 @@ char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& orige
   return 0;
 }
 
-TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data) {
+TDateTime PrimeiroDiaUtilDoMesSeguinte(TxbSession& sessao, TDateTime data) {
   TDateTime dia(UltimoDiaDoMes(data).DateOf().dias + 1);
-  // Day 0 of the calendar (30/12/1899) was a Saturday.
-  const int semana = (static_cast<int>(dia.dias) + 6) % 7;  // 0 Sunday .. 6 Saturday
-  if (semana == 6) dia.dias += 2;
-  if (semana == 0) dia.dias += 1;
-  return dia;
+  std::set<double> feriados;
+  if (FamiliasRegistradas({"DatasFeriados"}))
+    for (const auto& l :
+         sessao
+             .Consultar("SELECT DATA FROM KLVG_DATASFERIADOS WHERE (TIPOFERIADO = '1') "
+                        "AND (DATA BETWEEN :INICIO AND :FIM)",
+                        {{"INICIO", dia}, {"FIM", TDateTime(dia.dias + 40)}})
+             .linhas)
+      feriados.insert(l[0].AsDateTime().DateOf().dias);
+  for (;;) {
+    // Day 0 of the calendar (30/12/1899) was a Saturday.
+    const int semana = (static_cast<int>(dia.dias) + 6) % 7;  // 0 Sunday .. 6 Saturday
+    if (semana != 0 && semana != 6 && !feriados.count(dia.dias)) return dia;
+    dia.dias += 1;
+  }
 }
 
 TDateTime DiaDoMes(TDateTime mes, const std::string& dia) {

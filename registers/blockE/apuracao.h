@@ -83,9 +83,10 @@ void FecharSaldos(TValoresE110& v, bool rj);
 // of another length or a fourth character other than 0, 3, 4 or 5.
 char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& origem);
 
-// The day after the end of the month of a date, moved past a Saturday or
-// Sunday to the Monday.
-TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data);
+// The day after the end of the month of a date, moved past Saturdays,
+// Sundays and the holidays of the ERP's table (DatasFeriados) to the next
+// business day.
+TDateTime PrimeiroDiaUtilDoMesSeguinte(TxbSession& sessao, TDateTime data);
 
 // The day of a due-day text ("01".."31") in the month of a date: an empty
 // day gives the first, a day the month lacks its last.

@@ -710,8 +710,9 @@ int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco
   if (icms == 0) return 2;
   TxbResultado r =
       GetSession().Consultar("SELECT CODRECEITA FROM Z8_IMPOSTO WHERE ID = :ID", {{"ID", icms}});
-  IncluirE116(bloco, id_e110, "000", v.icms_recolher, PrimeiroDiaUtilDoMesSeguinte(c.fim),
-              Trim(r.linhas[0][0].AsString()), c.fim);
+  IncluirE116(bloco, id_e110, "000", v.icms_recolher,
+              PrimeiroDiaUtilDoMesSeguinte(GetSession(), c.fim), Trim(r.linhas[0][0].AsString()),
+              c.fim);
   return 3;
 }
 

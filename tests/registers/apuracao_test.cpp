@@ -717,6 +717,24 @@ TEST(Vencimentos, ValorDoBeneficioPeloCST) {
   EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("00", i), 0);
 }
 
+TEST_P(Apuracao, PrimeiroDiaUtilPassaFinsDeSemanaEFeriados) {
+  auto dia = [&](int mes, int d) {
+    return FormatarData(
+        PrimeiroDiaUtilDoMesSeguinte(*sessao_, TDateTime::EncodeDate(2024, mes, d)));
+  };
+  // June 2024 begins on a Saturday, September 2024 on a Sunday.
+  EXPECT_EQ(dia(5, 31), "03062024");
+  EXPECT_EQ(dia(8, 15), "02092024");
+  EXPECT_EQ(dia(3, 31), "01042024");
+  // A holiday on the Monday after the weekend moves to the Tuesday; a
+  // holiday of another kind does not count.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"KLVG_DATASFERIADOS": [
+    {"ID": 530, "DATA": "2024-06-03", "TIPOFERIADO": "1"},
+    {"ID": 531, "DATA": "2024-04-01", "TIPOFERIADO": "2"}]})");
+  EXPECT_EQ(dia(5, 31), "04062024");
+  EXPECT_EQ(dia(3, 31), "01042024");
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));
 
 TEST(SaldoDaApuracao, DeducoesAlemDoSaldoNoRJLevamOCreditoJunto) {
@@ -759,13 +777,6 @@ TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
   EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("S"), "10243");
   for (const char* sem : {"J", "K", "Q", "R", ""})
     EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento(sem), "") << sem;
-  // June 2024 begins on a Saturday, September 2024 on a Sunday.
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 5, 31))),
-            "03062024");
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 8, 15))),
-            "02092024");
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
-            "01042024");
 }
 
 TEST(Vencimentos, ObrigacoesEVencimentosDaST) {
