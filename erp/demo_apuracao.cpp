@@ -25,6 +25,12 @@ constexpr const char* kSomasPorCFOP =
     ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
     "(E.DATAEMI BETWEEN :INICIO AND :FIM)))";
 
+// The first analytic account of the visual chart under a synthetic class,
+// and that class.
+constexpr const char* kContaDasReceitas =
+    "SELECT A.ID, A.IDF_SINTETICO FROM KLVG_ANALITICO A INNER JOIN KLVG_CLASSEVIS C "
+    "ON C.ID = A.IDA WHERE A.IDF_SINTETICO IS NOT NULL ORDER BY C.MASCARA";
+
 // The head office's adjustments of the month: code, kind of the document
 // type, description and values (the first has two lines of one
 // description, which the file shows as one adjustment).
@@ -144,6 +150,79 @@ void ParametrosDoEstado(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t est
            {"IDF_FILIAL", filial},
            {"INICIOVIGENCIA", TDateTime::EncodeDate(2020, 1, 1)},
            {"NUMFUNC", 42.0}});
+  // The revenues of the month: the movements of the accounts under the first
+  // synthetic class of the visual chart that has analytic accounts.
+  TxbResultado conta = bd.Consultar(kContaDasReceitas);
+  if (conta.Vazio()) return;
+  const int64_t codigo = proximo++;
+  Inserir(bd, "Z8_TABAJSALAP",
+          {{"ID", codigo},
+           {"CODAJUSAPURA", Sigla(bd, estado) + "990003"},
+           {"DESCRICAO", "Receitas do mês"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_IADICAPICM",
+          {{"ID", proximo++},
+           {"IDF_PESTESCFIS", parametros},
+           {"IDF_TABAJSALAP", codigo},
+           {"TIPOREG", "1"},
+           {"IDF_CLASSEVIS", conta.linhas[0][1]},
+           {"DESCICAOCOMPL", "Receitas do mês"},
+           {"ADICREGGERALOBSERV", "F"}});
+}
+
+// The state assesses the rate difference of returned goods as a credit
+// adjustment of code 02.
+void DifalDeDevolucoesDoEstado(TpbBD& bd, int64_t& proximo, int64_t estado) {
+  const int64_t codigo = proximo++;
+  Inserir(bd, "Z8_TABAJVPRDF",
+          {{"ID", codigo},
+           {"CODAJUSTE", Sigla(bd, estado) + "020002"},
+           {"DESCRICAO", "Diferencial de alíquota de devoluções"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_TAJUSTRIBA",
+          {{"ID", proximo++},
+           {"IDF_ESTADO", estado},
+           {"TIPOAJUSTE", "1"},
+           {"OPFISCAL", "3"},
+           {"IDF_TABAJVPRDF", codigo}});
+}
+
+// How the head office pays the ICMS-ST: to its state also by item
+// adjustments under a revenue code due on the 9th of the next month; to
+// Minas Gerais by collection documents of its treasury, whose obligation
+// (999, other) and revenue code the branch's GNRE parameters give.
+void PagamentosDaST(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t estado) {
+  Inserir(bd, "Z8_TABCODREC",
+          {{"ID", proximo++}, {"CODIGO", "063-2"}, {"UF", Sigla(bd, estado)}, {"DIAVENCTO", "9"}});
+  const int64_t minas = Estado(bd, "MG"), parametros = proximo++;
+  Inserir(bd, "Z8_PARAMFIL",
+          {{"ID", parametros},
+           {"FD", "DetalhaDespGNRE"},
+           {"IDF_FILIAL", filial},
+           {"DATAINICIAL", TDateTime::EncodeDate(2020, 1, 1)},
+           {"DATAFINAL", TDateTime::EncodeDate(2099, 12, 31)},
+           {"SITUACAO", "1"}});
+  Inserir(bd, "Z8_DETDESGNRE",
+          {{"ID", parametros},
+           {"IDA", parametros},
+           {"IDF_UF", minas},
+           {"TIPODOCDESPESA", "1"},
+           {"CODOBRIGREC", 8},
+           {"CODRECEITA", "0121"}});
+  const int64_t endereco = proximo++;
+  Inserir(
+      bd, "KLVG_ENDER",
+      {{"ID", endereco},
+       {"LOGRADOURO", "Rodovia Papa João Paulo II"},
+       {"IDF_CID", bd.Consultar("SELECT MIN(ID) FROM KLVG_CID WHERE IDF_UF = :UF", {{"UF", minas}})
+                       .linhas.at(0)
+                       .at(0)}});
+  Inserir(bd, "KLVG_IDENT",
+          {{"ID", proximo++},
+           {"FD", "Identificacao"},
+           {"CODIGO", "SEFMG"},
+           {"NOME", "Secretaria de Estado de Fazenda"},
+           {"IDF_ENDER", endereco}});
 }
 
 struct TDebitosCreditos {
@@ -262,8 +341,10 @@ class TApuracoesDemo {
         "AND (F.CODIGO LIKE '5%') AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY E.DTENTSAI, "
         "B.ID",
         {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
-    const int64_t codigo = proximo_++;
-    Inserir("Z8_TABCODREC", {{"ID", codigo}, {"CODIGO", "063-2"}, {"UF", uf}, {"DIAVENCTO", "9"}});
+    const TVariant codigo =
+        bd_.Consultar("SELECT MIN(ID) FROM Z8_TABCODREC WHERE UF = :UF", {{"UF", uf}})
+            .linhas.at(0)
+            .at(0);
     Inserir("Z8_AJTRIBITDO", {{"ID", proximo_++},
                               {"IDF_TRIBITEM", item.linhas.at(0).at(0)},
                               {"IDF_IMPOSTO", Imposto("A")},
@@ -272,36 +353,13 @@ class TApuracoesDemo {
                               {"VALOR", valor}});
   }
 
-  // A collection document of the state's treasury paid for the month on the
-  // 9th of the next, and the branch's parameters that give its obligation
-  // (999, other) and revenue code.
+  // A collection document of the state's treasury (of the master data) paid
+  // for the month on the 9th of the next.
   void DocumentoDeArrecadacao(int64_t filial, int64_t estado, double valor) {
-    const int64_t parametros = proximo_++;
-    Inserir("Z8_PARAMFIL", {{"ID", parametros},
-                            {"FD", "DetalhaDespGNRE"},
-                            {"IDF_FILIAL", filial},
-                            {"DATAINICIAL", TDateTime::EncodeDate(2020, 1, 1)},
-                            {"DATAFINAL", TDateTime::EncodeDate(2099, 12, 31)},
-                            {"SITUACAO", "1"}});
-    Inserir("Z8_DETDESGNRE", {{"ID", parametros},
-                              {"IDA", parametros},
-                              {"IDF_UF", estado},
-                              {"TIPODOCDESPESA", "1"},
-                              {"CODOBRIGREC", 8},
-                              {"CODRECEITA", "0121"}});
-    const int64_t endereco = proximo_++, tesouro = proximo_++;
-    Inserir("KLVG_ENDER",
-            {{"ID", endereco},
-             {"LOGRADOURO", "Rodovia Papa João Paulo II"},
-             {"IDF_CID",
-              bd_.Consultar("SELECT MIN(ID) FROM KLVG_CID WHERE IDF_UF = :UF", {{"UF", estado}})
-                  .linhas.at(0)
-                  .at(0)}});
-    Inserir("KLVG_IDENT", {{"ID", tesouro},
-                           {"FD", "Identificacao"},
-                           {"CODIGO", "SEF" + Sigla(bd_, estado)},
-                           {"NOME", "Secretaria de Estado de Fazenda"},
-                           {"IDF_ENDER", endereco}});
+    const TVariant tesouro = bd_.Consultar("SELECT ID FROM KLVG_IDENT WHERE CODIGO = :CODIGO",
+                                           {{"CODIGO", "SEF" + Sigla(bd_, estado)}})
+                                 .linhas.at(0)
+                                 .at(0);
     const int64_t docto = proximo_++, parte = proximo_++;
     const TDateTime pagamento(demo_.fim.dias + 9);
     // Issued in the month, as the file's period reads them.
@@ -325,19 +383,8 @@ class TApuracoesDemo {
 
   // The state's share of the rate difference of the goods the head office
   // got back (its entries of CFOP 2.202), 2% of their value, booked by the
-  // fiscal movements of their documents; the state assesses it as a credit
-  // adjustment.
+  // fiscal movements of their documents.
   void DifalDasDevolucoes(int64_t filial) {
-    const int64_t estado = EstadoDaFilial(bd_, filial), codigo = proximo_++;
-    Inserir("Z8_TABAJVPRDF", {{"ID", codigo},
-                              {"CODAJUSTE", Sigla(bd_, estado) + "020002"},
-                              {"DESCRICAO", "Diferencial de alíquota de devoluções"},
-                              {"IDF_UF", estado}});
-    Inserir("Z8_TAJUSTRIBA", {{"ID", proximo_++},
-                              {"IDF_ESTADO", estado},
-                              {"TIPOAJUSTE", "1"},
-                              {"OPFISCAL", "3"},
-                              {"IDF_TABAJVPRDF", codigo}});
     TxbResultado itens = bd_.Consultar(
         "SELECT E.ID, C.IDF_CFOP, E.DTENTSAI, C.VALLIQUIDONF FROM Z8_DOCTOITEM C "
         "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
@@ -358,14 +405,11 @@ class TApuracoesDemo {
     }
   }
 
-  // The revenues of the month in the state's declaratory values: the
-  // accounting movements of the head office under the first synthetic class
-  // of its visual chart that has analytic accounts, a sale of 1500 and a
-  // return of 250 on its first account.
+  // The accounting movements of the month behind the state's declaratory
+  // value of revenues: a sale of 1500 and a return of 250 on the first
+  // account of the class it names.
   void ValorDeclaratorioContabil(int64_t filial) {
-    TxbResultado conta = bd_.Consultar(
-        "SELECT A.ID, A.IDF_SINTETICO FROM KLVG_ANALITICO A INNER JOIN KLVG_CLASSEVIS C "
-        "ON C.ID = A.IDA WHERE A.IDF_SINTETICO IS NOT NULL ORDER BY C.MASCARA");
+    TxbResultado conta = bd_.Consultar(kContaDasReceitas);
     if (conta.Vazio()) return;
     const struct {
       int dia;
@@ -383,24 +427,6 @@ class TApuracoesDemo {
           "Z8_SLDCLAMEN",
           {{"ID", proximo_++}, {"IDF_SLDCTACTBM", saldo}, {"IDF_CLASSEVIS", conta.linhas[0][0]}});
     }
-    const int64_t estado = EstadoDaFilial(bd_, filial), codigo = proximo_++;
-    const std::string sigla = Sigla(bd_, estado);
-    Inserir("Z8_TABAJSALAP", {{"ID", codigo},
-                              {"CODAJUSAPURA", sigla + "990003"},
-                              {"DESCRICAO", "Receitas do mês"},
-                              {"IDF_UF", estado}});
-    Inserir("Z8_IADICAPICM", {{"ID", proximo_++},
-                              {"IDF_PESTESCFIS",
-                               bd_.Consultar("SELECT MIN(ID) FROM Z8_PESTESCFIS WHERE IDF_ESTADO = "
-                                             ":ESTADO",
-                                             {{"ESTADO", estado}})
-                                   .linhas.at(0)
-                                   .at(0)},
-                              {"IDF_TABAJSALAP", codigo},
-                              {"TIPOREG", "1"},
-                              {"IDF_CLASSEVIS", conta.linhas[0][1]},
-                              {"DESCICAOCOMPL", "Receitas do mês"},
-                              {"ADICREGGERALOBSERV", "F"}});
   }
 
   static double Centavos(double v) { return std::round(v * 100.0) / 100.0; }
@@ -578,6 +604,8 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
                             .at(0)
                             .AsInt64();
   ParametrosDoEstado(bd, proximo, matriz, estado, difal);
+  DifalDeDevolucoesDoEstado(bd, proximo, estado);
+  PagamentosDaST(bd, proximo, matriz, estado);
   return proximo;
 }
 
