@@ -302,8 +302,8 @@ class TApuracoesDemo {
                               {"VALOR", 50.0},
                               {"DESCRICAO", "Dedução do ICMS-ST pago na entrada"}});
     Apuracao(matriz, Imposto("A"), {{"DEBITOS", 350.0}, {"DEDUCOES", 50.0}}, casa);
-    GNRE(matriz, casa, 250.0, 2);
-    AjusteComReceita(matriz, Sigla(bd_, casa), 50.0);
+    const double ajustado = AjusteComReceita(matriz, Sigla(bd_, casa), 50.0);
+    GNRE(matriz, casa, 300.0 - ajustado, 2);
     Apuracao(matriz, Imposto("A"), {{"DEBITOS", 120.0}}, minas);
     DocumentoDeArrecadacao(matriz, minas, 120.0);
     Apuracao(matriz, Imposto("A"), {}, Estado(bd_, "RJ"));
@@ -333,7 +333,7 @@ class TApuracoesDemo {
 
   // An ICMS-ST adjustment of the first sale item of the month, under a
   // revenue code of the state due on the 9th of the next month.
-  void AjusteComReceita(int64_t filial, const std::string& uf, double valor) {
+  double AjusteComReceita(int64_t filial, const std::string& uf, double valor) {
     TxbResultado item = bd_.Consultar(
         "SELECT B.ID FROM Z8_TRIBITEM B INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
         "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
@@ -341,6 +341,7 @@ class TApuracoesDemo {
         "AND (F.CODIGO LIKE '5%') AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY E.DTENTSAI, "
         "B.ID",
         {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    if (item.Vazio()) return 0;  // a month without sales
     const TVariant codigo =
         bd_.Consultar("SELECT MIN(ID) FROM Z8_TABCODREC WHERE UF = :UF", {{"UF", uf}})
             .linhas.at(0)
@@ -351,6 +352,7 @@ class TApuracoesDemo {
                               {"IDF_TABCODREC", codigo},
                               {"TIPOAJUSTE", "6"},
                               {"VALOR", valor}});
+    return valor;
   }
 
   // A collection document of the state's treasury (of the master data) paid

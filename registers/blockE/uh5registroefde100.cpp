@@ -434,11 +434,15 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   const TCreditoPresumido presumido = CreditoPresumidoDoPeriodo(
       GetSession(), c.filial, estado.tipo_credito_ttd, estado.tipo_estorno_ttd, c.inicio, c.fim);
   // Rio de Janeiro's fund, unless the ERP's module of imports declares it.
-  const TFundoPobreza fecep = rj && !Aplicacao().ChecarFamiliaRegistrada("ImpProdDeclarImp")
-                                  ? FundoPobrezaDoPeriodo(GetSession(), c.filial, c.inicio, c.fim)
-                                  : TFundoPobreza{};
+  TFundoPobreza fecep;
+  if (rj && !Aplicacao().ChecarFamiliaRegistrada("ImpProdDeclarImp")) {
+    fecep = FundoPobrezaDoPeriodo(GetSession(), c.filial, c.inicio, c.fim);
+    fecep = {Centavos(fecep.saidas), Centavos(fecep.entradas)};
+  }
+  // The file shows the adjustments to the cent, and E110 their totals.
   const TDifalDevolucoes difal =
       DifalDasDevolucoes(GetSession(), c.filial, id_estado, c.inicio, c.fim);
+  const double devolucoes = Centavos(difal.valor);
   const double creditos_doc = ajustes.a + presumido.credito;
   TValoresE110 v;
   v.tot_debitos = parte.debitos;
@@ -457,14 +461,14 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
   // The rate difference of returned goods is a credit adjustment; the fund
   // of the outputs a debit beyond the assessment, that of the entries a
   // deduction.
-  if (difal.valor != 0) {
-    if (com_ajustes) Acumular(rubricas, difal.codigo, "", Centavos(difal.valor));
-    totais.creditos += difal.valor;
+  if (devolucoes != 0) {
+    if (com_ajustes) Acumular(rubricas, difal.codigo, "", devolucoes);
+    totais.creditos += devolucoes;
   }
   if (com_ajustes && fecep.saidas != 0)
-    Acumular(rubricas, "RJ050008", "FECEP SAIDA - DEBITO EXTRA APURACAO", Centavos(fecep.saidas));
+    Acumular(rubricas, "RJ050008", "FECEP SAIDA - DEBITO EXTRA APURACAO", fecep.saidas);
   if (com_ajustes && fecep.entradas != 0)
-    Acumular(rubricas, "RJ040010", "FECEP ENTRADA - DEDUCOES", Centavos(fecep.entradas));
+    Acumular(rubricas, "RJ040010", "FECEP ENTRADA - DEDUCOES", fecep.entradas);
   v.tot_aj_debitos += totais.debitos;
   v.tot_aj_creditos = totais.creditos;
   v.tot_deducoes = fecep.entradas + totais.deducoes;

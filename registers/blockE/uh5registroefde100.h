@@ -27,7 +27,12 @@ namespace efd {
 // document items, and the rubric documents' lines (E111): lines of equal
 // code and description are one E111, codes other than 8 characters are
 // left out, and the codes' third and fourth characters decide which total
-// of E110 they go to (00 debits, 02 credits, 04 deductions). Without the module they are summed
+// of E110 they go to (00 debits, 02 credits, 04 deductions). The adjustments of the items of
+// goods and freight documents, the presumed credit of a special regime (TTD), the rate difference
+// of returned goods and, in RJ, the fund against poverty (FECEP) of the fiscal movements join
+// them. E115 takes the state's table (CFOPs, account classes, employees) and Paraná's benefits;
+// E116 the due-day configuration, completed by the state's class and revenue code, and in RJ the
+// fund's own obligation. Without the module they are summed
 // from the analytic registers already generated for blocks C and D (GerarApuracaoPeloRegSPED).
 // Without an assessment of the period, or when the register list leaves E100 out, an E100 of the
 // file's period with an all-zero E110 keeps the mandatory pair in the file.
