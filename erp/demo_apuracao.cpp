@@ -25,6 +25,12 @@ constexpr const char* kSomasPorCFOP =
     ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
     "(E.DATAEMI BETWEEN :INICIO AND :FIM)))";
 
+// The first analytic account of the visual chart under a synthetic class,
+// and that class.
+constexpr const char* kContaDasReceitas =
+    "SELECT A.ID, A.IDF_SINTETICO FROM KLVG_ANALITICO A INNER JOIN KLVG_CLASSEVIS C "
+    "ON C.ID = A.IDA WHERE A.IDF_SINTETICO IS NOT NULL ORDER BY C.MASCARA";
+
 // The head office's adjustments of the month: code, kind of the document
 // type, description and values (the first has two lines of one
 // description, which the file shows as one adjustment).
@@ -144,6 +150,79 @@ void ParametrosDoEstado(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t est
            {"IDF_FILIAL", filial},
            {"INICIOVIGENCIA", TDateTime::EncodeDate(2020, 1, 1)},
            {"NUMFUNC", 42.0}});
+  // The revenues of the month: the movements of the accounts under the first
+  // synthetic class of the visual chart that has analytic accounts.
+  TxbResultado conta = bd.Consultar(kContaDasReceitas);
+  if (conta.Vazio()) return;
+  const int64_t codigo = proximo++;
+  Inserir(bd, "Z8_TABAJSALAP",
+          {{"ID", codigo},
+           {"CODAJUSAPURA", Sigla(bd, estado) + "990003"},
+           {"DESCRICAO", "Receitas do mês"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_IADICAPICM",
+          {{"ID", proximo++},
+           {"IDF_PESTESCFIS", parametros},
+           {"IDF_TABAJSALAP", codigo},
+           {"TIPOREG", "1"},
+           {"IDF_CLASSEVIS", conta.linhas[0][1]},
+           {"DESCICAOCOMPL", "Receitas do mês"},
+           {"ADICREGGERALOBSERV", "F"}});
+}
+
+// The state assesses the rate difference of returned goods as a credit
+// adjustment of code 02.
+void DifalDeDevolucoesDoEstado(TpbBD& bd, int64_t& proximo, int64_t estado) {
+  const int64_t codigo = proximo++;
+  Inserir(bd, "Z8_TABAJVPRDF",
+          {{"ID", codigo},
+           {"CODAJUSTE", Sigla(bd, estado) + "020002"},
+           {"DESCRICAO", "Diferencial de alíquota de devoluções"},
+           {"IDF_UF", estado}});
+  Inserir(bd, "Z8_TAJUSTRIBA",
+          {{"ID", proximo++},
+           {"IDF_ESTADO", estado},
+           {"TIPOAJUSTE", "1"},
+           {"OPFISCAL", "3"},
+           {"IDF_TABAJVPRDF", codigo}});
+}
+
+// How the head office pays the ICMS-ST: to its state also by item
+// adjustments under a revenue code due on the 9th of the next month; to
+// Minas Gerais by collection documents of its treasury, whose obligation
+// (999, other) and revenue code the branch's GNRE parameters give.
+void PagamentosDaST(TpbBD& bd, int64_t& proximo, int64_t filial, int64_t estado) {
+  Inserir(bd, "Z8_TABCODREC",
+          {{"ID", proximo++}, {"CODIGO", "063-2"}, {"UF", Sigla(bd, estado)}, {"DIAVENCTO", "9"}});
+  const int64_t minas = Estado(bd, "MG"), parametros = proximo++;
+  Inserir(bd, "Z8_PARAMFIL",
+          {{"ID", parametros},
+           {"FD", "DetalhaDespGNRE"},
+           {"IDF_FILIAL", filial},
+           {"DATAINICIAL", TDateTime::EncodeDate(2020, 1, 1)},
+           {"DATAFINAL", TDateTime::EncodeDate(2099, 12, 31)},
+           {"SITUACAO", "1"}});
+  Inserir(bd, "Z8_DETDESGNRE",
+          {{"ID", parametros},
+           {"IDA", parametros},
+           {"IDF_UF", minas},
+           {"TIPODOCDESPESA", "1"},
+           {"CODOBRIGREC", 8},
+           {"CODRECEITA", "0121"}});
+  const int64_t endereco = proximo++;
+  Inserir(
+      bd, "KLVG_ENDER",
+      {{"ID", endereco},
+       {"LOGRADOURO", "Rodovia Papa João Paulo II"},
+       {"IDF_CID", bd.Consultar("SELECT MIN(ID) FROM KLVG_CID WHERE IDF_UF = :UF", {{"UF", minas}})
+                       .linhas.at(0)
+                       .at(0)}});
+  Inserir(bd, "KLVG_IDENT",
+          {{"ID", proximo++},
+           {"FD", "Identificacao"},
+           {"CODIGO", "SEFMG"},
+           {"NOME", "Secretaria de Estado de Fazenda"},
+           {"IDF_ENDER", endereco}});
 }
 
 struct TDebitosCreditos {
@@ -181,6 +260,8 @@ class TApuracoesDemo {
               {"IMPOSTORECOLHER", saldo > 0 ? saldo : 0.0},
               {"IMPOSTOTRANSPORTAR", saldo < 0 ? -saldo : 0.0}});
     ApuracoesST(matriz);
+    DifalDasDevolucoes(matriz);
+    ValorDeclaratorioContabil(matriz);
     return proximo_ - 1;
   }
 
@@ -200,8 +281,10 @@ class TApuracoesDemo {
   }
 
   // The ICMS-ST of the month: withheld on sales inside the head office's
-  // state (350, less a deduction of 50 by a rubric) and on sales to Minas
-  // Gerais (120), each paid by a GNRE of the amount to pay; Rio de
+  // state (350, less a deduction of 50 by a rubric), paid by a GNRE of 250
+  // and, for 50, on a sale's item adjustment under a revenue code of the
+  // state; and on sales to Minas Gerais (120), paid by a collection document
+  // of its treasury, which the branch's GNRE parameters describe. Rio de
   // Janeiro's assessment has no figure and stays out of the file.
   void ApuracoesST(int64_t matriz) {
     const int64_t casa = EstadoDaFilial(bd_, matriz), minas = Estado(bd_, "MG");
@@ -219,9 +302,10 @@ class TApuracoesDemo {
                               {"VALOR", 50.0},
                               {"DESCRICAO", "Dedução do ICMS-ST pago na entrada"}});
     Apuracao(matriz, Imposto("A"), {{"DEBITOS", 350.0}, {"DEDUCOES", 50.0}}, casa);
-    GNRE(matriz, casa, 300.0, 2);
+    const double ajustado = AjusteComReceita(matriz, Sigla(bd_, casa), 50.0);
+    GNRE(matriz, casa, 300.0 - ajustado, 2);
     Apuracao(matriz, Imposto("A"), {{"DEBITOS", 120.0}}, minas);
-    GNRE(matriz, minas, 120.0, 8);
+    DocumentoDeArrecadacao(matriz, minas, 120.0);
     Apuracao(matriz, Imposto("A"), {}, Estado(bd_, "RJ"));
   }
 
@@ -245,6 +329,106 @@ class TApuracoesDemo {
                         {"CODRECEITA", "100099"},
                         {"CODOBRIGREC", obrigacao},
                         {"DATAVENCTO", vencimento}});
+  }
+
+  // An ICMS-ST adjustment of the first sale item of the month, under a
+  // revenue code of the state due on the 9th of the next month.
+  double AjusteComReceita(int64_t filial, const std::string& uf, double valor) {
+    TxbResultado item = bd_.Consultar(
+        "SELECT B.ID FROM Z8_TRIBITEM B INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+        "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+        "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP WHERE (E.IDF_FILIAL = :FILIAL) "
+        "AND (F.CODIGO LIKE '5%') AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY E.DTENTSAI, "
+        "B.ID",
+        {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    if (item.Vazio()) return 0;  // a month without sales
+    const TVariant codigo =
+        bd_.Consultar("SELECT MIN(ID) FROM Z8_TABCODREC WHERE UF = :UF", {{"UF", uf}})
+            .linhas.at(0)
+            .at(0);
+    Inserir("Z8_AJTRIBITDO", {{"ID", proximo_++},
+                              {"IDF_TRIBITEM", item.linhas.at(0).at(0)},
+                              {"IDF_IMPOSTO", Imposto("A")},
+                              {"IDF_TABCODREC", codigo},
+                              {"TIPOAJUSTE", "6"},
+                              {"VALOR", valor}});
+    return valor;
+  }
+
+  // A collection document of the state's treasury (of the master data) paid
+  // for the month on the 9th of the next.
+  void DocumentoDeArrecadacao(int64_t filial, int64_t estado, double valor) {
+    const TVariant tesouro = bd_.Consultar("SELECT ID FROM KLVG_IDENT WHERE CODIGO = :CODIGO",
+                                           {{"CODIGO", "SEF" + Sigla(bd_, estado)}})
+                                 .linhas.at(0)
+                                 .at(0);
+    const int64_t docto = proximo_++, parte = proximo_++;
+    const TDateTime pagamento(demo_.fim.dias + 9);
+    // Issued in the month, as the file's period reads them.
+    const TDateTime emissao = demo_.fim;
+    Inserir("Z8_DOCTO", {{"ID", docto},
+                         {"FD", "Docto"},
+                         {"IDF_FILIAL", filial},
+                         {"IDF_IDENT", tesouro},
+                         {"NRODOCTO", "DAE" + std::to_string(docto)},
+                         {"DATAEMI", emissao},
+                         {"DTENTSAI", pagamento},
+                         {"SITUACAONF", "0"}});
+    Inserir("Z8_PARTEDOCTO",
+            {{"ID", parte}, {"FD", "ArrecadacaoReferenciada"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_ARRECREFER", {{"ID", parte},
+                              {"IDA", parte},
+                              {"CODMOD", "0"},
+                              {"NRODOCTO", "DAE" + std::to_string(docto)},
+                              {"VLRDOCTO", valor}});
+  }
+
+  // The state's share of the rate difference of the goods the head office
+  // got back (its entries of CFOP 2.202), 2% of their value, booked by the
+  // fiscal movements of their documents.
+  void DifalDasDevolucoes(int64_t filial) {
+    TxbResultado itens = bd_.Consultar(
+        "SELECT E.ID, C.IDF_CFOP, E.DTENTSAI, C.VALLIQUIDONF FROM Z8_DOCTOITEM C "
+        "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+        "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP WHERE (E.IDF_FILIAL = :FILIAL) "
+        "AND (F.CODIGO = '2.202') AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ORDER BY C.ID",
+        {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+    for (const auto& l : itens.linhas) {
+      const int64_t integracao = proximo_++, movimento = proximo_++;
+      Inserir("Z8_INTEGRA", {{"ID", integracao}, {"FD", "Integracao"}, {"IDF_DOCTO", l[0]}});
+      Inserir("Z8_MOVFIS", {{"ID", movimento},
+                            {"IDF_INTEGRA", integracao},
+                            {"IDF_CFOP", l[1]},
+                            {"DATAENTSAI", l[2]}});
+      Inserir("Z8_MOVFISIMP", {{"ID", proximo_++},
+                               {"IDF_MOVFIS", movimento},
+                               {"IDF_IMPOSTO", Imposto("0")},
+                               {"VALICMSPARTDEST", Centavos(l[3].AsFloat() * 0.02)}});
+    }
+  }
+
+  // The accounting movements of the month behind the state's declaratory
+  // value of revenues: a sale of 1500 and a return of 250 on the first
+  // account of the class it names.
+  void ValorDeclaratorioContabil(int64_t filial) {
+    TxbResultado conta = bd_.Consultar(kContaDasReceitas);
+    if (conta.Vazio()) return;
+    const struct {
+      int dia;
+      double valor;
+    } movimentos[] = {{10, -1500.0}, {20, 250.0}};
+    for (const auto& m : movimentos) {
+      const int64_t saldo = proximo_++;
+      Inserir("Z8_SLDCTACTBM",
+              {{"ID", saldo},
+               {"IDF_CTACTB", conta.linhas[0][0]},
+               {"IDF_FILIAL", filial},
+               {"DATA", TDateTime::EncodeDate(demo_.fim.Ano(), demo_.fim.Mes(), m.dia)},
+               {"VALOR", m.valor}});
+      Inserir(
+          "Z8_SLDCLAMEN",
+          {{"ID", proximo_++}, {"IDF_SLDCTACTBM", saldo}, {"IDF_CLASSEVIS", conta.linhas[0][0]}});
+    }
   }
 
   static double Centavos(double v) { return std::round(v * 100.0) / 100.0; }
@@ -422,6 +606,8 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
                             .at(0)
                             .AsInt64();
   ParametrosDoEstado(bd, proximo, matriz, estado, difal);
+  DifalDeDevolucoesDoEstado(bd, proximo, estado);
+  PagamentosDaST(bd, proximo, matriz, estado);
   return proximo;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "control/linhaefd.h"
 #include "framework/hbclientdataset.h"
@@ -25,6 +26,28 @@ int IdImpostoDoTipo(TxbSession& sessao, const std::string& tipo) {
   TxbResultado r = sessao.Consultar("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = :TIPO ORDER BY ID",
                                     {{"TIPO", tipo}});
   return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+TEmpresaDaFilial EmpresaDaFilial(TxbSession& sessao, int id_filial) {
+  TxbResultado r = sessao.Consultar(
+      "SELECT B.ID, B.NOME FROM Z8_FILIAL A INNER JOIN Z8_EMPRESA B ON B.ID = A.IDF_EMPRESA "
+      "WHERE A.ID = :FILIAL",
+      {{"FILIAL", id_filial}});
+  if (r.Vazio()) return {};
+  return {r.linhas[0][0].AsInteger(), Trim(r.linhas[0][1].AsString())};
+}
+
+int IdImpostoConfigurado(TxbSession& sessao, int id_empresa, const std::string& tipo,
+                         TDateTime data) {
+  if (FamiliasRegistradas({"CfgApuracaoImposto"})) {
+    TxbResultado r = sessao.Consultar(
+        "SELECT B.ID FROM Z8_CfgApuImp A INNER JOIN Z8_IMPOSTO B ON B.ID = A.IDF_IMPOSTO "
+        "WHERE (B.TIPO = :TIPO) AND (A.IDF_EMPRESA = :IDEMPRESA) "
+        "AND (A.DTINIVIGENCIA <= :DATAVIGENCIA) ORDER BY A.DTINIVIGENCIA DESC ",
+        {{"TIPO", tipo}, {"IDEMPRESA", id_empresa}, {"DATAVIGENCIA", data}});
+    if (!r.Vazio()) return r.linhas[0][0].AsInteger();
+  }
+  return IdImpostoDoTipo(sessao, tipo);
 }
 
 bool FamiliasRegistradas(std::initializer_list<const char*> familias) {
@@ -95,13 +118,23 @@ char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& orige
   return 0;
 }
 
-TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data) {
+TDateTime PrimeiroDiaUtilDoMesSeguinte(TxbSession& sessao, TDateTime data) {
   TDateTime dia(UltimoDiaDoMes(data).DateOf().dias + 1);
-  // Day 0 of the calendar (30/12/1899) was a Saturday.
-  const int semana = (static_cast<int>(dia.dias) + 6) % 7;  // 0 Sunday .. 6 Saturday
-  if (semana == 6) dia.dias += 2;
-  if (semana == 0) dia.dias += 1;
-  return dia;
+  std::set<double> feriados;
+  if (FamiliasRegistradas({"DatasFeriados"}))
+    for (const auto& l :
+         sessao
+             .Consultar("SELECT DATA FROM KLVG_DATASFERIADOS WHERE (TIPOFERIADO = '1') "
+                        "AND (DATA BETWEEN :INICIO AND :FIM)",
+                        {{"INICIO", dia}, {"FIM", TDateTime(dia.dias + 40)}})
+             .linhas)
+      feriados.insert(l[0].AsDateTime().DateOf().dias);
+  for (;;) {
+    // Day 0 of the calendar (30/12/1899) was a Saturday.
+    const int semana = (static_cast<int>(dia.dias) + 6) % 7;  // 0 Sunday .. 6 Saturday
+    if (semana != 0 && semana != 6 && !feriados.count(dia.dias)) return dia;
+    dia.dias += 1;
+  }
 }
 
 TDateTime DiaDoMes(TDateTime mes, const std::string& dia) {

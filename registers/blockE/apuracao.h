@@ -23,6 +23,19 @@ bool RegistroPedido(const std::string& lista, const std::string& nome);
 // table; 0 when the ERP has none.
 int IdImpostoDoTipo(TxbSession& sessao, const std::string& tipo);
 
+// The company of a branch: its identifier and name; empty when unknown.
+struct TEmpresaDaFilial {
+  int id = 0;
+  std::string nome;
+};
+TEmpresaDaFilial EmpresaDaFilial(TxbSession& sessao, int id_filial);
+
+// The tax of a kind that the company's assessment configuration
+// (Z8_CfgApuImp) names at the date, the latest one not after it; else the
+// ERP's tax of the kind.
+int IdImpostoConfigurado(TxbSession& sessao, int id_empresa, const std::string& tipo,
+                         TDateTime data);
+
 // Whether every family is registered: the ERP's modules that some queries
 // read are optional.
 bool FamiliasRegistradas(std::initializer_list<const char*> familias);
@@ -70,9 +83,10 @@ void FecharSaldos(TValoresE110& v, bool rj);
 // of another length or a fourth character other than 0, 3, 4 or 5.
 char SomaDoAjusteDeDocumento(const std::string& codigo, const std::string& origem);
 
-// The day after the end of the month of a date, moved past a Saturday or
-// Sunday to the Monday.
-TDateTime PrimeiroDiaUtilDoMesSeguinte(TDateTime data);
+// The day after the end of the month of a date, moved past Saturdays,
+// Sundays and the holidays of the ERP's table (DatasFeriados) to the next
+// business day.
+TDateTime PrimeiroDiaUtilDoMesSeguinte(TxbSession& sessao, TDateTime data);
 
 // The day of a due-day text ("01".."31") in the month of a date: an empty
 // day gives the first, a day the month lacks its last.

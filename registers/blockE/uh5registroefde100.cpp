@@ -156,13 +156,14 @@ int Th5RegistroEFDE100::IncluirE110(int bloco, int id_e100, const TValoresE110& 
                       });
 }
 
-int Th5RegistroEFDE100::IncluirE116(int bloco, int id_e110, double valor, TDateTime vencimento,
-                                    const std::string& receita, TDateTime referencia) {
+int Th5RegistroEFDE100::IncluirE116(int bloco, int id_e110, const std::string& obrigacao,
+                                    double valor, TDateTime vencimento, const std::string& receita,
+                                    TDateTime referencia) {
   if (!e116_) e116_ = Aplicacao().Criar("RegistroEFDE116", GetSession());
   ThbObjetoNegocio& e = *e116_;
   return IncluirFilho(e, IdTipoRegistro(GetSession(), bloco, "E116"), bloco, "E116", "E110",
                       id_e110, [&] {
-                        e.Campo("RegEFDE116_CodObrig").SetAsString("000");
+                        e.Campo("RegEFDE116_CodObrig").SetAsString(obrigacao);
                         e.Campo("RegEFDE116_ValOBrig").SetAsFloat(valor);
                         e.Campo("RegEFDE116_DataVencto").SetAsString(FormatarData(vencimento));
                         e.Campo("RegEFDE116_CodRec").SetAsString(receita);
@@ -233,26 +234,46 @@ Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(
           {"AjusteTribItem", "TabAjusteDocFiscal", "TribItemProd", "ItemDocto", "CFOP"}))
     return somas;
   const std::string f = Aplicacao().FragmentoSQL(GetSession().GetBD());
-  TxbResultado r = GetSession().Consultar(
+  // The adjustments of the items of goods documents, then those of freight
+  // documents; codes of ICMS-ST (71) stay out, reversals ("3") count only on
+  // the returns of CFOP 1.653/2.653 and on the standards that allow them.
+  const std::string colunas =
       "SELECT SUM(CASE WHEN K.TIPOAJUSTE = '2' THEN K.BASE * K.ALIQUOTA / 100 ELSE K.VALOR END) "
-      "VALORTOTAL, G.CODAJUSTE, 'DOC' AS ORIGEM FROM Z8_TRIITEMPRO A " +
-          f + " INNER JOIN Z8_TRIBITEM B " + f + " ON B.ID = A.IDA INNER JOIN Z8_DOCTOITEM C " + f +
-          " ON C.ID = B.IDF_DOCTOITEM INNER JOIN Z8_PARTEDOCTO D " + f +
-          " ON D.ID = C.IDA INNER JOIN Z8_DOCTO E " + f +
-          " ON E.ID = D.IDF_DOCTO INNER JOIN Z8_AJTRIBITDO K " + f +
-          " ON K.IDF_TRIBITEM = B.ID INNER JOIN Z8_TABAJVPRDF G " + f +
-          " ON G.ID = K.IDF_TABAJVPRDF INNER JOIN Z8_CODFISOPE H " + f +
-          " ON H.ID = C.IDF_CFOP INNER JOIN Z8_TIPDOC I " + f +
-          " ON I.ID = E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J " + f +
-          " ON J.ID = I.IDF_PADRAODOC LEFT JOIN Z8_IMPOSTO U " + f +
-          " ON U.ID = K.IDF_IMPOSTO "
-          "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) "
-          "AND (J.CODINTERNO in (41,42,117,118,119,122)) "
-          "AND (((NOT G.CODAJUSTE LIKE '__71%') AND (K.TIPOAJUSTE <> '3')) "
-          "OR (((H.CODIGO = '1.653')  OR (H.CODIGO = '2.653') OR (J.CODINTERNO in (41,117))) "
-          "AND (K.TIPOAJUSTE = '3') AND (U.TIPO = '0'))) "
-          "GROUP BY K.TIPOAJUSTE, H.CODIGO, G.CODAJUSTE, E.IDF_SERIEDOCTO, E.ID, K.ALIQUOTA, H.ID",
-      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+      "VALORTOTAL, G.CODAJUSTE, ";
+  const std::string documentos = "INNER JOIN Z8_DOCTO E " + f +
+                                 " ON E.ID = D.IDF_DOCTO INNER JOIN Z8_TABAJVPRDF G " + f +
+                                 " ON G.ID = K.IDF_TABAJVPRDF INNER JOIN Z8_CODFISOPE H " + f;
+  const std::string tipos = " INNER JOIN Z8_TIPDOC I " + f +
+                            " ON I.ID = E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J " + f +
+                            " ON J.ID = I.IDF_PADRAODOC ";
+  const std::string periodo =
+      "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) ";
+  const std::string grupos =
+      " GROUP BY K.TIPOAJUSTE, H.CODIGO, G.CODAJUSTE, E.IDF_SERIEDOCTO, E.ID, K.ALIQUOTA, H.ID";
+  std::string sql =
+      colunas + "'DOC' AS ORIGEM, E.ID, K.TIPOAJUSTE, K.ALIQUOTA, H.ID FROM Z8_TRIITEMPRO A " + f +
+      " INNER JOIN Z8_TRIBITEM B " + f + " ON B.ID = A.IDA INNER JOIN Z8_DOCTOITEM C " + f +
+      " ON C.ID = B.IDF_DOCTOITEM INNER JOIN Z8_PARTEDOCTO D " + f +
+      " ON D.ID = C.IDA INNER JOIN Z8_AJTRIBITDO K " + f + " ON K.IDF_TRIBITEM = B.ID " +
+      documentos + " ON H.ID = C.IDF_CFOP" + tipos + "LEFT JOIN Z8_IMPOSTO U " + f +
+      " ON U.ID = K.IDF_IMPOSTO " + periodo +
+      "AND (J.CODINTERNO in (41,42,117,118,119,122)) "
+      "AND (((NOT G.CODAJUSTE LIKE '__71%') AND (K.TIPOAJUSTE <> '3')) "
+      "OR (((H.CODIGO = '1.653')  OR (H.CODIGO = '2.653') OR (J.CODINTERNO in (41,117))) "
+      "AND (K.TIPOAJUSTE = '3') AND (U.TIPO = '0')))" +
+      grupos;
+  // Freight adjustments are of the ICMS alone.
+  if (FamiliasRegistradas({"ParteDoctoConheceFrete", "AjusteTribConheceFrete"}))
+    sql += " UNION " + colunas +
+           "'FRT' AS ORIGEM, E.ID, K.TIPOAJUSTE, K.ALIQUOTA, H.ID FROM Z8_ParDcCoFre B " + f +
+           " INNER JOIN Z8_PARTEDOCTO D " + f + " ON D.ID = B.IDA INNER JOIN Z8_AJTRIBCOFR K " + f +
+           " ON K.IDF_CONHFREDOC = B.ID " + documentos + " ON H.ID = B.IDF_CFOP" + tipos + periodo +
+           "AND (J.CODINTERNO in (13, 134)) "
+           "AND (((NOT G.CODAJUSTE LIKE '__71%') AND (K.TIPOAJUSTE <> '3')) "
+           "OR (((H.CODIGO = '1.653')  OR (H.CODIGO = '2.653')) AND (K.TIPOAJUSTE = '3')))" +
+           grupos;
+  TxbResultado r =
+      GetSession().Consultar(sql, {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
   for (const auto& l : r.linhas) {
     const double valor = Centavos(l[0].AsFloat());
     switch (SomaDoAjusteDeDocumento(l[1].AsString(), Trim(l[2].AsString()))) {
@@ -268,6 +289,17 @@ Th5RegistroEFDE100::TAjustesDocumentos Th5RegistroEFDE100::AjustesDosDocumentos(
     }
   }
   return somas;
+}
+
+std::vector<Th5RegistroEFDE100::TAjusteApuracao>::iterator Th5RegistroEFDE100::Acumular(
+    std::vector<TAjusteApuracao>& ajustes, const std::string& codigo, const std::string& descricao,
+    double valor) {
+  auto it = std::find_if(ajustes.begin(), ajustes.end(), [&](const TAjusteApuracao& a) {
+    return a.codigo == codigo && a.descricao == descricao;
+  });
+  if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {codigo, descricao, 0, {}, {}});
+  it->valor += valor;
+  return it;
 }
 
 std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasRubricas(
@@ -289,12 +321,8 @@ std::vector<Th5RegistroEFDE100::TAjusteApuracao> Th5RegistroEFDE100::AjustesDasR
     documento = l.id_docto;
     // Codes of 10 characters adjust documents, not the assessment.
     if (l.codigo.size() != 8) continue;
-    const std::string descricao = Trim(Aplicacao().GetSuporteG().TratarTexto(l.descricao));
-    auto it = std::find_if(ajustes.begin(), ajustes.end(), [&](const TAjusteApuracao& a) {
-      return a.codigo == l.codigo && a.descricao == descricao;
-    });
-    if (it == ajustes.end()) it = ajustes.insert(ajustes.end(), {l.codigo, descricao, 0, {}, {}});
-    it->valor += l.valor_fiscal;
+    auto it = Acumular(ajustes, l.codigo, Trim(Aplicacao().GetSuporteG().TratarTexto(l.descricao)),
+                       l.valor_fiscal);
     if (com_processos)
       for (const TProcesso& p : ProcessosDoDocumento(GetSession(), l.id_docto))
         if (std::none_of(it->processos.begin(), it->processos.end(),
@@ -325,12 +353,14 @@ Th5RegistroEFDE100::TParametrosEstado Th5RegistroEFDE100::ParametrosDoEstado(int
   TParametrosEstado p;
   if (!FamiliasRegistradas({"ParamEstadoEscritaFiscal"})) return p;
   TxbResultado r = GetSession().Consultar(
-      "SELECT IDF_TPDOCRUBSIMNAC, IDF_TPDOCRUBDIFALIQ FROM Z8_PESTESCFIS "
+      "SELECT IDF_TPDOCRUBSIMNAC, IDF_TPDOCRUBDIFALIQ, IDF_TPDOCRUBCREDPRESICMSTTD, "
+      "IDF_TDESTCREDPRESICMSTTD, CLASSEVENC, CODRECEITA FROM Z8_PESTESCFIS "
       "WHERE IDF_ESTADO = :ESTADO ORDER BY ID",
       {{"ESTADO", id_estado}});
   if (!r.Vazio()) {
-    p.tipo_simples = r.linhas[0][0].AsInteger();
-    p.tipo_difal = r.linhas[0][1].AsInteger();
+    const auto& l = r.linhas[0];
+    p = {l[0].AsInteger(), l[1].AsInteger(),      l[2].AsInteger(),
+         l[3].AsInteger(), Trim(l[4].AsString()), Trim(l[5].AsString())};
   }
   return p;
 }
@@ -396,40 +426,75 @@ void Th5RegistroEFDE100::ApurarPeloERP(int id_efd, int bloco, const std::string&
         fmt::format("A filial {} não tem estado no endereço: a apuração do ICMS "
                     "precisa do estado da filial",
                     c.filial));
+  const bool rj = uf == "RJ";
+  const TParametrosEstado estado = ParametrosDoEstado(id_estado);
   const TAjustesDocumentos ajustes = AjustesDosDocumentos(c);
+  // The presumed credit of a special regime adjusts credits, its reversal
+  // debits, as the documents' adjustments do.
+  const TCreditoPresumido presumido = CreditoPresumidoDoPeriodo(
+      GetSession(), c.filial, estado.tipo_credito_ttd, estado.tipo_estorno_ttd, c.inicio, c.fim);
+  // Rio de Janeiro's fund, unless the ERP's module of imports declares it.
+  TFundoPobreza fecep;
+  if (rj && !Aplicacao().ChecarFamiliaRegistrada("ImpProdDeclarImp")) {
+    fecep = FundoPobrezaDoPeriodo(GetSession(), c.filial, c.inicio, c.fim);
+    fecep = {Centavos(fecep.saidas), Centavos(fecep.entradas)};
+  }
+  // The file shows the adjustments to the cent, and E110 their totals.
+  const TDifalDevolucoes difal =
+      DifalDasDevolucoes(GetSession(), c.filial, id_estado, c.inicio, c.fim);
+  const double devolucoes = Centavos(difal.valor);
+  const double creditos_doc = ajustes.a + presumido.credito;
   TValoresE110 v;
   v.tot_debitos = parte.debitos;
-  v.aj_debitos_doc = ajustes.d;
+  v.aj_debitos_doc = ajustes.d + presumido.estorno;
   v.tot_aj_debitos = ajustes.o;
   v.estornos_cred = parte.estornos_creditos;
   v.tot_creditos = parte.creditos;
   // Reversals of debits already counted among the documents' adjustments
   // are not counted twice.
-  v.aj_creditos_doc = Centavos(parte.estornos_debitos) == Centavos(ajustes.a) ? 0 : ajustes.a;
+  v.aj_creditos_doc = Centavos(parte.estornos_debitos) == Centavos(creditos_doc) ? 0 : creditos_doc;
   v.estornos_deb = parte.estornos_debitos;
   v.saldo_credor_ant = parte.saldo_anterior;
   TTotaisAjustes totais;
-  const std::vector<TAjusteApuracao> rubricas =
-      AjustesDasRubricas(c, lista, ParametrosDoEstado(id_estado), totais);
+  std::vector<TAjusteApuracao> rubricas = AjustesDasRubricas(c, lista, estado, totais);
+  const bool com_ajustes = RegistroPedido(lista, "Registro E111");
+  // The rate difference of returned goods is a credit adjustment; the fund
+  // of the outputs a debit beyond the assessment, that of the entries a
+  // deduction.
+  if (devolucoes != 0) {
+    if (com_ajustes) Acumular(rubricas, difal.codigo, "", devolucoes);
+    totais.creditos += devolucoes;
+  }
+  if (com_ajustes && fecep.saidas != 0)
+    Acumular(rubricas, "RJ050008", "FECEP SAIDA - DEBITO EXTRA APURACAO", fecep.saidas);
+  if (com_ajustes && fecep.entradas != 0)
+    Acumular(rubricas, "RJ040010", "FECEP ENTRADA - DEDUCOES", fecep.entradas);
   v.tot_aj_debitos += totais.debitos;
   v.tot_aj_creditos = totais.creditos;
-  v.tot_deducoes = totais.deducoes;
-  v.debitos_especiais = SomaDosAjustesC197(GetSession(), id_efd, {"__72%", "__70%"});
+  v.tot_deducoes = fecep.entradas + totais.deducoes;
+  v.debitos_especiais = SomaDosAjustesC197(GetSession(), id_efd, {"__72%", "__70%"}) + fecep.saidas;
 
   if (Aplicacao().ChecarFamiliaRegistrada("IntegraDravik") &&
       parte.outros_creditos > v.aj_creditos_doc + v.tot_aj_creditos)
     v.aj_creditos_doc += parte.outros_creditos - (v.aj_creditos_doc + v.tot_aj_creditos);
   if (Aplicacao().ChecarFamiliaRegistrada("PrioridadeOlvecor")) v.aj_creditos_doc = 0;
-  FecharSaldos(v, uf == "RJ");
+  // One company books its reversals of debits as credit adjustments.
+  if (EmpresaDaFilial(GetSession(), c.filial).nome.find("PARVINT") != std::string::npos) {
+    v.aj_creditos_doc = parte.estornos_debitos;
+    v.estornos_deb = 0;
+  }
+  FecharSaldos(v, rj);
   const int id_e110 = IncluirE110(bloco, id_e100, v);
   IncluirAjustes(id_efd, bloco, c, id_e110, rubricas);
-  if (GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, uf == "RJ"))
+  if (GerarObrigacoes(bloco, c, id_e110, v, apuracao, parte, rj, estado, fecep))
     IncluirDeclaratorios(bloco, c, id_e110, id_estado);
 }
 
 bool Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_e110,
                                          const TValoresE110& v, const TApuracao& apuracao,
-                                         const TParteApuracao& parte, bool rj) {
+                                         const TParteApuracao& parte, bool rj,
+                                         const TParametrosEstado& estado,
+                                         const TFundoPobreza& fecep) {
   if (!Aplicacao().ChecarFamiliaRegistrada("VencImpTribNormal")) return false;
   TxbResultado r = GetSession().Consultar(
       "SELECT DIAVENCTO, CLASSVENC, CODRECEITA FROM Z8_VENIMPTRBN "
@@ -441,36 +506,88 @@ bool Th5RegistroEFDE100::GerarObrigacoes(int bloco, const TCabecalho& c, int id_
   const TDateTime vencimento = DiaDoMes(TDateTime(apuracao.fim.dias + 10), dia);
   std::string uf;
   RetornarIDEstadoFilial(c.filial, uf);
-  // In SC, from 2013, the due date's class completes the revenue code.
-  const std::string classe = RetornaClasseVencimento(
-      uf == "SC" && c.inicio.Ano() >= 2013 ? Trim(r.linhas[0][1].AsString()) : "");
-  const std::string receita = Trim(r.linhas[0][2].AsString());
-  const double valor =
-      rj ? v.saldo_apurado : v.icms_recolher + v.debitos_especiais - parte.imposto_recolher_ttd;
-  IncluirE116(bloco, id_e110, valor, vencimento, receita + classe, apuracao.fim);
+  // From 2013 the state's parameters complete the revenue code: in SC the
+  // due date's class (the state's, else the configuration's) is its
+  // suffix, and a revenue code of the state replaces the configuration's.
+  std::string classe, receita = Trim(r.linhas[0][2].AsString());
+  if (c.inicio.Ano() >= 2013) {
+    if (uf == "SC")
+      classe =
+          RetornaClasseVencimento(estado.classe_vencimento.empty() ? Trim(r.linhas[0][1].AsString())
+                                                                   : estado.classe_vencimento);
+    if (!estado.receita.empty()) receita = estado.receita;
+  }
+  // In RJ the fund of the outputs has an obligation of its own: the
+  // assessed balance is the ICMS's, unless the fund of the entries exceeds
+  // that of the outputs.
+  double valor = v.icms_recolher + v.debitos_especiais - parte.imposto_recolher_ttd;
+  if (rj)
+    valor =
+        v.icms_recolher != 0 && fecep.entradas > fecep.saidas ? v.icms_recolher : v.saldo_apurado;
+  IncluirE116(bloco, id_e110, "000", valor, vencimento, receita + classe, apuracao.fim);
   if (parte.imposto_recolher_ttd > 0)
-    IncluirE116(bloco, id_e110, parte.imposto_recolher_ttd, vencimento, "2496" + classe,
+    IncluirE116(bloco, id_e110, "000", parte.imposto_recolher_ttd, vencimento, "2496" + classe,
                 apuracao.fim);
+  if (rj && fecep.saidas != 0) {
+    const TDateTime seguinte(apuracao.fim.DateOf().dias + 1);
+    const double fundo = v.saldo_credor_transportar == 0 && fecep.saidas > fecep.entradas
+                             ? fecep.saidas - fecep.entradas
+                             : fecep.saidas;
+    IncluirE116(bloco, id_e110, "006", fundo, DiaDoMes(seguinte, "10"), "7501", apuracao.fim);
+  }
   return true;
 }
 
-double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const std::string& tipo_reg,
-                                             const std::string& tipo_valor, int id_cfop) {
-  if (id_cfop != 0) {
+Th5RegistroEFDE100::TSaldosPorMascara Th5RegistroEFDE100::SaldosPorMascara(const TCabecalho& c,
+                                                                           int id_plano) {
+  TSaldosPorMascara saldos;
+  if (!FamiliasRegistradas({"SaldoContaContabilMes", "SaldoClasseMensal", "ClasseVisual"}))
+    return saldos;
+  // A class's movements are those of the accounts under it: of the classes
+  // of its mask and of the masks it begins.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT F.MASCARA, SUM(B.VALOR) AS SALDO FROM Z8_SLDCLAMEN A "
+      "INNER JOIN Z8_SLDCTACTBM B ON B.ID = A.IDF_SLDCTACTBM "
+      "INNER JOIN KLVG_CLASSEVIS C ON C.ID = A.IDF_CLASSEVIS "
+      "INNER JOIN KLVG_CLASSEVIS F ON (F.IDF_PLANOVISUAL = C.IDF_PLANOVISUAL) "
+      "AND ((C.MASCARA = F.MASCARA) OR (C.MASCARA LIKE F.MASCARA || '.%')) "
+      "INNER JOIN KLVG_PLVISUAL G ON G.ID = F.IDF_PLANOVISUAL "
+      "WHERE (B.DATA BETWEEN :DATAINICIAL AND :DATAFINAL) "
+      "AND A.IDF_PERCENCLS IS NULL "
+      "AND (B.IDF_FILIAL = :FILIAL_ID) "
+      "AND G.ID = :PLVISUAL_ID "
+      "GROUP BY F.MASCARA",
+      {{"DATAINICIAL", c.inicio},
+       {"DATAFINAL", c.fim},
+       {"FILIAL_ID", c.filial},
+       {"PLVISUAL_ID", id_plano}});
+  for (const auto& l : r.linhas) saldos[Trim(l[0].AsString())] = l[1].AsFloat();
+  return saldos;
+}
+
+double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const TLinhaDeclaratoria& l,
+                                             std::optional<TSaldosPorMascara>& saldos) {
+  if (l.id_cfop != 0) {
     // The exempt ("0") or other values of the branch's bookkept items of
     // the CFOP in the period.
     TxbResultado r = GetSession().Consultar(
-        std::string("SELECT SUM(A.") + (tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
+        std::string("SELECT SUM(A.") +
+            (l.tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
             ") FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
             "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
             "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = "
             "D.IDF_DOCTO "
             "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
             "AND (C.IDF_CFOP = :CFOP) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
-        {{"FILIAL", c.filial}, {"CFOP", id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+        {{"FILIAL", c.filial}, {"CFOP", l.id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
     return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
   }
-  if (tipo_reg != "2" || !FamiliasRegistradas({"FuncionariosFilial"})) return 0;
+  if (!l.mascara.empty()) {
+    if (!saldos) saldos = SaldosPorMascara(c, l.id_plano);
+    auto it = saldos->find(l.mascara);
+    return it == saldos->end() ? 0 : std::fabs(it->second);
+  }
+  if (l.tipo_reg != "2" || !FamiliasRegistradas({"FuncionariosFilial"})) return 0;
   // The branch's employees at the latest count of the period.
   TxbResultado r = GetSession().Consultar(
       "SELECT NUMFUNC FROM Z8_FUNCFILIAL WHERE (IDF_FILIAL = :FILIAL) "
@@ -481,45 +598,106 @@ double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const std::str
 
 void Th5RegistroEFDE100::IncluirDeclaratorios(int bloco, const TCabecalho& c, int id_e110,
                                               int id_estado) {
-  if (!FamiliasRegistradas({"InfAdicApuracaoICMS", "ParamEstadoEscritaFiscal"})) return;
-  TxbResultado r = GetSession().Consultar(
-      " SELECT A.TIPOVALOR, A.DESCICAOCOMPL, A.ADICREGGERALOBSERV, A.TIPOREG, A.IDF_CFOP AS "
-      "IDCFOP, B.CODAJUSAPURA FROM Z8_IADICAPICM A "
-      "INNER JOIN Z8_TABAJSALAP B ON B.ID = A.IDF_TABAJSALAP "
-      "INNER JOIN Z8_PESTESCFIS C ON C.ID = A.IDF_PESTESCFIS "
-      "LEFT JOIN Z8_CODFISOPE CC ON CC.ID = A.IDF_CFOP "
-      " WHERE (C.IDF_ESTADO = :ID_ESTADO) AND ((CC.TIPOMOV = '2') OR (CC.ID IS NULL)) "
-      " ORDER BY A.TIPOREG DESC, A.ID",
-      {{"ID_ESTADO", id_estado}});
-  if (r.Vazio()) return;
   auto e115 = Aplicacao().Criar("RegistroEFDE115", GetSession());
   TxbObjetoTemporario liberar(e115);
   const int tipo = IdTipoRegistro(GetSession(), bloco, "E115");
-  std::string observacao;
-  for (const auto& l : r.linhas) {
-    const std::string codigo = Trim(l[5].AsString()), tipo_reg = Trim(l[3].AsString());
-    const std::string descricao = Trim(l[1].AsString());
-    const double valor = ValorDeclaratorio(c, tipo_reg, Trim(l[0].AsString()), l[4].AsInteger());
-    // Rows of one code add up, the last description stays.
+  // Values of one code add up under the E110; the last description stays.
+  const TIncluirDeclaratorio incluir = [&](const std::string& codigo, double valor,
+                                           const std::string& texto) {
     if (!e115->Ativo()) e115->GetDados().Isolar(0, "VsEDC01");
-    const bool achou = e115->GetDados().GetCDS().Locate(
-        "RegEFDE115_IDF_RegEFDE110;RegEFDE115_CodInfAd", {TVariant(id_e110), TVariant(codigo)});
-    const std::string texto = Trim(tipo_reg == "0" ? observacao : descricao);
-    if (achou) {
+    if (e115->GetDados().GetCDS().Locate("RegEFDE115_IDF_RegEFDE110;RegEFDE115_CodInfAd",
+                                         {TVariant(id_e110), TVariant(codigo)})) {
       e115->EditarRegistro();
       e115->Campo("RegEFDE115_ValRefInfAd")
           .SetAsFloat(e115->Campo("RegEFDE115_ValRefInfAd").AsFloat() + valor);
       e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
       e115->ConfirmarRegistro();
-    } else {
-      IncluirFilho(*e115, tipo, bloco, "E115", "E110", id_e110, [&] {
-        e115->Campo("RegEFDE115_CodInfAd").SetAsString(codigo);
-        e115->Campo("RegEFDE115_ValRefInfAd").SetAsFloat(valor);
-        e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
-      });
+      return;
     }
+    IncluirFilho(*e115, tipo, bloco, "E115", "E110", id_e110, [&] {
+      e115->Campo("RegEFDE115_CodInfAd").SetAsString(codigo);
+      e115->Campo("RegEFDE115_ValRefInfAd").SetAsFloat(valor);
+      e115->Campo("RegEFDE115_DescComplAj").SetAsString(texto);
+    });
+  };
+  DeclaratoriosDaTabela(c, id_estado, incluir);
+  BeneficiosDoParana(c, incluir);
+}
+
+void Th5RegistroEFDE100::DeclaratoriosDaTabela(const TCabecalho& c, int id_estado,
+                                               const TIncluirDeclaratorio& incluir) {
+  if (!FamiliasRegistradas({"InfAdicApuracaoICMS", "ParamEstadoEscritaFiscal"})) return;
+  TxbResultado r = GetSession().Consultar(
+      " SELECT A.TIPOVALOR, A.DESCICAOCOMPL, A.ADICREGGERALOBSERV, A.TIPOREG, A.IDF_CFOP AS "
+      "IDCFOP, B.CODAJUSAPURA, E.ID AS ID_CLASSEVIS, E.IDF_PLANOVISUAL, E.MASCARA "
+      "FROM Z8_IADICAPICM A "
+      "INNER JOIN Z8_TABAJSALAP B ON B.ID = A.IDF_TABAJSALAP "
+      "LEFT JOIN KLVG_CLASSEVIS E ON E.ID = A.IDF_CLASSEVIS "
+      "INNER JOIN Z8_PESTESCFIS C ON C.ID = A.IDF_PESTESCFIS "
+      "LEFT JOIN Z8_CODFISOPE CC ON CC.ID = A.IDF_CFOP "
+      " WHERE (C.IDF_ESTADO = :ID_ESTADO) AND ((CC.TIPOMOV = '2') OR (CC.ID IS NULL)) "
+      " ORDER BY A.TIPOREG DESC, A.ID",
+      {{"ID_ESTADO", id_estado}});
+  std::string observacao;
+  std::optional<TSaldosPorMascara> saldos;
+  for (const auto& l : r.linhas) {
+    const std::string tipo_reg = Trim(l[3].AsString()), descricao = Trim(l[1].AsString());
+    const double valor = ValorDeclaratorio(c,
+                                           {tipo_reg, Trim(l[0].AsString()), Trim(l[8].AsString()),
+                                            l[4].AsInteger(), l[7].AsInteger()},
+                                           saldos);
+    // A row of kind "0" carries the general observation of the rows before.
+    incluir(Trim(l[5].AsString()), valor, Trim(tipo_reg == "0" ? observacao : descricao));
     if (UpperCase(Trim(l[2].AsString())) == "T") observacao += descricao + " ";
   }
+}
+
+void Th5RegistroEFDE100::BeneficiosDoParana(const TCabecalho& c,
+                                            const TIncluirDeclaratorio& incluir) {
+  if (!FamiliasRegistradas({"AjusteTribItem", "TabAjusteDocFiscal", "TribItemProd", "ItemDocto",
+                            "ClaTrib", "SerieDocto", "ModeloDocto"}))
+    return;
+  // The benefit adjustments of the items of the branch's own authorised
+  // NF-e and NFC-e of the period.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT K.VALOR, G.CODAJUSTE, G.DESCRICAODET AS DESCRICAO, H.CODIGO AS CST, "
+      "C.VALLIQUIDONF, A.ICMSVALORISENTO, A.ICMSVALOROUTRAS, A.ICMSVALOR, A.VALREDICMS, "
+      "A.ICMSBASE, K.ALIQUOTA FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+      "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+      "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+      "INNER JOIN Z8_AJTRIBITDO K ON K.IDF_TRIBITEM = B.ID "
+      "INNER JOIN Z8_TABAJVPRDF G ON G.ID = K.IDF_TABAJVPRDF "
+      "INNER JOIN Z8_CLATRIBUT H ON H.ID = A.IDF_CLATRIBICMS "
+      "INNER JOIN Z8_IMPOSTO U ON U.ID = K.IDF_IMPOSTO "
+      "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = E.IDF_SERIEDOCTO "
+      "LEFT JOIN Z8_PARTETPDOC PT ON (PT.IDF_TIPDOC = E.IDF_TPDOCTO) AND (PT.FD = "
+      "'TipoDoctoGeral') "
+      "LEFT JOIN Z8_TPDOCTOGER L ON L.IDA = PT.ID "
+      "LEFT JOIN Z8_MODELODOCT N ON N.ID = COALESCE(E.IDF_MODELODOCTO, L.IDF_MODELODOCT) "
+      "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM) "
+      "AND ( K.TIPOAJUSTE IN ('6','7','8','9','A','B','C','D')) "
+      "AND (N.CODMODELO IN ('55', '65')) "
+      "AND (SERIE.SERIENFE IN ('1','T')) AND (E.SITUACAONFE = '3') AND (SERIE.TIPO = '1') "
+      "AND ( U.TIPO = '0' ) "
+      "AND ( H.CODIGO IN ('20', '30', '40', '41', '50', '51','70')) "
+      "AND ( G.CODAJUSTE LIKE 'PR%' ) "
+      "AND ( E.SITUACAO    = '1') ORDER BY E.ID, K.ID",
+      {{"FILIAL", c.filial}, {"INICIO", c.inicio}, {"FIM", c.fim}});
+  for (const auto& l : r.linhas)
+    incluir(Trim(l[1].AsString()),
+            ValorDoBeneficio(Trim(l[3].AsString()),
+                             {l[0].AsFloat(), l[4].AsFloat(), l[5].AsFloat(), l[6].AsFloat(),
+                              l[7].AsFloat(), l[8].AsFloat(), l[9].AsFloat(), l[10].AsFloat()}),
+            Trim(l[2].AsString()));
+}
+
+double Th5RegistroEFDE100::ValorDoBeneficio(const std::string& cst, const TItemBeneficiado& i) {
+  if (cst == "30" || cst == "40" || cst == "41") return i.liquido;
+  if (cst == "20" || cst == "70") return i.isento > 0 ? i.isento : i.outras;
+  // A deferral with a credit percentage is worth the ICMS deferred.
+  if (cst == "51") return i.percentual != 0 && i.base != 0 ? i.icms - i.reduzido : i.liquido;
+  if (cst == "50") return i.ajuste;
+  return 0;
 }
 
 int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco,
@@ -536,8 +714,9 @@ int Th5RegistroEFDE100::GerarApuracaoPeloRegSPED(int id_efd, int tipo, int bloco
   if (icms == 0) return 2;
   TxbResultado r =
       GetSession().Consultar("SELECT CODRECEITA FROM Z8_IMPOSTO WHERE ID = :ID", {{"ID", icms}});
-  IncluirE116(bloco, id_e110, v.icms_recolher, PrimeiroDiaUtilDoMesSeguinte(c.fim),
-              Trim(r.linhas[0][0].AsString()), c.fim);
+  IncluirE116(bloco, id_e110, "000", v.icms_recolher,
+              PrimeiroDiaUtilDoMesSeguinte(GetSession(), c.fim), Trim(r.linhas[0][0].AsString()),
+              c.fim);
   return 3;
 }
 

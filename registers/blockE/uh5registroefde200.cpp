@@ -16,6 +16,10 @@ namespace {
 // The revenue codes under which a GNRE pays ICMS-ST.
 constexpr const char* kReceitasST = "('100048', '147310049', '100099', '137-6', '1376', '2212')";
 
+// The model of the state's own collection documents among the collection
+// references (GNRE are "1").
+constexpr const char* kModeloArrecadacao = "0";
+
 }  // namespace
 
 TValoresE210 ApurarST(const TParteApuracao& p, double deducoes, double debitos_especiais,
@@ -61,24 +65,113 @@ bool Th5RegistroEFDE200::DeducaoDaST(const std::string& codigo) {
   return c.size() >= 4 && ((c[2] == '1' && c[3] == '4') || (c[2] == '6' && c[3] == '1'));
 }
 
-std::vector<TObrigacaoST> Th5RegistroEFDE200::ObrigacoesGNRE(int filial, TDateTime inicio,
-                                                             TDateTime fim, const std::string& uf) {
+Th5RegistroEFDE200::TParametrosGNRE Th5RegistroEFDE200::ParametrosGNRE(int filial, TDateTime inicio,
+                                                                       TDateTime fim,
+                                                                       const std::string& uf) {
+  TParametrosGNRE p;
+  if (!FamiliasRegistradas({"DetalhaDespGNRE"})) return p;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT B.TIPODOCDESPESA, B.CODOBRIGREC, B.CODRECEITA FROM Z8_ParamFil A "
+      "INNER JOIN Z8_DETDESGNRE B ON B.IDA = A.ID INNER JOIN KLVG_UF U ON U.ID = B.IDF_UF "
+      "WHERE (U.SIGLA = :UF) AND (A.DATAINICIAL <= :FIM) AND (A.DATAFINAL >= :INICIO) "
+      "AND (A.IDF_FILIAL = :FILIAL) ORDER BY A.DATAINICIAL DESC, A.ID",
+      {{"UF", uf}, {"FIM", fim}, {"INICIO", inicio}, {"FILIAL", filial}});
+  if (r.Vazio()) return p;
+  const auto& l = r.linhas[0];
+  return {true, Trim(l[0].AsString()) == "2",
+          l[1].IsNull() ? "" : RetornarCodigoObrigacaoPeloIndice(l[1].AsInteger()),
+          Trim(l[2].AsString())};
+}
+
+std::vector<TObrigacaoST> Th5RegistroEFDE200::ObrigacoesDoEstado(int filial, int imposto,
+                                                                 TDateTime inicio, TDateTime fim,
+                                                                 const std::string& uf) {
+  const TParametrosGNRE parametros = ParametrosGNRE(filial, inicio, fim, uf);
+  std::vector<TObrigacaoST> obrigacoes =
+      ObrigacoesGNRE(filial, imposto, inicio, fim, uf, parametros);
+  if (obrigacoes.empty() && parametros.existe)
+    obrigacoes = ObrigacoesArrecadacao(filial, inicio, fim, uf, parametros);
+  for (TObrigacaoST& o : ObrigacoesDosAjustes(filial, inicio, fim, uf))
+    obrigacoes.push_back(std::move(o));
+  return obrigacoes;
+}
+
+std::vector<TObrigacaoST> Th5RegistroEFDE200::ObrigacoesGNRE(int filial, int imposto,
+                                                             TDateTime inicio, TDateTime fim,
+                                                             const std::string& uf,
+                                                             const TParametrosGNRE& parametros) {
   std::vector<TObrigacaoST> obrigacoes;
-  if (!FamiliasRegistradas({"GNRE", "DoctoDespesaFiscal"})) return obrigacoes;
+  if (!FamiliasRegistradas({"GNRE", "DoctoDespesaFiscal", "DoctoDespesaPublica"}))
+    return obrigacoes;
+  // A GNRE is valued by its fiscal expense document, or by its public
+  // expense document of the ICMS-ST when the branch's parameters say so.
   TxbResultado r = GetSession().Consultar(
       std::string("SELECT G.CODOBRIGREC, F.VALTOTALNF, G.DATAVENCTO, G.CODRECEITA, G.NUMPROC, "
-                  "G.INDPROC, G.DESCPROC, G.DATAREF FROM Z8_GNRE G "
-                  "INNER JOIN Z8_PARTEDOCTO P ON P.ID = G.IDA "
-                  "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
+                  "G.INDPROC, G.DESCPROC, G.DATAREF, P.VALLIQUIDO FROM Z8_GNRE G "
+                  "INNER JOIN Z8_PARTEDOCTO D0 ON D0.ID = G.IDA "
+                  "INNER JOIN Z8_DOCTO D ON D.ID = D0.IDF_DOCTO "
                   "LEFT JOIN Z8_DOCTODEFIS F ON F.IDA = D.ID "
+                  "LEFT JOIN Z8_DOCTODESPU P ON (P.IDA = D.ID) AND (P.IDF_IMPOSTO = :IMPOSTO) "
                   "WHERE (D.IDF_FILIAL = :FILIAL) AND (G.DATAREF BETWEEN :INICIO AND :FIM) "
                   "AND (G.UNFEDFAV = :UF) AND (G.CODRECEITA IN ") +
           kReceitasST + ") ORDER BY G.DATAREF, G.ID",
-      {{"FILIAL", filial}, {"INICIO", inicio}, {"FIM", fim}, {"UF", uf}});
+      {{"IMPOSTO", imposto}, {"FILIAL", filial}, {"INICIO", inicio}, {"FIM", fim}, {"UF", uf}});
   for (const auto& l : r.linhas)
-    obrigacoes.push_back({RetornarCodigoObrigacaoPeloIndice(l[0].AsInteger()), l[1].AsFloat(),
-                          l[2].AsDateTime(), Trim(l[3].AsString()), Trim(l[4].AsString()),
-                          Trim(l[5].AsString()), Trim(l[6].AsString()), l[7].AsDateTime()});
+    obrigacoes.push_back({RetornarCodigoObrigacaoPeloIndice(l[0].AsInteger()),
+                          (parametros.despesa_publica ? l[8] : l[1]).AsFloat(), l[2].AsDateTime(),
+                          Trim(l[3].AsString()), Trim(l[4].AsString()), Trim(l[5].AsString()),
+                          Trim(l[6].AsString()), l[7].AsDateTime()});
+  return obrigacoes;
+}
+
+std::vector<TObrigacaoST> Th5RegistroEFDE200::ObrigacoesArrecadacao(
+    int filial, TDateTime inicio, TDateTime fim, const std::string& uf,
+    const TParametrosGNRE& parametros) {
+  std::vector<TObrigacaoST> obrigacoes;
+  if (!FamiliasRegistradas({"ArrecadacaoReferenciada"})) return obrigacoes;
+  // The branch's collection documents issued by the state's treasury.
+  TxbResultado r = GetSession().Consultar(
+      "SELECT C.VLRDOCTO, H.SIGLA, C.NRODOCTO, A.DATAEMI   FROM Z8_DOCTO A "
+      "INNER JOIN Z8_PARTEDOCTO B ON B.IDF_DOCTO = A.ID INNER JOIN Z8_ARRECREFER C ON C.IDA = B.ID "
+      "INNER JOIN KLVG_IDENT D ON D.ID = A.IDF_IDENT INNER JOIN KLVG_ENDER E ON E.ID = D.IDF_ENDER "
+      "INNER JOIN KLVG_CID G ON G.ID = E.IDF_CID INNER JOIN KLVG_UF H ON H.ID = G.IDF_UF "
+      "WHERE (A.DATAEMI BETWEEN :DATAINI AND :DATAFIM) "
+      "AND (C.CODMOD = :CODMODELO) "
+      "AND (A.IDF_FILIAL = :IDF_FILIAL) "
+      "AND (A.SITUACAONF <> '1') "
+      "AND (H.SIGLA = :SIGLA) ORDER BY A.DATAEMI, A.ID",
+      {{"DATAINI", inicio},
+       {"DATAFIM", fim},
+       {"CODMODELO", kModeloArrecadacao},
+       {"IDF_FILIAL", filial},
+       {"SIGLA", uf}});
+  for (const auto& l : r.linhas)
+    obrigacoes.push_back({parametros.obrigacao, l[0].AsFloat(), l[3].AsDateTime(),
+                          parametros.receita, "", "", "", l[3].AsDateTime()});
+  return obrigacoes;
+}
+
+std::vector<TObrigacaoST> Th5RegistroEFDE200::ObrigacoesDosAjustes(int filial, TDateTime inicio,
+                                                                   TDateTime fim,
+                                                                   const std::string& uf) {
+  std::vector<TObrigacaoST> obrigacoes;
+  if (!FamiliasRegistradas({"AjusteTribItem", "TabCodReceita", "ItemDocto"})) return obrigacoes;
+  TxbResultado r = GetSession().Consultar(
+      "SELECT A.VALOR, E.DTENTSAI, F.CODIGO, F.DIAVENCTO FROM Z8_AJTRIBITDO A "
+      "INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDF_TRIBITEM "
+      "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+      "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+      "INNER JOIN Z8_TABCODREC F ON F.ID = A.IDF_TABCODREC "
+      "WHERE (A.IDF_TABCODREC > 0) "
+      "AND (E.IDF_FILIAL = :IDF_FILIAL) "
+      "AND (E.DTENTSAI BETWEEN :DATAINI AND :DATAFIN) "
+      "AND (F.UF = :SIGLAUF) ORDER BY E.DTENTSAI, A.ID",
+      {{"IDF_FILIAL", filial}, {"DATAINI", inicio}, {"DATAFIN", fim}, {"SIGLAUF", uf}});
+  for (const auto& l : r.linhas) {
+    const TDateTime data = l[1].AsDateTime();
+    obrigacoes.push_back({"001", l[0].AsFloat(), RetornarDataVencto(l[3].AsString(), data),
+                          Trim(l[2].AsString()), "", "", "", data});
+  }
   return obrigacoes;
 }
 
@@ -143,7 +236,8 @@ int Th5RegistroEFDE200::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
   const int filial = cabecalho.filial;
   const TDateTime inicio = cabecalho.inicio.DateOf(), fim = cabecalho.fim.DateOf();
   ExcluirRegistroEFD(id_efd);
-  const int imposto = IdImpostoDoTipo(GetSession(), "A");
+  const int imposto =
+      IdImpostoConfigurado(GetSession(), EmpresaDaFilial(GetSession(), filial).id, "A", fim);
   if (!Aplicacao().ChecarFamiliaRegistrada("ApuImposto") || imposto == 0) return 0;
 
   GetDados().Isolar(0, "VsEDC01");
@@ -161,7 +255,8 @@ int Th5RegistroEFDE200::INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, c
     const TValoresE210 v =
         ApurarST(parte, deducoes, SomaDosAjustesC197(GetSession(), id_efd, {uf + "71%"}), zerada);
     if (zerada) continue;
-    IncluirGrupo(tipo, bloco, apuracao, uf, v, rubricas, ObrigacoesGNRE(filial, inicio, fim, uf));
+    IncluirGrupo(tipo, bloco, apuracao, uf, v, rubricas,
+                 ObrigacoesDoEstado(filial, imposto, inicio, fim, uf));
     ++grupos;
   }
   return grupos;

@@ -44,7 +44,10 @@ struct TObrigacaoST {
 // The deductions are the state's rubric lines whose code has "14" or "61"
 // in its third and fourth characters; the special debits the C197 rows
 // whose code starts with the state and "71". The obligations are the GNRE
-// of the state paid in the period, valued by their expense document.
+// of the state paid in the period, valued by their expense document, or
+// else the state's collection documents of the period; and the item
+// adjustments of the period under a revenue code of the state. The ICMS-ST
+// is the tax the company's assessment configuration names.
 //
 // Writer: after E100's, before E500's. Per E200 its line, its E210 line and
 // the E210's E220 and E250 lines; "QtdeLinhasBloco_E" grows by the lines.
@@ -69,9 +72,29 @@ class Th5RegistroEFDE200 : public Th0RegistroEFDE200 {
   void IncluirGrupo(int tipo, int bloco, const TApuracao& apuracao, const std::string& uf,
                     const TValoresE210& v, const std::vector<TLinhaRubrica>& rubricas,
                     const std::vector<TObrigacaoST>& obrigacoes);
-  // The GNRE of the branch paid to the state for the period.
-  std::vector<TObrigacaoST> ObrigacoesGNRE(int filial, TDateTime inicio, TDateTime fim,
-                                           const std::string& uf);
+  // The branch's parameters of the GNRE paid to a state in the period
+  // (family "DetalhaDespGNRE"): which expense document values a GNRE, and
+  // the obligation and revenue code of the state's collection documents.
+  struct TParametrosGNRE {
+    bool existe = false;
+    bool despesa_publica = false;
+    std::string obrigacao, receita;
+  };
+  TParametrosGNRE ParametrosGNRE(int filial, TDateTime inicio, TDateTime fim,
+                                 const std::string& uf);
+  // The obligations paid to the state for the period: the GNRE; without
+  // them, the state's collection documents the branch's parameters
+  // describe; and the item adjustments of the state's revenue codes.
+  std::vector<TObrigacaoST> ObrigacoesDoEstado(int filial, int imposto, TDateTime inicio,
+                                               TDateTime fim, const std::string& uf);
+  std::vector<TObrigacaoST> ObrigacoesGNRE(int filial, int imposto, TDateTime inicio, TDateTime fim,
+                                           const std::string& uf,
+                                           const TParametrosGNRE& parametros);
+  std::vector<TObrigacaoST> ObrigacoesArrecadacao(int filial, TDateTime inicio, TDateTime fim,
+                                                  const std::string& uf,
+                                                  const TParametrosGNRE& parametros);
+  std::vector<TObrigacaoST> ObrigacoesDosAjustes(int filial, TDateTime inicio, TDateTime fim,
+                                                 const std::string& uf);
 };
 
 }  // namespace efd

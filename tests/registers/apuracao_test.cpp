@@ -476,6 +476,266 @@ TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
                                       "|E116|000|160|01042024|046-2|||||032024|", "|E990|5|"}));
 }
 
+// The branch's fiscal movements of March 2024, booked through the
+// integration of the month's documents: the fund of the ICMS of a sale
+// (30) and of a purchase (10), the rate difference of a return of goods
+// (12, CFOP 2.202) and of a sale (99), and a sale of April.
+const char* kFixturaMovimentos = R"({
+  "Z8_CODFISOPE": [{"ID": 400, "CODIGO": "2.202", "TIPOMOV": "1"}],
+  "Z8_INTEGRA": [{"ID": 401, "FD": "Integracao", "IDF_DOCTO": 230}, {"ID": 402, "FD": "Integracao", "IDF_DOCTO": 233},
+                 {"ID": 403, "FD": "Integracao", "IDF_DOCTO": 231}],
+  "Z8_MOVFIS": [{"ID": 404, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-03-05"},
+                {"ID": 405, "IDF_INTEGRA": 402, "IDF_CFOP": 228, "DATAENTSAI": "2024-03-02"},
+                {"ID": 406, "IDF_INTEGRA": 403, "IDF_CFOP": 400, "DATAENTSAI": "2024-03-20"},
+                {"ID": 407, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-04-02"}],
+  "Z8_MOVFISIMP": [{"ID": 408, "IDF_MOVFIS": 404, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 30.0, "VALICMSPARTDEST": 99.0},
+                   {"ID": 409, "IDF_MOVFIS": 405, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 10.0},
+                   {"ID": 410, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 200, "VALICMSPARTDEST": 12.0},
+                   {"ID": 411, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 201, "VALICMSPARTDEST": 500.0},
+                   {"ID": 412, "IDF_MOVFIS": 407, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 700.0}]
+})";
+
+TEST_P(Apuracao, FundoDoRJEDebitoEspecialComObrigacaoPropria) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaMovimentos);
+  sessao_->ExecutarDiretoNoBD("UPDATE KLVG_CID SET IDF_UF = 2 WHERE ID = 1");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // The fund of the outputs (30) is a special debit, that of the entries
+  // (10) a deduction: 470 assessed, 460 to pay. The ICMS's obligation is
+  // the assessed balance, the fund's the 20 the outputs exceed the entries
+  // by: together the ICMS to pay and the special debits.
+  EXPECT_EQ(Trecho(a, "E110", {"E111", "E116"}),
+            (std::vector<std::string>{"|E110|1000|0|0|20|300|0|0|50|200|470|10|460|0|30|",
+                                      "|E111|RJ050008|FECEP SAIDA - DEBITO EXTRA APURACAO|30|",
+                                      "|E111|RJ040010|FECEP ENTRADA - DEDUCOES|10|",
+                                      "|E116|000|470|10042024|046-2|||||032024|",
+                                      "|E116|006|20|10042024|7501|||||032024|"}));
+  // With the entries' fund above the outputs', the ICMS's obligation is the
+  // ICMS to pay and the fund's the whole fund of the outputs.
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_MOVFISIMP SET ICMSVALFCPPROPRIO = 50 WHERE ID = 409");
+  EXPECT_EQ(Linhas(Gerar(1, 2024, 3, nullptr), "E116"),
+            (std::vector<std::string>{"|E116|000|420|10042024|046-2|||||032024|",
+                                      "|E116|006|30|10042024|7501|||||032024|"}));
+}
+
+TEST_P(Apuracao, CreditoPresumidoDifalDeDevolucaoEReceitaDoEstado) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaMovimentos);
+  // A branch in Santa Catarina, whose parameters name the rubric types of
+  // the presumed credit (40, and 7 of a cancelled document) and of its
+  // reversal (15), the due date's class S and the revenue code 0100; the
+  // state assesses the rate difference of returns under SC020001.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+    "KLVG_UF": [{"ID": 4, "SIGLA": "SC", "NOME": "Santa Catarina", "IDF_PAIS": 1}],
+    "Z8_TIPDOC": [{"ID": 420, "CODIGO": "TTD"}, {"ID": 421, "CODIGO": "ESTTTD"}],
+    "Z8_PESTESCFIS": [{"ID": 422, "IDF_ESTADO": 4, "IDF_TPDOCRUBCREDPRESICMSTTD": 420,
+                       "IDF_TDESTCREDPRESICMSTTD": 421, "CLASSEVENC": "S", "CODRECEITA": "0100"}],
+    "Z8_DOCTO": [{"ID": 423, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 420, "DATAEMI": "2024-03-10", "SITUACAO": "1"},
+                 {"ID": 424, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 421, "DATAEMI": "2024-03-11", "SITUACAO": "1"},
+                 {"ID": 425, "FD": "Docto", "IDF_FILIAL": 10, "IDF_TPDOCTO": 420, "DATAEMI": "2024-03-12", "SITUACAO": "0"}],
+    "Z8_PARTEDOCTO": [{"ID": 426, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 423},
+                      {"ID": 427, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 424},
+                      {"ID": 428, "FD": "ParteDoctoFisRub", "IDF_DOCTO": 425}],
+    "Z8_PARDFISRUB": [{"ID": 426, "IDA": 426, "IDF_IMPOSTO": 200, "VALORFISCAL": 40.0, "BASECALC": 400.0},
+                      {"ID": 427, "IDA": 427, "IDF_IMPOSTO": 200, "VALORFISCAL": 15.0},
+                      {"ID": 428, "IDA": 428, "IDF_IMPOSTO": 200, "VALORFISCAL": 7.0}],
+    "Z8_TABAJVPRDF": [{"ID": 429, "CODAJUSTE": "SC020001", "IDF_UF": 4}],
+    "Z8_TAJUSTRIBA": [{"ID": 430, "IDF_ESTADO": 4, "TIPOAJUSTE": "1", "OPFISCAL": "3", "IDF_TABAJVPRDF": 429}]
+  })");
+  sessao_->ExecutarDiretoNoBD("UPDATE KLVG_CID SET IDF_UF = 4 WHERE ID = 1");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_VENIMPTRBN SET CLASSVENC = '1'");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PARTEDFAPU SET IMPOSTORECOLHERTTD = 33 WHERE ID = 212");
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // The reversal (15) adjusts the debits of the documents, the credit (40)
+  // their credits; the returns' rate difference (12) is a credit
+  // adjustment of its own; outside RJ no fund counts. 1035 of debits
+  // against 602 of credits: 433, of which 33 under the special regime's
+  // revenue code; the state's class completes both codes.
+  EXPECT_EQ(Trecho(a, "E110", {"E111", "E116"}),
+            (std::vector<std::string>{"|E110|1000|15|0|20|300|40|12|50|200|433|0|433|0|0|",
+                                      "|E111|SC020001||12|",
+                                      "|E116|000|400|10042024|010010243|||||032024|",
+                                      "|E116|000|33|10042024|249610243|||||032024|"}));
+  // Before 2013 neither the class nor the state's revenue code applies.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(
+      R"({"Z8_APUIMPOSTO": [{"ID": 431, "IDF_FILIAL": 10, "IDF_IMPOSTO": 200, "PERINICIAL": "2012-03-01",
+                             "PERFINAL": "2012-03-31", "IDF_DOCTO": 210}]})");
+  EXPECT_EQ(Linhas(Gerar(1, 2012, 3, nullptr), "E116"),
+            (std::vector<std::string>{"|E116|000|437|10042012|046-2|||||032012|",
+                                      "|E116|000|33|10042012|2496|||||032012|"}));
+}
+
+// The state's table values account classes of the visual chart by the
+// branch's movements of March: the class 3 takes in 3.1 (a credit of 100)
+// and 3.2 (a debit of 30), not 31 (5); April's movement, an apportioned one,
+// and another branch's stay out; a mask without movements is 0.
+const char* kFixturaContas = R"({
+  "Z8_FILIAL": [{"ID": 11, "IDF_EMPRESA": 1, "CODIGO": "2", "NOME": "Filial", "IDF_PAPELREL": 7}],
+  "KLVG_PLVISUAL": [{"ID": 440, "FD": "PlanoVisual", "CODIGO": "PV", "NOME": "Plano"}],
+  "KLVG_CLASSEVIS": [{"ID": 441, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 440, "MASCARA": "3"},
+                     {"ID": 442, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 440, "MASCARA": "3.1"},
+                     {"ID": 443, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 440, "MASCARA": "3.2"},
+                     {"ID": 444, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 440, "MASCARA": "31"},
+                     {"ID": 445, "FD": "ClasseVisual", "IDF_PLANOVISUAL": 440, "MASCARA": "9"}],
+  "Z8_SLDCTACTBM": [{"ID": 450, "IDF_FILIAL": 10, "DATA": "2024-03-10", "VALOR": -100.0},
+                    {"ID": 451, "IDF_FILIAL": 10, "DATA": "2024-03-11", "VALOR": 30.0},
+                    {"ID": 452, "IDF_FILIAL": 10, "DATA": "2024-03-12", "VALOR": 5.0},
+                    {"ID": 453, "IDF_FILIAL": 10, "DATA": "2024-04-01", "VALOR": 1000.0},
+                    {"ID": 454, "IDF_FILIAL": 10, "DATA": "2024-03-13", "VALOR": 7.0},
+                    {"ID": 455, "IDF_FILIAL": 11, "DATA": "2024-03-13", "VALOR": 9.0}],
+  "Z8_PERCENCLS": [{"ID": 466, "PERCENTUAL": 50.0}],
+  "Z8_SLDCLAMEN": [{"ID": 460, "IDF_SLDCTACTBM": 450, "IDF_CLASSEVIS": 442},
+                   {"ID": 461, "IDF_SLDCTACTBM": 451, "IDF_CLASSEVIS": 443},
+                   {"ID": 462, "IDF_SLDCTACTBM": 452, "IDF_CLASSEVIS": 444},
+                   {"ID": 463, "IDF_SLDCTACTBM": 453, "IDF_CLASSEVIS": 442},
+                   {"ID": 464, "IDF_SLDCTACTBM": 454, "IDF_CLASSEVIS": 443, "IDF_PERCENCLS": 466},
+                   {"ID": 465, "IDF_SLDCTACTBM": 455, "IDF_CLASSEVIS": 443}],
+  "Z8_TABAJSALAP": [{"ID": 470, "CODAJUSAPURA": "SP990010"}, {"ID": 471, "CODAJUSAPURA": "SP990011"},
+                    {"ID": 472, "CODAJUSAPURA": "SP990012"}],
+  "Z8_PESTESCFIS": [{"ID": 473, "IDF_ESTADO": 1}],
+  "Z8_IADICAPICM": [
+    {"ID": 474, "IDF_PESTESCFIS": 473, "IDF_TABAJSALAP": 470, "TIPOREG": "1", "IDF_CLASSEVIS": 441, "DESCICAOCOMPL": "Receitas"},
+    {"ID": 475, "IDF_PESTESCFIS": 473, "IDF_TABAJSALAP": 471, "TIPOREG": "1", "IDF_CLASSEVIS": 442, "DESCICAOCOMPL": "Vendas"},
+    {"ID": 476, "IDF_PESTESCFIS": 473, "IDF_TABAJSALAP": 472, "TIPOREG": "1", "IDF_CLASSEVIS": 445, "DESCICAOCOMPL": "Nada"}]
+})";
+
+TEST_P(Apuracao, ValoresDeclaratoriosPelaMascaraDaConta) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaContas);
+  EXPECT_EQ(Linhas(Gerar(1, 2024, 3, nullptr), "E115"),
+            (std::vector<std::string>{"|E115|SP990010|70|Receitas|", "|E115|SP990011|100|Vendas|",
+                                      "|E115|SP990012|0|Nada|"}));
+}
+
+// The obligations of the ICMS-ST beyond the GNRE: the branch's parameters
+// for São Paulo value its GNRE by the public expense document, and those for
+// Rio de Janeiro describe its collection documents (obligation 000, revenue
+// 0470): the one of March counts, not one of April, one of a GNRE model or
+// one of a treasury of another state. Item adjustments of March carry
+// revenue codes of each state, due on the 9th of the next month or five
+// days after.
+const char* kFixturaObrigacoesST = R"({
+  "KLVG_CID": [{"ID": 480, "NOME": "Rio de Janeiro", "GEOCODIGO": "3304557", "IDF_UF": 2}],
+  "KLVG_ENDER": [{"ID": 481, "CEP": "20000-000", "LOGRADOURO": "Avenida Presidente Vargas", "IDF_CID": 480}],
+  "KLVG_IDENT": [{"ID": 482, "FD": "Identificacao", "CODIGO": "SEFAZRJ", "NOME": "Secretaria da Fazenda", "IDF_ENDER": 481},
+                 {"ID": 483, "FD": "Identificacao", "CODIGO": "SEFAZSP", "NOME": "Secretaria da Fazenda SP", "IDF_ENDER": 1}],
+  "Z8_PARAMFIL": [{"ID": 484, "FD": "DetalhaDespGNRE", "IDF_FILIAL": 10, "DATAINICIAL": "2024-01-01", "DATAFINAL": "2024-12-31"},
+                  {"ID": 485, "FD": "DetalhaDespGNRE", "IDF_FILIAL": 10, "DATAINICIAL": "2024-01-01", "DATAFINAL": "2024-12-31"}],
+  "Z8_DETDESGNRE": [{"ID": 484, "IDA": 484, "IDF_UF": 1, "TIPODOCDESPESA": "2", "CODOBRIGREC": 1, "CODRECEITA": "0630"},
+                    {"ID": 485, "IDA": 485, "IDF_UF": 2, "TIPODOCDESPESA": "1", "CODOBRIGREC": 0, "CODRECEITA": "0470"}],
+  "Z8_DOCTODESPU": [{"ID": 360, "IDA": 360, "IDF_IMPOSTO": 330, "VALLIQUIDO": 420.0}],
+  "Z8_DOCTO": [
+    {"ID": 486, "FD": "Docto", "IDF_FILIAL": 10, "IDF_IDENT": 482, "DATAEMI": "2024-03-15", "SITUACAONF": "0"},
+    {"ID": 487, "FD": "Docto", "IDF_FILIAL": 10, "IDF_IDENT": 482, "DATAEMI": "2024-04-01", "SITUACAONF": "0"},
+    {"ID": 488, "FD": "Docto", "IDF_FILIAL": 10, "IDF_IDENT": 482, "DATAEMI": "2024-03-16", "SITUACAONF": "0"},
+    {"ID": 489, "FD": "Docto", "IDF_FILIAL": 10, "IDF_IDENT": 483, "DATAEMI": "2024-03-17", "SITUACAONF": "0"}],
+  "Z8_PARTEDOCTO": [{"ID": 490, "FD": "ArrecadacaoReferenciada", "IDF_DOCTO": 486},
+                    {"ID": 491, "FD": "ArrecadacaoReferenciada", "IDF_DOCTO": 487},
+                    {"ID": 492, "FD": "ArrecadacaoReferenciada", "IDF_DOCTO": 488},
+                    {"ID": 493, "FD": "ArrecadacaoReferenciada", "IDF_DOCTO": 489}],
+  "Z8_ARRECREFER": [{"ID": 490, "IDA": 490, "CODMOD": "0", "NRODOCTO": "DAE1", "VLRDOCTO": 7.5},
+                    {"ID": 491, "IDA": 491, "CODMOD": "0", "NRODOCTO": "DAE2", "VLRDOCTO": 8.0},
+                    {"ID": 492, "IDA": 492, "CODMOD": "1", "NRODOCTO": "GNRE", "VLRDOCTO": 9.0},
+                    {"ID": 493, "IDA": 493, "CODMOD": "0", "NRODOCTO": "DAESP", "VLRDOCTO": 11.0}],
+  "Z8_TABCODREC": [{"ID": 494, "CODIGO": "100080", "UF": "SP", "DIAVENCTO": "9"},
+                   {"ID": 495, "CODIGO": "0471", "UF": "RJ", "DIAVENCTO": "Y"}],
+  "Z8_AJTRIBITDO": [{"ID": 496, "IDF_TRIBITEM": 240, "IDF_IMPOSTO": 330, "IDF_TABCODREC": 494, "TIPOAJUSTE": "6", "VALOR": 3.0},
+                    {"ID": 497, "IDF_TRIBITEM": 242, "IDF_IMPOSTO": 330, "IDF_TABCODREC": 495, "TIPOAJUSTE": "6", "VALOR": 2.0},
+                    {"ID": 498, "IDF_TRIBITEM": 245, "IDF_IMPOSTO": 330, "IDF_TABCODREC": 494, "TIPOAJUSTE": "6", "VALOR": 50.0}]
+})";
+
+TEST_P(Apuracao, ObrigacoesDaSTPorArrecadacaoEPorAjusteDeItem) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaST);
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaObrigacoesST);
+  const auto a = Gerar(1, 2024, 3, nullptr);
+  // São Paulo's GNRE is worth its public expense document; its collection
+  // document is not read, as a GNRE paid the state.
+  EXPECT_EQ(
+      Linhas(a, "E250"),
+      (std::vector<std::string>{
+          "|E250|002|420|09042024|100099|||||032024|", "|E250|001|3|09042024|100080|||||032024|",
+          "|E250|000|7,5|15032024|0470|||||032024|", "|E250|001|2|25032024|0471|||||032024|"}));
+}
+
+TEST_P(Apuracao, STDoImpostoDaConfiguracaoDaEmpresa) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaST);
+  // Another ICMS-ST tax, first in the ERP's table, without assessments; the
+  // company's configuration names the assessed one from January, the other
+  // only from April.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+    "Z8_IMPOSTO": [{"ID": 329, "CODIGO": "ST2", "NOME": "ICMS-ST outro", "TIPO": "A"}],
+    "Z8_CFGAPUIMP": [{"ID": 499, "IDF_EMPRESA": 1, "IDF_IMPOSTO": 330, "DTINIVIGENCIA": "2024-01-01"},
+                     {"ID": 500, "IDF_EMPRESA": 1, "IDF_IMPOSTO": 329, "DTINIVIGENCIA": "2024-04-01"}]
+  })");
+  EXPECT_EQ(Linhas(Gerar(1, 2024, 3, nullptr), "E200").size(), 2u);
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_CFGAPUIMP");
+  EXPECT_TRUE(Linhas(Gerar(1, 2024, 3, nullptr), "E200").empty());
+}
+
+// Benefits of Paraná on the items of the month's authorised NF-e of an
+// electronic series: an exemption (CST 40) on the first sale's item, a
+// deferral (CST 51, ICMS 36 of which 6 stays) on the second's, under a
+// code of another state, of another kind of adjustment, and on the
+// cancelled sale, which is not authorised.
+const char* kFixturaParana = R"({
+  "Z8_SERIEDOCTO": [{"ID": 510, "IDF_FILIAL": 10, "CODIGO": "1", "TIPO": "1", "SERIENFE": true}],
+  "Z8_CLATRIBUT": [{"ID": 511, "CODIGO": "40"}, {"ID": 512, "CODIGO": "51"}],
+  "Z8_TABAJVPRDF": [{"ID": 513, "CODAJUSTE": "PR000001", "DESCRICAODET": "Isenção"},
+                    {"ID": 514, "CODAJUSTE": "PR000002", "DESCRICAODET": "Diferimento"},
+                    {"ID": 515, "CODAJUSTE": "SP000009", "DESCRICAODET": "Outro estado"}],
+  "Z8_AJTRIBITDO": [{"ID": 516, "IDF_TRIBITEM": 240, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "6", "VALOR": 1.0},
+                    {"ID": 517, "IDF_TRIBITEM": 242, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 514, "TIPOAJUSTE": "7",
+                     "VALOR": 2.0, "ALIQUOTA": 33.33},
+                    {"ID": 518, "IDF_TRIBITEM": 242, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 515, "TIPOAJUSTE": "6", "VALOR": 4.0},
+                    {"ID": 519, "IDF_TRIBITEM": 240, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "1", "VALOR": 8.0},
+                    {"ID": 520, "IDF_TRIBITEM": 243, "IDF_IMPOSTO": 200, "IDF_TABAJVPRDF": 513, "TIPOAJUSTE": "6", "VALOR": 16.0}]
+})";
+
+TEST_P(Apuracao, BeneficiosDoParanaNosValoresDeclaratorios) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaParana);
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_DOCTO SET IDF_SERIEDOCTO = 510, SITUACAONFE = '3' WHERE ID IN (230, 231)");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_DOCTO SET IDF_SERIEDOCTO = 510 WHERE ID = 232");
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_TRIITEMPRO SET IDF_CLATRIBICMS = 511 WHERE ID IN (240, 243)");
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_TRIITEMPRO SET IDF_CLATRIBICMS = 512, ICMSBASE = 200, ICMSVALOR = 36, "
+      "VALREDICMS = 6 WHERE ID = 242");
+  // The exempt item is worth its net value (110), the deferral the ICMS
+  // deferred (30).
+  EXPECT_EQ(Linhas(Gerar(1, 2024, 3, nullptr), "E115"),
+            (std::vector<std::string>{Latin1("|E115|PR000001|110|Isenção|"),
+                                      "|E115|PR000002|30|Diferimento|"}));
+}
+
+TEST(Vencimentos, ValorDoBeneficioPeloCST) {
+  Th5RegistroEFDE100::TItemBeneficiado i{5, 100, 0, 40, 18, 3, 150, 0};
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("41", i), 100);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("20", i), 40);  // no exempt value
+  i.isento = 60;
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("70", i), 60);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("51", i), 100);  // no credit percentage
+  i.percentual = 10;
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("51", i), 15);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("50", i), 5);
+  EXPECT_EQ(Th5RegistroEFDE100::ValorDoBeneficio("00", i), 0);
+}
+
+TEST_P(Apuracao, PrimeiroDiaUtilPassaFinsDeSemanaEFeriados) {
+  auto dia = [&](int mes, int d) {
+    return FormatarData(
+        PrimeiroDiaUtilDoMesSeguinte(*sessao_, TDateTime::EncodeDate(2024, mes, d)));
+  };
+  // June 2024 begins on a Saturday, September 2024 on a Sunday.
+  EXPECT_EQ(dia(5, 31), "03062024");
+  EXPECT_EQ(dia(8, 15), "02092024");
+  EXPECT_EQ(dia(3, 31), "01042024");
+  // A holiday on the Monday after the weekend moves to the Tuesday; a
+  // holiday of another kind does not count.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"KLVG_DATASFERIADOS": [
+    {"ID": 530, "DATA": "2024-06-03", "TIPOFERIADO": "1"},
+    {"ID": 531, "DATA": "2024-04-01", "TIPOFERIADO": "2"}]})");
+  EXPECT_EQ(dia(5, 31), "04062024");
+  EXPECT_EQ(dia(3, 31), "01042024");
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, Apuracao, ::testing::ValuesIn(MotoresDeTeste()));
 
 TEST(SaldoDaApuracao, DeducoesAlemDoSaldoNoRJLevamOCreditoJunto) {
@@ -518,13 +778,6 @@ TEST(Vencimentos, DiasClassesEPrimeiroDiaUtil) {
   EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento("S"), "10243");
   for (const char* sem : {"J", "K", "Q", "R", ""})
     EXPECT_EQ(Th5RegistroEFDE100::RetornaClasseVencimento(sem), "") << sem;
-  // June 2024 begins on a Saturday, September 2024 on a Sunday.
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 5, 31))),
-            "03062024");
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 8, 15))),
-            "02092024");
-  EXPECT_EQ(FormatarData(PrimeiroDiaUtilDoMesSeguinte(TDateTime::EncodeDate(2024, 3, 31))),
-            "01042024");
 }
 
 TEST(Vencimentos, ObrigacoesEVencimentosDaST) {
