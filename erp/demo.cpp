@@ -17,7 +17,6 @@
 #include "erp/demo_estoque.h"
 #include "erp/demo_notasservico.h"
 #include "erp/demo_outrasoperacoes.h"
-#include "erp/demo_rateio.h"
 #include "erp/demo_servicos.h"
 #include "erp/erp.h"
 #include "erp/insercao.h"
@@ -2019,7 +2018,6 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirServicosDemo(bd, r);
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
-    r.maior_id = ConstruirRateioDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

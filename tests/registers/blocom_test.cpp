@@ -109,20 +109,6 @@ TEST_P(BlocoM, SemO0111OCreditoComumRateiaPelasReceitasDoMes) {
   EXPECT_EQ(Linhas(a, "M105")[3], "|M105|01|53|800,00||800,00|200,00||0,000||");
 }
 
-TEST_P(BlocoM, CreditoMaiorQueAContribuicaoNadaARecolherNemCodigoDeReceita) {
-  TDocumentoTeste compra{
-      .id = 4601, .tipo = "compranfe", .serie = "3", .numero = "31", .participante = 202};
-  compra.itens[0].cfop = "1.102";
-  compra.itens[0].valor = 1000;
-  compra.itens[0].letra_pis = "K";
-  TDocumentoTeste venda{.id = 4602, .numero = "32"};
-  venda.itens[0].valor = 200;
-  Carregar({compra, venda});
-  const TArquivo a = GerarContribuicoes();
-  EXPECT_TRUE(Linhas(a, "M205").empty());
-  EXPECT_TRUE(Linhas(a, "M605").empty());
-}
-
 // The adjustments are stored by the ERP's assessment under the rows of the
 // credit and of the contribution; the writer puts each under its parent.
 TEST_P(BlocoM, AjustesEscritosSobOCreditoEAContribuicao) {

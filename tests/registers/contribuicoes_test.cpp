@@ -138,6 +138,8 @@ TEST_P(Contribuicoes, CreditoMaiorQueAContribuicaoFicaComSaldo) {
             (std::vector<std::string>{"M100", "101", "0", "1000,00", "1,6500", "0,000", "", "16,50",
                                       "0,00", "0,00", "0,00", "16,50", "1", "3,30", "13,20"}));
   EXPECT_EQ(Campos(Linhas(a, "M200")[0])[4], "0,00");  // nothing left to pay
+  EXPECT_TRUE(Linhas(a, "M205").empty());              // nor a revenue code to pay under
+  EXPECT_TRUE(Linhas(a, "M605").empty());
 }
 
 TEST_P(Contribuicoes, VendaSemNaturezaDaReceitaParaComONomeDoCampo) {
