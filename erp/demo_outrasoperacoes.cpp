@@ -93,6 +93,11 @@ int64_t ConstruirOutrasOperacoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
       {"0", 10, 4500, "K", "04", "Aluguel do galpão de armazenagem", "10880.720001/2023-11"},
       {"1", 28, 1250.4, "A", "", "Receita de locação de espaço publicitário", ""},
       {"2", 29, 820.0, "E", "121", "Receita de operação com alíquota zero", ""},
+      // Costs common to the kinds of revenue, whose credit block M apportions:
+      // the electricity serves every sale (CST 56), the forklifts the
+      // domestic ones, taxed or not (CST 53).
+      {"0", 15, 3200.0, "Q", "04", "Energia elétrica do estabelecimento", ""},
+      {"0", 18, 1800.0, "N", "06", "Aluguel de empilhadeiras", ""},
   };
   for (const TOperacao& o : operacoes) {
     const bool credito = *o.ind_oper == '0', tributada = *o.ind_oper == '1';

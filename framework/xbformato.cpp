@@ -35,11 +35,13 @@ std::string FormatarMascara(double valor, std::string_view mascara) {
 }
 
 double Arredondar(double valor, int casas) {
-  // Half away from zero on the decimal value, not on the binary one.
+  // Half away from zero on the decimal value, not on the binary one: the
+  // nudge covers the binary error of the value, which grows with it, and
+  // stays far below half a unit even for amounts of billions.
   double fator = std::pow(10.0, casas);
   double escalado = valor * fator;
-  double ajuste = escalado >= 0 ? 1e-9 : -1e-9;
-  return std::round(escalado + ajuste * std::max(1.0, std::fabs(escalado))) / fator;
+  double ajuste = std::max(1e-9, std::fabs(escalado) * 1e-13);
+  return std::round(escalado + (escalado >= 0 ? ajuste : -ajuste)) / fator;
 }
 
 double TextoParaReal(const std::string& texto) {

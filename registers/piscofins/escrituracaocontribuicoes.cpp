@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "registers/blockC/linhasblococ.h"
 #include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"
+#include "registers/piscofins/rateiocreditos.h"
 #include "registers/piscofins/receitasm.h"
 #include "registers/piscofins/receitaspresumidas.h"
 #include "registers/piscofins/retencoesf600.h"
@@ -198,17 +200,25 @@ bool Cumulativa(const TRegime& regime, double aliquota, bool cofins) {
   return aliquota == kAliquotaBasica[1][cofins ? 1 : 0];
 }
 
-// The credit type: the revenue the credit is bound to (1 taxed domestic, 2
-// untaxed domestic, 3 export, by the CST) and the kind of the base (01 basic
-// rate, 02 other rates, 03 per unit, 08 import).
-std::string CodigoCredito(const TDetalhe& d, bool cofins) {
-  const char grupo = d.cst == "51" ? '2' : d.cst == "52" ? '3' : '1';
-  const char* tipo = d.aliquota_reais > 0                               ? "03"
-                     : d.cfop.starts_with("3")                          ? "08"
-                     : d.aliquota == kAliquotaBasica[0][cofins ? 1 : 0] ? "01"
-                                                                        : "02";
-  return std::string(1, grupo) + tipo;
+// The kind of a credit's base, the last two digits of its type (01 basic
+// rate, 02 other rates, 03 per unit, 08 import); the first is the revenue the
+// credit is bound to (rateiocreditos.h).
+std::string TipoDeCredito(const TDetalhe& d, bool cofins) {
+  return d.aliquota_reais > 0                               ? "03"
+         : d.cfop.starts_with("3")                          ? "08"
+         : d.aliquota == kAliquotaBasica[0][cofins ? 1 : 0] ? "01"
+                                                            : "02";
 }
+
+// The revenue codes of the contribution to pay, by the field of M200/M600
+// that holds it: the non-cumulative and the cumulative contribution.
+struct TCodigoReceita {
+  const char* campo;
+  const char* pis;
+  const char* cofins;
+};
+constexpr TCodigoReceita kCodigosReceita[] = {{"08", "691201", "585601"},
+                                              {"12", "810902", "217201"}};
 
 double Arred(double v) {
   return Arredondar(v, 2);
@@ -218,8 +228,9 @@ double Arred(double v) {
 
 class TApuracao {
  public:
-  TApuracao(TxbSession& sessao, int bloco_m, const TRegime& regime, bool cofins)
-      : sessao_(sessao), bloco_(bloco_m), regime_(regime), cofins_(cofins) {}
+  TApuracao(TxbSession& sessao, int bloco_m, const TRegime& regime, const TReceitasBrutas& receitas,
+            bool cofins)
+      : sessao_(sessao), bloco_(bloco_m), regime_(regime), receitas_(receitas), cofins_(cofins) {}
 
   void Apurar(const std::vector<TDetalhe>& detalhes) {
     for (const TDetalhe& d : detalhes) {
@@ -227,6 +238,7 @@ class TApuracao {
       if (d.operacao == "0" && regime_.NaoCumulativo() && d.cst >= "50" && d.cst <= "56")
         Creditar(d);
     }
+    RatearCreditos();
     GravarCreditosEContribuicao();
   }
 
@@ -242,10 +254,16 @@ class TApuracao {
   struct TBaseCredito {
     double base = 0, quantidade = 0;
   };
+  // A base of one nature and CST: its whole, the share of the cumulative
+  // revenue, and the part bound to the credit's kind of revenue.
+  struct TBaseRateada {
+    double total = 0, cumulativa = 0, parte = 0;
+    double quantidade_total = 0, quantidade = 0;
+  };
   struct TCredito {
     std::string codigo;
     double aliquota = 0, aliquota_reais = 0, base = 0, quantidade = 0;
-    std::map<std::pair<std::string, std::string>, TBaseCredito> bases;  // nature, CST
+    std::map<std::pair<std::string, std::string>, TBaseRateada> bases;  // nature, CST
     double Valor() const {
       return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais : base * aliquota / 100);
     }
@@ -275,22 +293,33 @@ class TApuracao {
       t.base = Arred(t.base + d.base);
   }
 
+  // The entry's base, summed by kind of credit, rate, nature and CST.
   void Creditar(const TDetalhe& d) {
-    const std::string codigo = CodigoCredito(d, cofins_);
-    const TChave chave = Chave(codigo, d);
-    TCredito& c = creditos_[chave];
-    c.codigo = codigo;
-    c.aliquota = std::get<1>(chave);
-    c.aliquota_reais = std::get<2>(chave);
-    TBaseCredito& b =
-        c.bases[{d.natureza.empty() ? NaturezaBaseCredito(d.cfop) : d.natureza, d.cst}];
-    if (d.aliquota_reais > 0) {
-      c.quantidade += d.quantidade;
+    TBaseCredito& b = bases_[Chave(TipoDeCredito(d, cofins_), d)][{
+        d.natureza.empty() ? NaturezaBaseCredito(d.cfop) : d.natureza, d.cst}];
+    if (d.aliquota_reais > 0)
       b.quantidade += d.quantidade;
-    } else {
-      c.base = Arred(c.base + d.base);
+    else
       b.base = Arred(b.base + d.base);
-    }
+  }
+
+  // Each base goes to the credits of the revenues its CST binds it to.
+  void RatearCreditos() {
+    for (const auto& [tipo, bases] : bases_)
+      for (const auto& [natureza_cst, b] : bases) {
+        const TRateioCredito r = RatearCredito(natureza_cst.second, b.base, b.quantidade, receitas_,
+                                               regime_.incidencia == "3");
+        for (const TParcelaCredito& p : r.parcelas) {
+          const TChave chave{p.grupo + std::get<0>(tipo), std::get<1>(tipo), std::get<2>(tipo)};
+          TCredito& c = creditos_[chave];
+          c.codigo = std::get<0>(chave);
+          c.aliquota = std::get<1>(chave);
+          c.aliquota_reais = std::get<2>(chave);
+          c.base = Arred(c.base + p.base);
+          c.quantidade += p.quantidade;
+          c.bases[natureza_cst] = {b.base, r.base_cumulativa, p.base, b.quantidade, p.quantidade};
+        }
+      }
   }
 
   std::string Codigo(const char* pis, const char* cofins) const { return cofins_ ? cofins : pis; }
@@ -329,8 +358,8 @@ class TApuracao {
                            desconto, Arred(disponivel - desconto)});
       for (const auto& [natureza_cst, b] : c.bases)
         base.Inserir(bloco_, Tipo(m105),
-                     {id, natureza_cst.first, natureza_cst.second, b.base, 0.0, b.base, b.base,
-                      b.quantidade, b.quantidade});
+                     {id, natureza_cst.first, natureza_cst.second, b.total, b.cumulativa,
+                      Arred(b.total - b.cumulativa), b.parte, b.quantidade_total, b.quantidade});
     }
 
     const std::string m200 = Codigo("M200", "M600"), m210 = Codigo("M210", "M610");
@@ -355,6 +384,7 @@ class TApuracao {
                      {nao_cumulativa, deduzido, 0.0, devida, retido_nc, outras_nc, a_recolher_nc,
                       cumulativa, retido_cum, outras_cum, a_recolher_cum,
                       Arred(a_recolher_nc + a_recolher_cum)});
+    GravarCodigosReceita({a_recolher_nc, a_recolher_cum});
     TxbInsercaoRegistro detalhe(
         sessao_, m210,
         {"IDF_RegEFD" + m200, "COD_CONT", "VL_REC_BRT", "VL_BC_CONT", "VL_AJUS_ACRES_BC_" + t,
@@ -367,15 +397,47 @@ class TApuracao {
                        c.quantidade, c.aliquota_reais, c.Valor(), 0.0, 0.0, 0.0, 0.0, c.Valor()});
   }
 
+  // The contribution to pay of each regime under its revenue code.
+  void GravarCodigosReceita(const std::vector<double>& a_recolher) {
+    const std::string m205 = Codigo("M205", "M605");
+    TxbInsercaoRegistro receita(sessao_, m205, {"NUM_CAMPO", "COD_REC", "VL_DEBITO"});
+    for (size_t i = 0; i < a_recolher.size(); ++i)
+      if (a_recolher[i] > 0)
+        receita.Inserir(
+            bloco_, Tipo(m205),
+            {kCodigosReceita[i].campo, cofins_ ? kCodigosReceita[i].cofins : kCodigosReceita[i].pis,
+             a_recolher[i]});
+  }
+
   TxbSession& sessao_;
   int bloco_;
   const TRegime& regime_;
+  const TReceitasBrutas& receitas_;
   bool cofins_;
+  std::map<TChave, std::map<std::pair<std::string, std::string>, TBaseCredito>> bases_;
   std::map<TChave, TContribuicao> contribuicoes_;
   std::map<TChave, TCredito> creditos_;
 };
 
 // ---- The regime ---------------------------------------------------------
+
+// The month's gross revenues by kind, from the output lines of the details.
+TReceitasBrutas ReceitasBrutasDoMes(TxbSession& sessao, int id_efd, const TRegime& regime) {
+  TReceitasBrutas r;
+  for (const TDetalhe& d : LerDetalhes(sessao, id_efd, false)) {
+    if (d.operacao != "1") continue;
+    const bool tributavel = Contribuicao(d.cst) != nullptr;
+    if (d.cfop.starts_with("7"))
+      r.exportacao += d.receita;
+    else if (tributavel && Cumulativa(regime, d.aliquota, false))
+      r.cumulativa += d.receita;
+    else if (tributavel)
+      r.tributada += d.receita;
+    else if (d.cst >= "04" && d.cst <= "09")
+      r.nao_tributada += d.receita;
+  }
+  return {Arred(r.tributada), Arred(r.nao_tributada), Arred(r.exportacao), Arred(r.cumulativa)};
+}
 
 void GerarRegime(TxbSession& sessao, int id_efd, const std::string& nomes) {
   const int bloco0 = IdBloco0(sessao, id_efd);
@@ -390,25 +452,12 @@ void GerarRegime(TxbSession& sessao, int id_efd, const std::string& nomes) {
                     regime.incidencia == "2" ? regime.regime_cumulativo : ""});
   if (!nao_cumulativo || regime.apropriacao != "2" || !Escolhido(nomes, "0111")) return;
   // The month's gross revenues, for the apportionment of credits.
-  double tributada = 0, nao_tributada = 0, exportacao = 0, cumulativa = 0;
-  for (const TDetalhe& d : LerDetalhes(sessao, id_efd, false)) {
-    if (d.operacao != "1") continue;
-    const bool tributavel = Contribuicao(d.cst) != nullptr;
-    if (d.cfop.starts_with("7"))
-      exportacao += d.receita;
-    else if (tributavel && Cumulativa(regime, d.aliquota, false))
-      cumulativa += d.receita;
-    else if (tributavel)
-      tributada += d.receita;
-    else if (d.cst >= "04" && d.cst <= "09")
-      nao_tributada += d.receita;
-  }
+  const TReceitasBrutas r = ReceitasBrutasDoMes(sessao, id_efd, regime);
   TxbInsercaoRegistro(sessao, "0111",
                       {"IDF_RegEFD0110", "RecBruNCumTribMI", "RecBruNCumNTMI", "RecBruNCumExp",
                        "RecBruCum", "RecBruTotal"})
       .Inserir(bloco0, IdTipoRegistro(sessao, bloco0, "0111"),
-               {id, Arred(tributada), Arred(nao_tributada), Arred(exportacao), Arred(cumulativa),
-                Arred(tributada + nao_tributada + exportacao + cumulativa)});
+               {id, r.tributada, r.nao_tributada, r.exportacao, r.cumulativa, Arred(r.Total())});
 }
 
 }  // namespace
@@ -417,8 +466,13 @@ void ApurarContribuicoes(TxbSession& sessao, int id_efd) {
   const int bloco_m = IdBlocoDaGeracao(sessao, id_efd, "Bloco M");
   if (bloco_m == 0) return;
   const TRegime regime = LerRegime(sessao, id_efd);
+  // The credits are apportioned by the revenues 0111 states; a generation
+  // without it apportions by the same revenues of the month.
+  std::optional<TReceitasBrutas> receitas = ReceitasDo0111(sessao, id_efd);
+  if (!receitas) receitas = ReceitasBrutasDoMes(sessao, id_efd, regime);
   for (bool cofins : {false, true})
-    TApuracao(sessao, bloco_m, regime, cofins).Apurar(LerDetalhes(sessao, id_efd, cofins));
+    TApuracao(sessao, bloco_m, regime, *receitas, cofins)
+        .Apurar(LerDetalhes(sessao, id_efd, cofins));
 }
 
 void RegistrarEscrituracaoContribuicoes() {

@@ -20,9 +20,12 @@ void RegistrarEscrituracaoContribuicoes();
 
 // The assessment of block M from the period's detail lines (detalhesm.h):
 // contributions (M200/M210, M600/M610) by contribution code and rate from
-// the output lines of CST 01 to 05, credits (M100/M105, M500/M505) by
-// credit type, rate and nature of the base from the entry lines of CST 50 to
-// 56, each credit deducted from the contribution as far as it goes.
+// the output lines of CST 01 to 05, with the amount to pay by revenue code
+// (M205/M605); credits (M100/M105, M500/M505) by credit type, rate and
+// nature of the base from the entry lines of CST 50 to 56, apportioned among
+// the revenues each CST binds them to by the gross revenues of 0111
+// (rateiocreditos.h), each credit deducted from the contribution as far as
+// it goes.
 void ApurarContribuicoes(TxbSession& sessao, int id_efd);
 
 }  // namespace efd

@@ -74,7 +74,8 @@ void Escrever(TxbSession& sessao, TxbLinhasEFD& saida, int bloco, const TRegistr
     for (size_t i = 0; i < r.campos.size(); ++i) texto += CampoM(l.valores[i], r.campos[i]) + "|";
     saida.AdicionarPronta(texto);
     for (size_t i = 0; i < r.filhos.size(); ++i) {
-      auto it = filhos[i].find(l.id);
+      // A child without a link stands, all its rows, under each row of its parent.
+      auto it = filhos[i].find(r.filhos[i].vinculo.empty() ? 0 : l.id);
       if (it != filhos[i].end()) Escrever(sessao, saida, bloco, r.filhos[i], it->second);
     }
   }
@@ -125,6 +126,36 @@ void ContarLinhasM(TxbSession& sessao, int linhas) {
 
 namespace efd {
 
+namespace {
+
+// An adjustment of a credit or a contribution with its details; the COFINS
+// contribution's adjustment codes are zero-filled.
+TRegistroM Ajustes(const std::string& codigo, const std::string& vinculo,
+                   const std::string& detalhe, const std::string& t, bool codigo_numerico) {
+  using F = TFormatoM;
+  return {codigo,
+          vinculo,
+          {{"IND_AJ"},
+           {"VL_AJ", F::Valor},
+           {"COD_AJ", codigo_numerico ? F::Codigo2 : F::Texto},
+           {"NUM_DOC"},
+           {"DESCR_AJ"},
+           {"DT_REF", F::Data}},
+          {{detalhe,
+            "IDF_RegEFD" + codigo,
+            {{"DET_VALOR_AJ", F::Valor},
+             {"CST_" + t, F::Codigo2},
+             {"DET_BC_CRED", F::Positivo, 3},
+             {"DET_ALIQ", F::Positivo, 4},
+             {"DT_OPER_AJ", F::Data},
+             {"DESC_AJ"},
+             {"COD_CTA"},
+             {"INFO_COMPL"}},
+            {}}}};
+}
+
+}  // namespace
+
 TApuracaoM RegistrosDaApuracao(bool cofins, TDateTime inicio) {
   using F = TFormatoM;
   const std::string t = cofins ? "COFINS" : "PIS";
@@ -163,6 +194,8 @@ TApuracaoM RegistrosDaApuracao(bool cofins, TDateTime inicio) {
                                {"QUANT_BC_" + t, F::Valor, 3},
                                {"DESC_CRED"}},
                               {}});
+  a.credito.filhos.push_back(Ajustes(cofins ? "M510" : "M110", "IDF_RegEFD" + credito,
+                                     cofins ? "M515" : "M115", t, false));
   a.contribuicao = {contribuicao, "", {}, {}};
   for (const char* campo :
        {"VL_TOT_CONT_NC_PER", "VL_TOT_CRED_DESC", "VL_TOT_CRED_DESC_ANT", "VL_TOT_CONT_NC_DEV",
@@ -189,6 +222,27 @@ TApuracaoM RegistrosDaApuracao(bool cofins, TDateTime inicio) {
                                       {"VL_CONT_DIFER_ANT", F::Valor},
                                       {"VL_CONT_PER", F::Valor}})
     detalhe.campos.push_back(campo);
+  // The amounts to pay by revenue code are the block's, under its one consolidation.
+  a.contribuicao.filhos.push_back(
+      {cofins ? "M605" : "M205", "", {{"NUM_CAMPO"}, {"COD_REC"}, {"VL_DEBITO", F::Valor}}, {}});
+  if (inicio >= TDateTime::EncodeDate(2019, 1, 1))
+    detalhe.filhos.push_back({cofins ? "M615" : "M215",
+                              "IDF_RegEFD" + detalhe.codigo,
+                              {{"IND_AJ_BC"},
+                               {"VL_AJ_BC", F::Valor},
+                               {"COD_AJ_BC"},
+                               {"NUM_DOC"},
+                               {"DESCR_AJ_BC"},
+                               {"DT_REF", F::Data},
+                               {"COD_CTA"},
+                               {"CNPJ"},
+                               {"INFO_COMPL"}},
+                              {}});
+  const std::string ajuste = cofins ? "M620" : "M220";
+  detalhe.filhos.push_back(
+      Ajustes(ajuste, "IDF_RegEFD" + detalhe.codigo, cofins ? "M625" : "M225", t, cofins));
+  // The details of a contribution's adjustment keep the family's spelling of their link.
+  detalhe.filhos.back().filhos.back().vinculo = "IDF_RegistroEFD" + ajuste;
   a.contribuicao.filhos.push_back(std::move(detalhe));
   return a;
 }

@@ -61,7 +61,10 @@ void ContarLinhasM(TxbSession& sessao, int linhas);
 
 // The written registers of one contribution (PIS, or COFINS with cofins
 // set) for a period starting at inicio: the credits (M100/M500 with
-// M105/M505) and the contribution (M200/M600 with M210/M610).
+// M105/M505 and the adjustments M110/M510 with M115/M515) and the
+// contribution (M200/M600 with M205/M605 and M210/M610, these with the
+// base's adjustments M215/M615 from 2019 and the adjustments M220/M620 with
+// M225/M625).
 struct TApuracaoM {
   TRegistroM credito, contribuicao;
 };

@@ -21,6 +21,10 @@ TEST(Formato, ValoresNoFormatoGeralComVirgula) {
 
 TEST(Formato, MascaraArredondaOValorDecimal) {
   EXPECT_EQ(FormatarMascara(2.675, "0.00"), "2,68");  // 2.675 is 2.67499… in binary
+  // Large amounts keep their cents: no nudge of a whole cent.
+  EXPECT_EQ(FormatarMascara(12712632.63, "0.00"), "12712632,63");
+  EXPECT_EQ(FormatarMascara(15681228.27, "0.00"), "15681228,27");
+  EXPECT_EQ(FormatarMascara(1234567890.125, "0.00"), "1234567890,13");
   EXPECT_EQ(FormatarMascara(-0.001, "0.00"), "0,00");
   EXPECT_EQ(FormatarMascara(17, "0.00"), "17,00");
   EXPECT_EQ(FormatarMascara(3.5, "0"), "4");

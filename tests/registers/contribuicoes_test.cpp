@@ -117,7 +117,10 @@ TEST_P(Contribuicoes, BlocoMConfereComAsContasFeitasAMao) {
                                    std::find(a.linhas.begin(), a.linhas.end(), "|M001|0|")) +
                      1],
             Linhas(a, "M100")[0]);
-  EXPECT_EQ(Linhas(a, "M990"), std::vector<std::string>{"|M990|14|"});
+  // What is left to pay, under each contribution's non-cumulative revenue code.
+  EXPECT_EQ(Linhas(a, "M205"), std::vector<std::string>{"|M205|08|691201|13,20|"});
+  EXPECT_EQ(Linhas(a, "M605"), std::vector<std::string>{"|M605|08|585601|60,80|"});
+  EXPECT_EQ(Linhas(a, "M990"), std::vector<std::string>{"|M990|16|"});
 }
 
 TEST_P(Contribuicoes, CreditoMaiorQueAContribuicaoFicaComSaldo) {
@@ -135,6 +138,8 @@ TEST_P(Contribuicoes, CreditoMaiorQueAContribuicaoFicaComSaldo) {
             (std::vector<std::string>{"M100", "101", "0", "1000,00", "1,6500", "0,000", "", "16,50",
                                       "0,00", "0,00", "0,00", "16,50", "1", "3,30", "13,20"}));
   EXPECT_EQ(Campos(Linhas(a, "M200")[0])[4], "0,00");  // nothing left to pay
+  EXPECT_TRUE(Linhas(a, "M205").empty());              // nor a revenue code to pay under
+  EXPECT_TRUE(Linhas(a, "M605").empty());
 }
 
 TEST_P(Contribuicoes, VendaSemNaturezaDaReceitaParaComONomeDoCampo) {
@@ -234,7 +239,8 @@ TEST(ValoresDoBlocoM, CasasDecimaisEVazioQuandoNaoPositivo) {
 TEST(RegistrosDoBlocoM, M210TemOsAjustesDaBaseA_PartirDe2019) {
   const auto campos = [](int ano) {
     return RegistrosDaApuracao(false, TDateTime::EncodeDate(ano, 1, 1))
-        .contribuicao.filhos.at(0)
+        .contribuicao.filhos
+        .at(1)  // after M205
         .campos.size();
   };
   EXPECT_EQ(campos(2018), 12u);
