@@ -49,7 +49,7 @@ TRateioCredito RatearCredito(const std::string& cst, double base, double quantid
       com_receita += g;
       total += ReceitaDoGrupo(receitas, g);
     }
-  if (com_receita.empty()) com_receita = GruposDoCST(cst).substr(0, 1);
+  if (com_receita.empty()) com_receita.push_back(GruposDoCST(cst).front());
   // Each kind takes its share, the last what the others left: the parts add up to the whole.
   for (size_t i = 0; i < com_receita.size(); ++i) {
     TParcelaCredito p{com_receita[i], base_resto, quantidade_resto};
