@@ -6,6 +6,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/blockC/documentosc100.h"
 
 namespace efd {
 namespace {
@@ -19,9 +20,6 @@ bool Saida(const std::string& cst) {
 }
 bool Entrada(const std::string& cst) {
   return cst >= "50" && cst <= "99";
-}
-bool DaCredito(const std::string& cst) {
-  return cst >= "50" && cst <= "66";
 }
 
 // A detail's fields after its parent link; the acquisitions name the
@@ -74,7 +72,7 @@ TDestinoConsolidacao TConsolidacoesC::Destino(const std::string& operacao,
       std::all_of(csts.begin(), csts.end(), Saida))
     return TDestinoConsolidacao::Venda;
   if (operacao == "0" && modelo == "55" && std::all_of(csts.begin(), csts.end(), Entrada) &&
-      std::any_of(csts.begin(), csts.end(), DaCredito))
+      std::any_of(csts.begin(), csts.end(), CSTComCredito))
     return TDestinoConsolidacao::Aquisicao;
   return TDestinoConsolidacao::Nenhum;
 }
@@ -120,7 +118,7 @@ void TConsolidacoesC::Somar(TDestinoConsolidacao destino, const TDocumentoConsol
     somar(c.cofins, i.cst_cofins, i.bc_cofins, i.aliq_cofins, i.aliq_cofins_reais, i.cofins);
     if (!d.processo.empty())
       c.processos.insert({d.processo, d.ind_processo.empty() ? "9" : d.ind_processo});
-    if (d.importacao && DaCredito(i.cst_pis)) {
+    if (d.importacao && CSTComCredito(i.cst_pis)) {
       auto& [pis, cofins] = c.importacoes[{d.ind_importacao, d.declaracao, d.drawback}];
       pis = Arred(pis + i.pis);
       cofins = Arred(cofins + i.cofins);
@@ -132,9 +130,7 @@ int64_t TConsolidacoesC::Inserir(const std::string& codigo, const std::vector<st
                                  const std::vector<TVariant>& valores) {
   auto& i = insercoes_[codigo];
   if (!i) i = std::make_unique<TxbInsercaoRegistro>(sessao_, codigo, campos);
-  auto t = tipos_.find(codigo);
-  if (t == tipos_.end()) t = tipos_.emplace(codigo, IdTipoRegistro(sessao_, bloco_, codigo)).first;
-  return i->Inserir(bloco_, t->second, valores);
+  return i->Inserir(bloco_, tipos_(bloco_, codigo), valores);
 }
 
 void TConsolidacoesC::GravarDetalhes(const std::string& codigo, const std::string& pai, int64_t id,

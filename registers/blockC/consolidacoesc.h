@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "framework/xbvariant.h"
+#include "registers/block0/referencias.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
 
@@ -100,7 +101,7 @@ class TConsolidacoesC {
   int64_t id_c010_;
   TListaRegistros registros_;
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
-  std::map<std::string, int> tipos_;
+  TTiposRegistro tipos_{sessao_};
   std::map<TChave, TConsolidacao> vendas_, aquisicoes_;
 };
 

@@ -164,6 +164,10 @@ bool CSTSemContribuicao(const std::string& cst) {
   return cst == "04" || (cst >= "06" && cst <= "09");
 }
 
+bool CSTComCredito(const std::string& cst) {
+  return cst >= "50" && cst <= "66";
+}
+
 bool HaDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTime fim) {
   auto alguma = [&sessao](const std::string& sql, const TParametros& parametros) {
     return !sessao.Consultar(sessao.GetBD().LimitarLinhas(sql, 1), parametros).Vazio();

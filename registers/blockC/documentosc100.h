@@ -58,6 +58,8 @@ struct TItemDocumentoC100 {
 // Whether an output of this CST of PIS or COFINS is a revenue without the
 // contribution, which the establishment reports by its nature.
 bool CSTSemContribuicao(const std::string& cst);
+// Whether an entry of this CST of PIS or COFINS gives a credit (50 to 66).
+bool CSTComCredito(const std::string& cst);
 // The nature of a credit's base by the entry's CFOP (four digits); a CFOP
 // the table does not name is "13" (other operations with a right to credit).
 std::string NaturezaBaseCredito(const std::string& cfop);

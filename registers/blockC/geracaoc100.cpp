@@ -27,8 +27,6 @@ namespace {
 // for.
 // What the PIS/COFINS model's documents carry under them.
 const std::string kFilhosContribuicoes[] = {"C110", "C111", "C120", "C170", "C175"};
-// The CSTs of PIS/COFINS of revenues without the contribution.
-
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "03" || situacao == "04" || situacao == "05";
 }
@@ -839,10 +837,6 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                     Valor(a.aliquota), Valor(a.icms), Valor(a.outros), c195});
   }
 }
-
-}  // namespace efd
-
-namespace efd {
 
 void TGeracaoC100::EntregarReceitas(const TDocumentoMontado& m) {
   if (m.receitas.empty() || !estabelecimento_->receita_sem_contribuicao) return;

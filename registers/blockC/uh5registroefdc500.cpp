@@ -414,7 +414,7 @@ class TGeracaoC500 {
         TParcelaC500 r;
         r.cst = Th5RegistroEFDC100::RetornarSituacaoTribPIS_COFINS(letra);
         // Only a credit has a nature of its base.
-        if (r.cst >= "50" && r.cst <= "66") r.natureza = NaturezaBaseCredito(cfop);
+        if (CSTComCredito(r.cst)) r.natureza = NaturezaBaseCredito(cfop);
         r.conta = c.conta;
         r.valor_item = valor;
         r.base = Arred(base);

@@ -31,7 +31,7 @@ std::shared_ptr<T> Criar(TxbSession& sessao, TReferenciasD& refs, const std::str
 }  // namespace
 
 std::string NaturezaCreditoServico(const std::string& cst) {
-  return cst >= "50" && cst <= "66" ? "03" : "";
+  return CSTComCredito(cst) ? "03" : "";
 }
 
 TContribuicoesD::TContribuicoesD(TxbSession& sessao, TReferenciasD& refs,
