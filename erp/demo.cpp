@@ -2015,9 +2015,11 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
   ResultadoDemo r;
   try {
     r = TConstrutor(bd, opcoes).Construir();
+    r.maior_id = ConstruirServicosDemo(bd, r);
+    // The ERP's assessment sums every document of the month with ICMS; the
+    // fixed assets' credits read its outputs.
     r.maior_id = ConstruirApuracoesDemo(bd, r);
     r.maior_id = ConstruirCIAPDemo(bd, r);
-    r.maior_id = ConstruirServicosDemo(bd, r);
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);

@@ -1,7 +1,10 @@
 #include "erp/demo_apuracao.h"
 
+#include <fmt/format.h>
+
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,12 +12,17 @@ namespace efd::erp {
 namespace {
 
 // Debits are the tax of output CFOPs, credits of input CFOPs; 5.605 and
-// 1.605 change sides.
-constexpr const char* kSomasPorCFOP =
-    "SELECT SUM(CASE WHEN ((F.CODIGO LIKE '5%') AND (F.CODIGO <> '5.605')) OR (F.CODIGO LIKE "
-    "'6%') OR (F.CODIGO LIKE '7%') OR (F.CODIGO = '1.605') THEN A.{0} ELSE 0 END), "
-    "SUM(CASE WHEN ((F.CODIGO LIKE '1%') AND (F.CODIGO <> '1.605')) OR (F.CODIGO LIKE '2%') OR "
-    "(F.CODIGO LIKE '3%') OR (F.CODIGO = '5.605') THEN A.{0} ELSE 0 END) "
+// 1.605 change sides. {0} is the CFOP's code, {1} the tax's value.
+constexpr const char* kDebitosCreditosPorCFOP =
+    "SELECT SUM(CASE WHEN (({0} LIKE '5%') AND ({0} <> '5.605')) OR ({0} LIKE '6%') OR ({0} LIKE "
+    "'7%') OR ({0} = '1.605') THEN {1} ELSE 0 END), "
+    "SUM(CASE WHEN (({0} LIKE '1%') AND ({0} <> '1.605')) OR ({0} LIKE '2%') OR ({0} LIKE '3%') "
+    "OR ({0} = '5.605') THEN {1} ELSE 0 END) ";
+
+// The items of the branch's valid documents of the month, goods, transport
+// and communication alike, but for the electronic communication invoices
+// (model 62), whose D730 totals the assessment does not take.
+constexpr const char* kItensDoMes =
     "FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
     "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
     "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
@@ -23,7 +31,24 @@ constexpr const char* kSomasPorCFOP =
     "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
     "AND (((J.CODINTERNO IN (13, 32, 42, 55, 118, 119, 122, 320)) AND (E.DTENTSAI BETWEEN "
     ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
-    "(E.DATAEMI BETWEEN :INICIO AND :FIM)))";
+    "(E.DATAEMI BETWEEN :INICIO AND :FIM))) AND NOT EXISTS (SELECT M.ID FROM Z8_PARTETPDOC P "
+    "INNER JOIN Z8_TPDOCTOGER T ON T.IDA = P.ID INNER JOIN Z8_MODELODOCT M ON M.ID = "
+    "COALESCE(E.IDF_MODELODOCTO, T.IDF_MODELODOCT) WHERE (P.IDF_TIPDOC = E.IDF_TPDOCTO) AND "
+    "(M.CODMODELO = '62'))";
+
+// The freight bills typed on the branch's goods entries of the month.
+constexpr const char* kFretesDoMes =
+    "FROM Z8_PARDCCOFRE A INNER JOIN Z8_PARTEDOCTO D ON D.ID = A.IDA "
+    "INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO INNER JOIN Z8_CODFISOPE F ON F.ID = A.IDF_CFOP "
+    "WHERE (E.IDF_FILIAL = :FILIAL) AND (A.DATAENTRADA BETWEEN :INICIO AND :FIM) AND "
+    "(A.VALORFRETE > 0)";
+
+// The ICMS that the branch's fiscal printers totalled in the month's
+// closings: every coupon is a sale.
+constexpr const char* kICMSDasReducoes =
+    "SELECT SUM(I.TOTALIMPOSTO) FROM Z8_ICMSRDZ I INNER JOIN Z8_RDZ A ON A.ID = I.IDF_REDUCAOZ "
+    "WHERE (A.IDF_FILIAL = :FILIAL) AND (A.DATAMOV BETWEEN :INICIO AND :FIM) AND "
+    "(A.TOTALVENDABRUTA > 0)";
 
 // The first analytic account of the visual chart under a synthetic class,
 // and that class.
@@ -440,12 +465,26 @@ class TApuracoesDemo {
         .AsInt64();
   }
 
+  // The month's debits and credits of the tax column of the items; for
+  // ICMS also of the freight bills and the printers' closings, as the
+  // analytic registers of blocks C and D carry them.
   TDebitosCreditos Somas(int64_t filial, const char* coluna) {
-    std::string sql = kSomasPorCFOP;
-    for (size_t i; (i = sql.find("{0}")) != std::string::npos;) sql.replace(i, 3, coluna);
+    TDebitosCreditos s = SomaPorCFOP(filial, fmt::format("A.{}", coluna), kItensDoMes);
+    if (std::string_view(coluna) != "ICMSVALOR") return s;
+    const TDebitosCreditos fretes = SomaPorCFOP(filial, "A.VALORICMS", kFretesDoMes);
+    s.debitos += fretes.debitos + Consultar(kICMSDasReducoes, filial).linhas.at(0).at(0).AsFloat();
+    s.creditos += fretes.creditos;
+    return s;
+  }
+
+  TDebitosCreditos SomaPorCFOP(int64_t filial, const std::string& valor, const char* origem) {
     TxbResultado r =
-        bd_.Consultar(sql, {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
+        Consultar(fmt::format(kDebitosCreditosPorCFOP, "F.CODIGO", valor) + origem, filial);
     return {r.linhas.at(0).at(0).AsFloat(), r.linhas.at(0).at(1).AsFloat()};
+  }
+
+  TxbResultado Consultar(const std::string& sql, int64_t filial) {
+    return bd_.Consultar(sql, {{"FILIAL", filial}, {"INICIO", demo_.inicio}, {"FIM", demo_.fim}});
   }
 
   void Inserir(const std::string& tabela, const std::vector<std::pair<std::string, TVariant>>& v) {

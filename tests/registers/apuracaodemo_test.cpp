@@ -54,6 +54,31 @@ TEST_P(ApuracaoDoDemo, E110FechaComOsAjustesEAsObrigacoes) {
   EXPECT_NEAR(Soma("E116", 3), campo(12) + campo(14), 0.005);
 }
 
+// Output CFOPs (and 1605) debit, input CFOPs (and 5605) credit.
+bool Debito(const std::string& cfop) {
+  return (cfop[0] == '5' && cfop != "5605") || cfop[0] == '6' || cfop[0] == '7' || cfop == "1605";
+}
+
+TEST_P(ApuracaoDoDemo, E110TotalizaOICMSDosRegistrosAnaliticos) {
+  // The analytic registers with the fields of their CFOP and ICMS; the
+  // printers' closings only debit.
+  const std::map<std::string, std::pair<size_t, size_t>> analiticos = {
+      {"C190", {3, 7}}, {"C490", {3, 7}}, {"C590", {3, 7}}, {"D190", {3, 7}}, {"D590", {3, 7}}};
+  double debitos = 0, creditos = 0;
+  std::map<std::string, int> vistos;
+  for (const auto& l : linhas_) {
+    auto a = l.size() > 1 ? analiticos.find(l[1]) : analiticos.end();
+    if (a == analiticos.end()) continue;
+    ++vistos[l[1]];
+    const std::string& cfop = l.at(a->second.first);
+    (Debito(cfop) ? debitos : creditos) += Valor(l.at(a->second.second));
+  }
+  EXPECT_EQ(vistos.size(), analiticos.size()) << "the demo reaches every analytic register";
+  const auto e110 = Registros(linhas_, "E110").at(0);
+  EXPECT_NEAR(Valor(e110.at(2)), debitos, 0.005);
+  EXPECT_NEAR(Valor(e110.at(6)), creditos, 0.005);
+}
+
 TEST_P(ApuracaoDoDemo, ObrigacoesDaSTPagamOQueCadaEstadoApura) {
   const auto e200 = Registros(linhas_, "E200");
   ASSERT_EQ(e200.size(), 2u);
