@@ -73,4 +73,14 @@ TCreditoPresumido CreditoPresumidoDoPeriodo(TxbSession& sessao, int id_filial, i
   return presumido;
 }
 
+double IsentasOuOutrasDoCFOP(TxbSession& sessao, int id_filial, int id_cfop, bool isentas,
+                             TDateTime inicio, TDateTime fim) {
+  if (!ComMovimentosFiscais()) return 0;
+  TxbResultado r = sessao.Consultar(
+      std::string("SELECT SUM(B.") + (isentas ? "VALORISENTAS" : "VALOROUTRAS") + ")" +
+          kMovimentosDoICMS + " AND (A.IDF_CFOP = :CFOP)",
+      {{"FILIAL", id_filial}, {"CFOP", id_cfop}, {"INICIO", inicio}, {"FIM", fim}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
+}
+
 }  // namespace efd

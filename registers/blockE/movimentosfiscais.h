@@ -1,8 +1,8 @@
 // Figures of the ICMS assessment that come from the ERP's fiscal movements
 // and the state's special regimes rather than from the assessment document:
 // the additional fund against poverty of Rio de Janeiro (FECEP), the rate
-// difference of returned goods (DIFAL) and the presumed credit of a special
-// regime (TTD).
+// difference of returned goods (DIFAL), the presumed credit of a special
+// regime (TTD) and the exempt or other values behind a declaratory value.
 #pragma once
 
 #include <string>
@@ -37,5 +37,10 @@ struct TCreditoPresumido {
 };
 TCreditoPresumido CreditoPresumidoDoPeriodo(TxbSession& sessao, int id_filial, int tipo_credito,
                                             int tipo_estorno, TDateTime inicio, TDateTime fim);
+
+// The exempt (`isentas`) or other values of the branch's ICMS fiscal
+// movements of the CFOP in the period; 0 without fiscal movements.
+double IsentasOuOutrasDoCFOP(TxbSession& sessao, int id_filial, int id_cfop, bool isentas,
+                             TDateTime inicio, TDateTime fim);
 
 }  // namespace efd

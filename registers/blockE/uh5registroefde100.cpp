@@ -567,21 +567,9 @@ Th5RegistroEFDE100::TSaldosPorMascara Th5RegistroEFDE100::SaldosPorMascara(const
 
 double Th5RegistroEFDE100::ValorDeclaratorio(const TCabecalho& c, const TLinhaDeclaratoria& l,
                                              std::optional<TSaldosPorMascara>& saldos) {
-  if (l.id_cfop != 0) {
-    // The exempt ("0") or other values of the branch's bookkept items of
-    // the CFOP in the period.
-    TxbResultado r = GetSession().Consultar(
-        std::string("SELECT SUM(A.") +
-            (l.tipo_valor == "0" ? "ICMSVALORISENTO" : "ICMSVALOROUTRAS") +
-            ") FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
-            "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
-            "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = "
-            "D.IDF_DOCTO "
-            "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
-            "AND (C.IDF_CFOP = :CFOP) AND (E.DTENTSAI BETWEEN :INICIO AND :FIM)",
-        {{"FILIAL", c.filial}, {"CFOP", l.id_cfop}, {"INICIO", c.inicio}, {"FIM", c.fim}});
-    return r.Vazio() ? 0 : r.linhas[0][0].AsFloat();
-  }
+  if (l.id_cfop != 0)
+    return IsentasOuOutrasDoCFOP(GetSession(), c.filial, l.id_cfop, l.tipo_valor == "0", c.inicio,
+                                 c.fim);
   if (!l.mascara.empty()) {
     if (!saldos) saldos = SaldosPorMascara(c, l.id_plano);
     auto it = saldos->find(l.mascara);

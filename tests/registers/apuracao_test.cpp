@@ -3,6 +3,10 @@
 // no assessment module, or all zero; the ICMS-ST assessment per state (E200
 // to E250); the IPI assessment (E500 to E531); and the block's opening and
 // closing lines.
+#include <fmt/format.h>
+
+#include <tuple>
+
 #include "registers/blockE/apuracao.h"
 #include "registers/blockE/uh5registroefde100.h"
 #include "registers/blockE/uh5registroefde200.h"
@@ -287,10 +291,29 @@ TEST_P(Apuracao, CreditoMaiorQueODebitoETransportado) {
   EXPECT_EQ(Linhas(a, "E116"), std::vector<std::string>{"|E116|000|0|10042024|046-2|||||032024|"});
 }
 
+// The branch's fiscal movements of March 2024, booked through the
+// integration of the month's documents: the fund of the ICMS of a sale
+// (30) and of a purchase (10), the rate difference of a return of goods
+// (12, CFOP 2.202) and of a sale (99), and a sale of April.
+const char* kFixturaMovimentos = R"({
+  "Z8_CODFISOPE": [{"ID": 400, "CODIGO": "2.202", "TIPOMOV": "1"}],
+  "Z8_INTEGRA": [{"ID": 401, "FD": "Integracao", "IDF_DOCTO": 230}, {"ID": 402, "FD": "Integracao", "IDF_DOCTO": 233},
+                 {"ID": 403, "FD": "Integracao", "IDF_DOCTO": 231}],
+  "Z8_MOVFIS": [{"ID": 404, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-03-05"},
+                {"ID": 405, "IDF_INTEGRA": 402, "IDF_CFOP": 228, "DATAENTSAI": "2024-03-02"},
+                {"ID": 406, "IDF_INTEGRA": 403, "IDF_CFOP": 400, "DATAENTSAI": "2024-03-20"},
+                {"ID": 407, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-04-02"}],
+  "Z8_MOVFISIMP": [{"ID": 408, "IDF_MOVFIS": 404, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 30.0, "VALICMSPARTDEST": 99.0},
+                   {"ID": 409, "IDF_MOVFIS": 405, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 10.0},
+                   {"ID": 410, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 200, "VALICMSPARTDEST": 12.0},
+                   {"ID": 411, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 201, "VALICMSPARTDEST": 500.0},
+                   {"ID": 412, "IDF_MOVFIS": 407, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 700.0}]
+})";
+
 // The state's table of declaratory values: the employees (12 at the
-// latest count of March), the other values of the sales of CFOP 5.101 (the
-// cancelled one left out), and the general observation, which repeats the
-// descriptions of the rows marked for it.
+// latest count of March), the other values of the fiscal movements of CFOP
+// 5.101, and the general observation, which repeats the descriptions of
+// the rows marked for it.
 const char* kFixturaDeclaratorios = R"({
   "Z8_TABAJSALAP": [{"ID": 320, "CODAJUSAPURA": "SP990001"}, {"ID": 321, "CODAJUSAPURA": "SP990002"},
                     {"ID": 322, "CODAJUSAPURA": "SP990003"}],
@@ -308,9 +331,20 @@ const char* kFixturaDeclaratorios = R"({
 
 TEST_P(Apuracao, ValoresDeclaratoriosDaTabelaDoEstado) {
   erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaDeclaratorios);
-  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 100 WHERE ID = 240");
-  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 20 WHERE ID = 242");
-  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TRIITEMPRO SET ICMSVALOROUTRAS = 900 WHERE ID = 243");
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaMovimentos);
+  // Of CFOP 5.101 in March: 120 of other values of ICMS; left out, its
+  // exempt values, its IPI, another CFOP's and April's.
+  for (auto [id, coluna, valor] : {std::tuple{408, "VALOROUTRAS", 100.0},
+                                   {408, "VALORISENTAS", 7.0},
+                                   {409, "VALOROUTRAS", 20.0},
+                                   {410, "VALOROUTRAS", 40.0},
+                                   {412, "VALOROUTRAS", 900.0}})
+    sessao_->ExecutarDiretoNoBD(
+        fmt::format("UPDATE Z8_MOVFISIMP SET {} = {} WHERE ID = {}", coluna, valor, id));
+  sessao_->ExecutarDiretoNoBD(
+      "INSERT INTO Z8_MOVFISIMP (ID, IDF_MOVFIS, IDF_IMPOSTO, VALOROUTRAS) VALUES (413, 404, 201, "
+      "55)");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_MOVFIS SET IDF_CFOP = 227 WHERE ID = 405");
   const auto a = Gerar(1, 2024, 3, nullptr);
   EXPECT_EQ(Trecho(a, "E115", {"E116"}),
             (std::vector<std::string>{"|E115|SP990001|12|Empregados|", "|E115|SP990002|120|Outras|",
@@ -475,25 +509,6 @@ TEST_P(Apuracao, SemOModuloDeApuracaoSomaOsAnaliticosGerados) {
                                       "|E110|220|0|0|0|60|0|0|0|0|160|0|160|0|0|",
                                       "|E116|000|160|01042024|046-2|||||032024|", "|E990|5|"}));
 }
-
-// The branch's fiscal movements of March 2024, booked through the
-// integration of the month's documents: the fund of the ICMS of a sale
-// (30) and of a purchase (10), the rate difference of a return of goods
-// (12, CFOP 2.202) and of a sale (99), and a sale of April.
-const char* kFixturaMovimentos = R"({
-  "Z8_CODFISOPE": [{"ID": 400, "CODIGO": "2.202", "TIPOMOV": "1"}],
-  "Z8_INTEGRA": [{"ID": 401, "FD": "Integracao", "IDF_DOCTO": 230}, {"ID": 402, "FD": "Integracao", "IDF_DOCTO": 233},
-                 {"ID": 403, "FD": "Integracao", "IDF_DOCTO": 231}],
-  "Z8_MOVFIS": [{"ID": 404, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-03-05"},
-                {"ID": 405, "IDF_INTEGRA": 402, "IDF_CFOP": 228, "DATAENTSAI": "2024-03-02"},
-                {"ID": 406, "IDF_INTEGRA": 403, "IDF_CFOP": 400, "DATAENTSAI": "2024-03-20"},
-                {"ID": 407, "IDF_INTEGRA": 401, "IDF_CFOP": 227, "DATAENTSAI": "2024-04-02"}],
-  "Z8_MOVFISIMP": [{"ID": 408, "IDF_MOVFIS": 404, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 30.0, "VALICMSPARTDEST": 99.0},
-                   {"ID": 409, "IDF_MOVFIS": 405, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 10.0},
-                   {"ID": 410, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 200, "VALICMSPARTDEST": 12.0},
-                   {"ID": 411, "IDF_MOVFIS": 406, "IDF_IMPOSTO": 201, "VALICMSPARTDEST": 500.0},
-                   {"ID": 412, "IDF_MOVFIS": 407, "IDF_IMPOSTO": 200, "ICMSVALFCPPROPRIO": 700.0}]
-})";
 
 TEST_P(Apuracao, FundoDoRJEDebitoEspecialComObrigacaoPropria) {
   erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFixturaMovimentos);
