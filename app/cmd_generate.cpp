@@ -99,7 +99,8 @@ void RegistrarGenerate(CLI::App& app) {
   c->add_option("--on-existing", a->existente, "An earlier file of the same branch and period")
       ->check(CLI::IsMember({"replace", "keep", "add"}))
       ->capture_default_str();
-  c->add_option("--out", a->saida, "Output file, or folder for one file per branch");
+  c->add_option("--out", a->saida,
+                "Output file, or folder for one file per branch (ending in /: made when missing)");
   auto* inventario =
       c->add_option("--inventory", a->inventario, "Stock inventory (block H) at YYYY-MM-DD");
   c->add_option("--inventory-reason", a->motivo_inventario,

@@ -47,6 +47,15 @@ int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
 // Whether several sessions may write to the database at once: the Firebird
 // server takes concurrent writers; SQLite and the embedded Firebird take one
 // at a time.
+// Whether --out names a folder: none given, an existing folder, or a path
+// ending in a separator, whose folder is made when missing.
+bool SaidaEmPasta(const std::string& saida) {
+  if (saida.empty() || std::filesystem::is_directory(saida)) return true;
+  if (saida.back() != '/') return false;
+  std::filesystem::create_directories(saida);
+  return true;
+}
+
 bool EscritoresConcorrentes(const std::string& url) {
   return url.starts_with("firebird://");
 }
@@ -77,8 +86,7 @@ void GerarFilial(TTarefaFilial& tarefa, OpcoesGeracao opcoes) {
 }
 
 std::vector<ArquivoGerado> GerarPorFilial(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
-  if (!opcoes.saida.empty() && !std::filesystem::is_directory(opcoes.saida))
-    throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
+  if (!SaidaEmPasta(opcoes.saida)) throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
   const std::string url = sessao.GetBD().Url();
   sessao.GetBD().Confirmar();  // the branches' sessions must not wait for this one
   // Every connection is made here, before any branch starts.
@@ -179,7 +187,7 @@ std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opco
   for (cds.First(); !cds.Eof(); cds.Next())
     cabecalhos.emplace_back(cds.FieldByName("EFD_ID").AsInteger(),
                             cds.FieldByName("EFD_IDF_Filial").AsInteger());
-  const bool pasta = opcoes.saida.empty() || std::filesystem::is_directory(opcoes.saida);
+  const bool pasta = SaidaEmPasta(opcoes.saida);
   if (!pasta && cabecalhos.size() > 1)
     throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
   auto registros = Aplicacao().CriarComo<Th0RegistrosEFD>("RegistrosEFD", sessao);

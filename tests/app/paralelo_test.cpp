@@ -54,14 +54,15 @@ class GeracaoPorFilial : public ::testing::TestWithParam<std::string> {
   }
   void TearDown() override { g_filial_que_falha = 0; }
 
-  // A request for every branch, written to a folder of its own.
+  // A request for every branch, written to a folder of its own; a name
+  // ending in "/" is left for the generation to make.
   app::OpcoesGeracao Opcoes(int tarefas, const std::string& pasta) {
     app::OpcoesGeracao o;
     for (int64_t f : demo_.filiais) o.filiais.push_back(static_cast<int>(f));
     o.inicio = demo_.inicio;
     o.tarefas = tarefas;
     o.saida = teste::DiretorioTemporario() + "/" + GetParam() + "-" + pasta;
-    std::filesystem::create_directories(o.saida);
+    if (pasta.back() != '/') std::filesystem::create_directories(o.saida);
     return o;
   }
 
@@ -96,7 +97,7 @@ TEST_P(GeracaoPorFilial, OsArquivosDeUmPedidoSoEUmaFilialQueFalhaNaoLevaAsOutras
   ASSERT_EQ(app::Gerar(*sessao_, sequencial).size(), 4u);
   const auto esperados = Arquivos(sequencial.saida);
 
-  const app::OpcoesGeracao paralela = Opcoes(4, "paralela");
+  const app::OpcoesGeracao paralela = Opcoes(4, "paralela/");
   ASSERT_EQ(app::Gerar(*sessao_, paralela).size(), 4u);
   EXPECT_EQ(Arquivos(paralela.saida), esperados);
 
