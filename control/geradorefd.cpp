@@ -223,18 +223,35 @@ void ExcluirRegistroEFD(TxbSession& sessao, const std::string& familia, int id_e
 }
 
 // Removes headers with their block rows and register rows.
+// Deletes a generation's rows. Each family's rows are deleted within the
+// span of ids the generation gave it, so that the database walks that span
+// by the family's index rather than the family's rows of every generation
+// ever stored; the generic rows go block by block.
 void ExcluirRegistrosAntigos(TxbSession& sessao, const std::string& lista) {
+  const std::string das_linhas =
+      "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
+      "WHERE C.IDF_EFD = :ID_EFD";
   for (const auto& texto : Dividir(lista, ',')) {
     if (!TextoEhInteiro(texto)) continue;
-    const TParametros id{{"ID_EFD", TVariant(TextoParaInteiro(texto))}};
-    const std::string das_linhas =
-        "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
-        "WHERE C.IDF_EFD = :ID_EFD";
-    for (const TxbFamilia* f : TxbMetadados::Instancia().Todas())
-      if (f->ancestral == "RegistrosEFD")
-        sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")",
-                                  id);
-    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")", id);
+    const TVariant id_efd(TextoParaInteiro(texto));
+    TxbResultado familias = sessao.Consultar(
+        "SELECT B.FD, MIN(B.ID), MAX(B.ID) FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = "
+        "B.IDF_BLOCOSEFD WHERE C.IDF_EFD = :ID_EFD GROUP BY B.FD",
+        {{"ID_EFD", id_efd}});
+    for (const auto& l : familias.linhas) {
+      const TxbFamilia* f = TxbMetadados::Instancia().Familia(Trim(l[0].AsString()));
+      if (f == nullptr || f->ancestral != "RegistrosEFD") continue;
+      sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela +
+                                    " WHERE (IDA BETWEEN :MENOR AND :MAIOR) AND IDA IN (" +
+                                    das_linhas + ")",
+                                {{"MENOR", l[1]}, {"MAIOR", l[2]}, {"ID_EFD", id_efd}});
+    }
+    TxbResultado blocos = sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD",
+                                           {{"ID_EFD", id_efd}});
+    for (const auto& b : blocos.linhas)
+      sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE IDF_BLOCOSEFD = :BLOCO",
+                                {{"BLOCO", b[0]}});
+    const TParametros id{{"ID_EFD", id_efd}};
     sessao.ExecutarDiretoNoBD("DELETE FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD", id);
     sessao.ExecutarDiretoNoBD("DELETE FROM Z8_FILIALEFD WHERE IDF_EFD = :ID_EFD", id);
     sessao.ExecutarDiretoNoBD("DELETE FROM Z8_EFD WHERE ID = :ID_EFD", id);
