@@ -205,7 +205,8 @@ std::string GerarArquivos(TxbSession& sessao, int id_efd, const std::string& cam
 }
 
 // Removes a register's rows of a generation and, through the parent links
-// that the metadata shows, its children's.
+// that the metadata shows, its children's. The rows are looked for in the
+// register's own block, not among every row of the generation.
 void ExcluirRegistroEFD(TxbSession& sessao, const std::string& familia, int id_efd) {
   const TxbFamilia* f = TxbMetadados::Instancia().Familia(familia);
   if (!f) return;
@@ -213,24 +214,25 @@ void ExcluirRegistroEFD(TxbSession& sessao, const std::string& familia, int id_e
   for (const TxbFamilia* filho : TxbMetadados::Instancia().Todas())
     if (filho->Atributo("IDF_RegEFD" + codigo) && filho->nome != familia)
       ExcluirRegistroEFD(sessao, filho->nome, id_efd);
+  TxbResultado blocos = sessao.Consultar(
+      "SELECT C.ID FROM Z8_BLOCOSEFD C INNER JOIN Z8_TpRegEFD T ON T.IDF_TIPOBLOCOEFD = "
+      "C.IDF_TIPOBLOCOEFD WHERE (C.IDF_EFD = :ID_EFD) AND (T.FAMILIA = :FAMILIA)",
+      {{"ID_EFD", id_efd}, {"FAMILIA", familia}});
   const std::string das_linhas =
-      "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
-      "WHERE C.IDF_EFD = :ID_EFD AND B.REGISTRO = :REGISTRO";
-  sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")",
-                            {{"ID_EFD", id_efd}, {"REGISTRO", codigo}});
-  sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")",
-                            {{"ID_EFD", id_efd}, {"REGISTRO", codigo}});
+      "SELECT B.ID FROM Z8_REGEFD B WHERE (B.IDF_BLOCOSEFD = :BLOCO) AND (B.REGISTRO = :REGISTRO)";
+  for (const auto& b : blocos.linhas) {
+    const TParametros p{{"BLOCO", b[0]}, {"REGISTRO", codigo}};
+    sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")", p);
+    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")", p);
+  }
 }
 
-// Removes headers with their block rows and register rows.
-// Deletes a generation's rows. Each family's rows are deleted within the
-// span of ids the generation gave it, so that the database walks that span
+// Removes headers with their block rows and register rows. Each family's
+// rows are deleted within the span of ids the generation gave it, each row
+// tested for its generation by key, so that the database walks that span
 // by the family's index rather than the family's rows of every generation
 // ever stored; the generic rows go block by block.
 void ExcluirRegistrosAntigos(TxbSession& sessao, const std::string& lista) {
-  const std::string das_linhas =
-      "SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
-      "WHERE C.IDF_EFD = :ID_EFD";
   for (const auto& texto : Dividir(lista, ',')) {
     if (!TextoEhInteiro(texto)) continue;
     const TVariant id_efd(TextoParaInteiro(texto));
@@ -241,10 +243,12 @@ void ExcluirRegistrosAntigos(TxbSession& sessao, const std::string& lista) {
     for (const auto& l : familias.linhas) {
       const TxbFamilia* f = TxbMetadados::Instancia().Familia(Trim(l[0].AsString()));
       if (f == nullptr || f->ancestral != "RegistrosEFD") continue;
-      sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela +
-                                    " WHERE (IDA BETWEEN :MENOR AND :MAIOR) AND IDA IN (" +
-                                    das_linhas + ")",
-                                {{"MENOR", l[1]}, {"MAIOR", l[2]}, {"ID_EFD", id_efd}});
+      sessao.ExecutarDiretoNoBD(
+          fmt::format("DELETE FROM {0} WHERE ({0}.IDA BETWEEN :MENOR AND :MAIOR) AND EXISTS "
+                      "(SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = "
+                      "B.IDF_BLOCOSEFD WHERE (B.ID = {0}.IDA) AND (C.IDF_EFD = :ID_EFD))",
+                      f->tabela),
+          {{"MENOR", l[1]}, {"MAIOR", l[2]}, {"ID_EFD", id_efd}});
     }
     TxbResultado blocos = sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD",
                                            {{"ID_EFD", id_efd}});

@@ -217,6 +217,27 @@ TEST_P(EFDTeste, DriverChamaGeradoresEEscritoresNaOrdemDoCatalogo) {
   EXPECT_EQ(sessao_->Valor("QtdeLinhasBloco_C"), "3");
 }
 
+TEST_P(EFDTeste, RegistroGeradoDeNovoSubstituiSoAsSuasLinhasDaGeracao) {
+  CriarCatalogo();
+  auto efd = NovoCabecalho("1", 10, TDateTime::EncodeDate(2024, 3, 1));
+  efd->Confirmar();
+  NovoCabecalho("1", 11, TDateTime::EncodeDate(2024, 3, 1))->Confirmar();
+  const int id = efd->Campo("EFD_ID").AsInteger();
+  TxbResultado r = sessao_->Consultar(
+      "SELECT B.IDF_TIPOREGEFD, B.IDF_BLOCOSEFD FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON "
+      "C.ID = B.IDF_BLOCOSEFD WHERE C.IDF_EFD = :ID AND B.REGISTRO = '0T01'",
+      {{"ID", id}});
+  ASSERT_EQ(r.linhas.size(), 1u);
+  auto registro = Aplicacao().CriarComo<TRegistroTeste>("RegistroEFD0T01", *sessao_);
+  std::shared_ptr<ThbObjetoNegocio> nenhum;
+  registro->INTERNO_GerarRegistro(id, r.linhas[0][0].AsInteger(), r.linhas[0][1].AsInteger(), "",
+                                  nenhum);
+  // One row of 0T01 per generation still, the other branch's untouched.
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD0T01"), 2);
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD WHERE REGISTRO = '0T01'"), 2);
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD"), 8);
+}
+
 TEST_P(EFDTeste, GeracaoQueFalhaNaoDeixaLinhas) {
   CriarCatalogo();
   g_registro_falho = "CT01";
