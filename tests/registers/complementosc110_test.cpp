@@ -25,6 +25,13 @@ class ComplementosC110 : public TDocumentos {
   // What the sale id (loaded) carries; rows from id + 1 to id + 9.
   void Complementos(int id) {
     const std::string chave = "35240311222333000181550020000000771000000771";
+    // The same NF-e, referred to by two parts.
+    auto nfe = [&chave](int parte) {
+      return nlohmann::json{{"ID", parte},      {"IDA", parte},     {"INDOPER", "1"},
+                            {"INDEMIT", "0"},   {"IDF_IDENT", 201}, {"CODMODELO", "55"},
+                            {"SERIE", "2"},     {"NRODOCTO", "77"}, {"DATAEMI", "2024-03-01"},
+                            {"CHAVENFE", chave}};
+    };
     nlohmann::json f = {{"Z8_PARTEDOCTO",
                          {{{"ID", id + 1}, {"FD", "DoctoReferenciado"}, {"IDF_DOCTO", id}},
                           {{"ID", id + 2}, {"FD", "DoctoReferenciado"}, {"IDF_DOCTO", id}},
@@ -33,26 +40,8 @@ class ComplementosC110 : public TDocumentos {
                           {{"ID", id + 5}, {"FD", "CupomDocto"}, {"IDF_DOCTO", id}},
                           {{"ID", id + 6}, {"FD", "CupomDocto"}, {"IDF_DOCTO", id}}}},
                         {"Z8_DOCREFER",
-                         {{{"ID", id + 1},
-                           {"IDA", id + 1},
-                           {"INDOPER", "1"},
-                           {"INDEMIT", "0"},
-                           {"IDF_IDENT", 201},
-                           {"CODMODELO", "55"},
-                           {"SERIE", "2"},
-                           {"NRODOCTO", "77"},
-                           {"DATAEMI", "2024-03-01"},
-                           {"CHAVENFE", chave}},
-                          {{"ID", id + 2},
-                           {"IDA", id + 2},
-                           {"INDOPER", "1"},
-                           {"INDEMIT", "0"},
-                           {"IDF_IDENT", 201},
-                           {"CODMODELO", "55"},
-                           {"SERIE", "2"},
-                           {"NRODOCTO", "77"},
-                           {"DATAEMI", "2024-03-01"},
-                           {"CHAVENFE", chave}},
+                         {nfe(id + 1),
+                          nfe(id + 2),
                           {{"ID", id + 3},
                            {"IDA", id + 3},
                            {"INDOPER", "0"},
