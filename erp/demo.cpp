@@ -12,6 +12,7 @@
 
 #include "erp/demo_apuracao.h"
 #include "erp/demo_ciap.h"
+#include "erp/demo_complementosdocumento.h"
 #include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
@@ -530,6 +531,8 @@ class TConstrutor {
     proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     proximo_id_ = CadastrosDasNotasServicoDemo(bd_, proximo_id_, filiais_.front().id);
     proximo_id_ = CadastrosDasConsolidacoesDemo(bd_, proximo_id_, filiais_.back().id, inicio_);
+    proximo_id_ =
+        CadastrosDosComplementosDemo(bd_, proximo_id_, clientes_[3].id, cidades_[kCampinas]);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;
@@ -1998,8 +2001,9 @@ class TConstrutor {
 }  // namespace
 
 const std::set<std::string>& ModulosDaDemo() {
-  static const std::set<std::string> modulos = {"ParEmpContabilidade", "MovCtb", "DoctoCancelSped",
-                                                "OcoDocumentoElet", "ArmazenCombust"};
+  static const std::set<std::string> modulos = {
+      "ParEmpContabilidade", "MovCtb", "DoctoCancelSped", "OcoDocumentoElet", "ArmazenCombust",
+      "DoctoCupFiscal",      "Lote"};
   return modulos;
 }
 
@@ -2023,6 +2027,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
+    r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

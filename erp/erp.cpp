@@ -27,6 +27,7 @@ const std::vector<std::string>& FamiliasOpcionais() {
       "DoctoCancelSped",      // cancelled documents typed for the fiscal books
       "IntegracaoFIS",        // only documents integrated into the fiscal books are bookkept
       "ArmazenCombust",       // fuel entries by tank
+      "Lote",                 // batches of the items (medicines)
   };
   return opcionais;
 }

@@ -231,6 +231,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     TxbResultado r = sessao.Consultar(
         "SELECT P.IDF_DOCTO, I.ID, I.SEQITEM, I.IDF_PROD, I.IDF_CONTAFIN, I.QDADE, I.VALBRUTO, "
         "I.VALDESCONTO, I.VALDESCPROP, I.VALDESCSUFRAMA, I.VALLIQUIDO, I.VALLIQUIDONF, "
+        "I.VALFUNRURALPROP, I.VALDESCSIMPNAC, "
         "I.NAOGERARVALFIN, CF.CODIGO CFOP, CF.NOME NOME_CFOP, O.CODIGO ORIGEM, CT.CODIGO TRIB, "
         "T.ICMSBASE, T.ICMSALIQ, T.ICMSVALOR, T.VALREDICMS, T.ICMSVALORISENTO, T.ICMSVALOROUTRAS, "
         "T.ICMSRETBASE, T.ICMSRETALIQ, "
@@ -267,6 +268,8 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
       i.desconto = l.D("VALDESCONTO");
       i.desconto_prop = l.D("VALDESCPROP");
       i.desconto_suframa = l.D("VALDESCSUFRAMA");
+      i.funrural = l.D("VALFUNRURALPROP");
+      i.desconto_simples = l.D("VALDESCSIMPNAC");
       i.liquido = l.D("VALLIQUIDO");
       i.liquido_nf = l.D("VALLIQUIDONF");
       i.nao_gerar_val_fin = l.S("NAOGERARVALFIN");
@@ -357,6 +360,18 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
       if (o.texto_pad_3.empty()) o.texto_pad_3 = texto(6);
       if (o.processo.empty()) o.processo = texto(7);
       if (o.ind_processo.empty()) o.ind_processo = texto(8);
+    }
+  }
+  if (Aplicacao().ChecarFamiliaRegistrada("OcoDocumentoElet")) {
+    // The tax authority's answers keep the key of a document whose own data
+    // lacks it.
+    TxbResultado r = sessao.Consultar(
+        "SELECT DISTINCT A.IDF_DOCUMENTO, B.CHAVEACESSO FROM Z8_OCODOCTO A "
+        "INNER JOIN Z8_OCODOCELET B ON B.IDA = A.ID WHERE A.IDF_DOCUMENTO IN (" +
+        lista + ") AND B.CHAVEACESSO IS NOT NULL ORDER BY A.IDF_DOCUMENTO, B.CHAVEACESSO");
+    for (const auto& linha : r.linhas) {
+      TOutrosDadosC100& o = p.outros[linha[0].AsInt64()];
+      if (o.chave.empty()) o.chave = Trim(linha[1].AsString());
     }
   }
   {

@@ -40,7 +40,7 @@ struct TItemDocumentoC100 {
   int seq = 0;
   std::string nao_gerar_val_fin;
   double quantidade = 0, bruto = 0, desconto = 0, desconto_prop = 0, desconto_suframa = 0,
-         liquido = 0, liquido_nf = 0;
+         liquido = 0, liquido_nf = 0, funrural = 0, desconto_simples = 0;
   std::string cfop, nome_cfop, origem, tributacao, unidade;
   double icms_base = 0, icms_aliq = 0, icms_valor = 0, reducao = 0, isento = 0, outras = 0,
          st_base = 0, st_aliq = 0, st_valor = 0, fcp_st = 0, difal_dest = 0, difal_remet = 0,

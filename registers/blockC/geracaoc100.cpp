@@ -56,7 +56,27 @@ TVariant Valor(double v) {
   return TVariant(Arred(v));
 }
 
+// A number typed as text, as the file's numeric fields take it ("000123" ->
+// "123").
+std::string Inteiro(const std::string& numero) {
+  const std::string digitos = Digitos(numero);
+  const size_t primeiro = digitos.find_first_not_of('0');
+  return primeiro == std::string::npos ? digitos.substr(0, 1) : digitos.substr(primeiro);
+}
+
+// A state registration as the file takes it: "ISENTO" is no registration.
+std::string SemIsento(const std::string& ie) {
+  return UpperCase(Trim(ie)) == "ISENTO" ? "" : Trim(ie);
+}
+
 }  // namespace
+
+// A complementary text (0450 code and text) with the rows under it (C112 to
+// C115: register code and fields).
+struct TGeracaoC100::TTextoMontado {
+  std::string codigo, texto;
+  std::vector<std::pair<std::string, std::vector<TVariant>>> filhos;
+};
 
 // A document as it will be stored: the C100 row and its children.
 struct TGeracaoC100::TDocumentoMontado {
@@ -68,8 +88,9 @@ struct TGeracaoC100::TDocumentoMontado {
          base = 0, icms = 0, base_st = 0, st = 0, ipi = 0, pis = 0, cofins = 0;
   std::vector<TItemC170> itens;
   std::vector<std::vector<TTanqueC100>> tanques;  // by item, for fuel entries
+  std::vector<std::vector<TLoteC173>> lotes;      // by item
   TAnaliticosC190 analiticos;
-  std::vector<std::pair<std::string, std::string>> textos;  // 0450 code, text
+  std::vector<TTextoMontado> textos;
   std::string processo, ind_processo;
   std::vector<TParcelaC100> parcelas;
   bool c160 = false;
@@ -185,10 +206,13 @@ void TGeracaoC100::LerParametros() {
     sem_prefixo_ = sim(2);
   }
   TxbResultado filial = sessao_.Consultar(
-      "SELECT A.UFEXGC110C120IPICMS FROM Z8_PARFILGER A INNER JOIN Z8_PARAMFIL B ON B.ID = A.IDA "
+      "SELECT A.UFEXGC110C120IPICMS, A.PRIOVLRUNIT FROM Z8_PARFILGER A "
+      "INNER JOIN Z8_PARAMFIL B ON B.ID = A.IDA "
       "WHERE B.IDF_FILIAL = :FILIAL AND B.DATAINICIAL <= :INICIO ORDER BY B.DATAINICIAL DESC",
       {{"FILIAL", cabecalho_.filial}, {"INICIO", cabecalho_.inicio.DateOf()}});
   uf_c110_c120_ = !filial.Vazio() && UpperCase(Trim(filial.linhas[0][0].AsString())) == "T";
+  const std::string prioridade = filial.Vazio() ? "" : Trim(filial.linhas[0][1].AsString());
+  desconto_proprio_ = prioridade == "2" || prioridade == "3";
   TxbResultado uf = sessao_.Consultar(
       "SELECT UF.SIGLA FROM Z8_FILIAL F INNER JOIN KLVG_PAPELREL P ON P.ID = F.IDF_PAPELREL "
       "INNER JOIN KLVG_IDENT I ON I.ID = P.IDF_IDENT INNER JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER "
@@ -230,6 +254,10 @@ void TGeracaoC100::Pagina(const std::vector<int64_t>& ids, std::vector<TDocument
     auto e = p.entregas.find(id);
     if (e != p.entregas.end()) pessoas.push_back(e->second.transportador);
   }
+  complementos_ = CarregarComplementosC110(sessao_, do_erp);
+  lotes_ = CarregarLotesC173(sessao_, do_erp);
+  for (const auto& [id, referenciados] : complementos_.referenciados)
+    for (const TDocReferenciadoC113& r : referenciados) pessoas.push_back(r.ident);
   CarregarParticipantesC100(sessao_, pessoas, participantes_);
   for (int64_t id : ids) {
     if (id == 0) {
@@ -359,6 +387,7 @@ void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {
     return;
   }
   Textos(d, p, m);
+  Complementos(d, m);
   Ajustes(d, p, m);
 
   // Values of the document; a complement of price or tax carries its total only.
@@ -454,7 +483,11 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
                                                    : i.cofins_aliq;
     c.aliq_cofins_reais = i.cofins_fixo;
     c.cofins = i.cofins_valor;
-    c.desconto = i.desconto_prop > 0 ? i.desconto_prop : i.desconto;
+    // A branch that prices items by their gross value gives each its own
+    // discounts, not its share of the document's.
+    c.desconto = desconto_proprio_     ? Arred(i.desconto + i.funrural + i.desconto_simples)
+                 : i.desconto_prop > 0 ? i.desconto_prop
+                                       : i.desconto;
     if (cabecalho_.inicio.Ano() >= 2019) c.abat_nt = i.desconto_suframa;
     c.valor = i.bruto;
     c.qtde = i.quantidade;
@@ -507,6 +540,9 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     if (estabelecimento_) Contribuicoes(d, i, c, m);
     if (!gravar_itens) continue;
     m.itens.push_back(std::move(c));
+    auto lotes = lotes_.find(i.id);
+    m.lotes.push_back(lotes != lotes_.end() && Selecionado("C173") ? lotes->second
+                                                                   : std::vector<TLoteC173>{});
     auto tanques = p.tanques.find(i.id);
     m.tanques.push_back(m.ind_oper == "0" && tanques != p.tanques.end() && Selecionado("C171")
                             ? tanques->second
@@ -555,27 +591,86 @@ void TGeracaoC100::Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocume
   for (const std::string* texto :
        {&o.texto_fiscal, &o.observacao, &o.texto_pad_1, &o.texto_pad_2, &o.texto_pad_3}) {
     const std::string linha = Trim(*texto);
-    if (linha.empty()) continue;
-    const std::string chave = TextoInformacao0450(linha);
-    auto it = codigos_0450_.find(chave);
-    if (it == codigos_0450_.end()) {
-      // 0450 keeps what its column holds; C110 carries the whole text.
-      const TxbAtributo* coluna =
-          TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD0450").Atributo("Texto");
-      const std::string informacao = coluna && coluna->tamanho > 0
-                                         ? CopiarUtf8(linha, static_cast<size_t>(coluna->tamanho))
-                                         : linha;
-      const int codigo =
-          r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), informacao, id_0140_);
-      it = codigos_0450_.emplace(chave, std::to_string(codigo)).first;
-    }
-    const bool repetido = std::any_of(m.textos.begin(), m.textos.end(),
-                                      [&it](const auto& t) { return t.first == it->second; });
-    if (!repetido) m.textos.emplace_back(it->second, linha);
+    if (!linha.empty()) Texto(m, linha);
   }
   if (!m.textos.empty() && !o.processo.empty() && Selecionado("C111")) {
     m.processo = o.processo;
     m.ind_processo = o.ind_processo.empty() ? "9" : o.ind_processo;
+  }
+}
+
+TGeracaoC100::TTextoMontado& TGeracaoC100::Texto(TDocumentoMontado& m, const std::string& linha) {
+  const std::string chave = TextoInformacao0450(linha);
+  auto it = codigos_0450_.find(chave);
+  if (it == codigos_0450_.end()) {
+    // 0450 keeps what its column holds; C110 carries the whole text.
+    const TxbAtributo* coluna =
+        TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD0450").Atributo("Texto");
+    const std::string informacao = coluna && coluna->tamanho > 0
+                                       ? CopiarUtf8(linha, static_cast<size_t>(coluna->tamanho))
+                                       : linha;
+    const int codigo =
+        r0450_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0450"), informacao, id_0140_);
+    it = codigos_0450_.emplace(chave, std::to_string(codigo)).first;
+  }
+  // One C110 per code under a document.
+  auto igual = std::find_if(m.textos.begin(), m.textos.end(),
+                            [&it](const auto& t) { return t.codigo == it->second; });
+  if (igual != m.textos.end()) return *igual;
+  m.textos.push_back({it->second, linha, {}});
+  return m.textos.back();
+}
+
+void TGeracaoC100::Complementos(const TDocumentoC100& d, TDocumentoMontado& m) {
+  if (!Selecionado("C110") || d.modelo == "65") return;
+  // Referenced documents and coupons stand under the document's fiscal
+  // observation, which names them.
+  auto sob_observacao = [&]() -> TTextoMontado& {
+    const std::string observacao = UmaLinha(d.obs_fiscal);
+    return Texto(m, observacao.empty() ? "Documento Referenciado" : observacao);
+  };
+  auto referenciados = complementos_.referenciados.find(d.id);
+  if (referenciados != complementos_.referenciados.end() && Selecionado("C113")) {
+    auto& texto = sob_observacao();
+    for (const TDocReferenciadoC113& r : referenciados->second) {
+      const std::string chave = Digitos(r.chave);
+      const bool repetido =
+          !chave.empty() &&
+          std::any_of(texto.filhos.begin(), texto.filhos.end(), [&chave](const auto& f) {
+            return f.first == "C113" && f.second.back().AsString() == chave;
+          });
+      if (repetido) continue;
+      texto.filhos.push_back(
+          {"C113",
+           {r.ind_oper, r.ind_emit, Participante(r.ident, 0), r.modelo, r.serie,
+            Digitos(r.subserie), Inteiro(r.numero), FormatarData(r.emissao), chave}});
+    }
+  }
+  auto cupons = complementos_.cupons.find(d.id);
+  if (cupons != complementos_.cupons.end() && Selecionado("C114")) {
+    auto& texto = sob_observacao();
+    for (const TCupomC114& c : cupons->second)
+      texto.filhos.push_back(
+          {"C114", {"2D", c.serie_ecf, c.caixa, c.coo, FormatarData(c.emissao)}});
+  }
+  auto arrecadacoes = complementos_.arrecadacoes.find(d.id);
+  if (arrecadacoes != complementos_.arrecadacoes.end() && Selecionado("C112")) {
+    auto& texto = Texto(m, "Documento de Arrecadação Referenciado");
+    for (const TArrecadacaoC112& a : arrecadacoes->second)
+      texto.filhos.push_back({"C112",
+                              {a.modelo, a.uf, a.numero, a.autenticacao, Valor(a.valor),
+                               FormatarData(a.vencimento), FormatarData(a.pagamento)}});
+  }
+  // Printed invoices name where their goods were delivered.
+  auto local = complementos_.locais.find(d.id);
+  const bool impressa = d.modelo == "01" || d.modelo == "1B" || d.modelo == "04";
+  if (local != complementos_.locais.end() && impressa && Selecionado("C115")) {
+    const TLocalEntregaC115& l = local->second;
+    const bool cpf = l.cnpj.size() == 11;
+    Texto(m, "Local de Entrega")
+        .filhos.push_back({"C115",
+                           {"", "", "", "", "", cpf ? "" : l.cnpj, SemIsento(l.ie),
+                            cpf ? l.cnpj : "", l.municipio}});
   }
 }
 
@@ -647,14 +742,16 @@ struct TVinculoC100 {
   const char* vinculo;
 };
 constexpr TVinculoC100 kFilhos[] = {
-    {"C111", "C110", "IDF_RegEFDC110"},      {"C141", "C140", "IDF_RegEFDC140"},
-    {"C171", "C170", "IDF_RegistroEFDC170"}, {"C191", "C190", "IDF_RegEFDC190"},
-    {"C197", "C195", "IDF_RegEFDC195"},      {"C101", "C100", "IDF_RegEFDC100"},
-    {"C110", "C100", "IDF_RegEFDC100"},      {"C120", "C100", "IDF_RegEFDC100"},
-    {"C130", "C100", "IDF_RegEFDC100"},      {"C140", "C100", "IDF_RegEFDC100"},
-    {"C160", "C100", "IDF_RegEFDC100"},      {"C170", "C100", "IDF_RegEFDC100"},
-    {"C190", "C100", "IDF_RegEFDC100"},      {"C195", "C100", "IDF_RegEFDC100"},
-    {"C175", "C100", "IDF_RegEDFC100"}};
+    {"C112", "C110", "IDF_RegEFDC110"}, {"C113", "C110", "IDF_RegEFDC110"},
+    {"C114", "C110", "IDF_RegEFDC110"}, {"C115", "C110", "IDF_RegEFDC110"},
+    {"C173", "C170", "IDF_RegEFDC170"}, {"C111", "C110", "IDF_RegEFDC110"},
+    {"C141", "C140", "IDF_RegEFDC140"}, {"C171", "C170", "IDF_RegistroEFDC170"},
+    {"C191", "C190", "IDF_RegEFDC190"}, {"C197", "C195", "IDF_RegEFDC195"},
+    {"C101", "C100", "IDF_RegEFDC100"}, {"C110", "C100", "IDF_RegEFDC100"},
+    {"C120", "C100", "IDF_RegEFDC100"}, {"C130", "C100", "IDF_RegEFDC100"},
+    {"C140", "C100", "IDF_RegEFDC100"}, {"C160", "C100", "IDF_RegEFDC100"},
+    {"C170", "C100", "IDF_RegEFDC100"}, {"C190", "C100", "IDF_RegEFDC100"},
+    {"C195", "C100", "IDF_RegEFDC100"}, {"C175", "C100", "IDF_RegEDFC100"}};
 
 }  // namespace
 
@@ -746,14 +843,16 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
         .Inserir(bloco_, Tipo("C101"),
                  {Valor(m.fcp_dest), Valor(m.icms_dest), Valor(m.icms_remet), c100});
   bool primeiro = true;
-  for (const auto& [codigo, texto] : m.textos) {
+  for (const auto& t : m.textos) {
     const int64_t c110 =
         Insercao("C110", {"Codigo", "Texto", "IDF_RegEFDC100"})
-            .Inserir(bloco_, Tipo("C110"), {codigo, TextoInformacao0450(texto), c100});
+            .Inserir(bloco_, Tipo("C110"), {t.codigo, TextoInformacao0450(t.texto), c100});
     if (primeiro && !m.processo.empty())
       Insercao("C111", {"NumProc", "IndProc", "IDF_RegEFDC110"})
           .Inserir(bloco_, Tipo("C111"), {m.processo, m.ind_processo, c110});
     primeiro = false;
+    for (const auto& [codigo, valores] : t.filhos)
+      GravarComplemento(codigo, valores, "IDF_RegEFDC110", c110);
   }
   if (m.importacao)
     Insercao("C120", {"CodDocImp", "NroDocImp", "ValPISImp", "ValCOFINSImp", "NrpRegDrawback",
@@ -793,6 +892,12 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                   Valor(m.peso_liquido), m.uf_veiculo, c100});
   for (size_t i = 0; i < m.itens.size(); ++i) {
     const int64_t c170 = c170_->Incluir(bloco_, Tipo("C170"), c100, m.itens[i]);
+    for (const TLoteC173& l : m.lotes[i])
+      GravarComplemento(
+          "C173",
+          {l.lote, l.quantidade, FormatarData(l.fabricacao), FormatarData(l.validade),
+           Th5RegistroEFDC100::RetornarIndicadorMedicao(l.indicador), l.tipo, Valor(l.preco)},
+          "IDF_RegEFDC170", c170);
     for (const TTanqueC100& t : m.tanques[i])
       Insercao("C171", {"NumTq", "QTDE", "IDF_RegistroEFDC170"})
           .Inserir(bloco_, Tipo("C171"), {t.tanque, t.quantidade, c170});
@@ -836,6 +941,14 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
                    {a.codigo, a.descricao, CodigoItemNoArquivo(a.item), Valor(a.base),
                     Valor(a.aliquota), Valor(a.icms), Valor(a.outros), c195});
   }
+}
+
+void TGeracaoC100::GravarComplemento(const std::string& codigo, std::vector<TVariant> valores,
+                                     const char* vinculo, int64_t pai) {
+  std::vector<std::string> campos = CamposDoComplementoC110(codigo);
+  campos.push_back(vinculo);
+  valores.push_back(pai);
+  Insercao(codigo, std::move(campos)).Inserir(bloco_, Tipo(codigo), valores);
 }
 
 void TGeracaoC100::EntregarReceitas(const TDocumentoMontado& m) {

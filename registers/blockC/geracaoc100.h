@@ -12,6 +12,7 @@
 
 #include "framework/xbaplicacao.h"
 #include "registers/block0/referencias.h"
+#include "registers/blockC/complementosc110.h"
 #include "registers/blockC/consolidacoesc.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
@@ -79,6 +80,12 @@ class TGeracaoC100 {
   std::string Participante(int64_t ident, int64_t local_entrega);
   void Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
   void Textos(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  // The document's C110 of a text (its 0450 code), added when new.
+  struct TTextoMontado;
+  TTextoMontado& Texto(TDocumentoMontado& m, const std::string& linha);
+  // Referenced documents, collection documents, coupons and the delivery
+  // place, each under its text.
+  void Complementos(const TDocumentoC100& d, TDocumentoMontado& m);
   void Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
   // The PIS/COFINS model's share of an item: the consumer invoice's C175
   // and the output's revenue without the contribution.
@@ -93,6 +100,10 @@ class TGeracaoC100 {
   std::string Conta(int64_t tipo_documento);
   void Gravar(TDocumentoMontado& m);
   void GravarFilhos(TDocumentoMontado& m, int64_t c100);
+  // A row of C112 to C115 or C173 (its fields in the line's order) under
+  // its parent.
+  void GravarComplemento(const std::string& codigo, std::vector<TVariant> valores,
+                         const char* vinculo, int64_t pai);
   // Removes a stored document with everything under it.
   void ExcluirDocumento(int64_t c100);
   bool Selecionado(const std::string& codigo) const;
@@ -109,10 +120,12 @@ class TGeracaoC100 {
   // Parameters of the generation.
   std::string ind_oper_, ind_ativ_, gerar_c170_propria_, uf_filial_;
   bool subst_tributaria_ = false, c140_todos_modelos_ = false, sem_prefixo_ = false,
-       uf_c110_c120_ = false;
+       uf_c110_c120_ = false, desconto_proprio_ = false;
   int64_t tipos_ = 0;
 
   std::map<int64_t, TParticipanteC100> participantes_;
+  TComplementosC110 complementos_;                   // of the page of documents in hand
+  std::map<int64_t, std::vector<TLoteC173>> lotes_;  // of its items
   // Delivery places taxed by their own registration: CNPJ, state
   // registration, number, complement; empty for the others.
   std::map<int64_t, std::vector<std::string>> locais_entrega_;

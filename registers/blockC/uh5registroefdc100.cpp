@@ -11,6 +11,7 @@
 #include "framework/xbformato.h"
 #include "framework/xbmetadados.h"
 #include "framework/xbsession.h"
+#include "registers/blockC/complementosc110.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
@@ -204,6 +205,14 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
       {"CodAjuste", "DescAjuste", "CodItem", "BaseCalcICMS", "AliqICMS", "ValICMS", "ValOutros"}};
   TxbRegistroFilho c101{"C101", "IDF_RegEFDC100", {"VL_UF_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}};
   TxbRegistroFilho c110 = Th5RegistroEFDC100::RegistroC110(c111);
+  // The access key of a referenced document exists from the 2016 layout.
+  std::vector<std::string> campos_c113 = CamposDoComplementoC110("C113");
+  if (inicio.Ano() < 2016) campos_c113.pop_back();
+  TxbRegistroFilho c112{"C112", "IDF_RegEFDC110", CamposDoComplementoC110("C112")};
+  TxbRegistroFilho c113{"C113", "IDF_RegEFDC110", campos_c113};
+  TxbRegistroFilho c114{"C114", "IDF_RegEFDC110", CamposDoComplementoC110("C114")};
+  TxbRegistroFilho c115{"C115", "IDF_RegEFDC110", CamposDoComplementoC110("C115")};
+  c110.filhos.insert(c110.filhos.end(), {&c112, &c113, &c114, &c115});
   TxbRegistroFilho c120 = Th5RegistroEFDC100::RegistroC120();
   TxbRegistroFilho c130{"C130",
                         "IDF_RegEFDC100",
@@ -217,7 +226,8 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
   TxbRegistroFilho c160{"C160",
                         "IDF_RegEFDC100",
                         {"CodPart", "PlacaVeic", "QtdeVol", "PesoBruto", "PesoLiq", "UFVeiculo"}};
-  TxbRegistroFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171}, "NUMITEM"};
+  TxbRegistroFilho c173{"C173", "IDF_RegEFDC170", CamposDoComplementoC110("C173")};
+  TxbRegistroFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171, &c173}, "NUMITEM"};
   c170.ajustar = Th5RegistroEFDC170::AjustarNumeroItem;
   TxbRegistroFilho c190{"C190", "IDF_RegEFDC100", Th5RegistroEFDC190::CamposDaLinha()};
   if (com_c191) c190.filhos.push_back(&c191);

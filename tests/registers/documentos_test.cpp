@@ -274,6 +274,48 @@ TEST_P(Documentos, SerieDeTipoDesconhecidoParaAGeracaoSemGuardarNada) {
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM Z8_REGEFD0150"), 0);
 }
 
+TEST_P(Documentos, ChaveDasOcorrenciasSoQuandoOsDadosDoDocumentoNaoATem) {
+  TDocumentoTeste sem_chave{
+      .id = 3091, .tipo = "vendanfe", .serie = "2", .numero = "91", .situacao_nfe = "3"};
+  TDocumentoTeste com_chave = sem_chave;
+  com_chave.id = 3092;
+  com_chave.numero = "92";
+  com_chave.chave = "35240311222333000181550020000000921000000921";
+  Carregar({sem_chave, com_chave});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+    "Z8_OCODOCTO": [{"ID": 3093, "FD": "OcoDocumentoElet", "IDF_DOCUMENTO": 3091},
+                    {"ID": 3094, "FD": "OcoDocumentoElet", "IDF_DOCUMENTO": 3092}],
+    "Z8_OCODOCELET": [
+      {"ID": 3093, "IDA": 3093, "CHAVEACESSO": "35240311222333000181550020000000911000000911"},
+      {"ID": 3094, "IDA": 3094, "CHAVEACESSO": "35240311222333000181550020000000929999999999"}]})");
+  // Without the ERP's occurrences the key is the document's own, or none.
+  EXPECT_EQ(Campos(Documento(GerarMes(), "91")[0])[8], "");
+
+  struct TModuloOcorrencias {
+    TModuloOcorrencias() { erp::Registrar({"OcoDocumentoElet"}); }
+    ~TModuloOcorrencias() { Aplicacao().RemoverClasse("OcoDocumentoElet"); }
+  } modulo;
+  const TArquivo a = GerarMes();
+  EXPECT_EQ(Campos(Documento(a, "91")[0])[8], "35240311222333000181550020000000911000000911");
+  EXPECT_EQ(Campos(Documento(a, "92")[0])[8], com_chave.chave);
+}
+
+TEST_P(Documentos, FilialQuePrecificaPeloBrutoDaAoItemSeusPropriosDescontos) {
+  Carregar({TDocumentoTeste{.id = 3095, .numero = "95"}});
+  sessao_->GetBD().Executar(
+      "UPDATE Z8_DOCTOITEM SET VALDESCONTO = 5, VALDESCPROP = 7, VALFUNRURALPROP = 1, "
+      "VALDESCSIMPNAC = 0.5 WHERE ID = 5000");
+  sessao_->GetBD().Confirmar();
+  auto desconto = [this] { return Campos(Linhas(GerarMes(), "C170").at(0))[7]; };
+  EXPECT_EQ(desconto(), "7");  // its share of the document's discount
+
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+    "Z8_PARAMFIL": [{"ID": 3096, "FD": "ParamFilialGeral", "IDF_FILIAL": 10,
+                     "DATAINICIAL": "2024-01-01", "SITUACAO": "1"}],
+    "Z8_PARFILGER": [{"ID": 3096, "IDA": 3096, "PRIOVLRUNIT": "2"}]})");
+  EXPECT_EQ(desconto(), "6,5");
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, Documentos, ::testing::ValuesIn(MotoresDeTeste()));
 
 // The code tables of the documents, without a database.
