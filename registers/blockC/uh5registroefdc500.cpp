@@ -64,11 +64,84 @@ struct TComplementosC500 {
   struct TEnergia {
     std::string classe, ligacao, grupo;
   };
-  std::map<int64_t, TLivro> livros;                     // by document
-  std::map<int64_t, TEnergia> energia;                  // by document type
-  std::map<int64_t, bool> complementar;                 // by document type
-  std::map<int64_t, std::vector<TVariant>> eletronica;  // by document, the 2020/2022 data
+  std::map<int64_t, TLivro> livros;                         // by document
+  std::map<int64_t, TEnergia> energia;                      // by document type
+  std::map<int64_t, bool> complementar;                     // by document type
+  std::map<int64_t, std::vector<TVariant>> eletronica;      // by document, the 2020/2022 data
+  std::map<int64_t, std::vector<TAnaliticoC190>> tributos;  // by document, its own taxes
+  // By document, the service items, read as goods items are: code and name
+  // of the service, its ICMS class, value, PIS and COFINS; and their codes
+  // of the service list.
+  std::map<int64_t, std::vector<TItemDocumentoC100>> servicos;
+  std::map<int64_t, std::string> codigos_servico;  // by item
 };
+
+// The document's own ICMS and ICMS-ST rows, each a total of CST "000" by
+// CFOP and rate: base and tax, the exempt and other values as the
+// reduction for the ICMS.
+void CarregarTributos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
+  for (const auto& l :
+       s.Consultar("SELECT T.IDF_DOCTO, I.TIPO, CF.CODIGO, T.ALIQUOTA, T.BASECALCULO, "
+                   "T.VALORIMPOSTO, T.VALORISENTO, T.VALOROUTRAS FROM Z8_DOCTOTRIB T "
+                   "INNER JOIN Z8_IMPOSTO I ON I.ID = T.IDF_IMPOSTO "
+                   "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = T.IDF_CFOP "
+                   "WHERE T.IDF_DOCTO IN (" +
+                   docs + ") AND I.TIPO IN ('0', 'A') ORDER BY T.IDF_DOCTO, T.ID")
+           .linhas) {
+    TAnaliticoC190 t;
+    t.cst = "000";
+    t.cfop = Digitos(l[2].AsString()).substr(0, 4);
+    t.aliquota = l[3].AsFloat();
+    if (Trim(l[1].AsString()) == "0") {
+      t.base = l[4].AsFloat();
+      t.icms = l[5].AsFloat();
+      t.reducao = Arred(l[6].AsFloat() + l[7].AsFloat());
+    } else {
+      t.base_st = l[4].AsFloat();
+      t.st = l[5].AsFloat();
+    }
+    c.tributos[l[0].AsInt64()].push_back(std::move(t));
+  }
+}
+
+void CarregarServicos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
+  for (const auto& l :
+       s.Consultar("SELECT P.IDF_DOCTO, I.ID, I.SEQITEM, S.ID, S.CODIGO, S.NOME, S.CODSERV, "
+                   "I.VALLIQUIDO, I.VALDESCONTO, CF.CODIGO, CT.CODIGO, T.CLATRIBPIS, T.PISBASE, "
+                   "T.PISALIQ, T.PISVALOR, T.CLATRIBCOFINS, T.COFINSBASE, T.COFINSALIQ, "
+                   "T.COFINSVALOR FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+                   "INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
+                   "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
+                   "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
+                   "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
+                   "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS "
+                   "WHERE P.IDF_DOCTO IN (" +
+                   docs + ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID")
+           .linhas) {
+    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
+    TItemDocumentoC100 i;
+    i.id = l[1].AsInt64();
+    i.seq = l[2].AsInteger();
+    i.produto = l[3].AsInt64();
+    i.cod_prod = texto(4);
+    i.nome_prod = texto(5);
+    i.tipo_item = "J";
+    i.liquido = l[7].AsFloat();
+    i.desconto = l[8].AsFloat();
+    i.cfop = texto(9);
+    i.tributacao = texto(10);
+    i.cst_pis = texto(11);
+    i.pis_base = l[12].AsFloat();
+    i.pis_aliq = l[13].AsFloat();
+    i.pis_valor = l[14].AsFloat();
+    i.cst_cofins = texto(15);
+    i.cofins_base = l[16].AsFloat();
+    i.cofins_aliq = l[17].AsFloat();
+    i.cofins_valor = l[18].AsFloat();
+    c.codigos_servico[i.id] = texto(6);
+    c.servicos[l[0].AsInt64()].push_back(std::move(i));
+  }
+}
 
 std::string Lista(const std::vector<int64_t>& ids) {
   std::string r;
@@ -105,6 +178,8 @@ TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>
                              docs + ")")
                      .linhas)
     c.eletronica[l[0].AsInt64()] = std::vector<TVariant>(l.begin() + 1, l.end());
+  CarregarTributos(s, docs, c);
+  CarregarServicos(s, docs, c);
   return c;
 }
 
@@ -221,14 +296,17 @@ class TGeracaoC500 {
     return codigo;
   }
 
-  // Registers the item and its unit in block 0; the item's code and unit.
-  std::pair<std::string, std::string> Item(const TItemDocumentoC100& i) {
-    const std::string codigo = (sem_prefixo_ ? "" : "P") + Trim(i.cod_prod);
+  // Registers the item (a service with its code of the service list) and
+  // its unit in block 0; the item's code and unit.
+  std::pair<std::string, std::string> Item(const TItemDocumentoC100& i,
+                                           const std::string* codigo_servico) {
+    const std::string codigo = (sem_prefixo_ ? "" : codigo_servico ? "S" : "P") + Trim(i.cod_prod);
     std::string unidade = SubstituirTodos(i.unidade, " ", "");
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
-                        i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
-                        i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, id_0140_,
-                        cabecalho_.filial, lista_.bloco0);
+                        i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero,
+                        codigo_servico ? *codigo_servico : "", i.cest, i.icms_aliq,
+                        cabecalho_.inicio, cabecalho_.fim, id_0140_, cabecalho_.filial,
+                        lista_.bloco0);
     std::string unidade_item = SubstituirTodos(i.unidade, " ", "");
     if (unidade_item.empty()) unidade_item = unidade;
     if (unidades_.insert(unidade_item).second && lista_.Selecionado("0190"))
@@ -321,51 +399,62 @@ class TGeracaoC500 {
             Trim(o->second.processo),
             Trim(o->second.ind_processo).empty() ? "9" : Trim(o->second.ind_processo));
     }
+    // The bill's own taxes open their totals before its items add to them.
+    auto tributos = c.tributos.find(d.id);
+    if (tributos != c.tributos.end())
+      for (const TAnaliticoC190& t : tributos->second) totais.Somar(t);
     double pis = 0, cofins = 0;
-    auto lidos = p.itens.find(d.id);
-    if (lidos != p.itens.end())
-      for (const TItemDocumentoC100& i : lidos->second) {
-        TAnaliticoC190 a;
-        a.cst = (Trim(i.origem).empty() ? "0" : Trim(i.origem)) + Trim(i.tributacao);
-        a.cfop = Digitos(i.cfop);
-        a.aliquota = i.icms_aliq;
-        a.operacao = i.liquido;
-        a.base = i.icms_base;
-        a.icms = i.icms_valor;
-        a.base_st = i.st_base;
-        a.st = i.st_valor;
-        a.reducao = Arred(i.outras + i.isento);
-        totais.Somar(a);
-        pis = Arred(pis + i.pis_valor);
-        cofins = Arred(cofins + i.cofins_valor);
-        if (estabelecimento_) {
-          contribuicoes.itens.push_back(&i);
-          continue;
-        }
-        const auto [codigo, unidade] = Item(i);
-        if (!lista_.Selecionado("C510")) continue;
-        TItemC510 t;
-        t.num_item = std::to_string(i.seq);
-        t.cod_item = codigo;
-        t.cod_class = "0601";
+    auto somar = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
+      TAnaliticoC190 a;
+      a.cst = (Trim(i.origem).empty() ? "0" : Trim(i.origem)) + Trim(i.tributacao);
+      a.cfop = Digitos(i.cfop);
+      a.aliquota = i.icms_aliq;
+      a.operacao = i.liquido;
+      a.base = i.icms_base;
+      a.icms = i.icms_valor;
+      a.base_st = i.st_base;
+      a.st = i.st_valor;
+      a.reducao = Arred(i.outras + i.isento);
+      totais.Somar(a);
+      pis = Arred(pis + i.pis_valor);
+      cofins = Arred(cofins + i.cofins_valor);
+      if (estabelecimento_) {
+        contribuicoes.itens.push_back(&i);
+        return;
+      }
+      const auto [codigo, unidade] = Item(i, codigo_servico);
+      if (!lista_.Selecionado("C510")) return;
+      TItemC510 t;
+      t.num_item = std::to_string(i.seq);
+      t.cod_item = codigo;
+      t.cod_class = "0601";
+      // A service is billed by its value only.
+      if (!codigo_servico) {
         t.qtde = i.quantidade;
         t.unidade = unidade;
-        t.valor = Arred(i.liquido);
-        t.desconto = Arred(i.desconto);
-        t.cst = a.cst;
-        t.cfop = a.cfop;
-        t.base = i.icms_base;
-        t.aliquota = i.icms_aliq;
-        t.icms = i.icms_valor;
-        t.base_st = i.st_base;
-        t.aliquota_st = i.st_aliq;
-        t.st = i.st_valor;
-        t.ind_rec = "0";
-        t.cod_part = campo("CodPart").AsString();
-        t.pis = i.pis_valor;
-        t.cofins = i.cofins_valor;
-        itens.push_back(std::move(t));
       }
+      t.valor = Arred(i.liquido);
+      t.desconto = Arred(i.desconto);
+      t.cst = a.cst;
+      t.cfop = a.cfop;
+      t.base = i.icms_base;
+      t.aliquota = i.icms_aliq;
+      t.icms = i.icms_valor;
+      t.base_st = i.st_base;
+      t.aliquota_st = i.st_aliq;
+      t.st = i.st_valor;
+      t.ind_rec = "0";
+      t.cod_part = campo("CodPart").AsString();
+      t.pis = i.pis_valor;
+      t.cofins = i.cofins_valor;
+      itens.push_back(std::move(t));
+    };
+    auto produtos = p.itens.find(d.id);
+    if (produtos != p.itens.end())
+      for (const TItemDocumentoC100& i : produtos->second) somar(i, nullptr);
+    auto servicos = c.servicos.find(d.id);
+    if (servicos != c.servicos.end())
+      for (const TItemDocumentoC100& i : servicos->second) somar(i, &c.codigos_servico.at(i.id));
     double base = 0, icms = 0, base_st = 0, st = 0;
     for (const TAnaliticoC190& t : totais.Totais()) {
       base = Arred(base + t.base);
