@@ -97,6 +97,18 @@ class TContasDemo {
                       : fornecedor.linhas[0][0].AsInt64();
     origem_ = Id("SELECT ID FROM Z8_CLAORIGEM WHERE CODIGO = '0'");
     icms_ = Id("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = '0'");
+    // The company has its bills' ICMS adjustments written under an
+    // observation of the bill; the electricity bill informs the ICMS of the
+    // energy the branch's panels injected.
+    bd_.Executar(
+        "UPDATE Z8_PEMPGERAL SET OBSAJUSTESCONTACONSUMO = :SIM WHERE IDA IN (SELECT ID FROM "
+        "Z8_PAREMP WHERE IDF_EMPRESA = :EMPRESA)",
+        {{"SIM", TVariant(true)}, {"EMPRESA", demo_.empresa}});
+    ajuste_ = proximo_++;
+    Inserir("Z8_TABAJVPRDF", {{"ID", ajuste_},
+                              {"CODAJUSTE", "SP90090104"},
+                              {"DESCRICAO", "Informação do ICMS da energia elétrica injetada"},
+                              {"IDF_UF", Id("SELECT ID FROM KLVG_UF WHERE SIGLA = 'SP'")}});
     religacao_ = proximo_++;
     Inserir("Z8_SERVICO", {{"ID", religacao_},
                            {"IDF_EMPRESA", demo_.empresa},
@@ -231,6 +243,18 @@ class TContasDemo {
              {"COFINSBASE", c.valor},
              {"COFINSALIQ", 7.6},
              {"COFINSVALOR", Arredondar(c.valor * 0.076, 2)}});
+    if (std::string(c.modelo) == "06")
+      Inserir("Z8_AJTRIBITDO", {{"ID", proximo_++},
+                                {"IDF_TRIBITEM", item},
+                                {"IDF_TABAJVPRDF", ajuste_},
+                                {"IDF_IMPOSTO", icms_},
+                                {"IDF_TABCODREC", 0},
+                                {"TIPOAJUSTE", "3"},
+                                {"BASE", 312.40},
+                                {"ALIQUOTA", c.aliquota},
+                                {"VALOR", Arredondar(312.40 * c.aliquota / 100, 2)},
+                                {"VLROUTROS", 0.0},
+                                {"DESCCOMPL", "Energia injetada na rede"}});
     if (c.icms_do_documento)
       Inserir("Z8_DOCTOTRIB", {{"ID", proximo_++},
                                {"IDF_DOCTO", docto},
@@ -305,7 +329,7 @@ class TContasDemo {
   TpbBD& bd_;
   const ResultadoDemo& demo_;
   int64_t proximo_;
-  int64_t fornecedor_ = 0, origem_ = 0, icms_ = 0, religacao_ = 0;
+  int64_t fornecedor_ = 0, origem_ = 0, icms_ = 0, religacao_ = 0, ajuste_ = 0;
   std::map<std::string, int64_t> cfops_;
   std::map<std::string, std::pair<int64_t, int64_t>> tipos_, produtos_;
 };

@@ -282,6 +282,58 @@ TEST_P(ContasDeConsumo, ContaSemSerieTributosDoDocumentoEServicos) {
   EXPECT_EQ(servico[10], "107");
 }
 
+// The company that wants them has each bill's ICMS adjustments written
+// under an observation of the bill, summed by code, rate and text; a bill
+// without adjustments has no observation.
+TEST_P(ContasDeConsumo, AjustesDaContaSobUmaObservacaoQuandoAEmpresaQuer) {
+  Carregar({{.id = 7561}, {.id = 7562, .numero = "62"}});
+  const int64_t tributacao =
+      sessao_
+          ->Consultar(
+              "SELECT TB.ID FROM Z8_TRIBITEM TB INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
+              "TB.IDF_DOCTOITEM WHERE P.IDF_DOCTO = 7561")
+          .linhas.at(0)
+          .at(0)
+          .AsInt64();
+  nlohmann::json ajustes = {
+      {"Z8_TABAJVPRDF", {{{"ID", 7901}, {"CODAJUSTE", "SP90090104"}, {"IDF_UF", 1}}}}};
+  const std::tuple<int, double, double, const char*> linhas[] = {
+      {7911, 100, 18, "Energia injetada"},
+      {7912, 50, 9, "Energia injetada"},
+      {7913, 10, 1.8, "Energia compensada"}};
+  for (const auto& [id, base, valor, texto] : linhas)
+    ajustes["Z8_AJTRIBITDO"].push_back({{"ID", id},
+                                        {"IDF_TRIBITEM", tributacao},
+                                        {"IDF_TABAJVPRDF", 7901},
+                                        {"IDF_IMPOSTO", 7801},
+                                        {"TIPOAJUSTE", "3"},
+                                        {"BASE", base},
+                                        {"ALIQUOTA", 18},
+                                        {"VALOR", valor},
+                                        {"DESCCOMPL", texto}});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(ajustes.dump());
+  EXPECT_TRUE(Linhas(GerarMes(), "C595").empty());
+
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PEMPGERAL SET OBSAJUSTESCONTACONSUMO = 'T'");
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  std::vector<std::string> ordem;
+  for (const auto& l : a.linhas)
+    if (l.starts_with("|C5")) ordem.push_back(l.substr(1, 4));
+  EXPECT_EQ(ordem, (std::vector<std::string>{"C500", "C510", "C590", "C595", "C597", "C597", "C500",
+                                             "C510", "C590"}));
+  const auto observacao = Campos(Linhas(a, "0460").at(0));
+  EXPECT_EQ(observacao[2], "Ajustes de ICMS da conta de consumo");
+  EXPECT_EQ(Linhas(a, "C595"), std::vector<std::string>{"|C595|" + observacao[1] + "||"});
+  EXPECT_EQ(Linhas(a, "C597"),
+            (std::vector<std::string>{"|C597|SP90090104|Energia compensada||10|18|1,8||",
+                                      "|C597|SP90090104|Energia injetada||150|18|27||"}));
+  EXPECT_EQ(Linhas(a, "9900|C595"), std::vector<std::string>{"|9900|C595|1|"});
+  EXPECT_EQ(Linhas(a, "9900|C597"), std::vector<std::string>{"|9900|C597|2|"});
+  // The next file of the session, of the other model, counts none.
+  EXPECT_TRUE(Linhas(Gerar(2, 2024, 3, nullptr), "9900|C595").empty());
+}
+
 TEST_P(ContasDeConsumo, OsCamposDa2020EDa2022PeloPeriodo) {
   Carregar({{.id = 7511, .numero = "51", .dia = "2019-03-05", .dados_2022 = true},
             {.id = 7512, .numero = "52", .dia = "2021-03-05", .dados_2022 = true},
