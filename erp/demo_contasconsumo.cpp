@@ -26,10 +26,14 @@ struct TContaDemo {
   const char* cst;  // taxation digits; the origin is national
   const char* cfop;
   bool cancelada;
+  // The ICMS stated on the bill's total rather than on its item, and a
+  // reconnection fee billed with the supply.
+  bool icms_do_documento = false;
+  double servico = 0;
 };
 const TContaDemo kContas[] = {{"06", "ENERGIA", 8, 3200, 2450.80, 18, "00", "1.253", false},
                               {"29", "AGUA", 12, 85, 612.35, 0, "40", "1.556", false},
-                              {"28", "GAS", 15, 140, 980.00, 12, "00", "1.556", false},
+                              {"28", "GAS", 15, 140, 980.00, 12, "00", "1.556", false, true, 45.00},
                               {"28", "GAS", 20, 60, 410.00, 12, "00", "1.556", true}};
 
 struct TProdutoDemo {
@@ -92,6 +96,24 @@ class TContasDemo {
                       ? Id("SELECT MAX(ID) FROM KLVG_PESJUR")
                       : fornecedor.linhas[0][0].AsInt64();
     origem_ = Id("SELECT ID FROM Z8_CLAORIGEM WHERE CODIGO = '0'");
+    icms_ = Id("SELECT ID FROM Z8_IMPOSTO WHERE TIPO = '0'");
+    // The company has its bills' ICMS adjustments written under an
+    // observation of the bill; the electricity bill informs the ICMS of the
+    // energy the branch's panels injected.
+    bd_.Executar(
+        "UPDATE Z8_PEMPGERAL SET OBSAJUSTESCONTACONSUMO = :SIM WHERE IDA IN (SELECT ID FROM "
+        "Z8_PAREMP WHERE IDF_EMPRESA = :EMPRESA)",
+        {{"SIM", TVariant(true)}, {"EMPRESA", demo_.empresa}});
+    ajuste_ = proximo_++;
+    Inserir("Z8_TABAJVPRDF", {{"ID", ajuste_},
+                              {"CODAJUSTE", "SP90090104"},
+                              {"DESCRICAO", "Informação do ICMS da energia elétrica injetada"},
+                              {"IDF_UF", Id("SELECT ID FROM KLVG_UF WHERE SIGLA = 'SP'")}});
+    religacao_ = proximo_++;
+    Inserir("Z8_SERVICO", {{"ID", religacao_},
+                           {"IDF_EMPRESA", demo_.empresa},
+                           {"CODIGO", "RELIGACAO"},
+                           {"NOME", "Taxa de religação"}});
     cfops_["1.253"] = Cfop("1.253", "Compra de energia elétrica por estabelecimento comercial");
     cfops_["1.556"] = Cfop("1.556", "Compra de material para uso ou consumo");
     const std::pair<const char*, const char*> modelos[] = {
@@ -172,19 +194,21 @@ class TContasDemo {
                          {"DTENTSAI", dia},
                          {"SITUACAO", "1"},
                          {"SITUACAONF", c.cancelada ? "1" : "0"},
-                         {"VALTOTALNF", c.valor},
+                         {"VALTOTALNF", Arredondar(c.valor + c.servico, 2)},
                          {"VALMERCADORIAS", c.valor},
+                         {"VALSERVICOS", c.servico},
                          {"VALDESCONTO", 0.0}});
     Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
                             {"IDF_DOCTO", docto},
                             {"VALFORNECCONSUM", c.valor},
-                            {"VALSERVNAOTRIB", 0.0},
+                            {"VALSERVNAOTRIB", c.servico},
                             {"VALNOMETERC", 0.0},
                             {"VALDESPACES", 0.0}});
     const auto [produto, unprod] = produtos_.at(c.produto);
     const int64_t item = proximo_++;
     const double base = c.aliquota > 0 ? c.valor : 0;
     const double icms = Arredondar(base * c.aliquota / 100, 2);
+    const bool no_item = !c.icms_do_documento;
     Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", docto}});
     Inserir("Z8_DOCTOITEM", {{"ID", item},
                              {"IDA", item},
@@ -205,9 +229,9 @@ class TContasDemo {
              {"IDF_CLAORIGEM", origem_},
              {"IDF_CLATRIBICMS",
               Id("SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = :C", {{"C", std::string(c.cst)}})},
-             {"ICMSBASE", base},
+             {"ICMSBASE", no_item ? base : 0.0},
              {"ICMSALIQ", c.aliquota},
-             {"ICMSVALOR", icms},
+             {"ICMSVALOR", no_item ? icms : 0.0},
              {"ICMSVALORISENTO", base > 0 ? 0.0 : c.valor},
              {"ICMSVALOROUTRAS", 0.0},
              // Bills of inputs give credit of PIS and COFINS (CST 50).
@@ -219,6 +243,29 @@ class TContasDemo {
              {"COFINSBASE", c.valor},
              {"COFINSALIQ", 7.6},
              {"COFINSVALOR", Arredondar(c.valor * 0.076, 2)}});
+    if (std::string(c.modelo) == "06")
+      Inserir("Z8_AJTRIBITDO", {{"ID", proximo_++},
+                                {"IDF_TRIBITEM", item},
+                                {"IDF_TABAJVPRDF", ajuste_},
+                                {"IDF_IMPOSTO", icms_},
+                                {"IDF_TABCODREC", 0},
+                                {"TIPOAJUSTE", "3"},
+                                {"BASE", 312.40},
+                                {"ALIQUOTA", c.aliquota},
+                                {"VALOR", Arredondar(312.40 * c.aliquota / 100, 2)},
+                                {"VLROUTROS", 0.0},
+                                {"DESCCOMPL", "Energia injetada na rede"}});
+    if (c.icms_do_documento)
+      Inserir("Z8_DOCTOTRIB", {{"ID", proximo_++},
+                               {"IDF_DOCTO", docto},
+                               {"IDF_IMPOSTO", icms_},
+                               {"IDF_CFOP", cfops_.at(c.cfop)},
+                               {"BASECALCULO", base},
+                               {"ALIQUOTA", c.aliquota},
+                               {"VALORIMPOSTO", icms},
+                               {"VALORISENTO", 0.0},
+                               {"VALOROUTRAS", 0.0}});
+    if (c.servico > 0) Servico(docto, c);
     // The water bill's credit stands on a court decision.
     if (std::string(c.modelo) == "29") {
       const int64_t outros = proximo_++;
@@ -248,10 +295,41 @@ class TContasDemo {
     }
   }
 
+  // A fee billed with the supply: a service item without ICMS of its own
+  // (CST 090) that gives credit of PIS and COFINS as the supply does.
+  void Servico(int64_t docto, const TContaDemo& c) {
+    const int64_t item = proximo_++;
+    Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", docto}});
+    Inserir("Z8_DOCTOITEM", {{"ID", item},
+                             {"IDA", item},
+                             {"SEQITEM", 2},
+                             {"IDF_SERVICO", religacao_},
+                             {"IDF_CFOP", cfops_.at(c.cfop)},
+                             {"QDADE", 1.0},
+                             {"VALUNITARIO", c.servico},
+                             {"VALBRUTO", c.servico},
+                             {"VALDESCONTO", 0.0},
+                             {"VALLIQUIDO", c.servico},
+                             {"VALLIQUIDONF", c.servico}});
+    Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", item}});
+    Inserir("Z8_TRIITEMSER",
+            {{"ID", item},
+             {"IDA", item},
+             {"IDF_CLATRIBICMS", Id("SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = '90'")},
+             {"CLATRIBPIS", "K"},
+             {"PISBASE", c.servico},
+             {"PISALIQ", 1.65},
+             {"PISVALOR", Arredondar(c.servico * 0.0165, 2)},
+             {"CLATRIBCOFINS", "K"},
+             {"COFINSBASE", c.servico},
+             {"COFINSALIQ", 7.6},
+             {"COFINSVALOR", Arredondar(c.servico * 0.076, 2)}});
+  }
+
   TpbBD& bd_;
   const ResultadoDemo& demo_;
   int64_t proximo_;
-  int64_t fornecedor_ = 0, origem_ = 0;
+  int64_t fornecedor_ = 0, origem_ = 0, icms_ = 0, religacao_ = 0, ajuste_ = 0;
   std::map<std::string, int64_t> cfops_;
   std::map<std::string, std::pair<int64_t, int64_t>> tipos_, produtos_;
 };

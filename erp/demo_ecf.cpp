@@ -101,6 +101,18 @@ class TCuponsDemo {
     double grande_total = e.grande_total;
     int64_t coo = 1200 + static_cast<int64_t>(p) * 3000;
     int64_t crz = 410 + static_cast<int64_t>(p) * 200;
+    // The second printer's last coupon of the month before was cancelled on
+    // its first day, and the user typed it in.
+    if (p == 1)
+      Inserir("Z8_DOCCANSPED",
+              {{"ID", proximo_++},
+               {"IDF_FILIAL", filial_},
+               {"REG", "C460"},
+               {"NRSERIEECF", e.serie},
+               {"DT_DOC", TDateTime::EncodeDate(demo_.inicio.Ano(), demo_.inicio.Mes(), e.dias[0])},
+               {"NUM_DOC", std::to_string(coo)},
+               {"COD_MOD", "2D"},
+               {"COD_SIT", "02"}});
     for (size_t d = 0; d < e.dias.size(); ++d) {
       const TDateTime dia =
           TDateTime::EncodeDate(demo_.inicio.Ano(), demo_.inicio.Mes(), e.dias[d]);

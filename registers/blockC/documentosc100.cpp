@@ -59,6 +59,8 @@ constexpr const char* kColunasDocumento =
     "A.VALSEGURO, A.VALOUTRASDESPPROD, A.VALOUTRASDESPSERV, A.VALDESPADUANEIRA, "
     "A.VALIMPIMPORTACAO, A.VALPISIMP, A.VALCOFINSIMP, PI.INDIMPORT, PI.NUMDI, "
     "PI.NROATOREGDRAWB ";
+// A utility bill may have no series; the goods documents' selection asks
+// for the series' kind and so still leaves such documents out.
 constexpr const char* kJuncoesDocumento =
     "FROM Z8_DOCTO A "
     "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
@@ -66,7 +68,7 @@ constexpr const char* kJuncoesDocumento =
     "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
     "INNER JOIN Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO "
     "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
-    "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
+    "LEFT JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
     "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP ";
 
 TDocumentoC100 LerDocumento(const TLeitor& l) {

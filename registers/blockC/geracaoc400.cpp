@@ -483,22 +483,42 @@ void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitic
     }
     if (!c460) continue;
     const bool cancelado = situacao == "02";
-    const int64_t id =
-        Insercao("C460", {"CodModelo", "CodSit", "NumDocCOO", "DataEmi", "ValDoc", "ValorPIS",
-                          "ValorCOFINS", "CPFCNPJ", "NomeAdq", "IDF_RegEFDC405"})
-            .Inserir(
-                bloco_, Tipo("C460"),
-                {"2D", situacao, registro_.AcertarConteudo(c.coo, 6, "N", 0),
-                 FormatarData(c.emissao), cancelado ? TVariant() : TVariant(Arred(c.valor)),
-                 cancelado ? TVariant() : TVariant(pis), cancelado ? TVariant() : TVariant(cofins),
-                 cancelado ? TVariant() : TVariant(c.documento),
-                 cancelado ? TVariant() : TVariant(c.nome), c405});
+    const int64_t id = Cupom(
+        {"2D", situacao, registro_.AcertarConteudo(c.coo, 6, "N", 0), FormatarData(c.emissao),
+         cancelado ? TVariant() : TVariant(Arred(c.valor)), cancelado ? TVariant() : TVariant(pis),
+         cancelado ? TVariant() : TVariant(cofins), cancelado ? TVariant() : TVariant(c.documento),
+         cancelado ? TVariant() : TVariant(c.nome), c405});
     for (std::vector<TVariant>& v : c470) {
       v.push_back(id);
       Insercao("C470", {"CodItem", "Qtde", "QtdeCanc", "Unidade", "ValorItem", "CSTICMS", "CFOP",
                         "Aliquota", "ValorPIS", "ValorCOFINS", "IDF_RegEFDC460"})
           .Inserir(bloco_, Tipo("C470"), v);
     }
+  }
+  if (c460) CuponsDigitados(z, c405);
+}
+
+int64_t TGeracaoC400::Cupom(const std::vector<TVariant>& valores) {
+  return Insercao("C460", {"CodModelo", "CodSit", "NumDocCOO", "DataEmi", "ValDoc", "ValorPIS",
+                           "ValorCOFINS", "CPFCNPJ", "NomeAdq", "IDF_RegEFDC405"})
+      .Inserir(bloco_, Tipo("C460"), valores);
+}
+
+void TGeracaoC400::CuponsDigitados(const TReducao& z, int64_t c405) {
+  if (!Aplicacao().ChecarFamiliaRegistrada("DoctoCancelSped")) return;
+  TxbResultado r = sessao_.Consultar(
+      "SELECT A.COD_MOD, A.COD_SIT, A.NUM_DOC, A.DT_DOC FROM Z8_DOCCANSPED A WHERE (A.REG = "
+      "'C460') AND (A.IDF_FILIAL = :FILIAL) AND (A.NRSERIEECF = :SERIE) AND (A.DT_DOC >= "
+      ":INICIO) AND (A.DT_DOC < :FIM) ORDER BY A.NUM_DOC, A.ID",
+      {{"FILIAL", cabecalho_.filial},
+       {"SERIE", z.serie},
+       {"INICIO", z.data},
+       {"FIM", TDateTime(z.data.dias + 1)}});
+  for (const auto& l : r.linhas) {
+    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
+    Cupom({texto(0).empty() ? "2D" : texto(0), texto(1).empty() ? "02" : texto(1),
+           registro_.AcertarConteudo(texto(2), 6, "N", 0), FormatarData(l[3].AsDateTime().DateOf()),
+           TVariant(), TVariant(), TVariant(), TVariant(), TVariant(), c405});
   }
 }
 

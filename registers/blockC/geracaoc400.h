@@ -45,6 +45,10 @@ class TGeracaoC400 {
   // The valid items of the closing's coupons, as C425 groups them.
   void ItensDoDia(const TReducao& z, const std::map<std::string, int64_t>& c420);
   void Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos);
+  int64_t Cupom(const std::vector<TVariant>& valores);  // one C460 row
+  // The coupons the user typed as cancelled for the closing's printer and
+  // day: their identification only.
+  void CuponsDigitados(const TReducao& z, int64_t c405);
   // The PIS/COFINS model's summary of a closing's valid coupon items (C481,
   // C485); the revenues without the contribution go to block M.
   void ResumoContribuicoes(const TReducao& z, int64_t c405);

@@ -15,8 +15,9 @@ struct TEstabelecimentoC100;
 // C400: the fiscal printers (ECF) of the branch, generated in one pass with
 // everything their daily closings carry: per closing of the period a C405
 // with its PIS/COFINS (C410), its partial totalizers (C420) with the items
-// sold under each (C425), its coupons (C460) with their items (C470) and
-// its analytic totals by CST, CFOP and rate (C490). A C490 whose closing's
+// sold under each (C425), its coupons (C460, with those the user typed as
+// cancelled) with their items (C470) and its analytic totals by CST, CFOP
+// and rate (C490). A C490 whose closing's
 // ICMS differs from the printer's total by one to five cents takes the
 // difference on its largest row. On the way the items and their units go
 // to block 0 (0200, 0190).

@@ -18,6 +18,7 @@
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/block0/uh5registroefd0460.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
@@ -48,6 +49,9 @@ const std::vector<std::string> kCamposC500 = {
     "COD_MUN_DEST",    "COD_CTA",     "COD_MOD_DOC_REF", "HASH_DOC_REF", "SER_DOC_REF",
     "NUM_DOC_REF",     "MES_DOC_REF", "ENER_INJET",      "OUTRAS_DED"};
 constexpr size_t kCamposAte2019 = 26;
+
+// The text of the observation that carries a bill's adjustments.
+constexpr const char* kTextoObservacaoAjustes = "Ajustes de ICMS da conta de consumo";
 constexpr size_t kCamposAte2021 = 32;
 
 double Arred(double v) {
@@ -64,11 +68,84 @@ struct TComplementosC500 {
   struct TEnergia {
     std::string classe, ligacao, grupo;
   };
-  std::map<int64_t, TLivro> livros;                     // by document
-  std::map<int64_t, TEnergia> energia;                  // by document type
-  std::map<int64_t, bool> complementar;                 // by document type
-  std::map<int64_t, std::vector<TVariant>> eletronica;  // by document, the 2020/2022 data
+  std::map<int64_t, TLivro> livros;                         // by document
+  std::map<int64_t, TEnergia> energia;                      // by document type
+  std::map<int64_t, bool> complementar;                     // by document type
+  std::map<int64_t, std::vector<TVariant>> eletronica;      // by document, the 2020/2022 data
+  std::map<int64_t, std::vector<TAnaliticoC190>> tributos;  // by document, its own taxes
+  // By document, the service items, read as goods items are: code and name
+  // of the service, its ICMS class, value, PIS and COFINS; and their codes
+  // of the service list.
+  std::map<int64_t, std::vector<TItemDocumentoC100>> servicos;
+  std::map<int64_t, std::string> codigos_servico;  // by item
 };
+
+// The document's own ICMS and ICMS-ST rows, each a total of CST "000" by
+// CFOP and rate: base and tax, the exempt and other values as the
+// reduction for the ICMS.
+void CarregarTributos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
+  for (const auto& l :
+       s.Consultar("SELECT T.IDF_DOCTO, I.TIPO, CF.CODIGO, T.ALIQUOTA, T.BASECALCULO, "
+                   "T.VALORIMPOSTO, T.VALORISENTO, T.VALOROUTRAS FROM Z8_DOCTOTRIB T "
+                   "INNER JOIN Z8_IMPOSTO I ON I.ID = T.IDF_IMPOSTO "
+                   "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = T.IDF_CFOP "
+                   "WHERE T.IDF_DOCTO IN (" +
+                   docs + ") AND I.TIPO IN ('0', 'A') ORDER BY T.IDF_DOCTO, T.ID")
+           .linhas) {
+    TAnaliticoC190 t;
+    t.cst = "000";
+    t.cfop = Digitos(l[2].AsString()).substr(0, 4);
+    t.aliquota = l[3].AsFloat();
+    if (Trim(l[1].AsString()) == "0") {
+      t.base = l[4].AsFloat();
+      t.icms = l[5].AsFloat();
+      t.reducao = Arred(l[6].AsFloat() + l[7].AsFloat());
+    } else {
+      t.base_st = l[4].AsFloat();
+      t.st = l[5].AsFloat();
+    }
+    c.tributos[l[0].AsInt64()].push_back(std::move(t));
+  }
+}
+
+void CarregarServicos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
+  for (const auto& l :
+       s.Consultar("SELECT P.IDF_DOCTO, I.ID, I.SEQITEM, S.ID, S.CODIGO, S.NOME, S.CODSERV, "
+                   "I.VALLIQUIDO, I.VALDESCONTO, CF.CODIGO, CT.CODIGO, T.CLATRIBPIS, T.PISBASE, "
+                   "T.PISALIQ, T.PISVALOR, T.CLATRIBCOFINS, T.COFINSBASE, T.COFINSALIQ, "
+                   "T.COFINSVALOR FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+                   "INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
+                   "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
+                   "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
+                   "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
+                   "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS "
+                   "WHERE P.IDF_DOCTO IN (" +
+                   docs + ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID")
+           .linhas) {
+    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
+    TItemDocumentoC100 i;
+    i.id = l[1].AsInt64();
+    i.seq = l[2].AsInteger();
+    i.produto = l[3].AsInt64();
+    i.cod_prod = texto(4);
+    i.nome_prod = texto(5);
+    i.tipo_item = "J";
+    i.liquido = l[7].AsFloat();
+    i.desconto = l[8].AsFloat();
+    i.cfop = texto(9);
+    i.tributacao = texto(10);
+    i.cst_pis = texto(11);
+    i.pis_base = l[12].AsFloat();
+    i.pis_aliq = l[13].AsFloat();
+    i.pis_valor = l[14].AsFloat();
+    i.cst_cofins = texto(15);
+    i.cofins_base = l[16].AsFloat();
+    i.cofins_aliq = l[17].AsFloat();
+    i.cofins_valor = l[18].AsFloat();
+    c.codigos_servico[i.id] = texto(6);
+    c.servicos[l[0].AsInt64()].push_back(std::move(i));
+  }
+}
 
 std::string Lista(const std::vector<int64_t>& ids) {
   std::string r;
@@ -105,6 +182,8 @@ TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>
                              docs + ")")
                      .linhas)
     c.eletronica[l[0].AsInt64()] = std::vector<TVariant>(l.begin() + 1, l.end());
+  CarregarTributos(s, docs, c);
+  CarregarServicos(s, docs, c);
   return c;
 }
 
@@ -140,17 +219,21 @@ class TGeracaoC500 {
     }
     sem_prefixo_ =
         r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
+    if (!estabelecimento_ && lista_.Selecionado("0460") && ObservacoesDosAjustes()) {
+      r0460_ = app.CriarComo<Th5RegistroEFD0460>("RegistroEFD0460", sessao_);
+    }
     insercao_ = std::make_unique<TxbInsercaoRegistro>(sessao_, "C500", [] {
       std::vector<std::string> campos = kCamposC500;
       campos.push_back("IDF_Docto");
       campos.push_back("IDF_RegEFDC010");
+      campos.push_back("CodObsAjustes");
       return campos;
     }());
   }
   ~TGeracaoC500() {
     for (std::shared_ptr<ThbObjetoNegocio> o :
-         std::initializer_list<std::shared_ptr<ThbObjetoNegocio>>{r0150_, r0190_, r0200_, r0500_,
-                                                                  c501_, c505_, c510_, c590_})
+         std::initializer_list<std::shared_ptr<ThbObjetoNegocio>>{
+             r0150_, r0190_, r0200_, r0460_, r0500_, c501_, c505_, c510_, c590_})
       if (o) Aplicacao().Destruir(o);
   }
 
@@ -169,6 +252,28 @@ class TGeracaoC500 {
  private:
   int Tipo(const std::string& codigo) {
     return tipos_(codigo[0] == '0' ? bloco0_ : bloco_, codigo);
+  }
+
+  // Whether the company has its bills' adjustments written under an
+  // observation of the bill (C595 and C597).
+  bool ObservacoesDosAjustes() {
+    TxbResultado r = sessao_.Consultar(
+        "SELECT A.OBSAJUSTESCONTACONSUMO FROM Z8_PEMPGERAL A INNER JOIN Z8_PAREMP B ON B.ID = "
+        "A.IDA WHERE B.IDF_EMPRESA = :EMPRESA AND B.DATAINICIAL <= :INICIO AND B.DATAFINAL >= "
+        ":FIM AND B.SITUACAO = '1' ORDER BY B.DATAINICIAL DESC",
+        {{"EMPRESA", cabecalho_.empresa},
+         {"INICIO", cabecalho_.inicio.DateOf()},
+         {"FIM", cabecalho_.fim.DateOf()}});
+    return !r.Vazio() && UpperCase(Trim(r.linhas[0][0].AsString())) == "T";
+  }
+
+  // The observation (0460) under which the writer puts the bill's
+  // adjustments; none when the bill has none or the company does not want
+  // them.
+  TVariant ObservacaoDosAjustes(int64_t documento, const TPaginaC100& p) {
+    if (!r0460_ || !p.ajustes.count(documento)) return TVariant();
+    return std::to_string(
+        r0460_->Incluir(cabecalho_.id, bloco0_, Tipo("0460"), kTextoObservacaoAjustes, 0));
   }
 
   // The bills issued or received in the period, in the order they are
@@ -221,14 +326,17 @@ class TGeracaoC500 {
     return codigo;
   }
 
-  // Registers the item and its unit in block 0; the item's code and unit.
-  std::pair<std::string, std::string> Item(const TItemDocumentoC100& i) {
-    const std::string codigo = (sem_prefixo_ ? "" : "P") + Trim(i.cod_prod);
+  // Registers the item (a service with its code of the service list) and
+  // its unit in block 0; the item's code and unit.
+  std::pair<std::string, std::string> Item(const TItemDocumentoC100& i,
+                                           const std::string* codigo_servico) {
+    const std::string codigo = (sem_prefixo_ ? "" : codigo_servico ? "S" : "P") + Trim(i.cod_prod);
     std::string unidade = SubstituirTodos(i.unidade, " ", "");
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
-                        i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
-                        i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, id_0140_,
-                        cabecalho_.filial, lista_.bloco0);
+                        i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero,
+                        codigo_servico ? *codigo_servico : "", i.cest, i.icms_aliq,
+                        cabecalho_.inicio, cabecalho_.fim, id_0140_, cabecalho_.filial,
+                        lista_.bloco0);
     std::string unidade_item = SubstituirTodos(i.unidade, " ", "");
     if (unidade_item.empty()) unidade_item = unidade;
     if (unidades_.insert(unidade_item).second && lista_.Selecionado("0190"))
@@ -321,51 +429,62 @@ class TGeracaoC500 {
             Trim(o->second.processo),
             Trim(o->second.ind_processo).empty() ? "9" : Trim(o->second.ind_processo));
     }
+    // The bill's own taxes open their totals before its items add to them.
+    auto tributos = c.tributos.find(d.id);
+    if (tributos != c.tributos.end())
+      for (const TAnaliticoC190& t : tributos->second) totais.Somar(t);
     double pis = 0, cofins = 0;
-    auto lidos = p.itens.find(d.id);
-    if (lidos != p.itens.end())
-      for (const TItemDocumentoC100& i : lidos->second) {
-        TAnaliticoC190 a;
-        a.cst = (Trim(i.origem).empty() ? "0" : Trim(i.origem)) + Trim(i.tributacao);
-        a.cfop = Digitos(i.cfop);
-        a.aliquota = i.icms_aliq;
-        a.operacao = i.liquido;
-        a.base = i.icms_base;
-        a.icms = i.icms_valor;
-        a.base_st = i.st_base;
-        a.st = i.st_valor;
-        a.reducao = Arred(i.outras + i.isento);
-        totais.Somar(a);
-        pis = Arred(pis + i.pis_valor);
-        cofins = Arred(cofins + i.cofins_valor);
-        if (estabelecimento_) {
-          contribuicoes.itens.push_back(&i);
-          continue;
-        }
-        const auto [codigo, unidade] = Item(i);
-        if (!lista_.Selecionado("C510")) continue;
-        TItemC510 t;
-        t.num_item = std::to_string(i.seq);
-        t.cod_item = codigo;
-        t.cod_class = "0601";
+    auto somar = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
+      TAnaliticoC190 a;
+      a.cst = (Trim(i.origem).empty() ? "0" : Trim(i.origem)) + Trim(i.tributacao);
+      a.cfop = Digitos(i.cfop);
+      a.aliquota = i.icms_aliq;
+      a.operacao = i.liquido;
+      a.base = i.icms_base;
+      a.icms = i.icms_valor;
+      a.base_st = i.st_base;
+      a.st = i.st_valor;
+      a.reducao = Arred(i.outras + i.isento);
+      totais.Somar(a);
+      pis = Arred(pis + i.pis_valor);
+      cofins = Arred(cofins + i.cofins_valor);
+      if (estabelecimento_) {
+        contribuicoes.itens.push_back(&i);
+        return;
+      }
+      const auto [codigo, unidade] = Item(i, codigo_servico);
+      if (!lista_.Selecionado("C510")) return;
+      TItemC510 t;
+      t.num_item = std::to_string(i.seq);
+      t.cod_item = codigo;
+      t.cod_class = "0601";
+      // A service is billed by its value only.
+      if (!codigo_servico) {
         t.qtde = i.quantidade;
         t.unidade = unidade;
-        t.valor = Arred(i.liquido);
-        t.desconto = Arred(i.desconto);
-        t.cst = a.cst;
-        t.cfop = a.cfop;
-        t.base = i.icms_base;
-        t.aliquota = i.icms_aliq;
-        t.icms = i.icms_valor;
-        t.base_st = i.st_base;
-        t.aliquota_st = i.st_aliq;
-        t.st = i.st_valor;
-        t.ind_rec = "0";
-        t.cod_part = campo("CodPart").AsString();
-        t.pis = i.pis_valor;
-        t.cofins = i.cofins_valor;
-        itens.push_back(std::move(t));
       }
+      t.valor = Arred(i.liquido);
+      t.desconto = Arred(i.desconto);
+      t.cst = a.cst;
+      t.cfop = a.cfop;
+      t.base = i.icms_base;
+      t.aliquota = i.icms_aliq;
+      t.icms = i.icms_valor;
+      t.base_st = i.st_base;
+      t.aliquota_st = i.st_aliq;
+      t.st = i.st_valor;
+      t.ind_rec = "0";
+      t.cod_part = campo("CodPart").AsString();
+      t.pis = i.pis_valor;
+      t.cofins = i.cofins_valor;
+      itens.push_back(std::move(t));
+    };
+    auto produtos = p.itens.find(d.id);
+    if (produtos != p.itens.end())
+      for (const TItemDocumentoC100& i : produtos->second) somar(i, nullptr);
+    auto servicos = c.servicos.find(d.id);
+    if (servicos != c.servicos.end())
+      for (const TItemDocumentoC100& i : servicos->second) somar(i, &c.codigos_servico.at(i.id));
     double base = 0, icms = 0, base_st = 0, st = 0;
     for (const TAnaliticoC190& t : totais.Totais()) {
       base = Arred(base + t.base);
@@ -379,7 +498,7 @@ class TGeracaoC500 {
     campo("ValICMSSubsTrib") = st;
     campo("ValPIS") = pis;
     campo("ValCOFINS") = cofins;
-    Gravar(v, d.id, itens, totais.Totais(), contribuicoes);
+    Gravar(v, d.id, itens, totais.Totais(), contribuicoes, ObservacaoDosAjustes(d.id, p));
   }
 
   // What the PIS/COFINS model keeps under an acquired bill: its items' PIS
@@ -392,9 +511,11 @@ class TGeracaoC500 {
   };
 
   void Gravar(std::vector<TVariant> v, int64_t documento, const std::vector<TItemC510>& itens,
-              const std::vector<TAnaliticoC190>& totais, const TContribuicoesC500& contribuicoes) {
+              const std::vector<TAnaliticoC190>& totais, const TContribuicoesC500& contribuicoes,
+              TVariant observacao = TVariant()) {
     v.push_back(documento);
     v.push_back(estabelecimento_ ? TVariant(estabelecimento_->id_c010) : TVariant());
+    v.push_back(std::move(observacao));
     const int64_t c500 = insercao_->Inserir(bloco_, tipo_c500_, v);
     ++gravadas_;
     if (estabelecimento_) {
@@ -455,12 +576,45 @@ class TGeracaoC500 {
   std::shared_ptr<Th5RegistroEFD0150> r0150_;
   std::shared_ptr<Th5RegistroEFD0190> r0190_;
   std::shared_ptr<Th5RegistroEFD0200> r0200_;
+  std::shared_ptr<Th5RegistroEFD0460> r0460_;
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
   std::shared_ptr<Th5RegistroEFDC501> c501_;
   std::shared_ptr<Th5RegistroEFDC505> c505_;
   std::shared_ptr<Th5RegistroEFDC510> c510_;
   std::shared_ptr<Th5RegistroEFDC590> c590_;
 };
+
+// The C597 lines of the page's bills that have an observation of their
+// adjustments (second and third columns of the page: document and
+// observation), by document: per adjustment code, rate and complementary
+// text, the sums of base and ICMS.
+const std::vector<std::string> kNenhuma;
+
+std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
+                                                             const TxbResultado& pagina) {
+  std::vector<int64_t> documentos;
+  for (const auto& l : pagina.linhas)
+    if (!Trim(l[2].AsString()).empty()) documentos.push_back(l[1].AsInt64());
+  std::map<int64_t, std::vector<std::string>> r;
+  if (documentos.empty()) return r;
+  for (const auto& l :
+       sessao
+           .Consultar("SELECT P.IDF_DOCTO, TA.CODAJUSTE, AJ.DESCCOMPL, AJ.ALIQUOTA, "
+                      "SUM(AJ.BASE), SUM(AJ.VALOR) FROM Z8_AJTRIBITDO AJ "
+                      "INNER JOIN Z8_TRIBITEM TB ON TB.ID = AJ.IDF_TRIBITEM "
+                      "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM "
+                      "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
+                      "WHERE P.IDF_DOCTO IN (" +
+                      ListaIds(documentos) +
+                      ") GROUP BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL "
+                      "ORDER BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL")
+           .linhas)
+    r[l[0].AsInt64()].push_back("|C597|" + Trim(l[1].AsString()) + "|" + Trim(l[2].AsString()) +
+                                "||" + TextoDoCampo(TVariant(Arred(l[4].AsFloat()))) + "|" +
+                                TextoDoCampo(l[3]) + "|" +
+                                TextoDoCampo(TVariant(Arred(l[5].AsFloat()))) + "||");
+  return r;
+}
 
 std::string Unido(const std::vector<TVariant>& linha, size_t quantos) {
   std::string r;
@@ -525,9 +679,11 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
   TxbBlocoMonitorado monitor(sessao.Monitor(), 310, "Gerando Arquivo - Registro C500");
   TxbResultado efd =
       sessao.Consultar("SELECT MODELO, DATAINICIO FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
-  if (efd.Vazio() || Trim(efd.linhas[0][0].AsString()) != "1") return "";
+  // The observations' counters start again with every file, whatever its
+  // model: block 9 counts them in both.
   GravarContador("QtdeLinhasBloco_C595", 0);
   GravarContador("QtdeLinhasBloco_C597", 0);
+  if (efd.Vazio() || Trim(efd.linhas[0][0].AsString()) != "1") return "";
   const int ano = efd.linhas[0][1].AsDateTime().Ano();
   const size_t campos = ano >= 2022   ? kCamposC500.size()
                         : ano >= 2020 ? kCamposAte2021
@@ -541,7 +697,7 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
   // document nor fiscal printer: the block opens here then.
   if (LerContador("QtdeLinhasBloco_C") == 0) linhas.AdicionarPronta("|C001|0|");
   const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFDC500");
-  std::string colunas = "A.ID";
+  std::string colunas = "A.ID, A.IDF_DOCTO, A.CODOBSAJUSTES";
   for (const std::string& campo : kCamposC500) colunas += ", A." + familia.Atributo(campo)->coluna;
   const size_t por_pagina = LinhasPorJanela();
   const std::string pagina = sessao.GetBD().LimitarLinhas(
@@ -564,15 +720,26 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
     if (mais) r.linhas.pop_back();
     c510.Carregar(sessao, bloco, "C510", "IDF_RegEFDC500", primeiro, limite, campos_c510);
     c590.Carregar(sessao, bloco, "C590", "IDF_RegEFDC500", primeiro, limite, campos_c590);
+    const std::map<int64_t, std::vector<std::string>> ajustes = LinhasDosAjustes(sessao, r);
     for (auto& l : r.linhas) {
       const int64_t id = l[0].AsInt64();
       AtualizarAvanco(id_efd, "C500", static_cast<size_t>(++feitas), static_cast<size_t>(total));
       linhas.AdicionarPronta("|C500|" +
-                             Unido(std::vector<TVariant>(l.begin() + 1, l.end()), campos));
+                             Unido(std::vector<TVariant>(l.begin() + 3, l.end()), campos));
       for (const auto& f : c510.De(id))
         linhas.AdicionarPronta("|C510|" + Unido(f.valores, f.valores.size()));
       for (const auto& f : c590.De(id))
         linhas.AdicionarPronta("|C590|" + Unido(f.valores, f.valores.size()));
+      const std::string observacao = Trim(l[2].AsString());
+      if (!observacao.empty()) {
+        linhas.AdicionarPronta("|C595|" + observacao + "||");
+        SomarContador("QtdeLinhasBloco_C595", 1);
+        auto a = ajustes.find(l[1].AsInt64());
+        for (const std::string& c597 : a == ajustes.end() ? kNenhuma : a->second) {
+          linhas.AdicionarPronta(c597);
+          SomarContador("QtdeLinhasBloco_C597", 1);
+        }
+      }
       ultimo = id;
     }
     if (!mais) break;

@@ -15,18 +15,22 @@ struct TEstabelecimentoC100;
 
 // C500: the electricity, water and gas bills (models 06, 28, 29 and 66) of
 // the branch and period, generated in one pass with their items (C510) and
-// their analytic totals by CST, CFOP and rate (C590). On the way the bills
-// insert their participants (0150) and their items and units (0200, 0190).
-// A cancelled bill is stored with its identification only.
+// their analytic totals by CST, CFOP and rate (C590): the bill's own ICMS
+// and ICMS-ST open totals of CST 000 that its goods and services add to. On
+// the way the bills insert their participants (0150) and their items and
+// units (0200, 0190). A cancelled bill is stored with its identification
+// only. A company that wants them has a bill's ICMS adjustments kept under
+// an observation (0460) of the bill.
 //
 // In the PIS/COFINS model the bills an establishment acquired stand under
 // its C010, each with its PIS (C501) and COFINS (C505) by CST and rate and
 // the process it names (C509); the bills it issued are not reported there.
 //
-// Writer: each C500 line followed by its C510 and C590 lines, all added to
-// "QtdeLinhasBloco_C". The fields of 2020 end the line from 2020 on, those
-// of 2022 from 2022. Nothing in the PIS/COFINS model, whose block C writer
-// writes the bills with their C501/C505 shares.
+// Writer: each C500 line followed by its C510 and C590 lines and, with an
+// observation, by its C595 and the adjustments summed by code, rate and
+// text (C597), counted apart for block 9; all added to "QtdeLinhasBloco_C". The fields of 2020 end
+// the line from 2020 on, those of 2022 from 2022. Nothing in the PIS/COFINS model, whose block C
+// writer writes the bills with their C501/C505 shares.
 class Th5RegistroEFDC500 : public Th0RegistroEFDC500 {
  public:
   int INTERNO_GerarRegistro(int id_efd, int tipo, int bloco, const std::string& registros,

@@ -24,6 +24,10 @@ struct TContaTeste {
   bool dados_2022 = false;
   std::string letra_pis_cofins = "A";  // the ERP's index of the PIS/COFINS CST
   std::string processo = "";           // the process the bill names
+  bool sem_serie = false;
+  // The ICMS and ICMS-ST stated on the bill's total instead of its item.
+  bool icms_do_documento = false;
+  double servico = 0;  // the value of a reconnection fee billed with the supply
 };
 
 class ContasDeConsumo : public TDocumentos {
@@ -39,19 +43,20 @@ class ContasDeConsumo : public TDocumentos {
     int proximo = 7600;
     for (const TContaTeste& c : contas) {
       const int tipo = c.modelo == "06" ? 7101 : c.modelo == "29" ? 7102 : 7103;
-      f["Z8_DOCTO"].push_back({{"ID", c.id},
-                               {"FD", "Docto"},
-                               {"IDF_FILIAL", 10},
-                               {"IDF_TPDOCTO", tipo},
-                               {"IDF_SERIEDOCTO", 1203},
-                               {"IDF_IDENT", 202},
-                               {"NRODOCTO", c.numero},
-                               {"DATAEMI", c.dia},
-                               {"DTENTSAI", c.dia},
-                               {"SITUACAO", "1"},
-                               {"SITUACAONF", c.situacao_nf},
-                               {"VALTOTALNF", c.valor},
-                               {"VALDESCONTO", 0.0}});
+      f["Z8_DOCTO"].push_back(
+          {{"ID", c.id},
+           {"FD", "Docto"},
+           {"IDF_FILIAL", 10},
+           {"IDF_TPDOCTO", tipo},
+           {"IDF_SERIEDOCTO", c.sem_serie ? nlohmann::json() : nlohmann::json(1203)},
+           {"IDF_IDENT", 202},
+           {"NRODOCTO", c.numero},
+           {"DATAEMI", c.dia},
+           {"DTENTSAI", c.dia},
+           {"SITUACAO", "1"},
+           {"SITUACAONF", c.situacao_nf},
+           {"VALTOTALNF", c.valor},
+           {"VALDESCONTO", 0.0}});
       f["Z8_REGLIVRO"].push_back({{"ID", proximo++},
                                   {"IDF_DOCTO", c.id},
                                   {"VALFORNECCONSUM", c.valor},
@@ -59,7 +64,7 @@ class ContasDeConsumo : public TDocumentos {
                                   {"VALNOMETERC", 12.5},
                                   {"VALDESPACES", 0.0}});
       const int item = proximo++;
-      const double base = c.aliquota > 0 ? c.valor : 0;
+      const double base = c.aliquota > 0 && !c.icms_do_documento ? c.valor : 0;
       f["Z8_PARTEDOCTO"].push_back({{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", c.id}});
       f["Z8_DOCTOITEM"].push_back({{"ID", item},
                                    {"IDA", item},
@@ -78,7 +83,7 @@ class ContasDeConsumo : public TDocumentos {
                                     {"ICMSBASE", base},
                                     {"ICMSALIQ", c.aliquota},
                                     {"ICMSVALOR", base * c.aliquota / 100},
-                                    {"ICMSVALORISENTO", c.valor - base},
+                                    {"ICMSVALORISENTO", c.icms_do_documento ? 0 : c.valor - base},
                                     {"CLATRIBPIS", c.letra_pis_cofins},
                                     {"PISBASE", c.valor},
                                     {"PISALIQ", 1.65},
@@ -87,6 +92,43 @@ class ContasDeConsumo : public TDocumentos {
                                     {"COFINSBASE", c.valor},
                                     {"COFINSALIQ", 7.6},
                                     {"COFINSVALOR", c.valor * 0.076}});
+      if (c.icms_do_documento) {
+        f["Z8_DOCTOTRIB"].push_back({{"ID", proximo++},
+                                     {"IDF_DOCTO", c.id},
+                                     {"IDF_IMPOSTO", 7801},
+                                     {"IDF_CFOP", 7401},
+                                     {"BASECALCULO", c.valor},
+                                     {"ALIQUOTA", c.aliquota},
+                                     {"VALORIMPOSTO", c.valor * c.aliquota / 100},
+                                     {"VALOROUTRAS", 25}});
+        f["Z8_DOCTOTRIB"].push_back({{"ID", proximo++},
+                                     {"IDF_DOCTO", c.id},
+                                     {"IDF_IMPOSTO", 7802},
+                                     {"IDF_CFOP", 7401},
+                                     {"BASECALCULO", 200},
+                                     {"ALIQUOTA", c.aliquota},
+                                     {"VALORIMPOSTO", 36}});
+      }
+      if (c.servico > 0) {
+        const int servico = proximo++;
+        f["Z8_PARTEDOCTO"].push_back({{"ID", servico}, {"FD", "ItemDocto"}, {"IDF_DOCTO", c.id}});
+        f["Z8_DOCTOITEM"].push_back({{"ID", servico},
+                                     {"IDA", servico},
+                                     {"SEQITEM", 2},
+                                     {"IDF_SERVICO", 7701},
+                                     {"IDF_CFOP", 7401},
+                                     {"QDADE", 1.0},
+                                     {"VALLIQUIDO", c.servico}});
+        f["Z8_TRIBITEM"].push_back(
+            {{"ID", servico}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", servico}});
+        f["Z8_TRIITEMSER"].push_back({{"ID", servico},
+                                      {"IDA", servico},
+                                      {"IDF_CLATRIBICMS", 1313},
+                                      {"CLATRIBPIS", "A"},
+                                      {"PISVALOR", 0.58},
+                                      {"CLATRIBCOFINS", "A"},
+                                      {"COFINSVALOR", 2.66}});
+      }
       if (!c.processo.empty()) {
         const int parte = proximo++;
         f["Z8_PARTEDOCTO"].push_back(
@@ -140,7 +182,12 @@ class ContasDeConsumo : public TDocumentos {
                       {"ID": 7113, "IDA": 7113, "IDF_MODELODOCT": 7003}],
     "Z8_TPDOCINFEE": [{"ID": 7114, "IDA": 7114, "CODCONS": "02", "TIPOLIGACAO": "3",
                        "CODGRUPOTENSAO": "B"}],
-    "Z8_CODFISOPE": [{"ID": 7401, "CODIGO": "1.253", "NOME": "Compra de energia elétrica"}]
+    "Z8_CODFISOPE": [{"ID": 7401, "CODIGO": "1.253", "NOME": "Compra de energia elétrica"}],
+    "Z8_IMPOSTO": [{"ID": 7801, "CODIGO": "ICMS", "NOME": "ICMS", "TIPO": "0"},
+                   {"ID": 7802, "CODIGO": "ICMS-ST", "NOME": "ICMS-ST", "TIPO": "A"},
+                   {"ID": 7803, "CODIGO": "PIS", "NOME": "PIS", "TIPO": "2"}],
+    "Z8_SERVICO": [{"ID": 7701, "CODIGO": "RELIG", "NOME": "Taxa de religação",
+                    "CODSERV": "0107"}]
   })";
 };
 
@@ -198,6 +245,93 @@ TEST_P(ContasDeConsumo, ContaComItensTotaisAnaliticosESituacao) {
   EXPECT_EQ(gas[0][3], "");
   EXPECT_EQ(gas[0][13], "");
   EXPECT_EQ(Linhas(a, "0200").size(), 1u);
+}
+
+// A bill without a series is kept, issued by its supplier as far as the
+// file can tell; its own ICMS and ICMS-ST open an analytic total that its
+// goods then add to, and a fee billed with the supply is a service item
+// with its value, PIS and COFINS only.
+TEST_P(ContasDeConsumo, ContaSemSerieTributosDoDocumentoEServicos) {
+  Carregar({{.id = 7551,
+             .modelo = "28",
+             .numero = "61",
+             .sem_serie = true,
+             .icms_do_documento = true,
+             .servico = 35}});
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  const auto gas = Conta(a, "000000061");
+  ASSERT_EQ(gas.size(), 5u);
+  EXPECT_EQ(gas[0][2], "0");  // no series: no kind of issuer
+  EXPECT_EQ(gas[0][6], "");
+  EXPECT_EQ(std::vector<std::string>(gas[0].begin() + 18, gas[0].begin() + 25),
+            (std::vector<std::string>{"1000", "180", "200", "36", "", "17,08", "78,66"}));
+  EXPECT_EQ(gas[1][8], "000");
+  EXPECT_EQ(gas[1][10], "0");  // the item states no ICMS of its own
+  EXPECT_EQ(gas[2],
+            (std::vector<std::string>{"C510", "2",   "SRELIG", "0601",       "0",    "",     "35",
+                                      "0",    "060", "1253",   "0",          "0",    "0",    "0",
+                                      "0",    "0",   "0",      "0000300202", "0,58", "2,66", ""}));
+  EXPECT_EQ(gas[3], (std::vector<std::string>{"C590", "000", "1253", "18", "1000", "1000", "180",
+                                              "200", "36", "25", ""}));
+  EXPECT_EQ(gas[4], (std::vector<std::string>{"C590", "060", "1253", "0", "35", "0", "0", "0", "0",
+                                              "0", ""}));
+  const auto servico = Campos(Linhas(a, "0200").at(1));
+  EXPECT_EQ(servico[1], "SRELIG");
+  EXPECT_EQ(servico[6], "09");
+  EXPECT_EQ(servico[10], "107");
+}
+
+// The company that wants them has each bill's ICMS adjustments written
+// under an observation of the bill, summed by code, rate and text; a bill
+// without adjustments has no observation.
+TEST_P(ContasDeConsumo, AjustesDaContaSobUmaObservacaoQuandoAEmpresaQuer) {
+  Carregar({{.id = 7561}, {.id = 7562, .numero = "62"}});
+  const int64_t tributacao =
+      sessao_
+          ->Consultar(
+              "SELECT TB.ID FROM Z8_TRIBITEM TB INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
+              "TB.IDF_DOCTOITEM WHERE P.IDF_DOCTO = 7561")
+          .linhas.at(0)
+          .at(0)
+          .AsInt64();
+  nlohmann::json ajustes = {
+      {"Z8_TABAJVPRDF", {{{"ID", 7901}, {"CODAJUSTE", "SP90090104"}, {"IDF_UF", 1}}}}};
+  const std::tuple<int, double, double, const char*> linhas[] = {
+      {7911, 100, 18, "Energia injetada"},
+      {7912, 50, 9, "Energia injetada"},
+      {7913, 10, 1.8, "Energia compensada"}};
+  for (const auto& [id, base, valor, texto] : linhas)
+    ajustes["Z8_AJTRIBITDO"].push_back({{"ID", id},
+                                        {"IDF_TRIBITEM", tributacao},
+                                        {"IDF_TABAJVPRDF", 7901},
+                                        {"IDF_IMPOSTO", 7801},
+                                        {"TIPOAJUSTE", "3"},
+                                        {"BASE", base},
+                                        {"ALIQUOTA", 18},
+                                        {"VALOR", valor},
+                                        {"DESCCOMPL", texto}});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(ajustes.dump());
+  EXPECT_TRUE(Linhas(GerarMes(), "C595").empty());
+
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PEMPGERAL SET OBSAJUSTESCONTACONSUMO = 'T'");
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  std::vector<std::string> ordem;
+  for (const auto& l : a.linhas)
+    if (l.starts_with("|C5")) ordem.push_back(l.substr(1, 4));
+  EXPECT_EQ(ordem, (std::vector<std::string>{"C500", "C510", "C590", "C595", "C597", "C597", "C500",
+                                             "C510", "C590"}));
+  const auto observacao = Campos(Linhas(a, "0460").at(0));
+  EXPECT_EQ(observacao[2], "Ajustes de ICMS da conta de consumo");
+  EXPECT_EQ(Linhas(a, "C595"), std::vector<std::string>{"|C595|" + observacao[1] + "||"});
+  EXPECT_EQ(Linhas(a, "C597"),
+            (std::vector<std::string>{"|C597|SP90090104|Energia compensada||10|18|1,8||",
+                                      "|C597|SP90090104|Energia injetada||150|18|27||"}));
+  EXPECT_EQ(Linhas(a, "9900|C595"), std::vector<std::string>{"|9900|C595|1|"});
+  EXPECT_EQ(Linhas(a, "9900|C597"), std::vector<std::string>{"|9900|C597|2|"});
+  // The next file of the session, of the other model, counts none.
+  EXPECT_TRUE(Linhas(Gerar(2, 2024, 3, nullptr), "9900|C595").empty());
 }
 
 TEST_P(ContasDeConsumo, OsCamposDa2020EDa2022PeloPeriodo) {

@@ -201,6 +201,40 @@ TEST_P(CuponsFiscais, ImpressorasReducoesTotalizadoresECupons) {
                                              {"C490", "040", "5102", "0", "10", "0", "0", ""}}));
 }
 
+// Coupons the user typed as cancelled come under the closing of their
+// printer and day with their identification only; those of another
+// printer, another day or another register stay out.
+TEST_P(CuponsFiscais, CuponsCanceladosDigitadosSobAReducaoDaImpressoraEDoDia) {
+  Totalizadores();
+  Carregar({{.id = 8141}, {.id = 8142, .dia = "2024-03-05"}},
+           {{.id = 8241}, {.id = 8242, .dia = "2024-03-05", .coo = 2}});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"Z8_DOCCANSPED": [
+    {"ID": 8341, "IDF_FILIAL": 10, "REG": "C460", "NRSERIEECF": "ECF-A", "DT_DOC": "2024-03-04",
+     "NUM_DOC": "17", "COD_MOD": "2D", "COD_SIT": "02"},
+    {"ID": 8342, "IDF_FILIAL": 10, "REG": "C460", "NRSERIEECF": "ECF-B", "DT_DOC": "2024-03-04",
+     "NUM_DOC": "18", "COD_MOD": "2D", "COD_SIT": "02"},
+    {"ID": 8343, "IDF_FILIAL": 10, "REG": "C460", "NRSERIEECF": "ECF-A", "DT_DOC": "2024-03-06",
+     "NUM_DOC": "19", "COD_MOD": "2D", "COD_SIT": "02"},
+    {"ID": 8344, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-04", "NUM_DOC": "20",
+     "COD_MOD": "55", "COD_SIT": "02", "SER": "1"}]})");
+  struct TModuloCancelados {
+    TModuloCancelados() { erp::Registrar({"DoctoCancelSped"}); }
+    ~TModuloCancelados() { Aplicacao().RemoverClasse("DoctoCancelSped"); }
+  } modulo;
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  std::vector<std::string> cupons;
+  for (const auto& l : a.linhas) {
+    if (l.starts_with("|C405|")) cupons.push_back(Campos(l)[1]);
+    if (l.starts_with("|C460|")) cupons.push_back(l);
+  }
+  EXPECT_EQ(cupons, (std::vector<std::string>{"04032024",
+                                              "|C460|2D|00|000001|04032024|100|1,65|7,6||"
+                                              "|",
+                                              "|C460|2D|02|000017|04032024||||||", "05032024",
+                                              "|C460|2D|00|000002|05032024|100|1,65|7,6|||"}));
+}
+
 TEST_P(CuponsFiscais, DiferencaDeArredondamentoAteCincoCentavosVaiAoMaiorAnalitico) {
   Totalizadores();
   Carregar({{.id = 8111, .icms = {{18, 100, 18.03}}},
