@@ -13,6 +13,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/uh5registroefdc400.h"
 
@@ -316,7 +317,7 @@ struct TItemCupom {
   TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
 };
 struct TCupom {
-  int64_t id = 0;
+  int64_t id = 0, tipo_documento = 0;
   std::string coo, situacao, documento, nome;
   TDateTime emissao;
   double valor = 0, bruto = 0;
@@ -329,7 +330,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
   std::map<int64_t, size_t> posicao;
   TxbResultado r = sessao.Consultar(
       "SELECT D.ID, D.COOCUPOM, D.SITUACAOCF, D.VALLIQUIDO, D.VALBRUTO, D.CPF_CNPJCLIENTE, "
-      "D.NOMECLIENTE, C.DATAEMI, I.CPFCNPJ, I.NOME FROM Z8_CUPFISCAL D "
+      "D.NOMECLIENTE, C.DATAEMI, I.CPFCNPJ, I.NOME, C.IDF_TPDOCTO FROM Z8_CUPFISCAL D "
       "INNER JOIN Z8_DOCTO C ON C.ID = D.IDA LEFT JOIN KLVG_IDENT I ON I.ID = C.IDF_IDENT "
       "WHERE D.NUMSERIEECF = :SERIE AND D.DATAFINALIMPRESSAO >= :INICIO "
       "AND D.DATAFINALIMPRESSAO < :FIM ORDER BY D.COOCUPOM, D.ID",
@@ -345,6 +346,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
     c.documento = Digitos(t(5).empty() ? t(8) : t(5));
     c.nome = t(6).empty() ? t(9) : t(6);
     c.emissao = l[7].AsDateTime().DateOf();
+    c.tipo_documento = l[10].IsNull() ? 0 : l[10].AsInt64();
     posicao[c.id] = cupons.size();
     cupons.push_back(std::move(c));
   }
@@ -524,6 +526,7 @@ void Resumir(std::map<TChaveResumo, TResumo>& resumo, const TContribuicaoCupom& 
 
 void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
   std::map<TChaveResumo, TResumo> pis, cofins;
+  TContasDosTiposDocumento contas(sessao_, cabecalho_.id, bloco0_, lista_.Selecionado("0500"));
   for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
     if (!Valido(c)) continue;
     for (const TItemCupom& i : c.itens) {
@@ -541,7 +544,8 @@ void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
             "informa a natureza da receita do CST {}",
             c.coo, z.serie, i.contribuicao_pis.cst));
       estabelecimento_->receita_sem_contribuicao(i.contribuicao_pis.cst, i.contribuicao_cofins.cst,
-                                                 i.natureza_receita, "", i.valor);
+                                                 i.natureza_receita, contas(c.tipo_documento),
+                                                 i.valor);
     }
   }
   for (const auto& [codigo, resumo] :
