@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "erp/demo_apuracao.h"
+#include "erp/demo_apuracaocontribuicoes.h"
 #include "erp/demo_ciap.h"
 #include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
@@ -2021,6 +2022,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
+    r.maior_id = ConstruirApuracaoContribuicoesDemo(bd, r);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {
