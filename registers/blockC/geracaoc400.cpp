@@ -279,22 +279,10 @@ std::map<std::string, int64_t> TGeracaoC400::Totalizadores(const TReducao& z, in
 std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
   auto it = itens_.find(produto);
   if (it == itens_.end()) {
-    TxbResultado r = sessao_.Consultar(
-        "SELECT PR.CODPROD, PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, "
-        "PR.CODGENERO, FA.TIPOITEM FROM Z8_PROD PR LEFT JOIN Z8_FAMILIA FA ON FA.ID = "
-        "PR.IDF_FAMILIA WHERE PR.ID = :ID",
-        {{"ID", produto}});
-    if (r.Vazio())
-      throw EErro(
-          fmt::format("Registro C425/C470: o produto {} do cupom (ItemCupFis_IDF_Prod) "
-                      "não existe",
-                      produto));
-    auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
-    const std::string codigo = (sem_prefixo_ ? "" : "P") + t(0);
     std::string estoque = unidade;
-    r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
-                        t(7), estoque, t(3), t(4), t(6), "", t(5), 0, cabecalho_.inicio,
-                        cabecalho_.fim, id_0140_, cabecalho_.filial, lista_.bloco0);
+    const std::string codigo = r0200_->IncluirProdutoDoCupom(
+        cabecalho_.id, bloco0_, produto, sem_prefixo_, estoque, cabecalho_.inicio, cabecalho_.fim,
+        id_0140_, cabecalho_.filial, lista_.bloco0, "C425/C470");
     it = itens_.emplace(produto, std::make_pair(codigo, estoque)).first;
   }
   if (unidade.empty()) unidade = it->second.second;

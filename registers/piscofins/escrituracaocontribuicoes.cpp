@@ -367,7 +367,7 @@ class TApuracao {
       for (auto& [chave, c] : creditos_)
         if (!destino && a.De('C', c.codigo, c.aliquota)) destino = &c.ajustes;
       for (auto& [chave, c] : contribuicoes_)
-        if (!destino && a.De(a.objeto, c.codigo, c.aliquota))
+        if (!destino && a.objeto != 'C' && a.De(a.objeto, c.codigo, c.aliquota))
           destino = a.objeto == 'B' ? &c.da_base : &c.do_valor;
       if (!destino) {
         const bool credito = a.objeto == 'C';

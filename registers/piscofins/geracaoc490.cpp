@@ -168,21 +168,9 @@ class TGeracaoC490 {
   std::string Item(int64_t produto, std::string& unidade) {
     auto ja = itens_.find(produto);
     if (ja != itens_.end()) return ja->second;
-    TxbResultado r = sessao_.Consultar(
-        "SELECT PR.CODPROD, PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, "
-        "PR.CODGENERO, FA.TIPOITEM FROM Z8_PROD PR LEFT JOIN Z8_FAMILIA FA ON FA.ID = "
-        "PR.IDF_FAMILIA WHERE PR.ID = :ID",
-        {{"ID", produto}});
-    if (r.Vazio())
-      throw EErro(fmt::format(
-          "Registro C491, campo COD_ITEM: o produto {} do cupom (ItemCupFis_IDF_Prod) não existe",
-          produto));
-    auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
-    const std::string codigo = (sem_prefixo_ ? "" : "P") + t(0);
-    r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
-                        t(7), unidade, t(3), t(4), t(6), "", t(5), 0, cabecalho_.inicio,
-                        cabecalho_.fim, estabelecimento_.id_0140, estabelecimento_.filial,
-                        lista_.bloco0);
+    const std::string codigo = r0200_->IncluirProdutoDoCupom(
+        cabecalho_.id, bloco0_, produto, sem_prefixo_, unidade, cabecalho_.inicio, cabecalho_.fim,
+        estabelecimento_.id_0140, estabelecimento_.filial, lista_.bloco0, "C491");
     return itens_[produto] = codigo;
   }
 
