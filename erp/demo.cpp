@@ -531,6 +531,7 @@ class TConstrutor {
     proximo_id_ = CadastrosDosServicosDemo(bd_, proximo_id_, empresa_, filiais_.front().id);
     proximo_id_ = CadastrosDasNotasServicoDemo(bd_, proximo_id_, filiais_.front().id);
     proximo_id_ = CadastrosDasConsolidacoesDemo(bd_, proximo_id_, filiais_.back().id, inicio_);
+    proximo_id_ = CadastrosDaApuracaoContribuicoesDemo(bd_, proximo_id_, empresa_, inicio_);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;
@@ -2022,7 +2023,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirNotasServicoDemo(bd, r);
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
-    r.maior_id = ConstruirApuracaoContribuicoesDemo(bd, r);
+    ConstruirApuracaoContribuicoesDemo(bd);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -30,7 +30,7 @@ constexpr TAjusteDemo kAjustes[] = {
 };
 
 // The fiscal coupons' own document type, of model 2D, naming the account of
-// the revenues of sales: the coupons of the month take it.
+// the revenues of sales.
 int64_t TipoDosCupons(TpbBD& bd, int64_t proximo, const TVariant& conta) {
   const int64_t modelo = proximo++, tipo = proximo++, parte = proximo++;
   InserirValores(bd, "Z8_MODELODOCT",
@@ -47,26 +47,25 @@ int64_t TipoDosCupons(TpbBD& bd, int64_t proximo, const TVariant& conta) {
   InserirValores(
       bd, "Z8_TPDOCTOGER",
       {{"ID", parte}, {"IDA", parte}, {"IDF_MODELODOCT", modelo}, {"IDF_CTACTB", conta}});
-  bd.Executar("UPDATE Z8_DOCTO SET IDF_TPDOCTO = :TIPO WHERE FD = 'DoctoCupFiscal'",
-              {{"TIPO", tipo}});
   return proximo;
 }
 
 }  // namespace
 
-int64_t ConstruirApuracaoContribuicoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
+int64_t CadastrosDaApuracaoContribuicoesDemo(TpbBD& bd, int64_t proximo, int64_t empresa,
+                                             TDateTime inicio) {
   const TxbResultado conta =
       bd.Consultar("SELECT IDF_CTACTB FROM Z8_TPDOCTOGER WHERE IDF_CTACTB IS NOT NULL ORDER BY ID");
   const TVariant id_conta = conta.Vazio() ? TVariant() : conta.linhas[0][0];
-  int64_t proximo = TipoDosCupons(bd, demo.maior_id + 1, id_conta);
+  proximo = TipoDosCupons(bd, proximo, id_conta);
   for (const TAjusteDemo& a : kAjustes)
     for (const auto& [contribuicao, aliquota] : {std::pair{"1", 1.65}, std::pair{"2", 7.6}}) {
-      const TDateTime data(demo.inicio.dias + a.dia - 1);
+      const TDateTime data(inicio.dias + a.dia - 1);
       const double valor = std::round(a.base * aliquota) / 100;
       const bool credito = *a.objeto == 'C';
       InserirValores(bd, "Z8_AJAPPISCOF",
                      {{"ID", proximo++},
-                      {"IDF_EMPRESA", demo.empresa},
+                      {"IDF_EMPRESA", empresa},
                       {"DATAREF", data},
                       {"CONTRIBUICAO", std::string(contribuicao)},
                       {"OBJETO", std::string(a.objeto)},
@@ -86,7 +85,13 @@ int64_t ConstruirApuracaoContribuicoesDemo(TpbBD& bd, const ResultadoDemo& demo)
                       {"DETDATA", data},
                       {"DETDESCRICAO", std::string(a.descricao)}});
     }
-  return proximo - 1;
+  return proximo;
+}
+
+void ConstruirApuracaoContribuicoesDemo(TpbBD& bd) {
+  bd.Executar(
+      "UPDATE Z8_DOCTO SET IDF_TPDOCTO = (SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'CF') "
+      "WHERE FD = 'DoctoCupFiscal'");
 }
 
 }  // namespace efd::erp
