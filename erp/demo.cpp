@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "erp/demo_apuracao.h"
+#include "erp/demo_apuracaocontribuicoes.h"
 #include "erp/demo_ciap.h"
 #include "erp/demo_complementosdocumento.h"
 #include "erp/demo_consolidacoes.h"
@@ -533,6 +534,7 @@ class TConstrutor {
     proximo_id_ = CadastrosDasConsolidacoesDemo(bd_, proximo_id_, filiais_.back().id, inicio_);
     proximo_id_ =
         CadastrosDosComplementosDemo(bd_, proximo_id_, clientes_[3].id, cidades_[kCampinas]);
+    proximo_id_ = CadastrosDaApuracaoContribuicoesDemo(bd_, proximo_id_, empresa_, inicio_);
     ContasEcupons();
     Documentos();
     ResultadoDemo r;
@@ -2028,6 +2030,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
+    ConstruirApuracaoContribuicoesDemo(bd);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

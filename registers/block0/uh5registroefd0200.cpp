@@ -1,5 +1,7 @@
 #include "registers/block0/uh5registroefd0200.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "framework/xbaplicacao.h"
@@ -431,6 +433,26 @@ double Th5RegistroEFD0200::Converter(TGeracao& g, int id_0200, int id_produto,
     conversoes_ = Aplicacao().CriarComo<Th5RegistroEFD0220>("RegistroEFD0220", GetSession());
   conversoes_->Incluir(g.cabecalho.id, g.bloco, id_0200, unidade, fator, u.cod_barras);
   return fator;
+}
+
+std::string Th5RegistroEFD0200::IncluirProdutoDoCupom(int id_efd, int bloco, int64_t produto,
+                                                      bool sem_prefixo, std::string& unidade,
+                                                      TDateTime inicio, TDateTime fim, int id_0140,
+                                                      int filial, const std::string& registros,
+                                                      const std::string& registro) {
+  TxbResultado r = GetSession().Consultar(
+      "SELECT PR.CODPROD, PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, "
+      "PR.CODGENERO, FA.TIPOITEM FROM Z8_PROD PR LEFT JOIN Z8_FAMILIA FA ON FA.ID = "
+      "PR.IDF_FAMILIA WHERE PR.ID = :ID",
+      {{"ID", produto}});
+  if (r.Vazio())
+    throw EErro(fmt::format("Registro {}: o produto {} do cupom (ItemCupFis_IDF_Prod) não existe",
+                            registro, produto));
+  auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
+  const std::string codigo = (sem_prefixo ? "" : "P") + t(0);
+  IncluirNovo(id_efd, bloco, codigo, static_cast<int>(produto), t(1), t(2), "", t(7), unidade, t(3),
+              t(4), t(6), "", t(5), 0, inicio, fim, id_0140, filial, registros);
+  return codigo;
 }
 
 int Th5RegistroEFD0200::IncluirNovo(int id_efd, int bloco, const std::string& codigo,

@@ -62,6 +62,14 @@ class Th5RegistroEFD0200 : public Th0RegistroEFD0200 {
                   const std::string& cod_serv, const std::string& cest, double aliquota,
                   TDateTime inicio, TDateTime fim, int id_0140, int filial,
                   const std::string& registros = "");
+  // A product of the ERP (Prod_ID) inserted through IncluirNovo as the item
+  // of a coupon: its code ("P" + its own unless sem_prefixo), description,
+  // bar code, NCM, EX, CEST, genre and its family's item type; the code.
+  // EErro naming registro when the product does not exist.
+  std::string IncluirProdutoDoCupom(int id_efd, int bloco, int64_t produto, bool sem_prefixo,
+                                    std::string& unidade, TDateTime inicio, TDateTime fim,
+                                    int id_0140, int filial, const std::string& registros,
+                                    const std::string& registro);
   // The older form: the existing item is found by a query on each call, the
   // fuel code read through the ERP's CodProdTabANP object, and the results
   // are left in the session for the caller: "CodUnidade_Reg0200",

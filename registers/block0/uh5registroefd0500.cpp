@@ -262,4 +262,21 @@ std::string Th5RegistroEFD0500::INTERNO_GerarArquivo(int id_efd) {
   return linhas.Extrair();
 }
 
+TContasDosTiposDocumento::TContasDosTiposDocumento(TxbSession& sessao, int id_efd, int bloco0,
+                                                   bool declarar)
+    : sessao_(sessao), id_efd_(id_efd), bloco0_(bloco0), declarar_(declarar) {}
+
+TContasDosTiposDocumento::~TContasDosTiposDocumento() {
+  if (r0500_) Aplicacao().Destruir(r0500_);
+}
+
+std::string TContasDosTiposDocumento::operator()(int64_t tipo_documento) {
+  if (tipo_documento == 0 || !declarar_) return "";
+  auto [it, nova] = contas_.try_emplace(tipo_documento);
+  if (!nova) return it->second;
+  if (!r0500_) r0500_ = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_);
+  return it->second = r0500_->IncluirContaDoTipoDocumento(
+             id_efd_, bloco0_, IdTipoRegistro(sessao_, bloco0_, "0500"), tipo_documento);
+}
+
 }  // namespace efd

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -69,6 +70,23 @@ class Th5RegistroEFD0500 : public Th0RegistroEFD0500 {
   std::string ContaReferencial(const TGeracao& g, const std::string& codigo_classe);
 
   TGeracao geracao_;
+};
+
+// The accounts of the document types a generation cites: each declared in
+// 0500 the first time, when the generation declares 0500, and then answered
+// from memory; empty for a type that names none, or without 0500.
+class TContasDosTiposDocumento {
+ public:
+  TContasDosTiposDocumento(TxbSession& sessao, int id_efd, int bloco0, bool declarar);
+  ~TContasDosTiposDocumento();
+  std::string operator()(int64_t tipo_documento);
+
+ private:
+  TxbSession& sessao_;
+  int id_efd_, bloco0_;
+  bool declarar_;
+  std::map<int64_t, std::string> contas_;
+  std::shared_ptr<Th5RegistroEFD0500> r0500_;
 };
 
 // The file's nature code of an ERP nature digit ("1" -> "01", "9" -> "99").

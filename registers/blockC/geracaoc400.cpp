@@ -13,6 +13,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
+#include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/uh5registroefdc400.h"
 
@@ -278,22 +279,10 @@ std::map<std::string, int64_t> TGeracaoC400::Totalizadores(const TReducao& z, in
 std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
   auto it = itens_.find(produto);
   if (it == itens_.end()) {
-    TxbResultado r = sessao_.Consultar(
-        "SELECT PR.CODPROD, PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, "
-        "PR.CODGENERO, FA.TIPOITEM FROM Z8_PROD PR LEFT JOIN Z8_FAMILIA FA ON FA.ID = "
-        "PR.IDF_FAMILIA WHERE PR.ID = :ID",
-        {{"ID", produto}});
-    if (r.Vazio())
-      throw EErro(
-          fmt::format("Registro C425/C470: o produto {} do cupom (ItemCupFis_IDF_Prod) "
-                      "não existe",
-                      produto));
-    auto t = [&r](size_t i) { return Trim(r.linhas[0][i].AsString()); };
-    const std::string codigo = (sem_prefixo_ ? "" : "P") + t(0);
     std::string estoque = unidade;
-    r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(produto), t(1), t(2), "",
-                        t(7), estoque, t(3), t(4), t(6), "", t(5), 0, cabecalho_.inicio,
-                        cabecalho_.fim, id_0140_, cabecalho_.filial, lista_.bloco0);
+    const std::string codigo = r0200_->IncluirProdutoDoCupom(
+        cabecalho_.id, bloco0_, produto, sem_prefixo_, estoque, cabecalho_.inicio, cabecalho_.fim,
+        id_0140_, cabecalho_.filial, lista_.bloco0, "C425/C470");
     it = itens_.emplace(produto, std::make_pair(codigo, estoque)).first;
   }
   if (unidade.empty()) unidade = it->second.second;
@@ -316,7 +305,7 @@ struct TItemCupom {
   TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
 };
 struct TCupom {
-  int64_t id = 0;
+  int64_t id = 0, tipo_documento = 0;
   std::string coo, situacao, documento, nome;
   TDateTime emissao;
   double valor = 0, bruto = 0;
@@ -329,7 +318,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
   std::map<int64_t, size_t> posicao;
   TxbResultado r = sessao.Consultar(
       "SELECT D.ID, D.COOCUPOM, D.SITUACAOCF, D.VALLIQUIDO, D.VALBRUTO, D.CPF_CNPJCLIENTE, "
-      "D.NOMECLIENTE, C.DATAEMI, I.CPFCNPJ, I.NOME FROM Z8_CUPFISCAL D "
+      "D.NOMECLIENTE, C.DATAEMI, I.CPFCNPJ, I.NOME, C.IDF_TPDOCTO FROM Z8_CUPFISCAL D "
       "INNER JOIN Z8_DOCTO C ON C.ID = D.IDA LEFT JOIN KLVG_IDENT I ON I.ID = C.IDF_IDENT "
       "WHERE D.NUMSERIEECF = :SERIE AND D.DATAFINALIMPRESSAO >= :INICIO "
       "AND D.DATAFINALIMPRESSAO < :FIM ORDER BY D.COOCUPOM, D.ID",
@@ -345,6 +334,7 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
     c.documento = Digitos(t(5).empty() ? t(8) : t(5));
     c.nome = t(6).empty() ? t(9) : t(6);
     c.emissao = l[7].AsDateTime().DateOf();
+    c.tipo_documento = l[10].IsNull() ? 0 : l[10].AsInt64();
     posicao[c.id] = cupons.size();
     cupons.push_back(std::move(c));
   }
@@ -544,6 +534,7 @@ void Resumir(std::map<TChaveResumo, TResumo>& resumo, const TContribuicaoCupom& 
 
 void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
   std::map<TChaveResumo, TResumo> pis, cofins;
+  TContasDosTiposDocumento contas(sessao_, cabecalho_.id, bloco0_, lista_.Selecionado("0500"));
   for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
     if (!Valido(c)) continue;
     for (const TItemCupom& i : c.itens) {
@@ -561,7 +552,8 @@ void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
             "informa a natureza da receita do CST {}",
             c.coo, z.serie, i.contribuicao_pis.cst));
       estabelecimento_->receita_sem_contribuicao(i.contribuicao_pis.cst, i.contribuicao_cofins.cst,
-                                                 i.natureza_receita, "", i.valor);
+                                                 i.natureza_receita, contas(c.tipo_documento),
+                                                 i.valor);
     }
   }
   for (const auto& [codigo, resumo] :

@@ -9,7 +9,9 @@
 #include "registers/blockC/uh5registroefdc500.h"
 #include "registers/piscofins/blocod.h"
 #include "registers/piscofins/geracaoa100.h"
+#include "registers/piscofins/geracaoc490.h"
 #include "registers/piscofins/geracaof100.h"
+#include "registers/piscofins/receitaspresumidas.h"
 
 namespace efd {
 namespace {
@@ -35,7 +37,8 @@ bool MovimentoC(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial
 }
 
 // C010 with the establishment's goods documents (the C100 family), its
-// printers (C400 family) and the utility bills it acquired (C500 family).
+// printers (C400 family, or their sales consolidated for the period in C490
+// on the cumulative regime) and the utility bills it acquired (C500 family).
 void GerarBlocoC(const TEstabelecimento& e, int bloco) {
   TEstabelecimentoC100 c100;
   c100.filial = e.filial;
@@ -48,7 +51,11 @@ void GerarBlocoC(const TEstabelecimento& e, int bloco) {
   TGeracaoC100(e.sessao, e.cabecalho.id, IdTipoRegistro(e.sessao, bloco, "C100"), bloco, e.nomes,
                c100)
       .Executar();
-  if (Escolhido(e.nomes, "C400")) GerarC400(e.sessao, e.cabecalho.id, bloco, e.nomes, c100);
+  if (RegimeCumulativo(e.sessao, e.cabecalho.id)) {
+    if (Escolhido(e.nomes, "C490")) GerarC490(e.sessao, e.cabecalho.id, bloco, e.nomes, c100);
+  } else if (Escolhido(e.nomes, "C400")) {
+    GerarC400(e.sessao, e.cabecalho.id, bloco, e.nomes, c100);
+  }
   if (Escolhido(e.nomes, "C500")) GerarC500(e.sessao, e.cabecalho.id, bloco, e.nomes, c100);
 }
 

@@ -65,16 +65,26 @@ std::string ContasDeConsumo(const std::string& t) {
   return ComplementosDocumento(t, "DC501", "DC505", "VL_BC_PIS", "DC500", "INDOPERA", "NAT_BC_CRE");
 }
 
-// The printers' sales of a closing, by CST, rate and item (C481/C485): an
-// output without CFOP, in value or in quantity.
-std::string VendasECF(const std::string& t) {
+// The printers' sales, outputs in value or in quantity: of a closing by
+// CST, rate and item without CFOP (C481/C485), or of the period by item,
+// CST, CFOP and rate (C491/C495).
+std::string SomasECF(const std::string& t, const char* pis, const char* cofins, bool por_cfop) {
   return fmt::format(
-      "SELECT '1', CAST(NULL AS VARCHAR(4)), A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT, "
+      "SELECT '1', {2}, A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT, "
       "SUM(A.VL_ITEM), SUM(A.VL_BC_{0}), SUM(A.QUANT_BC_{0}), CAST(NULL AS VARCHAR(2)) "
       "FROM Z8_REGEFD{1} A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
       "WHERE B.IDF_BLOCOSEFD = :BLOCO "
-      "GROUP BY A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT",
-      t, t == "COFINS" ? "C485" : "C481");
+      "GROUP BY {3}A.CST_{0}, A.ALIQ_{0}, A.ALIQ_{0}_QUANT",
+      t, t == "COFINS" ? cofins : pis, por_cfop ? "A.CFOP" : "CAST(NULL AS VARCHAR(4))",
+      por_cfop ? "A.CFOP, " : "");
+}
+
+std::string VendasECF(const std::string& t) {
+  return SomasECF(t, "C481", "C485", false);
+}
+
+std::string VendasECFConsolidadas(const std::string& t) {
+  return SomasECF(t, "C491", "C495", true);
 }
 
 // A170 names its fields after the contribution; an entry states the nature
@@ -200,15 +210,25 @@ struct TFonteDetalhes {
   TConsultaDetalhes consulta;
 };
 constexpr TFonteDetalhes kFontes[] = {
-    {"Bloco C", ItensC170},           {"Bloco C", ConsolidadosC175},
-    {"Bloco C", VendasECF},           {"Bloco C", ContasDeConsumo},
-    {"Bloco D", ServicosTransporte},  {"Bloco D", ServicosComunicacao},
-    {"Bloco A", ItensA170},           {"Bloco F", OperacoesF100},
-    {"Bloco D", TransportePrestado},  {"Bloco D", ComunicacaoPrestada},
-    {"Bloco F", ReceitasF500},        {"Bloco F", ReceitasF510},
-    {"Bloco F", ReceitasF550},        {"Bloco F", ReceitasF560},
-    {"Bloco F", BensDepreciacaoF120}, {"Bloco F", BensAquisicaoF130},
-    {"Bloco C", VendasConsolidadas},  {"Bloco C", AquisicoesConsolidadas},
+    {"Bloco C", ItensC170},
+    {"Bloco C", ConsolidadosC175},
+    {"Bloco C", VendasECF},
+    {"Bloco C", ContasDeConsumo},
+    {"Bloco D", ServicosTransporte},
+    {"Bloco D", ServicosComunicacao},
+    {"Bloco A", ItensA170},
+    {"Bloco F", OperacoesF100},
+    {"Bloco D", TransportePrestado},
+    {"Bloco D", ComunicacaoPrestada},
+    {"Bloco F", ReceitasF500},
+    {"Bloco F", ReceitasF510},
+    {"Bloco F", ReceitasF550},
+    {"Bloco F", ReceitasF560},
+    {"Bloco F", BensDepreciacaoF120},
+    {"Bloco F", BensAquisicaoF130},
+    {"Bloco C", VendasConsolidadas},
+    {"Bloco C", AquisicoesConsolidadas},
+    {"Bloco C", VendasECFConsolidadas},
 };
 
 }  // namespace

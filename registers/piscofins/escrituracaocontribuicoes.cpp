@@ -16,6 +16,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/piscofins/ajustesm.h"
 #include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/rateiocreditos.h"
@@ -224,6 +225,21 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
+// The registers of the adjustments of a credit or contribution, PIS and
+// COFINS: the adjustment, its detail, the adjustment's parent and the
+// detail's link (the contribution's keep the family's spelling).
+struct TRegistrosAjuste {
+  const char* ajuste;
+  const char* detalhe;
+  const char* pai;
+  const char* vinculo_detalhe;
+};
+constexpr TRegistrosAjuste kAjustesCredito[] = {{"M110", "M115", "M100", "IDF_RegEFDM110"},
+                                                {"M510", "M515", "M500", "IDF_RegEFDM510"}};
+constexpr TRegistrosAjuste kAjustesContribuicao[] = {
+    {"M220", "M225", "M210", "IDF_RegistroEFDM220"},
+    {"M620", "M625", "M610", "IDF_RegistroEFDM620"}};
+
 // ---- The assessment of one contribution ---------------------------------------
 
 class TApuracao {
@@ -232,23 +248,42 @@ class TApuracao {
             bool cofins)
       : sessao_(sessao), bloco_(bloco_m), regime_(regime), receitas_(receitas), cofins_(cofins) {}
 
-  void Apurar(const std::vector<TDetalhe>& detalhes) {
+  void Apurar(const std::vector<TDetalhe>& detalhes, std::vector<TAjusteApuracao> ajustes) {
     for (const TDetalhe& d : detalhes) {
       if (d.operacao == "1" && Contribuicao(d.cst)) Contribuir(d);
       if (d.operacao == "0" && regime_.NaoCumulativo() && d.cst >= "50" && d.cst <= "56")
         Creditar(d);
     }
     RatearCreditos();
+    Ajustar(std::move(ajustes));
     GravarCreditosEContribuicao();
   }
 
  private:
+  // The adjustments of one credit or contribution: the increases, the
+  // reductions and the rows they come from.
+  struct TAjustes {
+    double acrescimos = 0, reducoes = 0;
+    std::vector<TAjusteApuracao> linhas;
+    double Saldo() const { return Arred(acrescimos - reducoes); }
+    void Somar(TAjusteApuracao a) {
+      (a.acrescimo ? acrescimos : reducoes) += a.valor;
+      acrescimos = Arred(acrescimos);
+      reducoes = Arred(reducoes);
+      linhas.push_back(std::move(a));
+    }
+  };
   struct TContribuicao {
     std::string codigo;
     double aliquota = 0, aliquota_reais = 0, receita = 0, base = 0, quantidade = 0;
+    TAjustes da_base, do_valor;
+    double BaseAjustada() const { return Arred(base + da_base.Saldo()); }
     double Valor() const {
-      return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais : base * aliquota / 100);
+      return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais
+                                      : BaseAjustada() * aliquota / 100);
     }
+    // What the period owes of it, after its adjustments.
+    double DoPeriodo() const { return Arred(Valor() + do_valor.Saldo()); }
     bool Cumulativa() const { return codigo >= "51" && codigo <= "54"; }
   };
   struct TBaseCredito {
@@ -264,9 +299,11 @@ class TApuracao {
     std::string codigo;
     double aliquota = 0, aliquota_reais = 0, base = 0, quantidade = 0;
     std::map<std::pair<std::string, std::string>, TBaseRateada> bases;  // nature, CST
+    TAjustes ajustes;
     double Valor() const {
       return Arred(aliquota_reais > 0 ? quantidade * aliquota_reais : base * aliquota / 100);
     }
+    double Disponivel() const { return Arred(Valor() + ajustes.Saldo()); }
   };
 
   using TChave = std::tuple<std::string, double, double>;
@@ -322,13 +359,71 @@ class TApuracao {
       }
   }
 
+  // Each adjustment goes to the credit or contribution of its code and rate;
+  // one the period does not have is refused.
+  void Ajustar(std::vector<TAjusteApuracao> ajustes) {
+    for (TAjusteApuracao& a : ajustes) {
+      TAjustes* destino = nullptr;
+      for (auto& [chave, c] : creditos_)
+        if (!destino && a.De('C', c.codigo, c.aliquota)) destino = &c.ajustes;
+      for (auto& [chave, c] : contribuicoes_)
+        if (!destino && a.objeto != 'C' && a.De(a.objeto, c.codigo, c.aliquota))
+          destino = a.objeto == 'B' ? &c.da_base : &c.do_valor;
+      if (!destino) {
+        const bool credito = a.objeto == 'C';
+        throw EErro(fmt::format(
+            "Registro {}, campo {}: o período não tem {} de código {} e alíquota {} para o ajuste",
+            a.objeto == 'C'   ? Codigo("M110", "M510")
+            : a.objeto == 'B' ? Codigo("M215", "M615")
+                              : Codigo("M220", "M620"),
+            credito ? "AjApPisCof_CodCredito" : "AjApPisCof_CodContribuicao",
+            credito ? "crédito" : "contribuição", a.codigo, FormatarValor(a.aliquota)));
+      }
+      destino->Somar(std::move(a));
+    }
+  }
+
+  // The adjustments of a credit (M110) or contribution (M220) under their
+  // row, each with its detail (M115, M225).
+  void GravarAjustes(const TAjustes& ajustes, const TRegistrosAjuste& r, int64_t pai) {
+    const std::string t = cofins_ ? "COFINS" : "PIS";
+    TxbInsercaoRegistro ajuste(sessao_, r.ajuste,
+                               {std::string("IDF_RegEFD") + r.pai, "IND_AJ", "VL_AJ", "COD_AJ",
+                                "NUM_DOC", "DESCR_AJ", "DT_REF"});
+    TxbInsercaoRegistro detalhe(sessao_, r.detalhe,
+                                {r.vinculo_detalhe, "DET_VALOR_AJ", "CST_" + t, "DET_BC_CRED",
+                                 "DET_ALIQ", "DT_OPER_AJ", "DESC_AJ", "COD_CTA", "INFO_COMPL"});
+    for (const TAjusteApuracao& a : ajustes.linhas) {
+      const int64_t id = ajuste.Inserir(bloco_, Tipo(r.ajuste),
+                                        {pai, a.acrescimo ? "1" : "0", a.valor, a.codigo_ajuste,
+                                         a.documento, a.descricao, a.data});
+      if (a.valor_detalhe > 0)
+        detalhe.Inserir(bloco_, Tipo(r.detalhe),
+                        {id, a.valor_detalhe, a.cst_detalhe, a.base_detalhe, a.aliquota_detalhe,
+                         a.data_detalhe, a.descricao_detalhe, a.conta, a.complemento});
+    }
+  }
+
+  // The adjustments of a contribution's base (M215), under its row.
+  void GravarAjustesDaBase(const TAjustes& ajustes, int64_t pai) {
+    const std::string codigo = Codigo("M215", "M615");
+    TxbInsercaoRegistro ajuste(
+        sessao_, codigo,
+        {"IDF_RegEFD" + Codigo("M210", "M610"), "IND_AJ_BC", "VL_AJ_BC", "COD_AJ_BC", "NUM_DOC",
+         "DESCR_AJ_BC", "DT_REF", "COD_CTA", "CNPJ", "INFO_COMPL"});
+    for (const TAjusteApuracao& a : ajustes.linhas)
+      ajuste.Inserir(bloco_, Tipo(codigo),
+                     {pai, a.acrescimo ? "1" : "0", a.valor, a.codigo_ajuste, a.documento,
+                      a.descricao, a.data, a.conta, a.cnpj, a.complemento});
+  }
+
   std::string Codigo(const char* pis, const char* cofins) const { return cofins_ ? cofins : pis; }
   int Tipo(const std::string& codigo) { return IdTipoRegistro(sessao_, bloco_, codigo); }
 
   void GravarCreditosEContribuicao() {
     double nao_cumulativa = 0, cumulativa = 0;
     for (const auto& [chave, t] : contribuicoes_)
-      (t.Cumulativa() ? cumulativa : nao_cumulativa) += t.Valor();
+      (t.Cumulativa() ? cumulativa : nao_cumulativa) += t.DoPeriodo();
     nao_cumulativa = Arred(nao_cumulativa);
     cumulativa = Arred(cumulativa);
 
@@ -347,15 +442,21 @@ class TApuracao {
                               "QUANT_BC_" + t + "_TOT", "QUANT_BC_" + t});
     double a_deduzir = nao_cumulativa, deduzido = 0;
     for (const auto& [chave, c] : creditos_) {
-      const double disponivel = c.Valor();
+      const double disponivel = c.Disponivel();
+      if (disponivel < 0)
+        throw EErro(
+            fmt::format("Registro {}, campo VL_AJUS_REDUC: as reduções do crédito {} "
+                        "passam do crédito apurado",
+                        m100, c.codigo));
       const double desconto = std::min(disponivel, a_deduzir);
       a_deduzir = Arred(a_deduzir - desconto);
       deduzido = Arred(deduzido + desconto);
-      const int64_t id =
-          credito.Inserir(bloco_, Tipo(m100),
-                          {c.codigo, "0", c.base, c.aliquota, c.quantidade, c.aliquota_reais,
-                           disponivel, 0.0, 0.0, 0.0, disponivel, desconto < disponivel ? "1" : "0",
-                           desconto, Arred(disponivel - desconto)});
+      const int64_t id = credito.Inserir(
+          bloco_, Tipo(m100),
+          {c.codigo, "0", c.base, c.aliquota, c.quantidade, c.aliquota_reais, c.Valor(),
+           c.ajustes.acrescimos, c.ajustes.reducoes, 0.0, disponivel,
+           desconto < disponivel ? "1" : "0", desconto, Arred(disponivel - desconto)});
+      GravarAjustes(c.ajustes, kAjustesCredito[cofins_], id);
       for (const auto& [natureza_cst, b] : c.bases)
         base.Inserir(bloco_, Tipo(m105),
                      {id, natureza_cst.first, natureza_cst.second, b.total, b.cumulativa,
@@ -391,10 +492,15 @@ class TApuracao {
          "VL_AJUS_REDUC_BC_" + t, "VL_BC_CONT_AJUS", "ALIQ_" + t, "QUANT_BC_" + t,
          "ALIQ_" + t + "_QUANT", "VL_CONT_APUR", "VL_AJUS_ACRES", "VL_AJUS_REDUC", "VL_CONT_DIFER",
          "VL_CONT_DIFER_ANT", "VL_CONT_PER"});
-    for (const auto& [chave, c] : contribuicoes_)
-      detalhe.Inserir(bloco_, Tipo(m210),
-                      {id_m200, c.codigo, c.receita, c.base, 0.0, 0.0, c.base, c.aliquota,
-                       c.quantidade, c.aliquota_reais, c.Valor(), 0.0, 0.0, 0.0, 0.0, c.Valor()});
+    for (const auto& [chave, c] : contribuicoes_) {
+      const int64_t id = detalhe.Inserir(
+          bloco_, Tipo(m210),
+          {id_m200, c.codigo, c.receita, c.base, c.da_base.acrescimos, c.da_base.reducoes,
+           c.BaseAjustada(), c.aliquota, c.quantidade, c.aliquota_reais, c.Valor(),
+           c.do_valor.acrescimos, c.do_valor.reducoes, 0.0, 0.0, c.DoPeriodo()});
+      GravarAjustesDaBase(c.da_base, id);
+      GravarAjustes(c.do_valor, kAjustesContribuicao[cofins_], id);
+    }
   }
 
   // The contribution to pay of each regime under its revenue code.
@@ -472,7 +578,7 @@ void ApurarContribuicoes(TxbSession& sessao, int id_efd) {
   if (!receitas) receitas = ReceitasBrutasDoMes(sessao, id_efd, regime);
   for (bool cofins : {false, true})
     TApuracao(sessao, bloco_m, regime, *receitas, cofins)
-        .Apurar(LerDetalhes(sessao, id_efd, cofins));
+        .Apurar(LerDetalhes(sessao, id_efd, cofins), LerAjustesApuracao(sessao, id_efd, cofins));
 }
 
 void RegistrarEscrituracaoContribuicoes() {

@@ -245,6 +245,12 @@ std::vector<std::string> CamposConsolidacao(const char* receita, bool quantidade
   return c;
 }
 
+bool RegimeCumulativo(TxbSession& sessao, int id_efd) {
+  TxbResultado r =
+      sessao.Consultar("SELECT INDINCTRIB FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
+  return !r.Vazio() && S(r.linhas[0][0]) == "2";
+}
+
 std::string RegimeConsolidado(TxbSession& sessao, int id_efd) {
   TxbResultado r = sessao.Consultar("SELECT INDINCTRIB, REGIMEAPURA FROM Z8_EFD WHERE ID = :ID",
                                     {{"ID", id_efd}});

@@ -16,6 +16,9 @@
 
 namespace efd {
 
+// Whether the file's taxation is cumulative alone (its 0110 states 2).
+bool RegimeCumulativo(TxbSession& sessao, int id_efd);
+
 // The cumulative regime's basis when the file consolidates the revenues:
 // "1" by cash, "2" by competence; empty when the documents are itemised
 // (non-cumulative taxation, or the cumulative regime's detailed basis).

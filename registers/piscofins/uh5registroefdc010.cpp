@@ -49,10 +49,31 @@ std::vector<std::string> CamposResumoECF(const std::string& t) {
           "ALIQ_" + t, "QUANT_BC_" + t, "ALIQ_" + t + "_QUANT",
           "VL_" + t,   "COD_ITEM",      "COD_CTA"};
 }
+// The four fields of base and rate from the first given on.
+void SoAcimaDeZero(std::vector<TVariant>& v, size_t primeiro) {
+  for (size_t i = primeiro; i < primeiro + 4; ++i)
+    if (v[i].IsNull() || v[i].AsFloat() <= 0) v[i] = TVariant();
+}
 void AjustarResumoECF(std::vector<TVariant>& v) {
   CstComDoisDigitos(v[0]);
-  for (size_t i = 2; i <= 5; ++i)
-    if (v[i].IsNull() || v[i].AsFloat() <= 0) v[i] = TVariant();
+  SoAcimaDeZero(v, 2);
+}
+
+// C491 and C495: item, CST, CFOP, item value, then base, rate, quantity
+// base and rate per unit, each written only when greater than 0.
+std::vector<std::string> CamposConsolidacaoECF(const std::string& t) {
+  return {"COD_ITEM",   "CST_" + t,  "CFOP",          "VL_ITEM",
+          "VL_BC_" + t, "ALIQ_" + t, "QUANT_BC_" + t, "ALIQ_" + t + "_QUANT",
+          "VL_" + t,    "COD_CTA"};
+}
+void AjustarConsolidacaoECF(std::vector<TVariant>& v) {
+  CstComDoisDigitos(v[1]);
+  SoAcimaDeZero(v, 4);
+}
+
+// C490's period is kept as dates.
+void AjustarPeriodoC490(std::vector<TVariant>& v) {
+  for (size_t i : {0, 1}) v[i] = v[i].IsNull() ? std::string() : FormatarData(v[i].AsDateTime());
 }
 
 // C501 and C505: CST, item value, nature of the credit's base, base, rate,
@@ -103,6 +124,13 @@ std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
                           {&c481, &c485}};
     TxbRegistroFilho c400{
         "C400", "IDF_RegEFDC010", {"CodModel", "ModeloEquip", "NumSerie", "NumCaixa"}, {&c405}};
+    TxbRegistroFilho c491{"C491", "IDF_RegEFDC490", CamposConsolidacaoECF("PIS")};
+    c491.ajustar = AjustarConsolidacaoECF;
+    TxbRegistroFilho c495{"C495", "IDF_RegEFDC490", CamposConsolidacaoECF("COFINS")};
+    c495.ajustar = AjustarConsolidacaoECF;
+    TxbRegistroFilho c490{
+        "C490", "IDF_RegEFDC010", {"DT_DOC_INI", "DT_DOC_FIN", "COD_MOD"}, {&c491, &c495}};
+    c490.ajustar = AjustarPeriodoC490;
     TxbRegistroFilho c501{
         "C501",
         "IDF_RegEFDC500",
@@ -127,7 +155,7 @@ std::string Th5RegistroEFDC010::INTERNO_GerarArquivo(int id_efd) {
       const int64_t id = Campo("RegEFDC010_ID").AsInteger();
       c100.EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
       consolidacoes.Escrever(sessao, linhas, bloco, id);
-      for (TxbRegistroFilho* familia : {&c400, &c500})
+      for (TxbRegistroFilho* familia : {&c400, &c490, &c500})
         familia->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
     }
   }

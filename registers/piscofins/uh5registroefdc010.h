@@ -10,7 +10,8 @@ namespace efd {
 
 // C010: an establishment of the PIS/COFINS model's block C, under which its
 // goods documents stand (C100 with C110/C111, C120, C170 and C175), its
-// fiscal printers (C400 with each closing's C405 and C481/C485) and the
+// fiscal printers (C400 with each closing's C405 and C481/C485, or on the
+// cumulative regime their sales of the period in C490 with C491/C495) and the
 // utility bills it acquired (C500 with C501, C505 and C509).
 //
 // Writer: the whole block C of that model, "|C001|0|" to "|C990|n|": each

@@ -334,7 +334,7 @@ TEST_P(DemoNoSQLDoModulo, SelecaoDosDocumentosDaFilial) {
             Contar(bd(),
                    "SELECT COUNT(*) FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
                    "A.IDF_TPDOCTO WHERE A.IDF_FILIAL = :F AND A.SITUACAO = '1' AND T.CODIGO NOT "
-                   "LIKE 'CONTA-%' AND T.CODIGO NOT LIKE 'SRV%'",
+                   "LIKE 'CONTA-%' AND T.CODIGO NOT LIKE 'SRV%' AND T.CODIGO <> 'CF'",
                    {{"F", matriz_}}));
   std::set<std::string> modelos, situacoes;
   for (const auto& l : r.linhas) {

@@ -180,6 +180,77 @@ TEST_P(BlocoM, AjustesEscritosSobOCreditoEAContribuicao) {
   EXPECT_NE(cofins.find("|M620|1|9,00|03||||\r\n"), std::string::npos) << cofins;
 }
 
+// The ERP's adjustments of March 2024's PIS: the taxed market's credit
+// increased by 0,20 (detailed by the purchases it concerns), the untaxed
+// market's reduced by 0,95, the basic-rate contribution's base reduced by
+// 100,00 and its value increased by 2,15.
+constexpr const char* kAjustesPIS = R"({"Z8_AJAPPISCOF": [
+  {"ID": 9701, "IDF_EMPRESA": 1, "DATAREF": "2024-03-15", "CONTRIBUICAO": "1", "OBJETO": "C",
+   "CODCREDITO": "101", "INDAJUSTE": "1", "VALOR": 0.2, "CODAJUSTE": "01", "NUMDOCTO": "123",
+   "DESCRICAO": "Decisao judicial", "DETVALOR": 0.2, "DETCST": "50", "DETBASE": 12.121,
+   "DETALIQUOTA": 1.65, "DETDESCRICAO": "Insumos"},
+  {"ID": 9702, "IDF_EMPRESA": 1, "DATAREF": "2024-03-20", "CONTRIBUICAO": "1", "OBJETO": "C",
+   "CODCREDITO": "201", "ALIQUOTA": 1.65, "INDAJUSTE": "0", "VALOR": 0.95, "CODAJUSTE": "06",
+   "DESCRICAO": "Estorno"},
+  {"ID": 9703, "IDF_EMPRESA": 1, "DATAREF": "2024-03-10", "CONTRIBUICAO": "1", "OBJETO": "B",
+   "CODCONTRIBUICAO": "01", "INDAJUSTE": "0", "VALOR": 100, "CODAJUSTE": "01",
+   "DESCRICAO": "Vendas canceladas"},
+  {"ID": 9704, "IDF_EMPRESA": 1, "DATAREF": "2024-03-31", "CONTRIBUICAO": "1", "OBJETO": "V",
+   "CODCONTRIBUICAO": "01", "ALIQUOTA": 1.65, "INDAJUSTE": "1", "VALOR": 2.15, "CODAJUSTE": "03",
+   "DESCRICAO": "Lei"},
+  {"ID": 9705, "IDF_EMPRESA": 1, "DATAREF": "2024-04-01", "CONTRIBUICAO": "1", "OBJETO": "V",
+   "CODCONTRIBUICAO": "01", "INDAJUSTE": "1", "VALOR": 500, "CODAJUSTE": "03"}]})";
+
+TEST_P(BlocoM, AjustesDoERPEntramNosCreditosNaContribuicaoENosTotais) {
+  CarregarMes();
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kAjustesPIS);
+  const TArquivo a = GerarContribuicoes();
+  EXPECT_TRUE(a.problemas.empty());
+  // Credits of 19,80 + 0,20 and 4,95 - 0,95 available.
+  EXPECT_EQ(
+      Sequencia(a, "M100", {"M200"}),
+      (std::vector<std::string>{
+          "|M100|101|0|1200,00|1,6500|0,000||19,80|0,20|0,00|0,00|20,00|0|20,00|0,00|",
+          "|M105|01|50|300,00||300,00|300,00||0,000||",
+          "|M105|01|53|800,00||800,00|600,00||0,000||",
+          "|M105|01|56|400,00||400,00|300,00||0,000||",
+          "|M110|1|0,20|01|123|Decisao judicial|15032024|",
+          "|M115|0,20|50|12,121|1,6500|15032024|Insumos|||",
+          "|M100|201|0|300,00|1,6500|0,000||4,95|0,00|0,95|0,00|4,00|0|4,00|0,00|",
+          "|M105|01|53|800,00||800,00|200,00||0,000||",
+          "|M105|01|56|400,00||400,00|100,00||0,000||", "|M110|0|0,95|06||Estorno|20032024|"}));
+  // A base of 3.000,00 - 100,00 gives 1,65% = 47,85, plus 2,15 is 50,00;
+  // the credits of 24,00 leave 26,00 to pay. April's adjustment stays out.
+  EXPECT_EQ(Sequencia(a, "M200", {"M400", "M500"}),
+            (std::vector<std::string>{
+                "|M200|50,00|24,00|0,00|26,00|0,00|0,00|26,00|0,00|0,00|0,00|0,00|26,00|",
+                "|M205|08|691201|26,00|",
+                "|M210|01|3000,00|3000,00|0,00|100,00|2900,00|1,65|0,000||47,85|2,15|0,00|0,00|"
+                "0,00|50,00|",
+                "|M215|0|100,00|01||Vendas canceladas|10032024||12345678000195||",
+                "|M220|1|2,15|03||Lei|31032024|"}));
+  // COFINS has no adjustment: as without them.
+  EXPECT_EQ(Linhas(a, "M600"), std::vector<std::string>{"|M600|228,00|114,00|0,00|114,00|0,00|"
+                                                        "0,00|114,00|0,00|0,00|0,00|0,00|114,00|"});
+  EXPECT_TRUE(Linhas(a, "M510").empty());
+}
+
+// An adjustment of a credit or contribution the month does not have, or
+// with an invalid indicator, stops the generation naming the field.
+TEST_P(BlocoM, AjusteSemCreditoOuComIndicadorInvalidoParaAGeracao) {
+  CarregarMes();
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"Z8_AJAPPISCOF": [
+    {"ID": 9711, "IDF_EMPRESA": 1, "DATAREF": "2024-03-15", "CONTRIBUICAO": "2", "OBJETO": "C",
+     "CODCREDITO": "301", "INDAJUSTE": "1", "VALOR": 1, "CODAJUSTE": "01"}]})");
+  const std::string sem_credito = teste::Mensagem<EErro>([this] { GerarContribuicoes(); });
+  EXPECT_NE(sem_credito.find("Registro M510, campo AjApPisCof_CodCredito"), std::string::npos)
+      << sem_credito;
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_AJAPPISCOF SET CODCREDITO = '101', INDAJUSTE = 'X' WHERE ID = 9711");
+  const std::string indicador = teste::Mensagem<EErro>([this] { GerarContribuicoes(); });
+  EXPECT_NE(indicador.find("campo IndAjuste"), std::string::npos) << indicador;
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, BlocoM, ::testing::ValuesIn(MotoresDeTeste()));
 
 TEST(RateioDeCreditos, CadaCSTPelasReceitasQueOVinculam) {
