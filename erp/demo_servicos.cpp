@@ -183,6 +183,14 @@ class TServicosDemo {
             "Z8_TPDOCTOGER",
             {{"ID", proximo_}, {"IDA", proximo_}, {"IDF_MODELODOCT", id}, {"IDF_CTACTB", conta_}});
         ++proximo_;
+        // The books take the transport documents of the types parameterised
+        // as freights.
+        if (Transporte(modelo)) {
+          Inserir("Z8_PARTETPDOC",
+                  {{"ID", proximo_}, {"FD", "ParamTpDoctoFrete"}, {"IDF_TIPDOC", tipo}});
+          Inserir("Z8_PARTPDCFRE", {{"ID", proximo_}, {"IDA", proximo_}});
+          ++proximo_;
+        }
       }
     }
     for (const bool propria : {true, false}) {
@@ -245,6 +253,10 @@ class TServicosDemo {
     unidade_ = Um("SELECT ID FROM Z8_UNPROD WHERE IDF_PROD = :P", {{"P", produto_}});
   }
 
+  static bool Transporte(const std::string& modelo) {
+    return modelo == "07" || modelo == "08" || modelo == "57";
+  }
+
   static const char* DescricaoSerie(bool propria) {
     return propria ? "Serviços próprios" : "Serviços de terceiros";
   }
@@ -270,6 +282,18 @@ class TServicosDemo {
                          {"SITUACAONF", s.cancelado ? "1" : "0"},
                          {"VALTOTALNF", total},
                          {"VALSERVICOS", total}});
+    // The books take the value supplied, its part outside the ICMS apart.
+    double nao_tributado = 0;
+    for (const auto& i : s.itens)
+      if (std::string(i.tributacao) != "00" && std::string(i.tributacao) != "20")
+        nao_tributado += i.valor;
+    if (!s.cancelado)
+      Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
+                              {"IDF_DOCTO", id},
+                              {"VALFORNECCONSUM", total},
+                              {"VALSERVNAOTRIB", nao_tributado},
+                              {"VALNOMETERC", 0.0},
+                              {"VALDESPACES", 0.0}});
     // Electronic documents carry their access key.
     const std::string modelo = s.modelo;
     if (modelo == "57" || modelo == "62") {

@@ -23,6 +23,13 @@ constexpr size_t kDocumentosPorPagina = 500;
 
 // Standards whose documents are dated by their entry.
 constexpr const char* kPadroesPelaEntrada = "(32, 42, 122, 118, 119, 12, 13, 134)";
+// A transport document is bookkept as such when its type is parameterised
+// as a fiscal expense, a freight or a financial document, or when its
+// standard is one of these.
+constexpr const char* kTipoDeTransporte =
+    "AND ((G.CODINTERNO IN (42, 33, 122)) OR EXISTS (SELECT PP.ID FROM Z8_PARTETPDOC PP WHERE "
+    "PP.IDF_TIPDOC = A.IDF_TPDOCTO AND PP.FD IN ('ParamTpDoctoDespFis', 'ParamTpDoctoFrete', "
+    "'ParamTpDoctoFin'))) ";
 
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "04" || situacao == "05";
@@ -91,7 +98,7 @@ struct TGeracaoD100::TPagina {
   std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;        // by freight part
   std::map<int64_t, double> nao_tributados;                         // exempt + other, by item
   std::map<int64_t, std::pair<std::string, std::string>> trajetos;  // by document
-  std::map<int64_t, std::string> municipio_transportado;            // by transported invoice
+  std::map<int64_t, TLivroD> livros;                                // by document
 };
 
 std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio,
@@ -128,7 +135,7 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
       ") AND (A.DATAEMI BETWEEN " + de + " AND " + ate +
       "))) AND NOT EXISTS (SELECT PF.ID FROM Z8_PARTEDOCTO PF WHERE PF.IDF_DOCTO = A.ID AND "
       "PF.FD = 'ParteDoctoConheceFrete') " +
-      integrados +
+      kTipoDeTransporte + integrados +
       "UNION SELECT A.ID, A.DATAEMI FROM Z8_DOCTO A "
       "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
       "WHERE (A.SITUACAO = '1') AND (A.IDF_FILIAL = " +
@@ -189,6 +196,7 @@ int TGeracaoD100::Executar() {
 void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
   TPagina p;
   p.c = CarregarPaginaC100(sessao_, ids);
+  p.livros = CarregarLivrosD(sessao_, ids);
   const std::string lista = ListaIds(ids);
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   {
@@ -334,9 +342,10 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   m.data_ap = FormatarData(m.ind_emit == 1 ? d.entrada_saida : d.emissao);
   m.tipo_cte = CTe(d.modelo) ? "0" : "";
   if (outros != p.c.outros.end()) m.cod_inf = refs_.Informacao(outros->second.texto_fiscal);
-  m.total = d.total;
+  const TValoresD valores = ValoresD(d, LivroDe(p.livros, d.id));
+  m.total = valores.documento;
   m.desconto = d.desconto;
-  m.servico = d.servicos > 0 ? d.servicos : d.total;
+  m.servico = valores.servico;
   m.ind_frete = "1";
   auto entrega = p.c.entregas.find(d.id);
   if (entrega != p.c.entregas.end())

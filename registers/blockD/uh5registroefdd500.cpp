@@ -50,17 +50,16 @@ class TGeracaoD500 {
   }
 
   int Executar() {
-    PercorrerServicosD(
-        sessao_, refs_, "'21','22'",
-        [this](const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
-               bool complementar) { Conta(d, p, operacao, complementar); });
+    PercorrerServicosD(sessao_, refs_, "'21','22'", [this](const TServicoD& s) { Conta(s); });
     if (consolidacoes_) linhas_ += consolidacoes_->Gravar();
     return linhas_;
   }
 
  private:
-  void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
-             bool complementar) {
+  void Conta(const TServicoD& s) {
+    const TDocumentoC100& d = s.documento;
+    const TPaginaC100& p = s.pagina;
+    const std::string& operacao = s.operacao;
     // The PIS/COFINS model's D500 are the services the establishment took;
     // the bills it rendered, save the cancelled ones, are consolidated by
     // period.
@@ -69,7 +68,7 @@ class TGeracaoD500 {
       return;
     }
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
+    const std::string situacao = s.complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
     const bool cancelado = situacao == "02";
     // A complementary bill carries no values of its own.
     const bool valores = situacao == "00";
@@ -111,6 +110,7 @@ class TGeracaoD500 {
       }
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
+    const TValoresD livro = ValoresD(d, s.livro);
     const int64_t id = refs_.Inserir(
         "D500", {"IDDocto",     "IndOpera",    "IndEmit",      "CodPart",   "CodModel",
                  "CodSit",      "Serie",       "SubSerie",     "NroDocto",  "DataEmi",
@@ -128,12 +128,12 @@ class TGeracaoD500 {
          NumeroDocumentoD(d.numero),
          cancelado ? "" : FormatarData(d.emissao),
          cancelado ? "" : FormatarData(operacao == "0" ? d.entrada_saida : d.emissao),
-         v(d.total),
+         v(livro.documento),
          v(d.desconto),
-         v(d.servicos > 0 ? d.servicos : d.total),
-         v(0),
-         v(0),
-         v(0),
+         v(livro.servico),
+         v(livro.nao_tributado),
+         v(livro.terceiros),
+         v(livro.despesas),
          v(base),
          v(icms),
          "",
