@@ -12,6 +12,7 @@
 #include "framework/xbsession.h"
 #include "registers/blockD/consolidacoesd.h"
 #include "registers/blockD/contribuicoesd.h"
+#include "registers/blockD/trajetosfrete.h"
 #include "registers/blockD/uh5registroefdd100.h"
 #include "registers/blockD/uh5registroefdd190.h"
 #include "registers/blockD/uh5registroefdd195.h"
@@ -94,11 +95,12 @@ struct TGeracaoD100::TDocumentoD100 {
 // What a page of documents carries besides block C's reading.
 struct TGeracaoD100::TPagina {
   TPaginaC100 c;
-  std::map<int64_t, std::vector<TFreteD100>> fretes;                // by document
-  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;        // by freight part
-  std::map<int64_t, double> nao_tributados;                         // exempt + other, by item
-  std::map<int64_t, std::pair<std::string, std::string>> trajetos;  // by document
-  std::map<int64_t, TLivroD> livros;                                // by document
+  std::map<int64_t, std::vector<TFreteD100>> fretes;                      // by document
+  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;              // by freight part
+  std::map<int64_t, double> nao_tributados;                               // exempt + other, by item
+  std::map<int64_t, std::pair<std::string, std::string>> trajetos;        // by document
+  std::map<int64_t, TLivroD> livros;                                      // by document
+  std::map<int64_t, std::pair<std::string, std::string>> trajetos_frete;  // by freight part
 };
 
 std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio,
@@ -275,6 +277,13 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
         "LEFT JOIN KLVG_CID CIDTER ON CIDTER.ID = A.IDF_MUNTER WHERE B.IDF_DOCTO IN (" +
         lista + ")");
     for (const auto& l : r.linhas) p.trajetos[Id(l[0])] = {Texto(l[1]), Texto(l[2])};
+  }
+  if (com_municipios_) {
+    std::vector<TFreteTransportadoD> transportados;
+    for (const auto& [documento, fretes] : p.fretes)
+      for (const TFreteD100& f : fretes)
+        transportados.push_back({f.id, documento, f.documento_transportado});
+    p.trajetos_frete = TrajetosDosFretesD(sessao_, refs_, std::move(transportados));
   }
   std::vector<int64_t> pessoas;
   for (const auto& [id, d] : p.c.documentos) {
@@ -458,20 +467,10 @@ void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPa
   m.nao_tributado = f.outros;
   m.cod_inf = refs_.Informacao(f.obs_fiscal);
   m.conta = refs_.Conta(d.tipo_documento);
-  if (com_municipios_) {
-    // From where the transported goods left to the branch that took them.
-    const int64_t transportado = f.documento_transportado > 0 ? f.documento_transportado : d.id;
-    std::string origem;
-    if (transportado != d.id) {
-      TxbResultado r = sessao_.Consultar(
-          "SELECT C.GEOCODIGO FROM Z8_DOCTO D INNER JOIN KLVG_IDENT I ON I.ID = D.IDF_IDENT "
-          "INNER JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER INNER JOIN KLVG_CID C ON C.ID = "
-          "E.IDF_CID WHERE D.ID = :ID",
-          {{"ID", transportado}});
-      if (!r.Vazio()) origem = Texto(r.linhas[0][0]);
-    }
-    m.mun_origem = origem.empty() ? refs_.MunicipioDe(d.ident) : origem;
-    m.mun_destino = refs_.MunicipioDaFilial();
+  auto trajeto = p.trajetos_frete.find(f.id);
+  if (trajeto != p.trajetos_frete.end()) {
+    m.mun_origem = trajeto->second.first;
+    m.mun_destino = trajeto->second.second;
   }
   TAnaliticoD a;
   a.cst = !f.tributacao.empty() ? "0" + f.tributacao

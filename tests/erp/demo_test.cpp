@@ -31,7 +31,9 @@ const std::set<std::string> kTabelasDosDocumentos = {
     "Z8_PARPROCJUD", "Z8_GNRE",       "Z8_DOCTODEFIS", "Z8_PROPAPPTR",  "Z8_CREAPIMP",
     "Z8_CREAPIPARC", "Z8_APURACIAP",  "Z8_PTDFAIVLRS", "Z8_PARDCCOFRE", "Z8_DADOSTRANS",
     "Z8_AJTRIBCOFR", "Z8_INTEGRA",    "Z8_MOVFIS",     "Z8_MOVFISIMP",  "Z8_ARRECREFER",
-    "Z8_SLDCTACTBM", "Z8_SLDCLAMEN"};
+    "Z8_SLDCTACTBM", "Z8_SLDCLAMEN",
+    // The services' records in the books, their freight notes and delivery place.
+    "Z8_REGLIVRO", "Z8_NOTASCFRET", "Z8_LOCALENT", "Z8_LOCENTCOMP"};
 
 struct TDemo {
   std::unique_ptr<TxsSessionZ8> sessao;

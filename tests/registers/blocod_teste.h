@@ -54,7 +54,8 @@ struct TFreteD {
   std::string numero = "900";
   std::string emissao = "2024-03-05", entrada = "2024-03-06";
   double valor = 200, base = 200, aliquota = 12, icms = 24, isentas = 0;
-  int tributacao = 0;  // 0 none, else a class id (1311 "00")
+  int tributacao = 0;    // 0 none, else a class id (1311 "00")
+  int transportado = 0;  // the invoice it names as carried, 0 none
 };
 
 // The access key of a CT-e of branch 10's CNPJ, series and number.
@@ -180,6 +181,7 @@ class TBlocoD : public TBloco0 {
                           {"OUTROSICMS", 0},
                           {"IDF_CFOP", 2402}};
       if (fr.tributacao) p["IDF_CLATRIBUT"] = fr.tributacao;
+      if (fr.transportado) p["IDF_DOCUMENTO"] = fr.transportado;
       f["Z8_PARDCCOFRE"].push_back(p);
     }
     erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());

@@ -68,6 +68,70 @@ TEST_P(BlocoDOrigens, SoOsTiposParametrizadosComoTransporteOuDoPadraoDeFrete) {
   EXPECT_FALSE(Documento(d, "000000033").empty());
 }
 
+// Campinas, where supplier 303 is, and Santos, where a purchase and a
+// customer take their deliveries; the branch is in São Paulo.
+constexpr const char* kOutrasCidades = R"({
+  "KLVG_CID": [{"ID": 2, "NOME": "Campinas", "GEOCODIGO": "3509502", "IDF_UF": 1},
+               {"ID": 3, "NOME": "Santos", "GEOCODIGO": "3548500", "IDF_UF": 1}],
+  "KLVG_ENDER": [{"ID": 2, "CEP": "13010-000", "LOGRADOURO": "Rua Barão", "BAIRRO": "Centro", "IDF_CID": 2},
+                 {"ID": 3, "CEP": "11010-000", "LOGRADOURO": "Rua do Porto", "BAIRRO": "Centro", "IDF_CID": 3}],
+  "KLVG_IDENT": [{"ID": 303, "FD": "Identificacao", "CODIGO": "4503", "NOME": "Fornecedor de Campinas",
+                  "CPFCNPJ": "77888999000155", "INSCRICAOEST": "244555666777", "IDF_ENDER": 2,
+                  "NUMERO": "30", "IDF_PAIS": 1}],
+  "Z8_LOCALENT": [{"ID": 7901, "NOME": "Armazém do porto", "IDF_ENDER": 3}],
+  "Z8_LOCENTCLI": [{"ID": 7904, "IDF_IDENT": 301, "IDF_ENDER": 3}]
+})";
+// A purchase delivered in Santos, and a freight bill's two notes.
+constexpr const char* kEntregaENotas = R"({
+  "Z8_PARTEDOCTO": [{"ID": 7902, "FD": "DadosEntCompras", "IDF_DOCTO": 3020}],
+  "Z8_ENTREGACOM": [{"ID": 7902, "IDA": 7902}],
+  "Z8_LOCENTCOMP": [{"ID": 7903, "IDF_ENTREGACOM": 7902, "IDF_LOCALENT": 7901}],
+  "Z8_NOTASCFRET": [{"ID": 7911, "IDF_PARDCCOFRE": 3012, "NRODOCTOTERC": "7001"},
+                    {"ID": 7912, "IDF_PARDCCOFRE": 3012, "NRODOCTOTERC": "7002"}]
+})";
+
+TEST_P(BlocoDOrigens, MunicipiosDoFreteDaNotaTransportadaEDoSeuLocalDeEntrega) {
+  auto nota = [](int id, int participante) {
+    return TDocumentoD{.id = id,
+                       .tipo = 2109,
+                       .serie = 1202,
+                       .numero = std::to_string(id),
+                       .participante = participante};
+  };
+  const TDocumentoD entrada = nota(3010, 301);
+  TFreteD nomeada{.id = 3011, .documento = 3010, .numero = "901", .transportado = 3020};
+  TFreteD por_notas{.id = 3012, .documento = 3010, .numero = "902"};
+  TFreteD sem_nota{.id = 3013, .documento = 3010, .numero = "903"};
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kOutrasCidades);
+  Carregar({entrada, nota(3020, 303), nota(3021, 301), nota(3022, 303)},
+           {nomeada, por_notas, sem_nota});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kEntregaENotas);
+  // The older note's invoice was delivered to a customer in Santos; the
+  // newest note's, numbered among others, to nobody in particular.
+  sessao_->ExecutarDiretoNoBD(
+      "UPDATE Z8_DOCTO SET DOCTODIGITADO = 'NF 7001', IDF_LOCENTCLI = 7904 WHERE ID = 3021");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_DOCTO SET DOCTODIGITADO = '7002/1' WHERE ID = 3022");
+
+  const auto d = LinhasD(GerarD());
+  auto municipios = [&d](const std::string& numero) {
+    const auto c = Campos(Documento(d, numero).at(0));
+    return c[23] + ">" + c[24];
+  };
+  EXPECT_EQ(municipios("000000901"), "3509502>3548500");
+  EXPECT_EQ(municipios("000000902"), "3509502>3550308");
+  EXPECT_EQ(municipios("000000903"), "3550308>3550308");
+
+  // Before 2018 a freight's line has no municipalities.
+  Carregar({}, {TFreteD{.id = 3014,
+                        .documento = 3010,
+                        .numero = "904",
+                        .emissao = "2017-12-04",
+                        .entrada = "2017-12-05"}});
+  const auto dezembro = Documento(LinhasD(GerarD(2017, 12)), "000000904");
+  ASSERT_FALSE(dezembro.empty());
+  EXPECT_EQ(Campos(dezembro[0]).size(), 23u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, BlocoDOrigens, ::testing::ValuesIn(MotoresDeTeste()));
 
 }  // namespace
