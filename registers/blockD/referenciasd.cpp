@@ -65,6 +65,20 @@ std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>&
   return r;
 }
 
+std::map<int64_t, std::string> ClassesDosItens(TxbSession& sessao,
+                                               const std::vector<int64_t>& documentos) {
+  std::map<int64_t, std::string> r;
+  for (const auto& l :
+       sessao
+           .Consultar("SELECT I.ID, F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN "
+                      "Z8_DOCTOITEM I ON I.IDA = P.ID INNER JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
+                      "INNER JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA WHERE P.IDF_DOCTO IN (" +
+                      ListaIds(documentos) + ") AND F.CODCLASSPEDD510 IS NOT NULL")
+           .linhas)
+    if (!Trim(l[1].AsString()).empty()) r[l[0].AsInt64()] = Trim(l[1].AsString());
+  return r;
+}
+
 }  // namespace
 
 std::map<int64_t, TLivroD> CarregarLivrosD(TxbSession& sessao, const std::vector<int64_t>& ids) {
@@ -280,6 +294,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
     const TPaginaC100 p = CarregarPaginaC100(sessao, pagina);
     const std::set<int64_t> complementares = Complementares(sessao, pagina);
     const std::map<int64_t, TLivroD> livros = CarregarLivrosD(sessao, pagina);
+    const std::map<int64_t, std::string> classes = ClassesDosItens(sessao, pagina);
     std::vector<int64_t> pessoas;
     for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
     refs.CarregarParticipantes(pessoas);
@@ -291,7 +306,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
       if (!OperacaoNoFiltro(refs.IndOper(), operacao)) continue;
       if (operacao == "1" && d.emissao < c.inicio.DateOf()) continue;
       if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) continue;
-      f({d, p, operacao, complementares.count(id) > 0, LivroDe(livros, id)});
+      f({d, p, operacao, complementares.count(id) > 0, LivroDe(livros, id), classes});
     }
   }
 }

@@ -148,6 +148,9 @@ struct TServicoD {
   std::string operacao;
   bool complementar;     // its type complements another document
   const TLivroD* livro;  // its record in the books, null without one
+  // The class its items' product families give communication items, by
+  // item; absent when the family gives none.
+  const std::map<int64_t, std::string>& classes;
 };
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
                         const std::function<void(const TServicoD&)>& f);

@@ -103,10 +103,14 @@ class TGeracaoD500 {
         contribuicoes.push_back(&i);
         if (!refs_.Selecionado("D510")) continue;
         const std::string unidade = SubstituirTodos(i.unidade, " ", "");
-        itens.push_back({{std::to_string(i.seq), refs_.Item(i), "0101", i.quantidade, unidade,
-                          Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base),
-                          i.icms_aliq, Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor),
-                          "0", cod_part, Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
+        // Goods without a class of their family's are of the first class.
+        auto classe = s.classes.find(i.id);
+        itens.push_back(
+            {{std::to_string(i.seq), refs_.Item(i),
+              classe == s.classes.end() ? "0101" : classe->second, i.quantidade, unidade,
+              Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base), i.icms_aliq,
+              Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor), "0", cod_part,
+              Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
       }
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
@@ -221,6 +225,11 @@ std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
   const int total = INTERNO_RetornarQtdReg(id_efd);
   TxbLinhasEFD linhas(sessao);
   TFilhoD d510{"D510", "IDF_RegEFDD500", kCamposD510, {}, {}};
+  TFilhoD d530{"D530",
+               "IDF_RegEFDD500",
+               {"IndServ", "DataInicio", "DataFim", "PeriodoFiscal", "CodArea", "Terminal"},
+               {},
+               {}};
   TFilhoD d590{"D590",
                "IDF_RegEFDD500",
                {"CSTICMS", "CFOP", "AliqICMS", "ValOpera", "BaseCalcICMS", "ValorICMS",
@@ -229,7 +238,7 @@ std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
                {}};
   // The electronic invoices' writer comes after this one and closes the block.
   const int contador = EscreverFamiliaNoFimD(
-      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d590}, nullptr}, linhas,
+      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d530, &d590}, nullptr}, linhas,
       LerContador(kContadorBlocoD), !EFDComD700(sessao, id_efd), [&](int feitos) {
         AtualizarAvanco(id_efd, "D500", static_cast<size_t>(feitos), static_cast<size_t>(total));
       });

@@ -2,6 +2,9 @@
 // fiscal books, the types parameterised as transport, the invoices a
 // freight carried, the classes of the communication items — and the
 // complements written from rows stored outside, on every engine.
+#include "registers/blockC/linhasblococ.h"
+#include "registers/blockD/uh5registroefdd100.h"
+#include "registers/blockD/uh5registroefdd500.h"
 #include "tests/registers/blocod_teste.h"
 
 namespace efd::teste {
@@ -130,6 +133,82 @@ TEST_P(BlocoDOrigens, MunicipiosDoFreteDaNotaTransportadaEDoSeuLocalDeEntrega) {
   const auto dezembro = Documento(LinhasD(GerarD(2017, 12)), "000000904");
   ASSERT_FALSE(dezembro.empty());
   EXPECT_EQ(Campos(dezembro[0]).size(), 23u);
+}
+
+TEST_P(BlocoDOrigens, AClasseDosItensDeComunicacaoVemDaFamiliaDoProduto) {
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(
+      R"({"Z8_FAMILIA": [{"ID": 7950, "CODIGO": "TEL", "NOME": "Telefonia", "TIPOITEM": "J",
+                          "CODCLASSPEDD510": "0104"}]})");
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_PROD SET IDF_FAMILIA = 7950 WHERE ID = 70");
+  TDocumentoD conta{.id = 3001, .tipo = 2106, .serie = 1202, .numero = "50", .participante = 302};
+  conta.itens = {TItemD{.cfop = 2403, .valor = 100, .aliquota = 25}};
+  Carregar({conta});
+  EXPECT_EQ(Primeira(LinhasD(GerarD()), "D510")[3], "0104");
+}
+
+// The complements the ERP's components store under the generated rows are
+// written under their documents, in the layout's order.
+TEST_P(BlocoDOrigens, ComplementosGravadosForaSobSeusDocumentos) {
+  TDocumentoD modelo07{.id = 3001, .tipo = 2104, .numero = "22"};
+  TDocumentoD conta{.id = 3002, .tipo = 2106, .serie = 1202, .numero = "50", .participante = 302};
+  conta.itens = {TItemD{.cfop = 2403, .valor = 100, .aliquota = 25}};
+  Carregar({modelo07, conta});
+  const TArquivo a = GerarD();
+  const int bloco = Contar(fmt::format(
+      "SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = {} AND NOMEBLOCO = 'Bloco D'", a.id_efd));
+  auto id = [&](const std::string& codigo) {
+    return sessao_
+        ->Consultar("SELECT MIN(A.ID) FROM Z8_REGEFD" + codigo +
+                        " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA WHERE B.IDF_BLOCOSEFD = :B",
+                    {{"B", bloco}})
+        .linhas.at(0)
+        .at(0)
+        .AsInt64();
+  };
+  auto inserir = [&](const std::string& codigo, std::vector<std::string> campos,
+                     const std::vector<TVariant>& valores) {
+    return TxbInsercaoRegistro(*sessao_, codigo, std::move(campos))
+        .Inserir(bloco, IdTipoRegistro(*sessao_, bloco, codigo), valores);
+  };
+  const int64_t d100 = id("D100"), d500 = id("D500");
+  const int64_t d160 = inserir("D160",
+                               {"IDF_RegEFDD100", "Despacho", "CNPJCPF", "IERem", "CodMunOrig",
+                                "CNPJCPFDest", "IEDest", "CodMunDest"},
+                               {d100, "D-1", "11222333000181", "123456789", "3550308",
+                                "44555666000172", "111222333444", "3509502"});
+  inserir("D162",
+          {"IDF_RegREFD160", "CodModelo", "Serie", "NroDocto", "DataEmi", "ValTotDocto", "ValMerc",
+           "QtdeVol", "PesoBruto", "PesoLiquido"},
+          {d160, "55", "1", "000001234", "09032024", 500.0, 450.0, 3.0, 120.5, 110.0});
+  inserir("D120", {"IDF_RegEFDD100", "CodMunOri", "CodMunDest", "Veiculo", "UFVeiculo"},
+          {d100, "3550308", "3509502", "ABC1D23", "SP"});
+  inserir("D530",
+          {"IDF_RegEFDD500", "IndServ", "DataInicio", "DataFim", "PeriodoFiscal", "CodArea",
+           "Terminal"},
+          {d500, "0", "01032024", "31032024", "032024", "11", "1133334444"});
+
+  auto linhas = [](const std::string& texto) {
+    std::vector<std::string> l;
+    for (const auto& x : Dividir(texto, '\n'))
+      if (!x.empty()) l.push_back(x.substr(0, x.size() - 1));
+    return l;
+  };
+  auto transporte = Aplicacao().CriarComo<Th5RegistroEFDD100>("RegistroEFDD100", *sessao_);
+  TxbObjetoTemporario liberar_transporte(transporte);
+  auto comunicacao = Aplicacao().CriarComo<Th5RegistroEFDD500>("RegistroEFDD500", *sessao_);
+  TxbObjetoTemporario liberar_comunicacao(comunicacao);
+  const auto d = linhas(transporte->INTERNO_GerarArquivo(a.id_efd));
+  const auto c = linhas(comunicacao->INTERNO_GerarArquivo(a.id_efd));
+  EXPECT_EQ(std::vector<std::string>(d.begin() + 2, d.begin() + 6),
+            (std::vector<std::string>{
+                "|D110|1|P10001|100|0|", "|D120|3550308|3509502|ABC1D23|SP|",
+                "|D160|D-1|11222333000181|123456789|3550308|44555666000172|111222333444|3509502|",
+                "|D162|55|1|000001234|09032024|500|450|3|120,5|110|"}));
+  const auto d530 =
+      std::find(c.begin(), c.end(), "|D530|0|01032024|31032024|032024|11|1133334444|");
+  ASSERT_NE(d530, c.end());
+  EXPECT_TRUE((d530 - 1)->starts_with("|D510|"));
+  EXPECT_TRUE((d530 + 1)->starts_with("|D590|"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, BlocoDOrigens, ::testing::ValuesIn(MotoresDeTeste()));
