@@ -183,6 +183,14 @@ class TServicosDemo {
             "Z8_TPDOCTOGER",
             {{"ID", proximo_}, {"IDA", proximo_}, {"IDF_MODELODOCT", id}, {"IDF_CTACTB", conta_}});
         ++proximo_;
+        // The books take the transport documents of the types parameterised
+        // as freights.
+        if (Transporte(modelo)) {
+          Inserir("Z8_PARTETPDOC",
+                  {{"ID", proximo_}, {"FD", "ParamTpDoctoFrete"}, {"IDF_TIPDOC", tipo}});
+          Inserir("Z8_PARTPDCFRE", {{"ID", proximo_}, {"IDA", proximo_}});
+          ++proximo_;
+        }
       }
     }
     for (const bool propria : {true, false}) {
@@ -245,6 +253,10 @@ class TServicosDemo {
     unidade_ = Um("SELECT ID FROM Z8_UNPROD WHERE IDF_PROD = :P", {{"P", produto_}});
   }
 
+  static bool Transporte(const std::string& modelo) {
+    return modelo == "07" || modelo == "08" || modelo == "57";
+  }
+
   static const char* DescricaoSerie(bool propria) {
     return propria ? "Serviços próprios" : "Serviços de terceiros";
   }
@@ -270,6 +282,18 @@ class TServicosDemo {
                          {"SITUACAONF", s.cancelado ? "1" : "0"},
                          {"VALTOTALNF", total},
                          {"VALSERVICOS", total}});
+    // The books take the value supplied, its part outside the ICMS apart.
+    double nao_tributado = 0;
+    for (const auto& i : s.itens)
+      if (std::string(i.tributacao) != "00" && std::string(i.tributacao) != "20")
+        nao_tributado += i.valor;
+    if (!s.cancelado)
+      Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
+                              {"IDF_DOCTO", id},
+                              {"VALFORNECCONSUM", total},
+                              {"VALSERVNAOTRIB", nao_tributado},
+                              {"VALNOMETERC", 0.0},
+                              {"VALDESPACES", 0.0}});
     // Electronic documents carry their access key.
     const std::string modelo = s.modelo;
     if (modelo == "57" || modelo == "62") {
@@ -374,6 +398,53 @@ class TServicosDemo {
              {"VALOR", 8.4},
              {"VLROUTROS", 0.0},
              {"DESCCOMPL", "Crédito outorgado sobre o frete"}});
+    // The entry's goods were delivered to a place of its own.
+    const TxbResultado entrega = bd_.Consultar(
+        "SELECT P.ID FROM Z8_PARTEDOCTO P INNER JOIN Z8_ENTREGACOM E ON E.IDA = P.ID WHERE "
+        "P.IDF_DOCTO = :D",
+        {{"D", entrada}});
+    if (!entrega.Vazio()) {
+      const int64_t local = proximo_++;
+      Inserir("Z8_LOCALENT", {{"ID", local},
+                              {"NOME", "Depósito de recebimento"},
+                              {"IDF_ENDER", Um("SELECT MAX(ID) FROM KLVG_ENDER")},
+                              {"NUMENDERECO", "100"}});
+      Inserir(
+          "Z8_LOCENTCOMP",
+          {{"ID", proximo_++}, {"IDF_ENTREGACOM", entrega.linhas[0][0]}, {"IDF_LOCALENT", local}});
+    }
+    // A second bill, not taxed, names the invoice it carried only by the
+    // number of its note.
+    if (r.linhas.size() < 2) return;
+    const int64_t carregada = r.linhas[1][0].AsInt64();
+    bd_.Executar("UPDATE Z8_DOCTO SET DOCTODIGITADO = NRODOCTO WHERE ID = :D", {{"D", carregada}});
+    const int64_t segundo = proximo_++;
+    Inserir("Z8_PARTEDOCTO",
+            {{"ID", segundo}, {"FD", "ParteDoctoConheceFrete"}, {"IDF_DOCTO", entrada}});
+    Inserir("Z8_PARDCCOFRE",
+            {{"ID", segundo},
+             {"IDA", segundo},
+             {"IDF_SERIEDOCTO", series_.at(false)},
+             {"NUMEROCONHECIMENTO", "77002"},
+             {"IDF_TRANSPORTADORA", transportadora},
+             {"CHAVECTE",
+              fmt::format("3524{:02d}44555666000172570010000770021000770020", inicio_.Mes())},
+             {"DATAEMISSAO", Dia(12)},
+             {"DATAENTRADA", Dia(13)},
+             {"FRETECIF", "F"},
+             {"VALORFRETE", 95.0},
+             {"BASECALCICMSFRETE", 0.0},
+             {"ALIQUOTAICMS", 0.0},
+             {"VALORICMS", 0.0},
+             {"ISENTASICMS", 0.0},
+             {"OUTROSICMS", 95.0},
+             {"IDF_CFOP", cfops_.at("1.353")}});
+    Inserir("Z8_NOTASCFRET",
+            {{"ID", proximo_++},
+             {"IDF_PARDCCOFRE", segundo},
+             {"NRODOCTOTERC",
+              bd_.Consultar("SELECT NRODOCTO FROM Z8_DOCTO WHERE ID = :D", {{"D", carregada}})
+                  .linhas[0][0]}});
   }
 
   TpbBD& bd_;

@@ -17,7 +17,10 @@ constexpr int64_t kMaiorId = std::numeric_limits<int32_t>::max();
 
 void Carregar(TxbSession& sessao, int bloco, TFilhoD& f, int64_t primeiro, int64_t limite) {
   f.linhas.Carregar(sessao, bloco, f.codigo, f.vinculo, primeiro, limite, f.campos);
-  for (TFilhoD* neto : f.netos) Carregar(sessao, bloco, *neto, primeiro, limite);
+  // The rows under these children hang on the children's own identifiers,
+  // which rows stored outside the generation need not keep in the parents'.
+  const auto [menor, maior] = f.linhas.Identificadores();
+  for (TFilhoD* neto : f.netos) Carregar(sessao, bloco, *neto, menor, maior);
 }
 
 std::string Unido(const std::vector<TVariant>& valores) {

@@ -12,6 +12,7 @@
 #include "framework/xbsession.h"
 #include "registers/blockD/consolidacoesd.h"
 #include "registers/blockD/contribuicoesd.h"
+#include "registers/blockD/trajetosfrete.h"
 #include "registers/blockD/uh5registroefdd100.h"
 #include "registers/blockD/uh5registroefdd190.h"
 #include "registers/blockD/uh5registroefdd195.h"
@@ -23,6 +24,13 @@ constexpr size_t kDocumentosPorPagina = 500;
 
 // Standards whose documents are dated by their entry.
 constexpr const char* kPadroesPelaEntrada = "(32, 42, 122, 118, 119, 12, 13, 134)";
+// A transport document is bookkept as such when its type is parameterised
+// as a fiscal expense, a freight or a financial document, or when its
+// standard is one of these.
+constexpr const char* kTipoDeTransporte =
+    "AND ((G.CODINTERNO IN (42, 33, 122)) OR EXISTS (SELECT PP.ID FROM Z8_PARTETPDOC PP WHERE "
+    "PP.IDF_TIPDOC = A.IDF_TPDOCTO AND PP.FD IN ('ParamTpDoctoDespFis', 'ParamTpDoctoFrete', "
+    "'ParamTpDoctoFin'))) ";
 
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "04" || situacao == "05";
@@ -87,11 +95,12 @@ struct TGeracaoD100::TDocumentoD100 {
 // What a page of documents carries besides block C's reading.
 struct TGeracaoD100::TPagina {
   TPaginaC100 c;
-  std::map<int64_t, std::vector<TFreteD100>> fretes;                // by document
-  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;        // by freight part
-  std::map<int64_t, double> nao_tributados;                         // exempt + other, by item
-  std::map<int64_t, std::pair<std::string, std::string>> trajetos;  // by document
-  std::map<int64_t, std::string> municipio_transportado;            // by transported invoice
+  std::map<int64_t, std::vector<TFreteD100>> fretes;                      // by document
+  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;              // by freight part
+  std::map<int64_t, double> nao_tributados;                               // exempt + other, by item
+  std::map<int64_t, std::pair<std::string, std::string>> trajetos;        // by document
+  std::map<int64_t, TLivroD> livros;                                      // by document
+  std::map<int64_t, std::pair<std::string, std::string>> trajetos_frete;  // by freight part
 };
 
 std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio,
@@ -128,7 +137,7 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
       ") AND (A.DATAEMI BETWEEN " + de + " AND " + ate +
       "))) AND NOT EXISTS (SELECT PF.ID FROM Z8_PARTEDOCTO PF WHERE PF.IDF_DOCTO = A.ID AND "
       "PF.FD = 'ParteDoctoConheceFrete') " +
-      integrados +
+      kTipoDeTransporte + integrados +
       "UNION SELECT A.ID, A.DATAEMI FROM Z8_DOCTO A "
       "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
       "WHERE (A.SITUACAO = '1') AND (A.IDF_FILIAL = " +
@@ -189,6 +198,7 @@ int TGeracaoD100::Executar() {
 void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
   TPagina p;
   p.c = CarregarPaginaC100(sessao_, ids);
+  p.livros = CarregarLivrosD(sessao_, ids);
   const std::string lista = ListaIds(ids);
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   {
@@ -268,6 +278,13 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
         lista + ")");
     for (const auto& l : r.linhas) p.trajetos[Id(l[0])] = {Texto(l[1]), Texto(l[2])};
   }
+  if (com_municipios_) {
+    std::vector<TFreteTransportadoD> transportados;
+    for (const auto& [documento, fretes] : p.fretes)
+      for (const TFreteD100& f : fretes)
+        transportados.push_back({f.id, documento, f.documento_transportado});
+    p.trajetos_frete = TrajetosDosFretesD(sessao_, refs_, std::move(transportados));
+  }
   std::vector<int64_t> pessoas;
   for (const auto& [id, d] : p.c.documentos) {
     pessoas.push_back(d.ident);
@@ -334,9 +351,10 @@ void TGeracaoD100::Documento(const TDocumentoC100& d, const TPagina& p) {
   m.data_ap = FormatarData(m.ind_emit == 1 ? d.entrada_saida : d.emissao);
   m.tipo_cte = CTe(d.modelo) ? "0" : "";
   if (outros != p.c.outros.end()) m.cod_inf = refs_.Informacao(outros->second.texto_fiscal);
-  m.total = d.total;
+  const TValoresD valores = ValoresD(d, LivroDe(p.livros, d.id));
+  m.total = valores.documento;
   m.desconto = d.desconto;
-  m.servico = d.servicos > 0 ? d.servicos : d.total;
+  m.servico = valores.servico;
   m.ind_frete = "1";
   auto entrega = p.c.entregas.find(d.id);
   if (entrega != p.c.entregas.end())
@@ -449,20 +467,10 @@ void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPa
   m.nao_tributado = f.outros;
   m.cod_inf = refs_.Informacao(f.obs_fiscal);
   m.conta = refs_.Conta(d.tipo_documento);
-  if (com_municipios_) {
-    // From where the transported goods left to the branch that took them.
-    const int64_t transportado = f.documento_transportado > 0 ? f.documento_transportado : d.id;
-    std::string origem;
-    if (transportado != d.id) {
-      TxbResultado r = sessao_.Consultar(
-          "SELECT C.GEOCODIGO FROM Z8_DOCTO D INNER JOIN KLVG_IDENT I ON I.ID = D.IDF_IDENT "
-          "INNER JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER INNER JOIN KLVG_CID C ON C.ID = "
-          "E.IDF_CID WHERE D.ID = :ID",
-          {{"ID", transportado}});
-      if (!r.Vazio()) origem = Texto(r.linhas[0][0]);
-    }
-    m.mun_origem = origem.empty() ? refs_.MunicipioDe(d.ident) : origem;
-    m.mun_destino = refs_.MunicipioDaFilial();
+  auto trajeto = p.trajetos_frete.find(f.id);
+  if (trajeto != p.trajetos_frete.end()) {
+    m.mun_origem = trajeto->second.first;
+    m.mun_destino = trajeto->second.second;
   }
   TAnaliticoD a;
   a.cst = !f.tributacao.empty() ? "0" + f.tributacao

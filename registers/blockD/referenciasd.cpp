@@ -65,7 +65,46 @@ std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>&
   return r;
 }
 
+std::map<int64_t, std::string> ClassesDosItens(TxbSession& sessao,
+                                               const std::vector<int64_t>& documentos) {
+  std::map<int64_t, std::string> r;
+  for (const auto& l :
+       sessao
+           .Consultar("SELECT I.ID, F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN "
+                      "Z8_DOCTOITEM I ON I.IDA = P.ID INNER JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
+                      "INNER JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA WHERE P.IDF_DOCTO IN (" +
+                      ListaIds(documentos) + ") AND F.CODCLASSPEDD510 IS NOT NULL")
+           .linhas)
+    if (!Trim(l[1].AsString()).empty()) r[l[0].AsInt64()] = Trim(l[1].AsString());
+  return r;
+}
+
 }  // namespace
+
+std::map<int64_t, TLivroD> CarregarLivrosD(TxbSession& sessao, const std::vector<int64_t>& ids) {
+  std::map<int64_t, TLivroD> r;
+  if (ids.empty()) return r;
+  for (const auto& l : sessao
+                           .Consultar("SELECT IDF_DOCTO, VALFORNECCONSUM, VALSERVNAOTRIB, "
+                                      "VALNOMETERC, VALDESPACES FROM Z8_REGLIVRO WHERE IDF_DOCTO "
+                                      "IN (" +
+                                      ListaIds(ids) + ")")
+                           .linhas)
+    r[l[0].AsInt64()] = {l[1].AsFloat(), l[2].AsFloat(), l[3].AsFloat(), l[4].AsFloat()};
+  return r;
+}
+
+const TLivroD* LivroDe(const std::map<int64_t, TLivroD>& livros, int64_t documento) {
+  auto it = livros.find(documento);
+  return it == livros.end() ? nullptr : &it->second;
+}
+
+TValoresD ValoresD(const TDocumentoC100& d, const TLivroD* livro) {
+  if (livro)
+    return {livro->fornecimento, livro->fornecimento, livro->nao_tributado, livro->terceiros,
+            livro->despesas};
+  return {d.total, d.servicos > 0 ? d.servicos : d.total, 0, 0, 0};
+}
 
 std::string OperacaoDoPadraoD(int codigo, bool transporte) {
   const bool entrada =
@@ -244,8 +283,7 @@ std::string TReferenciasD::Conta(int64_t tipo_documento) {
 }
 
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
-                        const std::function<void(const TDocumentoC100&, const TPaginaC100&,
-                                                 const std::string&, bool)>& f) {
+                        const std::function<void(const TServicoD&)>& f) {
   constexpr size_t kPorPagina = 500;
   const TxbCabecalhoEFD& c = refs.Cabecalho();
   const std::vector<int64_t> ids = SelecionarServicos(sessao, c.filial, c.inicio, c.fim, modelos);
@@ -255,6 +293,8 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
         ids.begin() + static_cast<ptrdiff_t>(std::min(ids.size(), i + kPorPagina)));
     const TPaginaC100 p = CarregarPaginaC100(sessao, pagina);
     const std::set<int64_t> complementares = Complementares(sessao, pagina);
+    const std::map<int64_t, TLivroD> livros = CarregarLivrosD(sessao, pagina);
+    const std::map<int64_t, std::string> classes = ClassesDosItens(sessao, pagina);
     std::vector<int64_t> pessoas;
     for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
     refs.CarregarParticipantes(pessoas);
@@ -266,7 +306,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
       if (!OperacaoNoFiltro(refs.IndOper(), operacao)) continue;
       if (operacao == "1" && d.emissao < c.inicio.DateOf()) continue;
       if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) continue;
-      f(d, p, operacao, complementares.count(id) > 0);
+      f({d, p, operacao, complementares.count(id) > 0, LivroDe(livros, id), classes});
     }
   }
 }

@@ -45,6 +45,24 @@ std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
 std::string CfopD(const std::string& cfop);
 
+// A document's record in the fiscal books: the values the books took of it.
+struct TLivroD {
+  double fornecimento = 0, nao_tributado = 0, terceiros = 0, despesas = 0;
+};
+// The book records of a page of documents, by document.
+std::map<int64_t, TLivroD> CarregarLivrosD(TxbSession& sessao, const std::vector<int64_t>& ids);
+// The record of a document in the books; null when the books have none.
+const TLivroD* LivroDe(const std::map<int64_t, TLivroD>& livros, int64_t documento);
+
+// The values of a document of block D: those of its record in the books
+// (document and service at the value supplied), or, without one, the
+// document's own totals and nothing not taxed, of third parties or of
+// expenses.
+struct TValoresD {
+  double documento = 0, servico = 0, nao_tributado = 0, terceiros = 0, despesas = 0;
+};
+TValoresD ValoresD(const TDocumentoC100& documento, const TLivroD* livro);
+
 // The establishment whose service documents a PIS/COFINS generation stores:
 // its branch, the 0140 row its block-0 rows stand under and the D010 row its
 // documents stand under.
@@ -121,12 +139,20 @@ class TReferenciasD {
 
 // The communication bills of the generation's branch whose model is one of
 // `modelos` ("'21','22'"), issued or entered in the period, by issue date
-// and identifier, read a page at a time: f(bill, its page, its operation,
-// whether its type complements another document) for each bill that the
+// and identifier, read a page at a time: f(bill) for each bill that the
 // header's operation filter and the month keep (an output by its issue, an
 // entry by its entry date).
+struct TServicoD {
+  const TDocumentoC100& documento;
+  const TPaginaC100& pagina;
+  std::string operacao;
+  bool complementar;     // its type complements another document
+  const TLivroD* livro;  // its record in the books, null without one
+  // The class its items' product families give communication items, by
+  // item; absent when the family gives none.
+  const std::map<int64_t, std::string>& classes;
+};
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
-                        const std::function<void(const TDocumentoC100&, const TPaginaC100&,
-                                                 const std::string&, bool)>& f);
+                        const std::function<void(const TServicoD&)>& f);
 
 }  // namespace efd

@@ -82,6 +82,20 @@ std::string Th5RegistroEFDD100::INTERNO_GerarArquivo(int id_efd) {
   linhas.AdicionarPronta("|D001|0|");
   TFilhoD d101{"D101", "IDF_RegEFDD100", {"VL_FCP_DEST", "VL_ICMS_DEST", "VL_ICMS_REM"}, {}, {}};
   TFilhoD d110{"D110", "IDF_RegEFDD100", {"NroItem", "CodItem", "ValServ", "OutrosVal"}, {}, {}};
+  TFilhoD d120{
+      "D120", "IDF_RegEFDD100", {"CodMunOri", "CodMunDest", "Veiculo", "UFVeiculo"}, {}, {}};
+  TFilhoD d162{"D162",
+               "IDF_RegREFD160",
+               {"CodModelo", "Serie", "NroDocto", "DataEmi", "ValTotDocto", "ValMerc", "QtdeVol",
+                "PesoBruto", "PesoLiquido"},
+               {},
+               {}};
+  TFilhoD d160{
+      "D160",
+      "IDF_RegEFDD100",
+      {"Despacho", "CNPJCPF", "IERem", "CodMunOrig", "CNPJCPFDest", "IEDest", "CodMunDest"},
+      {&d162},
+      {}};
   TFilhoD d130{
       "D130",
       "IDF_RegEFDD100",
@@ -102,7 +116,8 @@ std::string Th5RegistroEFDD100::INTERNO_GerarArquivo(int id_efd) {
       {},
       {}};
   TFilhoD d195{"D195", "IDF_RegEFDD100", {"COD_OBS", "TXT_COMPL"}, {&d197}, {}};
-  TFamiliaD familia{"D100", kCamposD100, {&d101, &d110, &d130, &d190, &d195}, nullptr};
+  TFamiliaD familia{
+      "D100", kCamposD100, {&d101, &d110, &d120, &d130, &d160, &d190, &d195}, nullptr};
   // The municipalities of the service are fields of the files from 2018.
   if (efd.inicio < TDateTime::EncodeDate(2018, 1, 1))
     familia.ajustar = [](std::vector<TVariant>& v) { v.resize(v.size() - 2); };

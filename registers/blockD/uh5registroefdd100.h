@@ -20,7 +20,9 @@ namespace efd {
 //
 // Writer: "|D001|0|" when the block has documents, then each D100 line
 // (the two municipality fields from 2018) followed by its D101, D110,
-// D130, D190 and D195/D197 lines, all counted in "QtdeLinhasBloco_D".
+// D120, D130, D160/D162, D190 and D195/D197 lines, all counted in
+// "QtdeLinhasBloco_D". D101 of this model, D120, D160 and D162 are stored
+// by the ERP's components; they are written when they exist.
 // Nothing in the PIS/COFINS model, whose block D is written under D010.
 class Th5RegistroEFDD100 : public Th0RegistroEFDD100 {
  public:

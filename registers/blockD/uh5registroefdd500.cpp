@@ -50,17 +50,16 @@ class TGeracaoD500 {
   }
 
   int Executar() {
-    PercorrerServicosD(
-        sessao_, refs_, "'21','22'",
-        [this](const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
-               bool complementar) { Conta(d, p, operacao, complementar); });
+    PercorrerServicosD(sessao_, refs_, "'21','22'", [this](const TServicoD& s) { Conta(s); });
     if (consolidacoes_) linhas_ += consolidacoes_->Gravar();
     return linhas_;
   }
 
  private:
-  void Conta(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao,
-             bool complementar) {
+  void Conta(const TServicoD& s) {
+    const TDocumentoC100& d = s.documento;
+    const TPaginaC100& p = s.pagina;
+    const std::string& operacao = s.operacao;
     // The PIS/COFINS model's D500 are the services the establishment took;
     // the bills it rendered, save the cancelled ones, are consolidated by
     // period.
@@ -69,7 +68,7 @@ class TGeracaoD500 {
       return;
     }
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
-    const std::string situacao = complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
+    const std::string situacao = s.complementar ? "08" : Trim(d.situacao_nf) == "1" ? "02" : "00";
     const bool cancelado = situacao == "02";
     // A complementary bill carries no values of its own.
     const bool valores = situacao == "00";
@@ -104,13 +103,18 @@ class TGeracaoD500 {
         contribuicoes.push_back(&i);
         if (!refs_.Selecionado("D510")) continue;
         const std::string unidade = SubstituirTodos(i.unidade, " ", "");
-        itens.push_back({{std::to_string(i.seq), refs_.Item(i), "0101", i.quantidade, unidade,
-                          Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base),
-                          i.icms_aliq, Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor),
-                          "0", cod_part, Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
+        // Goods without a class of their family's are of the first class.
+        auto classe = s.classes.find(i.id);
+        itens.push_back(
+            {{std::to_string(i.seq), refs_.Item(i),
+              classe == s.classes.end() ? "0101" : classe->second, i.quantidade, unidade,
+              Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base), i.icms_aliq,
+              Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor), "0", cod_part,
+              Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
       }
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
+    const TValoresD livro = ValoresD(d, s.livro);
     const int64_t id = refs_.Inserir(
         "D500", {"IDDocto",     "IndOpera",    "IndEmit",      "CodPart",   "CodModel",
                  "CodSit",      "Serie",       "SubSerie",     "NroDocto",  "DataEmi",
@@ -128,12 +132,12 @@ class TGeracaoD500 {
          NumeroDocumentoD(d.numero),
          cancelado ? "" : FormatarData(d.emissao),
          cancelado ? "" : FormatarData(operacao == "0" ? d.entrada_saida : d.emissao),
-         v(d.total),
+         v(livro.documento),
          v(d.desconto),
-         v(d.servicos > 0 ? d.servicos : d.total),
-         v(0),
-         v(0),
-         v(0),
+         v(livro.servico),
+         v(livro.nao_tributado),
+         v(livro.terceiros),
+         v(livro.despesas),
          v(base),
          v(icms),
          "",
@@ -221,6 +225,11 @@ std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
   const int total = INTERNO_RetornarQtdReg(id_efd);
   TxbLinhasEFD linhas(sessao);
   TFilhoD d510{"D510", "IDF_RegEFDD500", kCamposD510, {}, {}};
+  TFilhoD d530{"D530",
+               "IDF_RegEFDD500",
+               {"IndServ", "DataInicio", "DataFim", "PeriodoFiscal", "CodArea", "Terminal"},
+               {},
+               {}};
   TFilhoD d590{"D590",
                "IDF_RegEFDD500",
                {"CSTICMS", "CFOP", "AliqICMS", "ValOpera", "BaseCalcICMS", "ValorICMS",
@@ -229,7 +238,7 @@ std::string Th5RegistroEFDD500::INTERNO_GerarArquivo(int id_efd) {
                {}};
   // The electronic invoices' writer comes after this one and closes the block.
   const int contador = EscreverFamiliaNoFimD(
-      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d590}, nullptr}, linhas,
+      sessao, bloco, total, {"D500", kCamposD500, {&d510, &d530, &d590}, nullptr}, linhas,
       LerContador(kContadorBlocoD), !EFDComD700(sessao, id_efd), [&](int feitos) {
         AtualizarAvanco(id_efd, "D500", static_cast<size_t>(feitos), static_cast<size_t>(total));
       });

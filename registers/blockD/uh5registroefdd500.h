@@ -19,7 +19,8 @@ class TxbSession;
 // items (0200, 0190) and accounts (0500).
 //
 // Writer: "|D001|0|" when nothing opened the block and it has bills, each
-// D500 line followed by its D510 and D590 lines; then, unless register
+// D500 line followed by its D510, D530 (stored by the ERP's components)
+// and D590 lines; then, unless register
 // D700 belongs to the EFD's catalogue (its writer is then the block's
 // last), the block's closing, "|D001|1|" first when the block is empty.
 // Nothing in the PIS/COFINS model.

@@ -39,14 +39,15 @@ class TGeracaoD700 {
   }
 
   int Executar() {
-    PercorrerServicosD(sessao_, refs_, "'62'",
-                       [this](const TDocumentoC100& d, const TPaginaC100& p,
-                              const std::string& operacao, bool) { Nota(d, p, operacao); });
+    PercorrerServicosD(sessao_, refs_, "'62'", [this](const TServicoD& s) { Nota(s); });
     return linhas_;
   }
 
  private:
-  void Nota(const TDocumentoC100& d, const TPaginaC100& p, const std::string& operacao) {
+  void Nota(const TServicoD& s) {
+    const TDocumentoC100& d = s.documento;
+    const TPaginaC100& p = s.pagina;
+    const std::string& operacao = s.operacao;
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
     const bool cancelado = Trim(d.situacao_nf) == "1";
     double base = 0, icms = 0, pis = 0, cofins = 0;
@@ -73,6 +74,7 @@ class TGeracaoD700 {
     const std::string chave = outros == p.outros.end() ? "" : Digitos(outros->second.chave);
     const TVariant nada;
     auto v = [&](double x) { return cancelado ? nada : TVariant(Arred(x)); };
+    const TValoresD livro = ValoresD(d, s.livro);
     const int64_t id = refs_.Inserir(
         "D700", {"IDDocto",     "IndOpera",     "IndEmit",  "CodPart",       "CodModel",
                  "CodSit",      "Serie",        "NroDocto", "DataEmi",       "DataEntSai",
@@ -82,9 +84,9 @@ class TGeracaoD700 {
         {d.id, operacao, static_cast<int64_t>(EmitenteDaSerie(d.tipo_serie)),
          cancelado ? "" : refs_.Participante(d.ident), d.modelo, cancelado ? "02" : "00",
          Trim(d.serie), NumeroDocumentoD(d.numero), FormatarData(d.emissao),
-         cancelado ? "" : FormatarData(operacao == "0" ? d.entrada_saida : d.emissao), v(d.total),
-         v(d.desconto), v(d.servicos > 0 ? d.servicos : d.total), v(0), v(0), v(0), v(base),
-         v(icms), "", v(pis), v(cofins), chave,
+         cancelado ? "" : FormatarData(operacao == "0" ? d.entrada_saida : d.emissao),
+         v(livro.documento), v(d.desconto), v(livro.servico), v(livro.nao_tributado),
+         v(livro.terceiros), v(livro.despesas), v(base), v(icms), "", v(pis), v(cofins), chave,
          // A normal invoice of a normal billing: the ERP keeps no other.
          cancelado ? "" : "0", cancelado ? "" : "0", nada});
     ++linhas_;

@@ -11,27 +11,6 @@ namespace {
 
 using BlocoD = TBlocoD;
 
-// The access key of a CT-e of branch 10's CNPJ, series and number.
-std::string Chave(const std::string& modelo, int serie, int numero) {
-  return fmt::format("352403112223330001{}{}{:03d}{:09d}1{:08d}0", "81", modelo, serie, numero,
-                     numero);
-}
-
-// The lines of a D100 of that number and the lines under it.
-std::vector<std::string> Documento(const std::vector<std::string>& bloco,
-                                   const std::string& numero) {
-  std::vector<std::string> r;
-  bool dentro = false;
-  for (const auto& l : bloco) {
-    if (l.starts_with("|D100|"))
-      dentro = Dividir(l.substr(1), '|')[8] == numero;
-    else if (!l.starts_with("|D1"))
-      dentro = false;
-    if (dentro) r.push_back(l);
-  }
-  return r;
-}
-
 TEST_P(BlocoD, ConhecimentosContratadosEPrestadosComSeusAnaliticos) {
   TDocumentoD prestado{.id = 3001, .serie = 1203, .numero = "15", .situacao_nfe = "3"};
   prestado.chave = Chave("57", 3, 15);

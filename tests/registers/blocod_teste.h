@@ -33,7 +33,8 @@ struct TDocumentoD {
   int id = 0;
   int tipo = 2101;   // 2101 CT-e out, 2102 CT-e in, 2103 model 63 out, 2104 model 07 out,
                      // 2105 model 08 out, 2106 model 21 in, 2107 model 22 in, 2108 model 62 in,
-                     // 2109 goods entry, 2110 complementary model 21 in
+                     // 2109 goods entry, 2110 complementary model 21 in, 2121 CT-e in of a
+                     // type without a transport parameter, 2122 CT-e in of standard 42
   int serie = 1201;  // 1201 own, 1202 third party, 1203 own electronic, 1204 special regime 890
   std::string numero = "1";
   int participante = 301;
@@ -41,6 +42,9 @@ struct TDocumentoD {
   std::string situacao_nf = "0", situacao_nfe{};
   std::vector<TItemD> itens{TItemD{}};
   std::string chave{};
+  // Its record in the books: value supplied, not taxed, of third parties,
+  // expenses; none when empty.
+  std::vector<double> livro{};
 };
 
 // A freight bill typed on a goods entry (document tipo 2109).
@@ -50,8 +54,30 @@ struct TFreteD {
   std::string numero = "900";
   std::string emissao = "2024-03-05", entrada = "2024-03-06";
   double valor = 200, base = 200, aliquota = 12, icms = 24, isentas = 0;
-  int tributacao = 0;  // 0 none, else a class id (1311 "00")
+  int tributacao = 0;    // 0 none, else a class id (1311 "00")
+  int transportado = 0;  // the invoice it names as carried, 0 none
 };
+
+// The access key of a CT-e of branch 10's CNPJ, series and number.
+inline std::string Chave(const std::string& modelo, int serie, int numero) {
+  return fmt::format("352403112223330001{}{}{:03d}{:09d}1{:08d}0", "81", modelo, serie, numero,
+                     numero);
+}
+
+// The lines of a D100 of that number and the lines under it.
+inline std::vector<std::string> Documento(const std::vector<std::string>& bloco,
+                                          const std::string& numero) {
+  std::vector<std::string> r;
+  bool dentro = false;
+  for (const auto& l : bloco) {
+    if (l.starts_with("|D100|"))
+      dentro = Dividir(l.substr(1), '|')[8] == numero;
+    else if (!l.starts_with("|D1"))
+      dentro = false;
+    if (dentro) r.push_back(l);
+  }
+  return r;
+}
 
 class TBlocoD : public TBloco0 {
  protected:
@@ -122,6 +148,13 @@ class TBlocoD : public TBloco0 {
           t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
         f["Z8_TRIITEMPRO"].push_back(t);
       }
+      if (!d.livro.empty())
+        f["Z8_REGLIVRO"].push_back({{"ID", proximo++},
+                                    {"IDF_DOCTO", d.id},
+                                    {"VALFORNECCONSUM", d.livro.at(0)},
+                                    {"VALSERVNAOTRIB", d.livro.at(1)},
+                                    {"VALNOMETERC", d.livro.at(2)},
+                                    {"VALDESPACES", d.livro.at(3)}});
       if (!d.chave.empty()) {
         const int parte = proximo++;
         f["Z8_PARTEDOCTO"].push_back(
@@ -148,6 +181,7 @@ class TBlocoD : public TBloco0 {
                           {"OUTROSICMS", 0},
                           {"IDF_CFOP", 2402}};
       if (fr.tributacao) p["IDF_CLATRIBUT"] = fr.tributacao;
+      if (fr.transportado) p["IDF_DOCUMENTO"] = fr.transportado;
       f["Z8_PARDCCOFRE"].push_back(p);
     }
     erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());
@@ -189,7 +223,8 @@ class TBlocoD : public TBloco0 {
                       {"ID": 1005, "CODMODELO": "21"}, {"ID": 1006, "CODMODELO": "22"},
                       {"ID": 1007, "CODMODELO": "62"}, {"ID": 1008, "CODMODELO": "55"}],
     "Z8_PADRAODOC": [{"ID": 1011, "CODINTERNO": 1, "DESCRICAO": "Prestação"},
-                     {"ID": 1012, "CODINTERNO": 13, "DESCRICAO": "Aquisição"}],
+                     {"ID": 1012, "CODINTERNO": 13, "DESCRICAO": "Aquisição"},
+                     {"ID": 1013, "CODINTERNO": 42, "DESCRICAO": "Conhecimento de frete"}],
     "Z8_TIPDOC": [{"ID": 2101, "CODIGO": "CTES", "IDF_PADRAODOC": 1011},
                   {"ID": 2102, "CODIGO": "CTEE", "IDF_PADRAODOC": 1012},
                   {"ID": 2103, "CODIGO": "M63", "IDF_PADRAODOC": 1011},
@@ -199,7 +234,9 @@ class TBlocoD : public TBloco0 {
                   {"ID": 2107, "CODIGO": "M22", "IDF_PADRAODOC": 1012},
                   {"ID": 2108, "CODIGO": "M62", "IDF_PADRAODOC": 1012},
                   {"ID": 2109, "CODIGO": "COMPRA", "IDF_PADRAODOC": 1012},
-                  {"ID": 2110, "CODIGO": "M21C", "IDF_PADRAODOC": 1012, "NFCOMPLEMENTAR": true}],
+                  {"ID": 2110, "CODIGO": "M21C", "IDF_PADRAODOC": 1012, "NFCOMPLEMENTAR": true},
+                  {"ID": 2121, "CODIGO": "CTESEMPAR", "IDF_PADRAODOC": 1012},
+                  {"ID": 2122, "CODIGO": "CTE42", "IDF_PADRAODOC": 1013}],
     "Z8_PARTETPDOC": [{"ID": 2201, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2101},
                       {"ID": 2202, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2102},
                       {"ID": 2203, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2103},
@@ -210,7 +247,14 @@ class TBlocoD : public TBloco0 {
                       {"ID": 2208, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2108},
                       {"ID": 2209, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2109},
                       {"ID": 2210, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2110},
-                      {"ID": 2219, "FD": "TpDocConFrete", "IDF_TIPDOC": 2109}],
+                      {"ID": 2219, "FD": "TpDocConFrete", "IDF_TIPDOC": 2109},
+                      {"ID": 2231, "FD": "ParamTpDoctoFrete", "IDF_TIPDOC": 2101},
+                      {"ID": 2232, "FD": "ParamTpDoctoDespFis", "IDF_TIPDOC": 2102},
+                      {"ID": 2233, "FD": "ParamTpDoctoFrete", "IDF_TIPDOC": 2103},
+                      {"ID": 2234, "FD": "ParamTpDoctoFin", "IDF_TIPDOC": 2104},
+                      {"ID": 2235, "FD": "ParamTpDoctoFrete", "IDF_TIPDOC": 2105},
+                      {"ID": 2221, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2121},
+                      {"ID": 2222, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2122}],
     "Z8_TPDOCTOGER": [{"ID": 2201, "IDA": 2201, "IDF_MODELODOCT": 1001},
                       {"ID": 2202, "IDA": 2202, "IDF_MODELODOCT": 1001},
                       {"ID": 2203, "IDA": 2203, "IDF_MODELODOCT": 1002},
@@ -220,7 +264,12 @@ class TBlocoD : public TBloco0 {
                       {"ID": 2207, "IDA": 2207, "IDF_MODELODOCT": 1006},
                       {"ID": 2208, "IDA": 2208, "IDF_MODELODOCT": 1007},
                       {"ID": 2209, "IDA": 2209, "IDF_MODELODOCT": 1008},
-                      {"ID": 2210, "IDA": 2210, "IDF_MODELODOCT": 1005}],
+                      {"ID": 2210, "IDA": 2210, "IDF_MODELODOCT": 1005},
+                      {"ID": 2221, "IDA": 2221, "IDF_MODELODOCT": 1001},
+                      {"ID": 2222, "IDA": 2222, "IDF_MODELODOCT": 1001}],
+    "Z8_PARTPDCFRE": [{"ID": 2231, "IDA": 2231}, {"ID": 2233, "IDA": 2233}, {"ID": 2235, "IDA": 2235}],
+    "Z8_PARTPDCDFI": [{"ID": 2232, "IDA": 2232}],
+    "Z8_PARTPDCFIN": [{"ID": 2234, "IDA": 2234}],
     "Z8_TPDOCCONFR": [{"ID": 2219, "IDA": 2219, "IDF_MODELODOCT": 1001, "TIPOCTE": "0"}],
     "Z8_SERIEDOCTO": [{"ID": 1201, "IDF_FILIAL": 10, "CODIGO": "1", "TIPO": "1", "SERIENFE": false},
                       {"ID": 1202, "IDF_FILIAL": 10, "CODIGO": "2", "TIPO": "2", "SERIENFE": false},
