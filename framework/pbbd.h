@@ -83,6 +83,8 @@ class TpbBD {
   virtual void AtualizarEstatisticas() {}
   // DDL column type.
   std::string TipoColuna(TTipoCampo tipo, int tamanho) const;
+  // Text put after a CREATE TABLE's column list.
+  virtual std::string OpcoesTabela() const { return ""; }
 
   // --- execution (all inside the connection's current transaction) ---
   void Executar(const std::string& sql, const TParametros& parametros = {});

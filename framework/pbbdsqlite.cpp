@@ -36,6 +36,11 @@ class TpbBDSQLite final : public TpbBD {
     Executar("ANALYZE");
   }
 
+  // Rows kept in the order of their ID, which every join and parent link
+  // looks them up by: one tree to search and to insert into, not a table
+  // and the index of its key.
+  std::string OpcoesTabela() const override { return " WITHOUT ROWID"; }
+
   void CriarTabelaTemporaria(const std::string& nome) override {
     Executar("CREATE TEMP TABLE IF NOT EXISTS " + nome + " (ID INTEGER)");
     Executar("DELETE FROM " + nome);

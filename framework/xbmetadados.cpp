@@ -123,7 +123,7 @@ std::string DDLTabela(const TpbBD& bd, const TxbFamilia& familia) {
     if (c.nome == "ID") ddl += " NOT NULL PRIMARY KEY";
     primeira = false;
   }
-  return ddl + ")";
+  return ddl + ")" + bd.OpcoesTabela();
 }
 
 int CriarEsquema(TpbBD& bd) {
