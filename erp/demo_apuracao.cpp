@@ -19,15 +19,13 @@ constexpr const char* kDebitosCreditosPorCFOP =
     "SUM(CASE WHEN (({0} LIKE '1%') AND ({0} <> '1.605')) OR ({0} LIKE '2%') OR ({0} LIKE '3%') "
     "OR ({0} = '5.605') THEN {1} ELSE 0 END) ";
 
-// The items of the branch's valid documents of the month, goods, transport
-// and communication alike, but for the electronic communication invoices
-// (model 62), whose D730 totals the assessment does not take.
-constexpr const char* kItensDoMes =
-    "FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
-    "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
-    "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
-    "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP INNER JOIN Z8_TIPDOC G ON G.ID = "
-    "E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J ON J.ID = G.IDF_PADRAODOC "
+// The branch's valid documents of the month (E), by their entry date or
+// their issue date as their standard has it, but for the electronic
+// communication invoices (model 62), whose D730 totals the assessment does
+// not take.
+constexpr const char* kDocumentosDoMes =
+    "INNER JOIN Z8_TIPDOC G ON G.ID = E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J ON J.ID = "
+    "G.IDF_PADRAODOC "
     "WHERE (E.IDF_FILIAL = :FILIAL) AND (E.SITUACAO = '1') AND (E.SITUACAONF <> '1') "
     "AND (((J.CODINTERNO IN (13, 32, 42, 55, 118, 119, 122, 320)) AND (E.DTENTSAI BETWEEN "
     ":INICIO AND :FIM)) OR ((J.CODINTERNO NOT IN (13, 32, 42, 55, 118, 119, 122, 320)) AND "
@@ -35,6 +33,18 @@ constexpr const char* kItensDoMes =
     "INNER JOIN Z8_TPDOCTOGER T ON T.IDA = P.ID INNER JOIN Z8_MODELODOCT M ON M.ID = "
     "COALESCE(E.IDF_MODELODOCTO, T.IDF_MODELODOCT) WHERE (P.IDF_TIPDOC = E.IDF_TPDOCTO) AND "
     "(M.CODMODELO = '62'))";
+
+// The items of those documents: goods, transport and communication alike.
+constexpr const char* kItensDoMes =
+    "FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+    "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
+    "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
+    "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP ";
+
+// The ICMS those documents state on their total, as utility bills do.
+constexpr const char* kICMSDosDocumentos =
+    "FROM Z8_DOCTOTRIB A INNER JOIN Z8_IMPOSTO I ON I.ID = A.IDF_IMPOSTO AND I.TIPO = '0' "
+    "INNER JOIN Z8_DOCTO E ON E.ID = A.IDF_DOCTO INNER JOIN Z8_CODFISOPE F ON F.ID = A.IDF_CFOP ";
 
 // The freight bills typed on the branch's goods entries of the month.
 constexpr const char* kFretesDoMes =
@@ -469,15 +479,21 @@ class TApuracoesDemo {
   // ICMS also of the freight bills and the printers' closings, as the
   // analytic registers of blocks C and D carry them.
   TDebitosCreditos Somas(int64_t filial, const char* coluna) {
-    TDebitosCreditos s = SomaPorCFOP(filial, fmt::format("A.{}", coluna), kItensDoMes);
+    TDebitosCreditos s = SomaPorCFOP(filial, fmt::format("A.{}", coluna),
+                                     std::string(kItensDoMes) + kDocumentosDoMes);
     if (std::string_view(coluna) != "ICMSVALOR") return s;
-    const TDebitosCreditos fretes = SomaPorCFOP(filial, "A.VALORICMS", kFretesDoMes);
-    s.debitos += fretes.debitos + Consultar(kICMSDasReducoes, filial).linhas.at(0).at(0).AsFloat();
-    s.creditos += fretes.creditos;
+    for (const TDebitosCreditos& outra :
+         {SomaPorCFOP(filial, "A.VALORIMPOSTO", std::string(kICMSDosDocumentos) + kDocumentosDoMes),
+          SomaPorCFOP(filial, "A.VALORICMS", kFretesDoMes)}) {
+      s.debitos += outra.debitos;
+      s.creditos += outra.creditos;
+    }
+    s.debitos += Consultar(kICMSDasReducoes, filial).linhas.at(0).at(0).AsFloat();
     return s;
   }
 
-  TDebitosCreditos SomaPorCFOP(int64_t filial, const std::string& valor, const char* origem) {
+  TDebitosCreditos SomaPorCFOP(int64_t filial, const std::string& valor,
+                               const std::string& origem) {
     TxbResultado r =
         Consultar(fmt::format(kDebitosCreditosPorCFOP, "F.CODIGO", valor) + origem, filial);
     return {r.linhas.at(0).at(0).AsFloat(), r.linhas.at(0).at(1).AsFloat()};
