@@ -44,9 +44,6 @@ int EmpresaDaFilial(TxsSessionZ8& sessao, int filial) {
   return r.linhas[0][0].AsInteger();
 }
 
-// Whether several sessions may write to the database at once: the Firebird
-// server takes concurrent writers; SQLite and the embedded Firebird take one
-// at a time.
 // Whether --out names a folder: none given, an existing folder, or a path
 // ending in a separator, whose folder is made when missing.
 bool SaidaEmPasta(const std::string& saida) {
@@ -56,6 +53,9 @@ bool SaidaEmPasta(const std::string& saida) {
   return true;
 }
 
+// Whether several sessions may write to the database at once: the Firebird
+// server takes concurrent writers; SQLite and the embedded Firebird take one
+// at a time.
 bool EscritoresConcorrentes(const std::string& url) {
   return url.starts_with("firebird://");
 }
