@@ -13,7 +13,6 @@
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0190.h"
 #include "registers/block0/uh5registroefd0200.h"
-#include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/uh5registroefdc400.h"
 
@@ -534,7 +533,6 @@ void Resumir(std::map<TChaveResumo, TResumo>& resumo, const TContribuicaoCupom& 
 
 void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
   std::map<TChaveResumo, TResumo> pis, cofins;
-  TContasDosTiposDocumento contas(sessao_, cabecalho_.id, bloco0_, lista_.Selecionado("0500"));
   for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
     if (!Valido(c)) continue;
     for (const TItemCupom& i : c.itens) {
@@ -552,7 +550,7 @@ void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
             "informa a natureza da receita do CST {}",
             c.coo, z.serie, i.contribuicao_pis.cst));
       estabelecimento_->receita_sem_contribuicao(i.contribuicao_pis.cst, i.contribuicao_cofins.cst,
-                                                 i.natureza_receita, contas(c.tipo_documento),
+                                                 i.natureza_receita, contas_(c.tipo_documento),
                                                  i.valor);
     }
   }

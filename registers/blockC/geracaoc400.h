@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "registers/block0/referencias.h"
+#include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
 
@@ -72,6 +73,8 @@ class TGeracaoC400 {
   std::map<std::string, int64_t> impressoras_;  // serial -> C400 row
   TTiposRegistro tipos_{sessao_};
   std::map<int64_t, std::pair<std::string, std::string>> itens_;  // product -> code, unit
+  // The revenue accounts of the coupons' document types, declared once.
+  TContasDosTiposDocumento contas_{sessao_, cabecalho_.id, bloco0_, lista_.Selecionado("0500")};
   std::set<std::string> unidades_;
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
   std::shared_ptr<Th5RegistroEFD0190> r0190_;

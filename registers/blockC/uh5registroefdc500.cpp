@@ -49,10 +49,10 @@ const std::vector<std::string> kCamposC500 = {
     "COD_MUN_DEST",    "COD_CTA",     "COD_MOD_DOC_REF", "HASH_DOC_REF", "SER_DOC_REF",
     "NUM_DOC_REF",     "MES_DOC_REF", "ENER_INJET",      "OUTRAS_DED"};
 constexpr size_t kCamposAte2019 = 26;
+constexpr size_t kCamposAte2021 = 32;
 
 // The text of the observation that carries a bill's adjustments.
 constexpr const char* kTextoObservacaoAjustes = "Ajustes de ICMS da conta de consumo";
-constexpr size_t kCamposAte2021 = 32;
 
 double Arred(double v) {
   return Arredondar(v, 2);
@@ -147,16 +147,10 @@ void CarregarServicos(TxbSession& s, const std::string& docs, TComplementosC500&
   }
 }
 
-std::string Lista(const std::vector<int64_t>& ids) {
-  std::string r;
-  for (int64_t id : ids) r += (r.empty() ? "" : ",") + std::to_string(id);
-  return r.empty() ? "0" : r;
-}
-
 TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>& documentos,
                                        const std::vector<int64_t>& tipos) {
   TComplementosC500 c;
-  const std::string docs = Lista(documentos), tps = Lista(tipos);
+  const std::string docs = ListaIds(documentos), tps = ListaIds(tipos);
   for (const auto& l :
        s.Consultar("SELECT IDF_DOCTO, VALFORNECCONSUM, VALSERVNAOTRIB, "
                    "VALNOMETERC, VALDESPACES FROM Z8_REGLIVRO WHERE IDF_DOCTO IN (" +
@@ -588,8 +582,6 @@ class TGeracaoC500 {
 // adjustments (second and third columns of the page: document and
 // observation), by document: per adjustment code, rate and complementary
 // text, the sums of base and ICMS.
-const std::vector<std::string> kNenhuma;
-
 std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
                                                              const TxbResultado& pagina) {
   std::vector<int64_t> documentos;
@@ -735,10 +727,11 @@ std::string Th5RegistroEFDC500::INTERNO_GerarArquivo(int id_efd) {
         linhas.AdicionarPronta("|C595|" + observacao + "||");
         SomarContador("QtdeLinhasBloco_C595", 1);
         auto a = ajustes.find(l[1].AsInt64());
-        for (const std::string& c597 : a == ajustes.end() ? kNenhuma : a->second) {
-          linhas.AdicionarPronta(c597);
-          SomarContador("QtdeLinhasBloco_C597", 1);
-        }
+        if (a != ajustes.end())
+          for (const std::string& c597 : a->second) {
+            linhas.AdicionarPronta(c597);
+            SomarContador("QtdeLinhasBloco_C597", 1);
+          }
       }
       ultimo = id;
     }

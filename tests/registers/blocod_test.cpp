@@ -171,15 +171,7 @@ TEST(IndicadorDeFreteD100, LetrasPorOperacaoEAntesOuDepoisDeJulhoDe2012) {
 }
 
 TEST_P(BlocoD, ContasDeComunicacaoComItensEAnaliticos) {
-  TDocumentoD conta{.id = 3001,
-                    .tipo = 2106,
-                    .serie = 1202,
-                    .numero = "50",
-                    .participante = 302,
-                    .emissao = "2024-03-05",
-                    .entrada = "2024-03-06"};
-  conta.itens = {TItemD{.cfop = 2403, .valor = 100, .aliquota = 25},
-                 TItemD{.cfop = 2403, .tributacao = "40", .valor = 20, .aliquota = 0, .seq = 2}};
+  TDocumentoD conta = ContaDeComunicacao();
   TDocumentoD complementar = conta;
   complementar.id = 3002, complementar.tipo = 2110, complementar.numero = "51";
   Carregar({conta, complementar});

@@ -47,6 +47,21 @@ struct TDocumentoD {
   std::vector<double> livro{};
 };
 
+// A model-21 communication bill received from participant 302: a taxed
+// item of 100 at 25% and an untaxed one of 20.
+inline TDocumentoD ContaDeComunicacao() {
+  TDocumentoD conta{.id = 3001,
+                    .tipo = 2106,
+                    .serie = 1202,
+                    .numero = "50",
+                    .participante = 302,
+                    .emissao = "2024-03-05",
+                    .entrada = "2024-03-06"};
+  conta.itens = {TItemD{.cfop = 2403, .valor = 100, .aliquota = 25},
+                 TItemD{.cfop = 2403, .tributacao = "40", .valor = 20, .aliquota = 0, .seq = 2}};
+  return conta;
+}
+
 // A freight bill typed on a goods entry (document tipo 2109).
 struct TFreteD {
   int id = 0, documento = 0;

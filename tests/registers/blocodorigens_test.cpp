@@ -22,15 +22,7 @@ std::vector<std::string> Primeira(const std::vector<std::string>& bloco,
 }
 
 TEST_P(BlocoDOrigens, OsValoresVemDoRegistroNoLivroQuandoHa) {
-  TDocumentoD conta{.id = 3001,
-                    .tipo = 2106,
-                    .serie = 1202,
-                    .numero = "50",
-                    .participante = 302,
-                    .emissao = "2024-03-05",
-                    .entrada = "2024-03-06"};
-  conta.itens = {TItemD{.cfop = 2403, .valor = 100, .aliquota = 25},
-                 TItemD{.cfop = 2403, .tributacao = "40", .valor = 20, .aliquota = 0, .seq = 2}};
+  TDocumentoD conta = ContaDeComunicacao();
   conta.livro = {130, 20, 7, 3};
   TDocumentoD nfcom = conta;
   nfcom.id = 3002, nfcom.tipo = 2108, nfcom.numero = "51", nfcom.livro = {120, 20, 0, 2};
