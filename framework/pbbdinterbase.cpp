@@ -167,9 +167,13 @@ class TpbBDInterbase final : public TpbBD {
         Consultar(fmt::format("SELECT GEN_ID({}, {}) FROM RDB$DATABASE", kSequenciaIDs, tamanho)));
   }
 
+  // Tables are created without quotes, so their names are stored in upper
+  // case; comparing the stored name itself (blank-padded CHAR, whose trailing
+  // blanks do not count) lets the catalogue's index find it instead of
+  // scanning every column of every table.
   std::vector<std::string> ListarColunas(const std::string& tabela) override {
     const TxbResultado r = Consultar(
-        "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE UPPER(TRIM(RDB$RELATION_NAME)) "
+        "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME "
         "= UPPER(CAST(:T AS VARCHAR(63))) ORDER BY RDB$FIELD_POSITION",
         {{"T", tabela}});
     std::vector<std::string> colunas;
@@ -179,8 +183,7 @@ class TpbBDInterbase final : public TpbBD {
 
   bool ExisteTabela(const std::string& tabela) override {
     return PrimeiroInteiro(Consultar("SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
-                                     "UPPER(TRIM(RDB$RELATION_NAME)) = UPPER(CAST(:T AS "
-                                     "VARCHAR(63)))",
+                                     "RDB$RELATION_NAME = UPPER(CAST(:T AS VARCHAR(63)))",
                                      {{"T", tabela}})) > 0;
   }
 

@@ -1,13 +1,17 @@
 #include "tests/testutil.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/banco.h"
 #include "framework/pbbd.h"
 
 namespace efd::teste {
@@ -51,9 +55,42 @@ const std::string& ModeloFirebird() {
   return modelo;
 }
 
-std::string CopiaDoModelo() {
+// The schema of the ERP and the module in a Firebird file, made once per build
+// of the tests and shared by their processes: creating its hundreds of tables
+// takes seconds on Firebird, copying the file milliseconds. It lives beside
+// the test binary, named after the binary's size and time, so a new build
+// makes a new one and removes the old.
+const std::string& EsquemaFirebird() {
+  static const std::string esquema = [] {
+    const fs::path binario = fs::read_symlink("/proc/self/exe");
+    const std::string prefixo = binario.filename().string() + ".esquema-";
+    struct stat dados {};
+    stat(binario.c_str(), &dados);
+    const std::string selo = std::to_string(dados.st_size) + "-" +
+                             std::to_string(dados.st_mtim.tv_sec) + "." +
+                             std::to_string(dados.st_mtim.tv_nsec);
+    const fs::path caminho = binario.parent_path() / (prefixo + selo + ".fdb");
+    const std::string trava = caminho.string() + ".lock";
+    const int fd = open(trava.c_str(), O_CREAT | O_RDWR, 0644);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0)
+      throw std::runtime_error("Não foi possível travar " + trava);
+    if (!fs::exists(caminho)) {
+      for (const auto& antigo : fs::directory_iterator(binario.parent_path()))
+        if (antigo.path().filename().string().starts_with(prefixo)) fs::remove(antigo.path());
+      const std::string feito = NovoArquivo("esquema", ".fdb");
+      app::AbrirBanco("firebird:" + feito, app::TCriacaoBanco::Criar);  // detaches at the end
+      fs::copy_file(feito, caminho.string() + ".novo", fs::copy_options::overwrite_existing);
+      fs::rename(caminho.string() + ".novo", caminho);
+    }
+    close(fd);  // releases the lock
+    return caminho.string();
+  }();
+  return esquema;
+}
+
+std::string CopiaDe(const std::string& origem) {
   const std::string destino = NovoArquivo("banco", ".fdb");
-  fs::copy_file(ModeloFirebird(), destino);
+  fs::copy_file(origem, destino);
   chmod(destino.c_str(), 0666);
   return destino;
 }
@@ -70,18 +107,30 @@ std::string DiretorioTemporario() {
   return diretorio.Caminho();
 }
 
-std::string NovaUrl(const std::string& motor) {
+namespace {
+
+std::string UrlDaCopia(const std::string& motor, const std::string& (*origem)()) {
   if (motor == "sqlite") return "sqlite::memory:";
-  if (motor == "firebird") return "firebird:" + CopiaDoModelo();
+  if (motor == "firebird") return "firebird:" + CopiaDe(origem());
   if (motor == "firebird-server") {
     const std::string servidor = ServidorFirebird();
     if (servidor.empty())
       throw std::runtime_error(
           "firebird-server: EFD_TEST_FIREBIRD_SERVER (HOST:PORT) não definida");
     // The server runs on this machine and opens the copy by its path.
-    return "firebird://" + servidor + CopiaDoModelo();
+    return "firebird://" + servidor + CopiaDe(origem());
   }
   throw std::invalid_argument("Motor de teste desconhecido: " + motor);
+}
+
+}  // namespace
+
+std::string NovaUrl(const std::string& motor) {
+  return UrlDaCopia(motor, ModeloFirebird);
+}
+
+std::string NovaUrlComEsquema(const std::string& motor) {
+  return UrlDaCopia(motor, EsquemaFirebird);
 }
 
 std::vector<std::string> MotoresDeTeste() {

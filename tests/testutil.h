@@ -20,6 +20,9 @@ std::vector<std::string> MotoresDeTeste();
 bool MotorDisponivel(const std::string& motor);
 // A fresh empty database of the named engine ("sqlite", "firebird", "firebird-server").
 std::string NovaUrl(const std::string& motor);
+// The same, holding the whole schema of the ERP and the module where making it
+// is slow (Firebird); on SQLite an empty database, which AbrirBanco fills.
+std::string NovaUrlComEsquema(const std::string& motor);
 // A temporary directory removed when the test process ends.
 std::string DiretorioTemporario();
 

@@ -43,7 +43,7 @@ class GeracaoPorFilial : public ::testing::TestWithParam<std::string> {
     // Every branch's session opens the same database: SQLite in a file.
     const std::string url = GetParam() == "sqlite"
                                 ? "sqlite:" + teste::DiretorioTemporario() + "/filiais.db"
-                                : teste::NovaUrl(GetParam());
+                                : teste::NovaUrlComEsquema(GetParam());
     sessao_ = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
     CarregarCatalogo(*sessao_);
     erp::OpcoesDemo opcoes;

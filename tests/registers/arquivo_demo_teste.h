@@ -44,7 +44,7 @@ class TesteDoDemo : public ::testing::TestWithParam<std::string> {
   // False when the engine is not available here.
   bool ConstruirDemo(int documentos) {
     if (!MotorDisponivel(GetParam())) return false;
-    sessao_ = app::AbrirBanco(NovaUrl(GetParam()), app::TCriacaoBanco::Criar);
+    sessao_ = app::AbrirBanco(NovaUrlComEsquema(GetParam()), app::TCriacaoBanco::Criar);
     CarregarCatalogo(*sessao_);
     erp::OpcoesDemo opcoes;
     opcoes.documentos = documentos;

@@ -157,7 +157,7 @@ class TBloco0 : public ::testing::TestWithParam<std::string> {
                                 [] { return std::make_shared<TDocumentosDeTeste>(); });
     InsercoesDoTeste() = nullptr;
 
-    sessao_ = app::AbrirBanco(NovaUrl(GetParam()));
+    sessao_ = app::AbrirBanco(NovaUrlComEsquema(GetParam()));
     CarregarCatalogo(*sessao_);
     auto tipos = Aplicacao().CriarComo<Th0TipoRegEFD>("TipoRegEFD", *sessao_);
     TxbObjetoTemporario liberar(tipos);

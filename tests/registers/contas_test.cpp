@@ -73,7 +73,7 @@ class Contas : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
-    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()));
+    sessao_ = app::AbrirBanco(teste::NovaUrlComEsquema(GetParam()));
     CarregarCatalogo(*sessao_);
     erp::TxbCarregadorJSON(*sessao_).CarregarTexto(kFilial);
   }

@@ -60,7 +60,7 @@ class PrimeiroArquivo : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
-    sessao_ = app::AbrirBanco(teste::NovaUrl(GetParam()));
+    sessao_ = app::AbrirBanco(teste::NovaUrlComEsquema(GetParam()));
     CarregarCatalogo(*sessao_);
   }
 
