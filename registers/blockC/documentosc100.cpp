@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
@@ -12,11 +13,31 @@
 namespace efd {
 namespace {
 
+// The column indexes of a result, found by name once and then by the
+// address of the name's literal: a window's rows are read by the same names.
+class TColunas {
+ public:
+  explicit TColunas(const TxbResultado& r) : r_(r) {}
+  size_t Indice(const char* coluna) const {
+    auto [it, novo] = indices_.try_emplace(coluna, 0);
+    if (novo) {
+      const int i = r_.IndiceColuna(coluna);
+      if (i < 0) throw EErro(std::string("Coluna ausente na leitura dos documentos: ") + coluna);
+      it->second = static_cast<size_t>(i);
+    }
+    return it->second;
+  }
+
+ private:
+  const TxbResultado& r_;
+  mutable std::unordered_map<const char*, size_t> indices_;
+};
+
 // Reads a row by column name.
 class TLeitor {
  public:
-  TLeitor(const TxbResultado& r, const std::vector<TVariant>& linha) : r_(r), l_(linha) {}
-  const TVariant& V(const char* coluna) const { return l_[static_cast<size_t>(Indice(coluna))]; }
+  TLeitor(const TColunas& c, const std::vector<TVariant>& linha) : c_(c), l_(linha) {}
+  const TVariant& V(const char* coluna) const { return l_[c_.Indice(coluna)]; }
   std::string S(const char* coluna) const { return Trim(V(coluna).AsString()); }
   // Texts keep their inner line breaks; only the ends are trimmed.
   double D(const char* coluna) const { return V(coluna).AsFloat(); }
@@ -27,12 +48,7 @@ class TLeitor {
   bool Flag(const char* coluna) const { return UpperCase(S(coluna)) == "T"; }
 
  private:
-  int Indice(const char* coluna) const {
-    const int i = r_.IndiceColuna(coluna);
-    if (i < 0) throw EErro(std::string("Coluna ausente na leitura dos documentos: ") + coluna);
-    return i;
-  }
-  const TxbResultado& r_;
+  const TColunas& c_;
   const std::vector<TVariant>& l_;
 };
 
@@ -223,8 +239,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
   {
     TxbResultado r = sessao.Consultar(std::string(kColunasDocumento) + kJuncoesDocumento +
                                       "WHERE A.ID IN (" + lista + ")");
+    const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
-      TDocumentoC100 d = LerDocumento(TLeitor(r, linha));
+      TDocumentoC100 d = LerDocumento(TLeitor(colunas, linha));
       p.documentos[d.id] = std::move(d);
     }
   }
@@ -258,8 +275,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS "
         "WHERE P.IDF_DOCTO IN (" +
         lista + ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID");
+    const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
-      TLeitor l(r, linha);
+      TLeitor l(colunas, linha);
       TItemDocumentoC100 i;
       i.id = l.I("ID");
       i.seq = static_cast<int>(l.I("SEQITEM"));
@@ -335,8 +353,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
         "WHERE P.IDF_DOCTO IN (" +
         lista + ") AND I.IDF_SERVICO IS NOT NULL ORDER BY P.IDF_DOCTO, I.SEQITEM");
+    const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
-      TLeitor l(r, linha);
+      TLeitor l(colunas, linha);
       p.servicos[l.I("IDF_DOCTO")].push_back({l.D("VALLIQUIDO"), l.D("ISSBASE"), l.D("ISSVALOR")});
     }
   }
@@ -434,8 +453,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
         "WHERE P.IDF_DOCTO IN (" +
         lista + ") ORDER BY P.IDF_DOCTO, AJ.ID");
+    const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
-      TLeitor l(r, linha);
+      TLeitor l(colunas, linha);
       TAjusteC100 a;
       a.item = l.I("IDF_DOCTOITEM");
       a.tipo = l.S("TIPOAJUSTE");
@@ -480,8 +500,9 @@ void CarregarParticipantesC100(TxbSession& sessao, const std::vector<int64_t>& i
       "LEFT JOIN Z8_PARTRIBCLI TC ON TC.IDF_IDENT = I.ID "
       "WHERE I.ID IN (" +
       ListaIds(novos) + ")");
+  const TColunas colunas(r);
   for (const auto& linha : r.linhas) {
-    TLeitor l(r, linha);
+    TLeitor l(colunas, linha);
     TParticipanteC100 p;
     p.codigo = l.S("CODIGO");
     p.nome = l.S("NOME");
