@@ -285,8 +285,8 @@ class TServicosDemo {
   }
 
   // CT-e types of a fiscal expense: one posts the expense of its own.
-  static constexpr const char* kTipoDespesaFiscal = "CTEDESPFIS";
-  static constexpr const char* kTipoDespesa = "CTEDESPESA";
+  static constexpr const char* kTipoDespesaFiscal = "SRVDESPFIS";
+  static constexpr const char* kTipoDespesa = "SRVDESPESA";
 
   static bool Transporte(const std::string& modelo) {
     return modelo == "07" || modelo == "08" || modelo == "57";

@@ -139,6 +139,19 @@ std::string CfopD(const std::string& cfop) {
   return Digitos(cfop).substr(0, 4);
 }
 
+TAnaliticoD AnaliticoDoItemD(const TItemDocumentoC100& i) {
+  TAnaliticoD a;
+  a.cst = CstIcmsD(i);
+  a.cfop = CfopD(i.cfop);
+  a.aliquota = i.icms_aliq;
+  a.operacao = i.liquido;
+  a.base = i.icms_base;
+  a.icms = i.icms_valor;
+  a.base_st = i.st_base;
+  a.st = i.st_valor;
+  return a;
+}
+
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
                              const std::string& registros,
                              std::optional<TEstabelecimentoD> estabelecimento)

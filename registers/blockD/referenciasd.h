@@ -17,6 +17,7 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/itensservico.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/blockD/insercaosomada.h"
 
 namespace efd {
 
@@ -45,6 +46,9 @@ std::string NumeroDocumentoD(const std::string& numero);
 std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
 std::string CfopD(const std::string& cfop);
+// What a communication item adds to its bill's analytic totals: by its
+// CST, CFOP and rate, its net value, its ICMS and ICMS-ST bases and values.
+TAnaliticoD AnaliticoDoItemD(const TItemDocumentoC100& item);
 
 // A document's record in the fiscal books: the values the books took of it.
 struct TLivroD {

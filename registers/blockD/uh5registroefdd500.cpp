@@ -89,15 +89,7 @@ class TGeracaoD500 {
     // A product's class is its family's, else the first of goods; a service
     // is of the class of services.
     auto item = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
-      TAnaliticoD a;
-      a.cst = CstIcmsD(i);
-      a.cfop = CfopD(i.cfop);
-      a.aliquota = i.icms_aliq;
-      a.operacao = i.liquido;
-      a.base = i.icms_base;
-      a.icms = i.icms_valor;
-      a.base_st = i.st_base;
-      a.st = i.st_valor;
+      TAnaliticoD a = AnaliticoDoItemD(i);
       // Only a taxed item has a reduced base.
       if (i.icms_base > 0 && i.liquido > i.icms_base) a.reducao = Arred(i.liquido - i.icms_base);
       analiticos.Somar(a);
