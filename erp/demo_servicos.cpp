@@ -33,6 +33,10 @@ struct TServico {
   int dia;
   bool cancelado;
   std::vector<TItemServico> itens;
+  // Items that are services of telecommunication, after the goods.
+  std::vector<TItemServico> servicos{};
+  // The code of its document type, when not the model's of its standard.
+  const char* tipo = nullptr;
 };
 
 class TServicosDemo {
@@ -97,6 +101,23 @@ class TServicosDemo {
                7,
                false,
                {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}}},
+              fornecedor);
+    // A telephone bill of a device and the service of telecommunication.
+    Documento({"22",
+               13,
+               false,
+               "88124",
+               8,
+               false,
+               {{"1.303", "00", 99.9, 25}},
+               {{"1.303", "00", 60, 25}, {"1.303", "40", 15, 0}}},
+              fornecedor);
+    // CT-e taken of types parameterised as fiscal expenses: the books take
+    // the one whose type posts no expense of its own.
+    Documento(
+        {"57", 13, false, "4601", 14, false, {{"1.353", "00", 130, 12}}, {}, kTipoDespesaFiscal},
+        fornecedor);
+    Documento({"57", 13, false, "4602", 14, false, {{"1.353", "00", 70, 12}}, {}, kTipoDespesa},
               fornecedor);
     // Communication services rendered: two bills of model 21 and a cancelled one.
     Documento({"21", 1, true, "501", 4, false, {{"5.303", "00", 480, 25}}}, cliente);
@@ -213,6 +234,12 @@ class TServicosDemo {
                         {"CODPROD", "SRV001"},
                         {"NMPROD", "Prestação de serviço de transporte e comunicação"},
                         {"IDF_FAMILIA", Um("SELECT ID FROM Z8_FAMILIA WHERE TIPOITEM = 'J'")}});
+    servico_ = proximo_++;
+    Inserir("Z8_SERVICO", {{"ID", servico_},
+                           {"IDF_EMPRESA", empresa_},
+                           {"CODIGO", "TELEF"},
+                           {"NOME", "Serviço de telecomunicação"}});
+    TiposDeDespesa();
     // The goods entries' freight bills are CT-e.
     const int64_t compra = Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'COMPRA-NFE'");
     Inserir("Z8_PARTETPDOC", {{"ID", proximo_}, {"FD", "TpDocConFrete"}, {"IDF_TIPDOC", compra}});
@@ -250,8 +277,16 @@ class TServicosDemo {
       tributacoes_[t] =
           Um("SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = :C", {{"C", std::string(t)}});
     produto_ = Um("SELECT ID FROM Z8_PROD WHERE CODPROD = 'SRV001'");
+    servico_ = Um("SELECT ID FROM Z8_SERVICO WHERE CODIGO = 'TELEF'");
+    for (const char* codigo : {kTipoDespesaFiscal, kTipoDespesa})
+      tipos_por_codigo_[codigo] =
+          Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :C", {{"C", std::string(codigo)}});
     unidade_ = Um("SELECT ID FROM Z8_UNPROD WHERE IDF_PROD = :P", {{"P", produto_}});
   }
+
+  // CT-e types of a fiscal expense: one posts the expense of its own.
+  static constexpr const char* kTipoDespesaFiscal = "SRVDESPFIS";
+  static constexpr const char* kTipoDespesa = "SRVDESPESA";
 
   static bool Transporte(const std::string& modelo) {
     return modelo == "07" || modelo == "08" || modelo == "57";
@@ -261,6 +296,31 @@ class TServicosDemo {
     return propria ? "Serviços próprios" : "Serviços de terceiros";
   }
 
+  // Two CT-e types taken as fiscal expenses, one of them with a part of
+  // expenses.
+  void TiposDeDespesa() {
+    const int64_t entrada = Um("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = 13");
+    for (const char* codigo : {kTipoDespesaFiscal, kTipoDespesa}) {
+      const int64_t tipo = proximo_++;
+      tipos_por_codigo_[codigo] = tipo;
+      Inserir("Z8_TIPDOC", {{"ID", tipo},
+                            {"CODIGO", std::string(codigo)},
+                            {"DESCRICAO", "CT-e de despesa fiscal"},
+                            {"IDF_PADRAODOC", entrada},
+                            {"NFCOMPLEMENTAR", TVariant(false)}});
+      auto parte = [&](const char* familia, const char* tabela, TValores colunas) {
+        Inserir("Z8_PARTETPDOC", {{"ID", proximo_}, {"FD", familia}, {"IDF_TIPDOC", tipo}});
+        colunas.insert(colunas.begin(), {{"ID", proximo_}, {"IDA", proximo_}});
+        Inserir(tabela, colunas);
+        ++proximo_;
+      };
+      parte("TipoDoctoGeral", "Z8_TPDOCTOGER",
+            {{"IDF_MODELODOCT", modelos_.at("57")}, {"IDF_CTACTB", conta_}});
+      parte("ParamTpDoctoDespFis", "Z8_PARTPDCDFI", {});
+      if (std::string(codigo) == kTipoDespesa) parte("TpDocDespesa", "Z8_TPDOCDESP", {});
+    }
+  }
+
   TDateTime Dia(int dia) const { return TDateTime(inicio_.dias + dia - 1); }
 
   // A document with its items; returns its id.
@@ -268,11 +328,13 @@ class TServicosDemo {
     const int64_t id = proximo_++;
     double total = 0;
     for (const auto& i : s.itens) total += i.valor;
+    for (const auto& i : s.servicos) total += i.valor;
     const TDateTime dia = Dia(s.dia);
     Inserir("Z8_DOCTO", {{"ID", id},
                          {"FD", "Docto"},
                          {"IDF_FILIAL", filial_},
-                         {"IDF_TPDOCTO", tipos_.at({s.modelo, s.padrao})},
+                         {"IDF_TPDOCTO",
+                          s.tipo ? tipos_por_codigo_.at(s.tipo) : tipos_.at({s.modelo, s.padrao})},
                          {"IDF_SERIEDOCTO", series_.at(s.propria)},
                          {"IDF_IDENT", participante},
                          {"NRODOCTO", s.numero},
@@ -284,9 +346,10 @@ class TServicosDemo {
                          {"VALSERVICOS", total}});
     // The books take the value supplied, its part outside the ICMS apart.
     double nao_tributado = 0;
-    for (const auto& i : s.itens)
-      if (std::string(i.tributacao) != "00" && std::string(i.tributacao) != "20")
-        nao_tributado += i.valor;
+    for (const auto& lista : {s.itens, s.servicos})
+      for (const auto& i : lista)
+        if (std::string(i.tributacao) != "00" && std::string(i.tributacao) != "20")
+          nao_tributado += i.valor;
     if (!s.cancelado)
       Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
                               {"IDF_DOCTO", id},
@@ -348,7 +411,40 @@ class TServicosDemo {
       if (*i.tributacao) t.emplace_back("IDF_CLATRIBICMS", tributacoes_.at(i.tributacao));
       Inserir("Z8_TRIITEMPRO", t);
     }
+    for (const auto& i : s.servicos) ItemDeServico(id, seq++, i);
     return id;
+  }
+
+  // A service item of a bill taken, its ICMS and PIS/COFINS of credit.
+  void ItemDeServico(int64_t documento, int seq, const TItemServico& i) {
+    const int64_t item = proximo_++;
+    const double base = std::string(i.tributacao) == "00" ? i.valor : 0;
+    Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", documento}});
+    Inserir("Z8_DOCTOITEM", {{"ID", item},
+                             {"IDA", item},
+                             {"SEQITEM", seq},
+                             {"IDF_SERVICO", servico_},
+                             {"IDF_CFOP", cfops_.at(i.cfop)},
+                             {"QDADE", 1.0},
+                             {"VALUNITARIO", i.valor},
+                             {"VALBRUTO", i.valor},
+                             {"VALLIQUIDO", i.valor},
+                             {"VALLIQUIDONF", i.valor}});
+    Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", item}});
+    Inserir("Z8_TRIITEMSER", {{"ID", item},
+                              {"IDA", item},
+                              {"IDF_CLATRIBICMS", tributacoes_.at(i.tributacao)},
+                              {"ICMSBASE", base},
+                              {"ICMSALIQ", i.aliquota},
+                              {"ICMSVALOR", std::round(base * i.aliquota) / 100},
+                              {"CLATRIBPIS", "K"},
+                              {"PISBASE", i.valor},
+                              {"PISALIQ", 1.65},
+                              {"PISVALOR", std::round(i.valor * 1.65) / 100},
+                              {"CLATRIBCOFINS", "K"},
+                              {"COFINSBASE", i.valor},
+                              {"COFINSALIQ", 7.6},
+                              {"COFINSVALOR", std::round(i.valor * 7.6) / 100}});
   }
 
   // A freight bill typed on one of the month's goods entries of the head
@@ -450,9 +546,10 @@ class TServicosDemo {
   TpbBD& bd_;
   int64_t proximo_, empresa_, filial_;
   TDateTime inicio_, fim_;
-  int64_t conta_ = 0, origem_ = 0, produto_ = 0, unidade_ = 0;
+  int64_t conta_ = 0, origem_ = 0, produto_ = 0, unidade_ = 0, servico_ = 0;
   std::map<std::string, int64_t> modelos_, cfops_, tributacoes_;
   std::map<std::pair<std::string, int>, int64_t> tipos_;
+  std::map<std::string, int64_t> tipos_por_codigo_;
   std::map<bool, int64_t> series_;
 };
 

@@ -22,6 +22,7 @@
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
+#include "registers/blockC/itensservico.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc190.h"
@@ -73,11 +74,7 @@ struct TComplementosC500 {
   std::map<int64_t, bool> complementar;                     // by document type
   std::map<int64_t, std::vector<TVariant>> eletronica;      // by document, the 2020/2022 data
   std::map<int64_t, std::vector<TAnaliticoC190>> tributos;  // by document, its own taxes
-  // By document, the service items, read as goods items are: code and name
-  // of the service, its ICMS class, value, PIS and COFINS; and their codes
-  // of the service list.
-  std::map<int64_t, std::vector<TItemDocumentoC100>> servicos;
-  std::map<int64_t, std::string> codigos_servico;  // by item
+  TItensServico servicos;
 };
 
 // The document's own ICMS and ICMS-ST rows, each a total of CST "000" by
@@ -105,45 +102,6 @@ void CarregarTributos(TxbSession& s, const std::string& docs, TComplementosC500&
       t.st = l[5].AsFloat();
     }
     c.tributos[l[0].AsInt64()].push_back(std::move(t));
-  }
-}
-
-void CarregarServicos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
-  for (const auto& l :
-       s.Consultar("SELECT P.IDF_DOCTO, I.ID, I.SEQITEM, S.ID, S.CODIGO, S.NOME, S.CODSERV, "
-                   "I.VALLIQUIDO, I.VALDESCONTO, CF.CODIGO, CT.CODIGO, T.CLATRIBPIS, T.PISBASE, "
-                   "T.PISALIQ, T.PISVALOR, T.CLATRIBCOFINS, T.COFINSBASE, T.COFINSALIQ, "
-                   "T.COFINSVALOR FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
-                   "INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
-                   "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
-                   "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
-                   "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
-                   "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS "
-                   "WHERE P.IDF_DOCTO IN (" +
-                   docs + ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID")
-           .linhas) {
-    auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
-    TItemDocumentoC100 i;
-    i.id = l[1].AsInt64();
-    i.seq = l[2].AsInteger();
-    i.produto = l[3].AsInt64();
-    i.cod_prod = texto(4);
-    i.nome_prod = texto(5);
-    i.tipo_item = "J";
-    i.liquido = l[7].AsFloat();
-    i.desconto = l[8].AsFloat();
-    i.cfop = texto(9);
-    i.tributacao = texto(10);
-    i.cst_pis = texto(11);
-    i.pis_base = l[12].AsFloat();
-    i.pis_aliq = l[13].AsFloat();
-    i.pis_valor = l[14].AsFloat();
-    i.cst_cofins = texto(15);
-    i.cofins_base = l[16].AsFloat();
-    i.cofins_aliq = l[17].AsFloat();
-    i.cofins_valor = l[18].AsFloat();
-    c.codigos_servico[i.id] = texto(6);
-    c.servicos[l[0].AsInt64()].push_back(std::move(i));
   }
 }
 
@@ -177,7 +135,7 @@ TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>
                      .linhas)
     c.eletronica[l[0].AsInt64()] = std::vector<TVariant>(l.begin() + 1, l.end());
   CarregarTributos(s, docs, c);
-  CarregarServicos(s, docs, c);
+  c.servicos = CarregarItensServico(s, documentos);
   return c;
 }
 
@@ -324,7 +282,7 @@ class TGeracaoC500 {
   // its unit in block 0; the item's code and unit.
   std::pair<std::string, std::string> Item(const TItemDocumentoC100& i,
                                            const std::string* codigo_servico) {
-    const std::string codigo = (sem_prefixo_ ? "" : codigo_servico ? "S" : "P") + Trim(i.cod_prod);
+    const std::string codigo = CodigoItemDocumento(i.cod_prod, codigo_servico, sem_prefixo_);
     std::string unidade = SubstituirTodos(i.unidade, " ", "");
     r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
                         i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero,
@@ -476,9 +434,10 @@ class TGeracaoC500 {
     auto produtos = p.itens.find(d.id);
     if (produtos != p.itens.end())
       for (const TItemDocumentoC100& i : produtos->second) somar(i, nullptr);
-    auto servicos = c.servicos.find(d.id);
-    if (servicos != c.servicos.end())
-      for (const TItemDocumentoC100& i : servicos->second) somar(i, &c.codigos_servico.at(i.id));
+    auto servicos = c.servicos.itens.find(d.id);
+    if (servicos != c.servicos.itens.end())
+      for (const TItemDocumentoC100& i : servicos->second)
+        somar(i, &c.servicos.codigos_servico.at(i.id));
     double base = 0, icms = 0, base_st = 0, st = 0;
     for (const TAnaliticoC190& t : totais.Totais()) {
       base = Arred(base + t.base);

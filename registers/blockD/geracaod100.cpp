@@ -26,14 +26,34 @@ constexpr size_t kDocumentosPorPagina = 500;
 constexpr const char* kPadroesPelaEntrada = "(32, 42, 122, 118, 119, 12, 13, 134)";
 // A transport document is bookkept as such when its type is parameterised
 // as a fiscal expense, a freight or a financial document, or when its
-// standard is one of these.
+// standard is one of these; never when its type has a part of freight bills
+// (those typed on its documents are taken one by one) or of expenses (its
+// documents are bookkept with the expenses).
 constexpr const char* kTipoDeTransporte =
+    "AND NOT EXISTS (SELECT PT.ID FROM Z8_PARTETPDOC PT WHERE PT.IDF_TIPDOC = A.IDF_TPDOCTO AND "
+    "PT.FD IN ('TpDocDespesa', 'TpDocConFrete')) "
     "AND ((G.CODINTERNO IN (42, 33, 122)) OR EXISTS (SELECT PP.ID FROM Z8_PARTETPDOC PP WHERE "
     "PP.IDF_TIPDOC = A.IDF_TPDOCTO AND PP.FD IN ('ParamTpDoctoDespFis', 'ParamTpDoctoFrete', "
     "'ParamTpDoctoFin'))) ";
 
 bool Cancelado(const std::string& situacao) {
   return situacao == "02" || situacao == "04" || situacao == "05";
+}
+
+// The one code outside the IBGE table that the published municipality
+// fields of D100 accept: a service that starts or ends abroad. The freight
+// path writes it, and no other invented code (such as 9999998, which no
+// published table knows and the validator would reject), for an origin
+// abroad.
+constexpr const char* kMunicipioNoExterior = "9999999";
+
+// Whether a freight bill of this model and CT-e type describes a transport
+// performance, from its start to its end: a CT-e (model 57) of the normal
+// type (0) or complementing one (1). An annulling (2) or replacing (3) CT-e
+// refers to another and keeps the municipalities as found, as the other
+// models do.
+bool PrestacaoDeCTe(const std::string& modelo, const std::string& tipo_cte) {
+  return modelo == "57" && (tipo_cte == "0" || tipo_cte == "1");
 }
 
 bool CTe(const std::string& modelo) {
@@ -95,12 +115,12 @@ struct TGeracaoD100::TDocumentoD100 {
 // What a page of documents carries besides block C's reading.
 struct TGeracaoD100::TPagina {
   TPaginaC100 c;
-  std::map<int64_t, std::vector<TFreteD100>> fretes;                      // by document
-  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;              // by freight part
-  std::map<int64_t, double> nao_tributados;                               // exempt + other, by item
-  std::map<int64_t, std::pair<std::string, std::string>> trajetos;        // by document
-  std::map<int64_t, TLivroD> livros;                                      // by document
-  std::map<int64_t, std::pair<std::string, std::string>> trajetos_frete;  // by freight part
+  std::map<int64_t, std::vector<TFreteD100>> fretes;                // by document
+  std::map<int64_t, std::vector<TAjusteC100>> ajustes_frete;        // by freight part
+  std::map<int64_t, double> nao_tributados;                         // exempt + other, by item
+  std::map<int64_t, std::pair<std::string, std::string>> trajetos;  // by document
+  std::map<int64_t, TLivroD> livros;                                // by document
+  std::map<int64_t, TTrajetoFreteD> trajetos_frete;                 // by freight part
 };
 
 std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime inicio,
@@ -134,10 +154,7 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
       texto_filial + ") AND (E.CODMODELO IN (" + modelos + ")) " + kCondicaoSerie +
       "AND (((G.CODINTERNO IN " + kPadroesPelaEntrada + ") AND (A.DTENTSAI BETWEEN " + de +
       " AND " + ate + ")) OR ((G.CODINTERNO NOT IN " + kPadroesPelaEntrada +
-      ") AND (A.DATAEMI BETWEEN " + de + " AND " + ate +
-      "))) AND NOT EXISTS (SELECT PF.ID FROM Z8_PARTEDOCTO PF WHERE PF.IDF_DOCTO = A.ID AND "
-      "PF.FD = 'ParteDoctoConheceFrete') " +
-      kTipoDeTransporte + integrados +
+      ") AND (A.DATAEMI BETWEEN " + de + " AND " + ate + "))) " + kTipoDeTransporte + integrados +
       "UNION SELECT A.ID, A.DATAEMI FROM Z8_DOCTO A "
       "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
       "WHERE (A.SITUACAO = '1') AND (A.IDF_FILIAL = " +
@@ -437,7 +454,10 @@ void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPa
           "Registro D100, conhecimento de frete {} do documento {} (ID {}): o tipo do documento "
           "(ID {}) não diz o modelo dos seus conhecimentos (TpDocConFr_IDF_ModeloDoct)",
           f.numero, d.numero, d.id, d.tipo_documento));
-    modelo = modelos_frete_.emplace(d.tipo_documento, Texto(r.linhas[0][3])).first;
+    modelo =
+        modelos_frete_
+            .emplace(d.tipo_documento, std::make_pair(Texto(r.linhas[0][3]), Texto(r.linhas[0][2])))
+            .first;
   }
   if (Trim(f.numero).empty())
     throw EErro(
@@ -449,7 +469,7 @@ void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPa
   m.id_frete = f.id;
   m.ind_oper = "0";
   m.ind_emit = EmitenteDaSerie(f.tipo_serie);
-  m.modelo = modelo->second;
+  m.modelo = modelo->second.first;
   m.serie = f.serie;
   // Series 890 to 899 are those of the special regime.
   m.situacao = f.serie.size() == 3 && f.serie >= "890" && f.serie <= "899" ? "08" : "00";
@@ -469,8 +489,10 @@ void TGeracaoD100::Frete(const TDocumentoC100& d, const TFreteD100& f, const TPa
   m.conta = refs_.Conta(d.tipo_documento);
   auto trajeto = p.trajetos_frete.find(f.id);
   if (trajeto != p.trajetos_frete.end()) {
-    m.mun_origem = trajeto->second.first;
-    m.mun_destino = trajeto->second.second;
+    m.mun_origem = trajeto->second.origem;
+    m.mun_destino = trajeto->second.destino;
+    if (trajeto->second.origem_no_exterior && PrestacaoDeCTe(m.modelo, modelo->second.second))
+      m.mun_origem = kMunicipioNoExterior;
   }
   TAnaliticoD a;
   a.cst = !f.tributacao.empty() ? "0" + f.tributacao

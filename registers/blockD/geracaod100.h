@@ -64,8 +64,10 @@ class TGeracaoD100 {
   TxbSession& sessao_;
   TReferenciasD refs_;
   bool com_municipios_ = false;
-  std::set<std::string> gravados_;                // number;participant;series
-  std::map<int64_t, std::string> modelos_frete_;  // document type -> model of its freight bills
+  std::set<std::string> gravados_;  // number;participant;series
+  // By document type, the model and the CT-e type of the freight bills typed
+  // on its documents.
+  std::map<int64_t, std::pair<std::string, std::string>> modelos_frete_;
   int linhas_ = 0;
   std::shared_ptr<Th5RegistroEFDD190> d190_;
   std::shared_ptr<Th5RegistroEFDD195> d195_;

@@ -25,6 +25,9 @@ constexpr int kEntradasTransporte[] = {12, 134};
 const std::string kContribuicoesD[] = {"D101", "D105", "D200", "D201", "D205",
                                        "D501", "D505", "D600", "D601", "D605"};
 
+// Brazil's code in the central bank's table of countries.
+constexpr int kBrasil = 1058;
+
 // A participant code of kind "N": trimmed, without separators.
 std::string CodigoNumerico(const std::string& codigo) {
   std::string r;
@@ -136,6 +139,19 @@ std::string CfopD(const std::string& cfop) {
   return Digitos(cfop).substr(0, 4);
 }
 
+TAnaliticoD AnaliticoDoItemD(const TItemDocumentoC100& i) {
+  TAnaliticoD a;
+  a.cst = CstIcmsD(i);
+  a.cfop = CfopD(i.cfop);
+  a.aliquota = i.icms_aliq;
+  a.operacao = i.liquido;
+  a.base = i.icms_base;
+  a.icms = i.icms_valor;
+  a.base_st = i.st_base;
+  a.st = i.st_valor;
+  return a;
+}
+
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,
                              const std::string& registros,
                              std::optional<TEstabelecimentoD> estabelecimento)
@@ -171,8 +187,8 @@ TReferenciasD::~TReferenciasD() {
     if (o) Aplicacao().Destruir(o);
 }
 
-TVariant TReferenciasD::IdD010() const {
-  return estabelecimento_ ? TVariant(estabelecimento_->id_d010) : TVariant();
+TVariant TReferenciasD::IdD010() {
+  return estabelecimento_ ? TVariant(estabelecimento_->d010()) : TVariant();
 }
 
 bool TReferenciasD::Selecionado(const std::string& codigo) const {
@@ -224,6 +240,14 @@ std::string TReferenciasD::MunicipioDe(int64_t ident) {
   return it == participantes_.end() ? "" : it->second.municipio;
 }
 
+bool TReferenciasD::NoExterior(int64_t ident) {
+  if (ident > 0 && !participantes_.count(ident)) CarregarParticipantes({ident});
+  auto it = participantes_.find(ident);
+  if (it == participantes_.end()) return false;
+  const std::string pais = Digitos(it->second.pais);
+  return !pais.empty() && TextoParaInteiroDef(pais, 0) != kBrasil;
+}
+
 std::string TReferenciasD::MunicipioDaFilial() {
   if (!municipio_filial_.empty()) return municipio_filial_;
   TxbResultado r = sessao_.Consultar(
@@ -235,17 +259,19 @@ std::string TReferenciasD::MunicipioDaFilial() {
   return municipio_filial_;
 }
 
-std::string TReferenciasD::Item(const TItemDocumentoC100& i) {
-  const std::string codigo = (sem_prefixo_ ? "" : "P") + Trim(i.cod_prod);
+std::string TReferenciasD::Item(const TItemDocumentoC100& i, const std::string* codigo_servico,
+                                std::string* unidade_item) {
+  const std::string codigo = CodigoItemDocumento(i.cod_prod, codigo_servico, sem_prefixo_);
   std::string unidade = SubstituirTodos(i.unidade, " ", "");
   r0200_->IncluirNovo(cabecalho_.id, bloco0_, codigo, static_cast<int>(i.produto), i.nome_prod,
-                      i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero, "",
-                      i.cest, i.icms_aliq, cabecalho_.inicio, cabecalho_.fim, id_0140_,
-                      cabecalho_.filial, lista_bloco0_);
+                      i.cod_barras, "", i.tipo_item, unidade, i.ncm, i.ex_tipi, i.genero,
+                      codigo_servico ? *codigo_servico : "", i.cest, i.icms_aliq, cabecalho_.inicio,
+                      cabecalho_.fim, id_0140_, cabecalho_.filial, lista_bloco0_);
   const std::string do_documento = SubstituirTodos(i.unidade, " ", "");
   const std::string u = do_documento.empty() ? unidade : do_documento;
   if (!u.empty() && unidades_.insert(u).second && Selecionado("0190"))
     r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), u, u, id_0140_);
+  if (unidade_item) *unidade_item = u;
   return CodigoItemNoArquivo(codigo);
 }
 
@@ -295,6 +321,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
     const std::set<int64_t> complementares = Complementares(sessao, pagina);
     const std::map<int64_t, TLivroD> livros = CarregarLivrosD(sessao, pagina);
     const std::map<int64_t, std::string> classes = ClassesDosItens(sessao, pagina);
+    const TItensServico servicos = CarregarItensServico(sessao, pagina);
     std::vector<int64_t> pessoas;
     for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
     refs.CarregarParticipantes(pessoas);
@@ -306,7 +333,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
       if (!OperacaoNoFiltro(refs.IndOper(), operacao)) continue;
       if (operacao == "1" && d.emissao < c.inicio.DateOf()) continue;
       if (operacao == "0" && d.entrada_saida > c.fim.DateOf()) continue;
-      f({d, p, operacao, complementares.count(id) > 0, LivroDe(livros, id), classes});
+      f({d, p, operacao, complementares.count(id) > 0, LivroDe(livros, id), classes, servicos});
     }
   }
 }

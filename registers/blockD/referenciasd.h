@@ -15,7 +15,9 @@
 
 #include "registers/block0/referencias.h"
 #include "registers/blockC/documentosc100.h"
+#include "registers/blockC/itensservico.h"
 #include "registers/blockC/linhasblococ.h"
+#include "registers/blockD/insercaosomada.h"
 
 namespace efd {
 
@@ -44,6 +46,9 @@ std::string NumeroDocumentoD(const std::string& numero);
 std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
 std::string CfopD(const std::string& cfop);
+// What a communication item adds to its bill's analytic totals: by its
+// CST, CFOP and rate, its net value, its ICMS and ICMS-ST bases and values.
+TAnaliticoD AnaliticoDoItemD(const TItemDocumentoC100& item);
 
 // A document's record in the fiscal books: the values the books took of it.
 struct TLivroD {
@@ -65,11 +70,13 @@ TValoresD ValoresD(const TDocumentoC100& documento, const TLivroD* livro);
 
 // The establishment whose service documents a PIS/COFINS generation stores:
 // its branch, the 0140 row its block-0 rows stand under and the D010 row its
-// documents stand under.
+// documents stand under, which d010 stores with the first of them and
+// returns then on: an establishment whose documents the month or the
+// header's filter all leave out gets none.
 struct TEstabelecimentoD {
   int filial = 0;
   int id_0140 = 0;
-  int64_t id_d010 = 0;
+  std::function<int64_t()> d010;
   TReceitaSemContribuicao receita_sem_contribuicao;
 };
 
@@ -91,7 +98,7 @@ class TReferenciasD {
   int Bloco() const { return bloco_; }
   const std::optional<TEstabelecimentoD>& Estabelecimento() const { return estabelecimento_; }
   // The D010 row the documents stand under: null for the ICMS/IPI model.
-  TVariant IdD010() const;
+  TVariant IdD010();
   bool Selecionado(const std::string& codigo) const;
   // The register type of a code of block 0 or D.
   int Tipo(const std::string& codigo);
@@ -103,8 +110,11 @@ class TReferenciasD {
   void CarregarParticipantes(const std::vector<int64_t>& idents);
   // The 0150 code of an ERP identity, inserted on first use; empty for none.
   std::string Participante(int64_t ident);
-  // The 0200 code of an item (with its unit in 0190), inserted on first use.
-  std::string Item(const TItemDocumentoC100& item);
+  // The 0200 code of an item (with its unit in 0190), inserted on first use;
+  // a service is given with its code of the service list. unidade, when
+  // given, receives the unit the item is counted in.
+  std::string Item(const TItemDocumentoC100& item, const std::string* codigo_servico = nullptr,
+                   std::string* unidade = nullptr);
   // The 0450 code of a text, the 0460 code of an observation.
   std::string Informacao(const std::string& texto);
   std::string Observacao(const std::string& texto);
@@ -113,6 +123,8 @@ class TReferenciasD {
   // The IBGE code of a branch's or an identity's municipality.
   std::string MunicipioDaFilial();
   std::string MunicipioDe(int64_t ident);
+  // Whether an identity lies outside Brazil (its country is another).
+  bool NoExterior(int64_t ident);
 
  private:
   TxbSession& sessao_;
@@ -151,6 +163,7 @@ struct TServicoD {
   // The class its items' product families give communication items, by
   // item; absent when the family gives none.
   const std::map<int64_t, std::string>& classes;
+  const TItensServico& servicos;  // the page's service items
 };
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
                         const std::function<void(const TServicoD&)>& f);

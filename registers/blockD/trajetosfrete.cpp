@@ -68,9 +68,9 @@ std::map<int64_t, std::string> LocaisDeEntrega(TxbSession& sessao,
 
 }  // namespace
 
-std::map<int64_t, std::pair<std::string, std::string>> TrajetosDosFretesD(
-    TxbSession& sessao, TReferenciasD& refs, std::vector<TFreteTransportadoD> fretes) {
-  std::map<int64_t, std::pair<std::string, std::string>> r;
+std::map<int64_t, TTrajetoFreteD> TrajetosDosFretesD(TxbSession& sessao, TReferenciasD& refs,
+                                                     std::vector<TFreteTransportadoD> fretes) {
+  std::map<int64_t, TTrajetoFreteD> r;
   if (fretes.empty()) return r;
   std::vector<int64_t> sem_nota_fiscal;
   for (const auto& f : fretes)
@@ -89,8 +89,10 @@ std::map<int64_t, std::pair<std::string, std::string>> TrajetosDosFretesD(
   for (const auto& f : fretes) {
     auto emitente = emitentes.find(f.transportado);
     auto local = locais.find(f.transportado);
-    r[f.frete] = {emitente == emitentes.end() ? "" : refs.MunicipioDe(emitente->second),
-                  local == locais.end() ? refs.MunicipioDaFilial() : local->second};
+    const int64_t origem = emitente == emitentes.end() ? 0 : emitente->second;
+    r[f.frete] = {origem ? refs.MunicipioDe(origem) : "",
+                  local == locais.end() ? refs.MunicipioDaFilial() : local->second,
+                  origem && refs.NoExterior(origem)};
   }
   return r;
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace efd {
@@ -19,13 +18,20 @@ struct TFreteTransportadoD {
   int64_t frete = 0, entrada = 0, transportado = 0;
 };
 
+// The municipalities a freight bill ran between; its origin may lie abroad.
+struct TTrajetoFreteD {
+  std::string origem, destino;
+  bool origem_no_exterior = false;
+};
+
 // By freight part, the IBGE codes of the origin and the destination. The
 // invoice carried is the one the bill names, else the one its newest note
 // numbers (found among the documents typed with that number); without
 // either, the goods entry itself. The origin is the municipality of that
-// invoice's issuer; the destination the place it was delivered to (a
-// purchase's or a customer's), else the branch's municipality.
-std::map<int64_t, std::pair<std::string, std::string>> TrajetosDosFretesD(
-    TxbSession& sessao, TReferenciasD& refs, std::vector<TFreteTransportadoD> fretes);
+// invoice's issuer (abroad when the issuer is); the destination the place it
+// was delivered to (a purchase's or a customer's), else the branch's
+// municipality.
+std::map<int64_t, TTrajetoFreteD> TrajetosDosFretesD(TxbSession& sessao, TReferenciasD& refs,
+                                                     std::vector<TFreteTransportadoD> fretes);
 
 }  // namespace efd

@@ -32,6 +32,11 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
+// The classes of communication items that their product families do not
+// class: goods and services.
+constexpr const char* kClasseProdutos = "0101";
+constexpr const char* kClasseServicos = "0601";
+
 // One generation of the D500 family for an EFD and its block-D row.
 class TGeracaoD500 {
  public:
@@ -81,37 +86,54 @@ class TGeracaoD500 {
     };
     std::vector<TItemD510> itens;
     std::vector<const TItemDocumentoC100*> contribuicoes;
-    auto lista = p.itens.find(d.id);
-    if (valores && lista != p.itens.end())
-      for (const TItemDocumentoC100& i : lista->second) {
-        TAnaliticoD a;
-        a.cst = CstIcmsD(i);
-        a.cfop = CfopD(i.cfop);
-        a.aliquota = i.icms_aliq;
-        a.operacao = i.liquido;
-        a.base = i.icms_base;
-        a.icms = i.icms_valor;
-        a.base_st = i.st_base;
-        a.st = i.st_valor;
-        // Only a taxed item has a reduced base.
-        if (i.icms_base > 0 && i.liquido > i.icms_base) a.reducao = Arred(i.liquido - i.icms_base);
-        analiticos.Somar(a);
-        base = Arred(base + i.icms_base);
-        icms = Arred(icms + i.icms_valor);
-        pis = Arred(pis + i.pis_valor);
-        cofins = Arred(cofins + i.cofins_valor);
-        contribuicoes.push_back(&i);
-        if (!refs_.Selecionado("D510")) continue;
-        const std::string unidade = SubstituirTodos(i.unidade, " ", "");
-        // Goods without a class of their family's are of the first class.
-        auto classe = s.classes.find(i.id);
-        itens.push_back(
-            {{std::to_string(i.seq), refs_.Item(i),
-              classe == s.classes.end() ? "0101" : classe->second, i.quantidade, unidade,
-              Arred(i.liquido), Arred(i.desconto), a.cst, a.cfop, Arred(i.icms_base), i.icms_aliq,
-              Arred(i.icms_valor), Arred(i.st_base), Arred(i.st_valor), "0", cod_part,
-              Arred(i.pis_valor), Arred(i.cofins_valor), conta}});
-      }
+    // A product's class is its family's, else the first of goods; a service
+    // is of the class of services.
+    auto item = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
+      TAnaliticoD a = AnaliticoDoItemD(i);
+      // Only a taxed item has a reduced base.
+      if (i.icms_base > 0 && i.liquido > i.icms_base) a.reducao = Arred(i.liquido - i.icms_base);
+      analiticos.Somar(a);
+      base = Arred(base + i.icms_base);
+      icms = Arred(icms + i.icms_valor);
+      pis = Arred(pis + i.pis_valor);
+      cofins = Arred(cofins + i.cofins_valor);
+      contribuicoes.push_back(&i);
+      if (!refs_.Selecionado("D510")) return;
+      auto classe = s.classes.find(i.id);
+      const std::string cod_class = codigo_servico              ? kClasseServicos
+                                    : classe == s.classes.end() ? kClasseProdutos
+                                                                : classe->second;
+      std::string unidade;
+      const std::string cod_item = refs_.Item(i, codigo_servico, &unidade);
+      // The first value, the D500's identifier, is known once it is stored.
+      itens.push_back({{TVariant(),
+                        std::to_string(i.seq),
+                        cod_item,
+                        cod_class,
+                        i.quantidade,
+                        unidade,
+                        Arred(i.liquido),
+                        Arred(i.desconto),
+                        a.cst,
+                        a.cfop,
+                        Arred(i.icms_base),
+                        i.icms_aliq,
+                        Arred(i.icms_valor),
+                        Arred(i.st_base),
+                        Arred(i.st_valor),
+                        "0",
+                        cod_part,
+                        Arred(i.pis_valor),
+                        Arred(i.cofins_valor),
+                        conta}});
+    };
+    auto produtos = p.itens.find(d.id);
+    if (valores && produtos != p.itens.end())
+      for (const TItemDocumentoC100& i : produtos->second) item(i, nullptr);
+    auto servicos = s.servicos.itens.find(d.id);
+    if (valores && servicos != s.servicos.itens.end())
+      for (const TItemDocumentoC100& i : servicos->second)
+        item(i, &s.servicos.codigos_servico.at(i.id));
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
     const TValoresD livro = ValoresD(d, s.livro);
@@ -151,7 +173,7 @@ class TGeracaoD500 {
       for (const TItemDocumentoC100* i : contribuicoes) contribuicoes_->Incluir(id, *i, conta);
     sessao_.Progresso(fmt::format("RegistroEFD [D500] - {}", linhas_));
     for (auto& i : itens) {
-      i.valores.insert(i.valores.begin(), id);
+      i.valores[0] = id;
       refs_.Inserir(
           "D510",
           [] {

@@ -59,14 +59,7 @@ class TGeracaoD700 {
         pis = Arred(pis + i.pis_valor);
         cofins = Arred(cofins + i.cofins_valor);
         if (Trim(i.tributacao).empty()) continue;
-        TAnaliticoD a;
-        a.cst = CstIcmsD(i);
-        a.cfop = CfopD(i.cfop);
-        a.aliquota = i.icms_aliq;
-        a.operacao = i.liquido;
-        a.base = i.icms_base;
-        a.icms = i.icms_valor;
-        analiticos.Somar(a);
+        analiticos.Somar(AnaliticoDoItemD(i));
         base = Arred(base + i.icms_base);
         icms = Arred(icms + i.icms_valor);
       }

@@ -21,16 +21,19 @@ bool MovimentoD(TxbSession& sessao, const TxbCabecalhoEFD& cabecalho, int filial
 }
 
 void GerarBlocoD(const TEstabelecimento& e, int bloco) {
-  TEstabelecimentoD d{e.filial, e.id_0140, 0, e.receita_sem_contribuicao};
-  d.id_d010 = TxbInsercaoRegistro(e.sessao, "D010", {"CNPJ"})
-                  .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "D010"), {e.cnpj});
-  const int documentos = TGeracaoD100(e.sessao, e.cabecalho.id, bloco, e.nomes, d).Executar() +
-                         GerarD500(e.sessao, e.cabecalho.id, bloco, e.nomes, d);
-  if (documentos > 0) return;
-  // Documents the month or the header's filter leave out: the establishment
-  // has nothing in this block.
-  e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFDD010 WHERE ID = :ID", {{"ID", d.id_d010}});
-  e.sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID = :ID", {{"ID", d.id_d010}});
+  // The D010 is stored with the first document under it.
+  int64_t id_d010 = 0;
+  const TEstabelecimentoD d{
+      e.filial, e.id_0140,
+      [&] {
+        if (id_d010 == 0)
+          id_d010 = TxbInsercaoRegistro(e.sessao, "D010", {"CNPJ"})
+                        .Inserir(bloco, IdTipoRegistro(e.sessao, bloco, "D010"), {e.cnpj});
+        return id_d010;
+      },
+      e.receita_sem_contribuicao};
+  TGeracaoD100(e.sessao, e.cabecalho.id, bloco, e.nomes, d).Executar();
+  GerarD500(e.sessao, e.cabecalho.id, bloco, e.nomes, d);
 }
 
 }  // namespace efd

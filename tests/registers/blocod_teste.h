@@ -34,13 +34,18 @@ struct TDocumentoD {
   int tipo = 2101;   // 2101 CT-e out, 2102 CT-e in, 2103 model 63 out, 2104 model 07 out,
                      // 2105 model 08 out, 2106 model 21 in, 2107 model 22 in, 2108 model 62 in,
                      // 2109 goods entry, 2110 complementary model 21 in, 2121 CT-e in of a
-                     // type without a transport parameter, 2122 CT-e in of standard 42
+                     // type without a transport parameter, 2122 CT-e in of standard 42,
+                     // 2123 CT-e in of a fiscal expense with a part of expenses, 2124 CT-e
+                     // in of freight with a part of freight bills
   int serie = 1201;  // 1201 own, 1202 third party, 1203 own electronic, 1204 special regime 890
   std::string numero = "1";
   int participante = 301;
   std::string emissao = "2024-03-10", entrada = "2024-03-10";
   std::string situacao_nf = "0", situacao_nfe{};
   std::vector<TItemD> itens{TItemD{}};
+  // Items of the telecommunication service "TELEF" (service 2501), after
+  // the goods; their PIS/COFINS as the goods'.
+  std::vector<TItemD> servicos{};
   std::string chave{};
   // Its record in the books: value supplied, not taxed, of third parties,
   // expenses; none when empty.
@@ -109,6 +114,7 @@ class TBlocoD : public TBloco0 {
     for (const TDocumentoD& d : documentos) {
       double total = 0;
       for (const TItemD& i : d.itens) total += i.valor;
+      for (const TItemD& i : d.servicos) total += i.valor;
       f["Z8_DOCTO"].push_back(
           {{"ID", d.id},
            {"FD", "Docto"},
@@ -162,6 +168,39 @@ class TBlocoD : public TBloco0 {
         if (!i.tributacao.empty())
           t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
         f["Z8_TRIITEMPRO"].push_back(t);
+      }
+      for (const TItemD& i : d.servicos) {
+        const int item = proximo++;
+        f["Z8_PARTEDOCTO"].push_back({{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", d.id}});
+        f["Z8_DOCTOITEM"].push_back({{"ID", item},
+                                     {"IDA", item},
+                                     {"SEQITEM", i.seq},
+                                     {"IDF_SERVICO", 2501},
+                                     {"IDF_CFOP", i.cfop},
+                                     {"QDADE", 1},
+                                     {"VALBRUTO", i.valor},
+                                     {"VALLIQUIDO", i.valor},
+                                     {"VALLIQUIDONF", i.valor}});
+        f["Z8_TRIBITEM"].push_back({{"ID", item}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", item}});
+        const double base = i.aliquota > 0 ? i.valor - i.outras : 0;
+        const bool tributado = i.letra_pis == "K" || i.letra_pis == "A";
+        nlohmann::json t = {{"ID", item},
+                            {"IDA", item},
+                            {"ICMSBASE", base},
+                            {"ICMSALIQ", i.aliquota},
+                            {"ICMSVALOR", base * i.aliquota / 100},
+                            {"PISVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.0165},
+                            {"COFINSVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.076}};
+        if (!i.letra_pis.empty())
+          t.update({{"CLATRIBPIS", i.letra_pis},
+                    {"PISBASE", tributado ? i.valor : 0},
+                    {"PISALIQ", tributado ? 1.65 : 0},
+                    {"CLATRIBCOFINS", i.letra_pis},
+                    {"COFINSBASE", tributado ? i.valor : 0},
+                    {"COFINSALIQ", tributado ? 7.6 : 0}});
+        if (!i.tributacao.empty())
+          t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
+        f["Z8_TRIITEMSER"].push_back(t);
       }
       if (!d.livro.empty())
         f["Z8_REGLIVRO"].push_back({{"ID", proximo++},
@@ -251,7 +290,9 @@ class TBlocoD : public TBloco0 {
                   {"ID": 2109, "CODIGO": "COMPRA", "IDF_PADRAODOC": 1012},
                   {"ID": 2110, "CODIGO": "M21C", "IDF_PADRAODOC": 1012, "NFCOMPLEMENTAR": true},
                   {"ID": 2121, "CODIGO": "CTESEMPAR", "IDF_PADRAODOC": 1012},
-                  {"ID": 2122, "CODIGO": "CTE42", "IDF_PADRAODOC": 1013}],
+                  {"ID": 2122, "CODIGO": "CTE42", "IDF_PADRAODOC": 1013},
+                  {"ID": 2123, "CODIGO": "CTEDESP", "IDF_PADRAODOC": 1012},
+                  {"ID": 2124, "CODIGO": "CTEFRETE", "IDF_PADRAODOC": 1012}],
     "Z8_PARTETPDOC": [{"ID": 2201, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2101},
                       {"ID": 2202, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2102},
                       {"ID": 2203, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2103},
@@ -269,7 +310,13 @@ class TBlocoD : public TBloco0 {
                       {"ID": 2234, "FD": "ParamTpDoctoFin", "IDF_TIPDOC": 2104},
                       {"ID": 2235, "FD": "ParamTpDoctoFrete", "IDF_TIPDOC": 2105},
                       {"ID": 2221, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2121},
-                      {"ID": 2222, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2122}],
+                      {"ID": 2222, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2122},
+                      {"ID": 2223, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2123},
+                      {"ID": 2236, "FD": "ParamTpDoctoDespFis", "IDF_TIPDOC": 2123},
+                      {"ID": 2241, "FD": "TpDocDespesa", "IDF_TIPDOC": 2123},
+                      {"ID": 2224, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 2124},
+                      {"ID": 2237, "FD": "ParamTpDoctoFrete", "IDF_TIPDOC": 2124},
+                      {"ID": 2242, "FD": "TpDocConFrete", "IDF_TIPDOC": 2124}],
     "Z8_TPDOCTOGER": [{"ID": 2201, "IDA": 2201, "IDF_MODELODOCT": 1001},
                       {"ID": 2202, "IDA": 2202, "IDF_MODELODOCT": 1001},
                       {"ID": 2203, "IDA": 2203, "IDF_MODELODOCT": 1002},
@@ -281,11 +328,17 @@ class TBlocoD : public TBloco0 {
                       {"ID": 2209, "IDA": 2209, "IDF_MODELODOCT": 1008},
                       {"ID": 2210, "IDA": 2210, "IDF_MODELODOCT": 1005},
                       {"ID": 2221, "IDA": 2221, "IDF_MODELODOCT": 1001},
-                      {"ID": 2222, "IDA": 2222, "IDF_MODELODOCT": 1001}],
-    "Z8_PARTPDCFRE": [{"ID": 2231, "IDA": 2231}, {"ID": 2233, "IDA": 2233}, {"ID": 2235, "IDA": 2235}],
-    "Z8_PARTPDCDFI": [{"ID": 2232, "IDA": 2232}],
+                      {"ID": 2222, "IDA": 2222, "IDF_MODELODOCT": 1001},
+                      {"ID": 2223, "IDA": 2223, "IDF_MODELODOCT": 1001},
+                      {"ID": 2224, "IDA": 2224, "IDF_MODELODOCT": 1001}],
+    "Z8_PARTPDCFRE": [{"ID": 2231, "IDA": 2231}, {"ID": 2233, "IDA": 2233}, {"ID": 2235, "IDA": 2235},
+                      {"ID": 2237, "IDA": 2237}],
+    "Z8_PARTPDCDFI": [{"ID": 2232, "IDA": 2232}, {"ID": 2236, "IDA": 2236}],
+    "Z8_TPDOCDESP": [{"ID": 2241, "IDA": 2241}],
     "Z8_PARTPDCFIN": [{"ID": 2234, "IDA": 2234}],
-    "Z8_TPDOCCONFR": [{"ID": 2219, "IDA": 2219, "IDF_MODELODOCT": 1001, "TIPOCTE": "0"}],
+    "Z8_TPDOCCONFR": [{"ID": 2219, "IDA": 2219, "IDF_MODELODOCT": 1001, "TIPOCTE": "0"},
+                      {"ID": 2242, "IDA": 2242, "IDF_MODELODOCT": 1001, "TIPOCTE": "0"}],
+    "Z8_SERVICO": [{"ID": 2501, "IDF_EMPRESA": 1, "CODIGO": "TELEF", "NOME": "Telefonia"}],
     "Z8_SERIEDOCTO": [{"ID": 1201, "IDF_FILIAL": 10, "CODIGO": "1", "TIPO": "1", "SERIENFE": false},
                       {"ID": 1202, "IDF_FILIAL": 10, "CODIGO": "2", "TIPO": "2", "SERIENFE": false},
                       {"ID": 1203, "IDF_FILIAL": 10, "CODIGO": "3", "TIPO": "1", "SERIENFE": true},
@@ -301,7 +354,9 @@ class TBlocoD : public TBloco0 {
                     "NUMERO": "10", "IDF_PAIS": 1},
                    {"ID": 302, "FD": "Identificacao", "CODIGO": "4502", "NOME": "Transportadora S.A.",
                     "CPFCNPJ": "44555666000172", "INSCRICAOEST": "111222333444", "IDF_ENDER": 1,
-                    "NUMERO": "20", "IDF_PAIS": 1}]
+                    "NUMERO": "20", "IDF_PAIS": 1},
+                   {"ID": 304, "FD": "Identificacao", "CODIGO": "4504", "NOME": "Exportadora del Plata S.A.",
+                    "NUMERO": "40", "IDF_PAIS": 2}]
   })";
 };
 

@@ -1,0 +1,31 @@
+// The service items of documents read as their goods items are, for the
+// bills whose items may be services (utility bills of block C,
+// communication bills of block D).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "registers/blockC/documentosc100.h"
+
+namespace efd {
+
+class TxbSession;
+
+struct TItensServico {
+  // By document, in item order: the service stands as the item's product
+  // (its code and name, item type "J"), with the quantity, value, discount
+  // and CFOP of the item and the ICMS class, base, rate and value, PIS and COFINS of
+  // the item's taxes.
+  std::map<int64_t, std::vector<TItemDocumentoC100>> itens;
+  std::map<int64_t, std::string> codigos_servico;  // by item, its code of the service list
+};
+TItensServico CarregarItensServico(TxbSession& sessao, const std::vector<int64_t>& documentos);
+
+// The 0200 code of a document's item: "S" + code for a service, "P" + code
+// for a product, the bare code when the company wants no prefix.
+std::string CodigoItemDocumento(const std::string& codigo, bool servico, bool sem_prefixo);
+
+}  // namespace efd
