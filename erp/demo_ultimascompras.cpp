@@ -24,15 +24,16 @@ void Copiar(TpbBD& bd, const std::string& tabela, int64_t id, const TValores& mu
 }
 
 // The purchase of a product last month: a copy of the purchase document
-// compra and of its item, with ICMS of 12% on 125.00 and ICMS-ST of 18% on
+// compra and of its item, from fornecedor, with ICMS of 12% on 125.00 and ICMS-ST of 18% on
 // 180.00 for 10 units of 12.50. Its item's id.
 int64_t Compra(TpbBD& bd, const ResultadoDemo& demo, int64_t& proximo, int64_t compra, int64_t item,
-               int64_t produto, int64_t n) {
+               const TVariant& fornecedor, int64_t produto, int64_t n) {
   const int64_t docto = proximo++, novo = proximo++;
   const TDateTime dia(demo.inicio.dias - 10 + n);
   Copiar(bd, "Z8_DOCTO", compra,
          {{"ID", docto},
           {"NRODOCTO", std::to_string(7100 + n)},
+          {"IDF_IDENT", fornecedor},
           {"DATAEMI", dia},
           {"DTENTSAI", dia},
           {"VALTOTALNF", 125.0 + 17.4}});
@@ -78,7 +79,7 @@ int64_t ConstruirUltimasComprasDemo(TpbBD& bd, const ResultadoDemo& demo) {
   const TParametros mes = {
       {"FILIAL", demo.filiais.front()}, {"INICIO", demo.inicio}, {"FIM", demo.fim}};
   const TxbResultado compra = bd.Consultar(
-      "SELECT A.ID, I.ID, A.IDF_IDENT FROM Z8_DOCTO A "
+      "SELECT A.ID, I.ID FROM Z8_DOCTO A "
       "INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
       "INNER JOIN Z8_PARTEDOCTO P ON P.IDF_DOCTO = A.ID INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
       "WHERE A.IDF_FILIAL = :FILIAL AND A.DATAEMI >= :INICIO AND A.DATAEMI <= :FIM "
@@ -86,26 +87,30 @@ int64_t ConstruirUltimasComprasDemo(TpbBD& bd, const ResultadoDemo& demo) {
       "ORDER BY A.DATAEMI, A.ID, I.SEQITEM",
       mes);
   const TxbResultado vendas = bd.Consultar(
-      "SELECT I.IDF_PROD FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = A.IDF_TPDOCTO "
+      "SELECT I.IDF_PROD, A.IDF_IDENT FROM Z8_DOCTO A INNER JOIN Z8_TIPDOC T ON T.ID = "
+      "A.IDF_TPDOCTO "
       "INNER JOIN Z8_PARTEDOCTO P ON P.IDF_DOCTO = A.ID INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
       "INNER JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
       "WHERE A.IDF_FILIAL = :FILIAL AND A.DATAEMI >= :INICIO AND A.DATAEMI <= :FIM "
-      "AND A.SITUACAONF = '0' AND A.SITUACAO = '1' AND T.CODIGO = 'VENDA-NFE' "
-      "AND CF.CODIGO = '6.108' ORDER BY A.DATAEMI, A.ID, I.SEQITEM",
+      "AND A.SITUACAONF = '0' AND A.SITUACAO = '1' AND T.CODIGO = 'VENDA-NF1' "
+      "AND CF.CODIGO IN ('6.101', '6.102') ORDER BY A.DATAEMI, A.ID, I.SEQITEM",
       mes);
-  if (compra.Vazio()) return proximo - 1;
+  if (compra.Vazio() || vendas.Vazio()) return proximo - 1;
+  // The first sale's customer sold the goods and withheld their tax: a
+  // participant the file has already met when the first refund names it.
+  const TVariant fornecedor = vendas.linhas[0][1];
   std::set<int64_t> produtos;
   for (const auto& v : vendas.linhas) {
     const int64_t produto = v[0].AsInt64();
     if (produtos.size() == 3 || !produtos.insert(produto).second) continue;
     const int64_t n = static_cast<int64_t>(produtos.size());
     const int64_t item = Compra(bd, demo, proximo, compra.linhas[0][0].AsInt64(),
-                                compra.linhas[0][1].AsInt64(), produto, n);
+                                compra.linhas[0][1].AsInt64(), fornecedor, produto, n);
     if (n == 2)
       InserirValores(bd, "Z8_SUBSSTITEM",
                      {{"ID", proximo++},
                       {"IDF_DOCTOITEM", item},
-                      {"IDF_IDENT", compra.linhas[0][2]},
+                      {"IDF_IDENT", fornecedor},
                       {"CHAVENFE", std::string("35") + std::string(42, '7')},
                       {"SERIE", std::string("1")},
                       {"NRODOCTO", std::string("000845")},
