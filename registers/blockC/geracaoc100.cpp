@@ -56,14 +56,6 @@ TVariant Valor(double v) {
   return TVariant(Arred(v));
 }
 
-// A number typed as text, as the file's numeric fields take it ("000123" ->
-// "123").
-std::string Inteiro(const std::string& numero) {
-  const std::string digitos = Digitos(numero);
-  const size_t primeiro = digitos.find_first_not_of('0');
-  return primeiro == std::string::npos ? digitos.substr(0, 1) : digitos.substr(primeiro);
-}
-
 // A state registration as the file takes it: "ISENTO" is no registration.
 std::string SemIsento(const std::string& ie) {
   return UpperCase(Trim(ie)) == "ISENTO" ? "" : Trim(ie);
@@ -700,7 +692,7 @@ void TGeracaoC100::Complementos(const TDocumentoC100& d, TDocumentoMontado& m) {
       texto.filhos.push_back(
           {"C113",
            {r.ind_oper, r.ind_emit, Participante(r.ident, 0), r.modelo, r.serie,
-            Digitos(r.subserie), Inteiro(r.numero), FormatarData(r.emissao), chave}});
+            Digitos(r.subserie), NumeroSemZeros(r.numero), FormatarData(r.emissao), chave}});
     }
   }
   auto cupons = complementos_.cupons.find(d.id);

@@ -20,14 +20,6 @@ const std::vector<std::string> kCampos = {
 // The last entry alone (the layouts before 2016).
 constexpr size_t kCamposDaEntrada = 8;
 
-// A number typed as text as the line's numeric fields take it ("000123"
-// -> "123"); empty stays empty.
-std::string SemZerosAEsquerda(const std::string& numero) {
-  const std::string digitos = Digitos(numero);
-  const size_t primeiro = digitos.find_first_not_of('0');
-  return primeiro == std::string::npos ? digitos.substr(0, 1) : digitos.substr(primeiro);
-}
-
 }  // namespace
 
 void Th5RegistroEFDC176::DestroyKLV() {
@@ -42,7 +34,7 @@ TRessarcimentoC176 Th5RegistroEFDC176::Ressarcimento(const TUltimaEntradaC176& e
   const double base_st = e.st_base + e.st_base_obs;
   const double icms = e.icms_valor + e.icms_valor_obs;
   r.modelo = e.modelo;
-  r.numero = SemZerosAEsquerda(e.numero);
+  r.numero = NumeroSemZeros(e.numero);
   r.serie = Trim(e.serie);
   r.data = FormatarData(e.data);
   r.quantidade = Arredondar(e.quantidade, 3);
@@ -70,7 +62,7 @@ TRessarcimentoC176 Th5RegistroEFDC176::Ressarcimento(const TUltimaEntradaC176& e
   if (e.substituto > 0) {
     r.chave_ret = Digitos(e.chave_ret);
     r.serie_ret = Trim(e.serie_ret);
-    r.numero_ret = Trim(e.numero_ret).empty() ? "" : SemZerosAEsquerda(e.numero_ret);
+    r.numero_ret = Trim(e.numero_ret).empty() ? "" : NumeroSemZeros(e.numero_ret);
     r.item_ret = e.item_ret > 0 ? std::to_string(e.item_ret) : "";
   }
   return r;
