@@ -14,6 +14,7 @@
 #include "erp/demo_apuracaocontribuicoes.h"
 #include "erp/demo_ciap.h"
 #include "erp/demo_complementosdocumento.h"
+#include "erp/demo_ultimascompras.h"
 #include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
@@ -2030,6 +2031,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
+    r.maior_id = ConstruirUltimasComprasDemo(bd, r);
     ConstruirApuracaoContribuicoesDemo(bd);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();

@@ -22,8 +22,14 @@ class Th5RegistroEFD0460 : public Th0RegistroEFD0460 {
   // -> the observation code.
   int INTERNO_Incluir(int id_efd, int bloco, int tipo, const std::string& texto, int) override;
   std::string INTERNO_GerarArquivo(int id_efd) override;
+  // An observation of a fixed code (a state's note), stored once per code;
+  // fixed codes lie far above the running ones.
+  void IncluirComCodigo(int id_efd, int bloco, int tipo, const std::string& codigo,
+                        const std::string& texto);
 
  private:
+  void Abrir(int id_efd);
+  void Gravar(int id_efd, int bloco, int tipo, const std::string& codigo, const std::string& texto);
   int efd_carregada_ = 0;
 };
 

@@ -56,14 +56,6 @@ TVariant Valor(double v) {
   return TVariant(Arred(v));
 }
 
-// A number typed as text, as the file's numeric fields take it ("000123" ->
-// "123").
-std::string Inteiro(const std::string& numero) {
-  const std::string digitos = Digitos(numero);
-  const size_t primeiro = digitos.find_first_not_of('0');
-  return primeiro == std::string::npos ? digitos.substr(0, 1) : digitos.substr(primeiro);
-}
-
 // A state registration as the file takes it: "ISENTO" is no registration.
 std::string SemIsento(const std::string& ie) {
   return UpperCase(Trim(ie)) == "ISENTO" ? "" : Trim(ie);
@@ -87,8 +79,9 @@ struct TGeracaoC100::TDocumentoMontado {
   double total = 0, desconto = 0, abat_nt = 0, mercadorias = 0, frete = 0, seguro = 0, outras = 0,
          base = 0, icms = 0, base_st = 0, st = 0, ipi = 0, pis = 0, cofins = 0;
   std::vector<TItemC170> itens;
-  std::vector<std::vector<TTanqueC100>> tanques;  // by item, for fuel entries
-  std::vector<std::vector<TLoteC173>> lotes;      // by item
+  std::vector<std::vector<TTanqueC100>> tanques;                  // by item, for fuel entries
+  std::vector<std::vector<TLoteC173>> lotes;                      // by item
+  std::vector<std::optional<TRessarcimentoC176>> ressarcimentos;  // by item
   TAnaliticosC190 analiticos;
   std::vector<TTextoMontado> textos;
   std::string processo, ind_processo;
@@ -112,12 +105,7 @@ struct TGeracaoC100::TDocumentoMontado {
   TDestinoConsolidacao consolidacao = TDestinoConsolidacao::Nenhum;
   std::vector<TDocumentoConsolidado::TItem> consolidar;
   // Observations (0460 code, text) with their adjustments.
-  struct TAjusteMontado {
-    std::string codigo, descricao, item;
-    double base = 0, aliquota = 0, icms = 0, outros = 0;
-  };
-  std::vector<std::pair<std::pair<std::string, std::string>, std::vector<TAjusteMontado>>>
-      observacoes;
+  std::vector<std::pair<std::pair<std::string, std::string>, std::vector<TAjusteC197>>> observacoes;
 };
 
 TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bloco,
@@ -152,6 +140,7 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
   r0460_ = app.CriarComo<Th5RegistroEFD0460>("RegistroEFD0460", sessao_);
   r0500_ = app.CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", sessao_);
   c170_ = app.CriarComo<Th5RegistroEFDC170>("RegistroEFDC170", sessao_);
+  c176_ = app.CriarComo<Th5RegistroEFDC176>("RegistroEFDC176", sessao_);
   c190_ = app.CriarComo<Th5RegistroEFDC190>("RegistroEFDC190", sessao_);
   if (estabelecimento_ && estabelecimento_->consolidada)
     consolidacoes_ =
@@ -161,7 +150,7 @@ TGeracaoC100::TGeracaoC100(TxbSession& sessao, int id_efd, int tipo_c100, int bl
 TGeracaoC100::~TGeracaoC100() {
   for (std::shared_ptr<ThbObjetoNegocio> o :
        std::initializer_list<std::shared_ptr<ThbObjetoNegocio>>{
-           r0150_, r0190_, r0200_, r0400_, r0450_, r0460_, r0500_, c170_, c190_})
+           r0150_, r0190_, r0200_, r0400_, r0450_, r0460_, r0500_, c170_, c176_, c190_})
     if (o) Aplicacao().Destruir(o);
 }
 
@@ -206,13 +195,14 @@ void TGeracaoC100::LerParametros() {
     sem_prefixo_ = sim(2);
   }
   TxbResultado filial = sessao_.Consultar(
-      "SELECT A.UFEXGC110C120IPICMS, A.PRIOVLRUNIT FROM Z8_PARFILGER A "
+      "SELECT A.UFEXGC110C120IPICMS, A.PRIOVLRUNIT, A.GRCTACBLCTAFINITLANC FROM Z8_PARFILGER A "
       "INNER JOIN Z8_PARAMFIL B ON B.ID = A.IDA "
       "WHERE B.IDF_FILIAL = :FILIAL AND B.DATAINICIAL <= :INICIO ORDER BY B.DATAINICIAL DESC",
       {{"FILIAL", cabecalho_.filial}, {"INICIO", cabecalho_.inicio.DateOf()}});
   uf_c110_c120_ = !filial.Vazio() && UpperCase(Trim(filial.linhas[0][0].AsString())) == "T";
   const std::string prioridade = filial.Vazio() ? "" : Trim(filial.linhas[0][1].AsString());
   desconto_proprio_ = prioridade == "2" || prioridade == "3";
+  conta_financeira_ = !filial.Vazio() && UpperCase(Trim(filial.linhas[0][2].AsString())) == "T";
   TxbResultado uf = sessao_.Consultar(
       "SELECT UF.SIGLA FROM Z8_FILIAL F INNER JOIN KLVG_PAPELREL P ON P.ID = F.IDF_PAPELREL "
       "INNER JOIN KLVG_IDENT I ON I.ID = P.IDF_IDENT INNER JOIN KLVG_ENDER E ON E.ID = I.IDF_ENDER "
@@ -256,6 +246,15 @@ void TGeracaoC100::Pagina(const std::vector<int64_t>& ids, std::vector<TDocument
   }
   complementos_ = CarregarComplementosC110(sessao_, do_erp);
   lotes_ = CarregarLotesC173(sessao_, do_erp);
+  if (conta_financeira_) CarregarContasFinanceiras(p);
+  if (Selecionado("C176") && !estabelecimento_) {
+    TxbBlocoMonitorado monitor(sessao_.Monitor(), 330, "Ultimas Compras.");
+    ultimas_entradas_ = CarregarUltimasEntradasC176(sessao_, do_erp);
+    for (const auto& [item, e] : ultimas_entradas_) {
+      pessoas.push_back(e.fornecedor);
+      pessoas.push_back(e.substituto);
+    }
+  }
   for (const auto& [id, referenciados] : complementos_.referenciados)
     for (const TDocReferenciadoC113& r : referenciados) pessoas.push_back(r.ident);
   CarregarParticipantesC100(sessao_, pessoas, participantes_);
@@ -303,6 +302,54 @@ std::string TGeracaoC100::Participante(int64_t ident, int64_t local_entrega) {
 
 std::string TGeracaoC100::CodigoItem(const TItemDocumentoC100& i) {
   return (sem_prefixo_ ? "" : "P") + Trim(i.cod_prod);
+}
+
+void TGeracaoC100::CarregarContasFinanceiras(const TPaginaC100& p) {
+  std::vector<int64_t> novas;
+  for (const auto& [documento, itens] : p.itens)
+    for (const TItemDocumentoC100& i : itens)
+      if (i.conta_financeira > 0 && !contas_financeiras_.count(i.conta_financeira))
+        novas.push_back(i.conta_financeira);
+  if (novas.empty()) return;
+  TxbResultado r = sessao_.Consultar(
+      "SELECT A.ID, B.CODIGO, B.NOME FROM Z8_CTAFINAN A "
+      " INNER JOIN KLVG_CLASSE B "
+      " ON A.IDA = B.ID "
+      " WHERE A.ID IN (" +
+      ListaIds(novas) + ")");
+  for (const auto& l : r.linhas)
+    contas_financeiras_[l[0].AsInt64()] = {Trim(l[1].AsString()), Trim(l[2].AsString())};
+}
+
+std::string TGeracaoC100::ContaFinanceira(int64_t conta) {
+  auto it = contas_financeiras_.find(conta);
+  if (it == contas_financeiras_.end()) return "";
+  TContaFinanceira& c = it->second;
+  if (!c.declarada && Selecionado("0500") && !c.codigo.empty()) {
+    // A financial account is an analytic account of results; its level is
+    // the number of parts of its code.
+    std::string natureza = "04";
+    const std::string nivel = std::to_string(std::count(c.codigo.begin(), c.codigo.end(), '.') + 1);
+    r0500_->INTERNO_Incluir(cabecalho_.id, bloco0_, Tipo("0500"), c.codigo, c.nome, nivel, 0,
+                            natureza, "A", "", false);
+  }
+  c.declarada = true;
+  return c.codigo;
+}
+
+std::optional<TRessarcimentoC176> TGeracaoC100::Ressarcimento(const TDocumentoC100& d,
+                                                              const TItemDocumentoC100& i,
+                                                              const std::string& operacao) {
+  auto e = ultimas_entradas_.find(i.id);
+  if (operacao != "1" || e == ultimas_entradas_.end()) return std::nullopt;
+  auto cliente = participantes_.find(d.ident);
+  const bool contribuinte = cliente != participantes_.end() && cliente->second.contribuinte;
+  if (!CFOPComRessarcimentoC176(e->second.cfop, contribuinte)) return std::nullopt;
+  TRessarcimentoC176 r = Th5RegistroEFDC176::Ressarcimento(e->second);
+  r.participante = Participante(e->second.fornecedor, 0);
+  if (e->second.substituto > 0 && r.resp_ret != "3")
+    r.participante_ret = Participante(e->second.substituto, 0);
+  return r;
 }
 
 std::string TGeracaoC100::Conta(int64_t tipo_documento) {
@@ -389,6 +436,7 @@ void TGeracaoC100::Documento(const TDocumentoC100& d, const TPaginaC100& p) {
   Textos(d, p, m);
   Complementos(d, m);
   Ajustes(d, p, m);
+  NotasSantaCatarina(d, p, m);
 
   // Values of the document; a complement of price or tax carries its total only.
   m.total = d.total;
@@ -511,7 +559,7 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     if (c.unidade.empty()) c.unidade = unidade;
     if (unidades_.insert(c.unidade).second && Selecionado("0190"))
       r0190_->IncluirNovo(cabecalho_.id, bloco0_, Tipo("0190"), c.unidade, c.unidade, id_0140_);
-    c.conta = Conta(d.tipo_documento);
+    c.conta = conta_financeira_ ? ContaFinanceira(i.conta_financeira) : Conta(d.tipo_documento);
 
     // The document's totals and its analytic rows.
     m.base = Arred(m.base + c.bc_icms);
@@ -543,6 +591,7 @@ void TGeracaoC100::Itens(const TDocumentoC100& d, const TPaginaC100& p, TDocumen
     auto lotes = lotes_.find(i.id);
     m.lotes.push_back(lotes != lotes_.end() && Selecionado("C173") ? lotes->second
                                                                    : std::vector<TLoteC173>{});
+    m.ressarcimentos.push_back(Ressarcimento(d, i, m.ind_oper));
     auto tanques = p.tanques.find(i.id);
     m.tanques.push_back(m.ind_oper == "0" && tanques != p.tanques.end() && Selecionado("C171")
                             ? tanques->second
@@ -643,7 +692,7 @@ void TGeracaoC100::Complementos(const TDocumentoC100& d, TDocumentoMontado& m) {
       texto.filhos.push_back(
           {"C113",
            {r.ind_oper, r.ind_emit, Participante(r.ident, 0), r.modelo, r.serie,
-            Digitos(r.subserie), Inteiro(r.numero), FormatarData(r.emissao), chave}});
+            Digitos(r.subserie), NumeroSemZeros(r.numero), FormatarData(r.emissao), chave}});
     }
   }
   auto cupons = complementos_.cupons.find(d.id);
@@ -696,14 +745,11 @@ void TGeracaoC100::Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocum
       const int codigo = r0460_->Incluir(cabecalho_.id, bloco0_, Tipo("0460"), texto, 0);
       obs = codigos_0460_.emplace(texto, std::to_string(codigo)).first;
     }
-    auto grupo = std::find_if(m.observacoes.begin(), m.observacoes.end(),
-                              [&texto](const auto& o) { return o.first.second == texto; });
-    if (grupo == m.observacoes.end()) {
-      m.observacoes.push_back({{obs->second, texto}, {}});
-      grupo = m.observacoes.end() - 1;
-    }
     std::string codigo = Trim(a.codigo);
-    if (TamanhoUtf8(codigo) != 10 || !Selecionado("C197")) continue;
+    if (TamanhoUtf8(codigo) != 10 || !Selecionado("C197")) {
+      Observacao(m, obs->second, texto, std::nullopt);
+      continue;
+    }
     std::string descricao = UmaLinha(a.complemento);
     const std::string cfop = item ? Digitos(item->cfop) : "";
     if (santa_catarina_2022 && (codigo == "SC10000034" || a.tipo == "2")) {
@@ -716,19 +762,63 @@ void TGeracaoC100::Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocum
             "- An.2, art. 15, XXVI";
       }
     }
-    descricao = CopiarUtf8(descricao, 120);
-    const std::string cod_item = item ? CodigoItem(*item) : "";
-    auto& lista = grupo->second;
-    auto igual = std::find_if(lista.begin(), lista.end(), [&](const auto& x) {
-      return x.codigo == codigo && x.item == cod_item && x.descricao == descricao;
-    });
-    if (igual != lista.end()) {
-      igual->base = Arred(igual->base + a.base);
-      igual->icms = Arred(igual->icms + a.valor);
-      igual->outros = Arred(igual->outros + a.outros);
-    } else {
-      lista.push_back({codigo, descricao, cod_item, a.base, a.aliquota, a.valor, a.outros});
-    }
+    Observacao(m, obs->second, texto,
+               TAjusteC197{codigo, CopiarUtf8(descricao, 120), item ? CodigoItem(*item) : "",
+                           a.base, a.aliquota, a.valor, a.outros});
+  }
+}
+
+void TGeracaoC100::Observacao(TDocumentoMontado& m, const std::string& codigo,
+                              const std::string& texto, std::optional<TAjusteC197> ajuste) {
+  auto grupo = std::find_if(m.observacoes.begin(), m.observacoes.end(),
+                            [&texto](const auto& o) { return o.first.second == texto; });
+  if (grupo == m.observacoes.end()) {
+    m.observacoes.push_back({{codigo, texto}, {}});
+    grupo = m.observacoes.end() - 1;
+  }
+  if (!ajuste) return;
+  auto& lista = grupo->second;
+  auto igual = std::find_if(lista.begin(), lista.end(), [&ajuste](const auto& x) {
+    return x.codigo == ajuste->codigo && x.item == ajuste->item && x.descricao == ajuste->descricao;
+  });
+  if (igual == lista.end()) {
+    lista.push_back(std::move(*ajuste));
+    return;
+  }
+  igual->base = Arred(igual->base + ajuste->base);
+  igual->icms = Arred(igual->icms + ajuste->icms);
+  igual->outros = Arred(igual->outros + ajuste->outros);
+}
+
+void TGeracaoC100::NotasSantaCatarina(const TDocumentoC100& d, const TPaginaC100& p,
+                                      TDocumentoMontado& m) {
+  auto itens = p.itens.find(d.id);
+  if (estabelecimento_ || uf_filial_ != "SC" || itens == p.itens.end() || !Selecionado("C195"))
+    return;
+  for (const TItemDocumentoC100& i : itens->second) {
+    if (i.nao_gerar_val_fin == "A") continue;
+    const std::string tributacao = Trim(i.tributacao), cfop = Digitos(i.cfop);
+    const bool st_interestadual = m.ind_oper == "1" &&
+                                  (cfop == "6404" || cfop == "6409" || cfop == "6152") &&
+                                  (tributacao == "10" || tributacao == "00");
+    const bool isenta = tributacao == "40" || tributacao == "41";
+    if (!st_interestadual && !isenta) continue;
+    const std::string obs = st_interestadual ? "199999" : "900001";
+    const std::string texto = st_interestadual ? "ICMS" : "Isento Nao Tributada";
+    if (notas_0460_.insert(obs).second)
+      r0460_->IncluirComCodigo(cabecalho_.id, bloco0_, Tipo("0460"), obs, texto);
+    std::optional<TAjusteC197> ajuste;
+    if (Selecionado("C197"))
+      ajuste = TAjusteC197{!st_interestadual    ? "SC90000001"
+                           : tributacao == "10" ? "SC10000051"
+                                                : "SC10000036",
+                           "",
+                           CodigoItem(i),
+                           i.icms_base,
+                           i.icms_aliq,
+                           i.icms_valor,
+                           0};
+    Observacao(m, obs, texto, std::move(ajuste));
   }
 }
 
@@ -742,16 +832,17 @@ struct TVinculoC100 {
   const char* vinculo;
 };
 constexpr TVinculoC100 kFilhos[] = {
-    {"C112", "C110", "IDF_RegEFDC110"}, {"C113", "C110", "IDF_RegEFDC110"},
-    {"C114", "C110", "IDF_RegEFDC110"}, {"C115", "C110", "IDF_RegEFDC110"},
-    {"C173", "C170", "IDF_RegEFDC170"}, {"C111", "C110", "IDF_RegEFDC110"},
-    {"C141", "C140", "IDF_RegEFDC140"}, {"C171", "C170", "IDF_RegistroEFDC170"},
-    {"C191", "C190", "IDF_RegEFDC190"}, {"C197", "C195", "IDF_RegEFDC195"},
-    {"C101", "C100", "IDF_RegEFDC100"}, {"C110", "C100", "IDF_RegEFDC100"},
-    {"C120", "C100", "IDF_RegEFDC100"}, {"C130", "C100", "IDF_RegEFDC100"},
-    {"C140", "C100", "IDF_RegEFDC100"}, {"C160", "C100", "IDF_RegEFDC100"},
-    {"C170", "C100", "IDF_RegEFDC100"}, {"C190", "C100", "IDF_RegEFDC100"},
-    {"C195", "C100", "IDF_RegEFDC100"}, {"C175", "C100", "IDF_RegEDFC100"}};
+    {"C112", "C110", "IDF_RegEFDC110"},      {"C113", "C110", "IDF_RegEFDC110"},
+    {"C114", "C110", "IDF_RegEFDC110"},      {"C115", "C110", "IDF_RegEFDC110"},
+    {"C173", "C170", "IDF_RegEFDC170"},      {"C176", "C170", "IDF_RegEFDC170"},
+    {"C111", "C110", "IDF_RegEFDC110"},      {"C141", "C140", "IDF_RegEFDC140"},
+    {"C171", "C170", "IDF_RegistroEFDC170"}, {"C191", "C190", "IDF_RegEFDC190"},
+    {"C197", "C195", "IDF_RegEFDC195"},      {"C101", "C100", "IDF_RegEFDC100"},
+    {"C110", "C100", "IDF_RegEFDC100"},      {"C120", "C100", "IDF_RegEFDC100"},
+    {"C130", "C100", "IDF_RegEFDC100"},      {"C140", "C100", "IDF_RegEFDC100"},
+    {"C160", "C100", "IDF_RegEFDC100"},      {"C170", "C100", "IDF_RegEFDC100"},
+    {"C190", "C100", "IDF_RegEFDC100"},      {"C195", "C100", "IDF_RegEFDC100"},
+    {"C175", "C100", "IDF_RegEDFC100"}};
 
 }  // namespace
 
@@ -901,6 +992,8 @@ void TGeracaoC100::GravarFilhos(TDocumentoMontado& m, int64_t c100) {
     for (const TTanqueC100& t : m.tanques[i])
       Insercao("C171", {"NumTq", "QTDE", "IDF_RegistroEFDC170"})
           .Inserir(bloco_, Tipo("C171"), {t.tanque, t.quantidade, c170});
+    if (m.ressarcimentos[i])
+      c176_->INTERNO_Incluir(bloco_, Tipo("C176"), c170, *m.ressarcimentos[i]);
   }
   if (Selecionado("C190")) {
     const bool fcp = cabecalho_.inicio >= TDateTime::EncodeDate(2019, 1, 1) && Selecionado("C191");

@@ -17,6 +17,7 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
+#include "registers/blockC/uh5registroefdc176.h"
 #include "registers/blockC/uh5registroefdc190.h"
 
 namespace efd {
@@ -58,6 +59,12 @@ int GerarDoEstabelecimento(TxbSession& sessao, const std::string& codigo, int id
       .Executar();
 }
 
+// An adjustment of a document's ICMS under one of its observations (C197).
+struct TAjusteC197 {
+  std::string codigo, descricao, item;
+  double base = 0, aliquota = 0, icms = 0, outros = 0;
+};
+
 // One generation of the C100 family for an EFD and its block-C row: the
 // branch's documents for the ICMS/IPI model, or, given an establishment, the
 // establishment's for the PIS/COFINS model (C100 with C110/C111, C120, C170
@@ -87,6 +94,14 @@ class TGeracaoC100 {
   // place, each under its text.
   void Complementos(const TDocumentoC100& d, TDocumentoMontado& m);
   void Ajustes(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  // A Santa Catarina branch notes its interstate ST outputs and its exempt
+  // and untaxed items under fixed observations.
+  void NotasSantaCatarina(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
+  // The document's observation (0460 code, text), added when new, with the
+  // adjustment under it, when given: one of the same code, item and
+  // description sums the values.
+  void Observacao(TDocumentoMontado& m, const std::string& codigo, const std::string& texto,
+                  std::optional<TAjusteC197> ajuste);
   // The PIS/COFINS model's share of an item: the consumer invoice's C175
   // and the output's revenue without the contribution.
   void Contribuicoes(const TDocumentoC100& d, const TItemDocumentoC100& i, const TItemC170& c,
@@ -97,7 +112,16 @@ class TGeracaoC100 {
   void Consolidar(const TDocumentoC100& d, const TPaginaC100& p, TDocumentoMontado& m);
   void EntregarReceitas(const TDocumentoMontado& m);
   std::string CodigoItem(const TItemDocumentoC100& i);
+  // The refund of an output item on its product's last entry, when it has one.
+  std::optional<TRessarcimentoC176> Ressarcimento(const TDocumentoC100& d,
+                                                  const TItemDocumentoC100& i,
+                                                  const std::string& operacao);
   std::string Conta(int64_t tipo_documento);
+  // The item's account when the branch books items on their financial
+  // account: its code, declared in 0500 the first time.
+  std::string ContaFinanceira(int64_t conta);
+  // The financial accounts of the page's items not met before.
+  void CarregarContasFinanceiras(const TPaginaC100& p);
   void Gravar(TDocumentoMontado& m);
   void GravarFilhos(TDocumentoMontado& m, int64_t c100);
   // A row of C112 to C115 or C173 (its fields in the line's order) under
@@ -120,12 +144,13 @@ class TGeracaoC100 {
   // Parameters of the generation.
   std::string ind_oper_, ind_ativ_, gerar_c170_propria_, uf_filial_;
   bool subst_tributaria_ = false, c140_todos_modelos_ = false, sem_prefixo_ = false,
-       uf_c110_c120_ = false, desconto_proprio_ = false;
+       uf_c110_c120_ = false, desconto_proprio_ = false, conta_financeira_ = false;
   int64_t tipos_ = 0;
 
   std::map<int64_t, TParticipanteC100> participantes_;
-  TComplementosC110 complementos_;                   // of the page of documents in hand
-  std::map<int64_t, std::vector<TLoteC173>> lotes_;  // of its items
+  TComplementosC110 complementos_;                          // of the page of documents in hand
+  std::map<int64_t, std::vector<TLoteC173>> lotes_;         // of its items
+  std::map<int64_t, TUltimaEntradaC176> ultimas_entradas_;  // of its output items
   // Delivery places taxed by their own registration: CNPJ, state
   // registration, number, complement; empty for the others.
   std::map<int64_t, std::vector<std::string>> locais_entrega_;
@@ -133,7 +158,14 @@ class TGeracaoC100 {
   std::set<std::string> naturezas_, unidades_;
   std::map<std::string, std::string> codigos_0450_;  // text -> code
   std::map<std::string, std::string> codigos_0460_;
-  std::map<int64_t, std::string> contas_;       // document type -> account code
+  std::set<std::string> notas_0460_;       // fixed codes declared
+  std::map<int64_t, std::string> contas_;  // document type -> account code
+  // Financial account -> its code and name, and whether 0500 has it.
+  struct TContaFinanceira {
+    std::string codigo, nome;
+    bool declarada = false;
+  };
+  std::map<int64_t, TContaFinanceira> contas_financeiras_;
   std::map<std::string, int64_t> ja_gravados_;  // duplicate key -> C100 row
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
   int linhas_c100_ = 0;
@@ -146,6 +178,7 @@ class TGeracaoC100 {
   std::shared_ptr<Th5RegistroEFD0460> r0460_;
   std::shared_ptr<Th5RegistroEFD0500> r0500_;
   std::shared_ptr<Th5RegistroEFDC170> c170_;
+  std::shared_ptr<Th5RegistroEFDC176> c176_;
   std::shared_ptr<Th5RegistroEFDC190> c190_;
   std::unique_ptr<TConsolidacoesC> consolidacoes_;
 };

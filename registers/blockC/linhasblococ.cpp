@@ -215,6 +215,12 @@ TListaRegistros::TListaRegistros(const std::string& registros) {
     bloco0.clear();
 }
 
+std::string NumeroSemZeros(const std::string& numero) {
+  const std::string digitos = Digitos(numero);
+  const size_t primeiro = digitos.find_first_not_of('0');
+  return primeiro == std::string::npos ? digitos.substr(0, 1) : digitos.substr(primeiro);
+}
+
 std::string TextoDoCampo(const TVariant& valor) {
   if (valor.IsNull()) return "";
   if (valor.EhReal()) return FormatarValor(valor.AsFloat());

@@ -138,4 +138,8 @@ struct TListaRegistros {
 // decimal comma, null as empty, texts trimmed and kept on one line.
 std::string TextoDoCampo(const TVariant& valor);
 
+// A document number typed as text as the file's numeric fields take it: its
+// digits without leading zeros ("000123" -> "123", "000" -> "0").
+std::string NumeroSemZeros(const std::string& numero);
+
 }  // namespace efd

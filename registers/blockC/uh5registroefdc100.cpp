@@ -15,6 +15,7 @@
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
+#include "registers/blockC/uh5registroefdc176.h"
 #include "registers/blockC/uh5registroefdc190.h"
 
 namespace efd {
@@ -227,7 +228,8 @@ std::string Th5RegistroEFDC100::INTERNO_GerarArquivo(int id_efd) {
                         "IDF_RegEFDC100",
                         {"CodPart", "PlacaVeic", "QtdeVol", "PesoBruto", "PesoLiq", "UFVeiculo"}};
   TxbRegistroFilho c173{"C173", "IDF_RegEFDC170", CamposDoComplementoC110("C173")};
-  TxbRegistroFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171, &c173}, "NUMITEM"};
+  TxbRegistroFilho c176{"C176", "IDF_RegEFDC170", Th5RegistroEFDC176::CamposDaLinha(inicio)};
+  TxbRegistroFilho c170{"C170", "IDF_RegEFDC100", campos_c170, {&c171, &c173, &c176}, "NUMITEM"};
   c170.ajustar = Th5RegistroEFDC170::AjustarNumeroItem;
   TxbRegistroFilho c190{"C190", "IDF_RegEFDC100", Th5RegistroEFDC190::CamposDaLinha()};
   if (com_c191) c190.filhos.push_back(&c191);

@@ -14,7 +14,7 @@ namespace efd {
 // C100: the goods documents (models 01, 1B, 04, 55 and 65) of the branch
 // and period, generated in one pass with everything that hangs under them:
 // the complements C101, C110 with C111 to C115, C120, C130, C140/C141 and C160, the
-// items C170 with C171 and C173 and the analytic rows C190/C191 and C195/C197. On the way the
+// items C170 with C171, C173 and C176 and the analytic rows C190/C191 and C195/C197. On the way the
 // documents insert their participants (0150), items and units (0200,
 // 0190), natures (0400) and texts (0450, 0460).
 //
