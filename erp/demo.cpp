@@ -2030,6 +2030,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
+    r.maior_id = ConstruirImpressoraDaFilialDemo(bd, r);
     ConstruirApuracaoContribuicoesDemo(bd);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
