@@ -561,7 +561,8 @@ class TConstrutor {
     r.fim = fim_;
     r.maior_id = proximo_id_ - 1;
     r.maior_id = ConstruirContasDeConsumoDemo(bd_, r);
-    proximo_id_ = ConstruirCuponsFiscaisDemo(bd_, r) + 1;
+    r.maior_id = ConstruirCuponsFiscaisDemo(bd_, r);
+    proximo_id_ = ConstruirImpressoraDaFilialDemo(bd_, r) + 1;
   }
   void Progresso(const std::string& etapa, int64_t feitos, int64_t total) {
     if (opcoes_.progresso) opcoes_.progresso(etapa, feitos, total);
@@ -2030,7 +2031,6 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirOutrasOperacoesDemo(bd, r);
     r.maior_id = ConstruirConsolidacoesDemo(bd, r);
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
-    r.maior_id = ConstruirImpressoraDaFilialDemo(bd, r);
     ConstruirApuracaoContribuicoesDemo(bd);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
