@@ -93,19 +93,23 @@ void RegistrarDemo(CLI::App& app) {
 
     // The files of the head office for the month, in both models, with its
     // stock inventory at the end of the month; and the ICMS/IPI file of the
-    // second branch, with an inventory for a change of tax treatment.
+    // second branch, with an inventory for a change of tax treatment, as a
+    // profile-B declarant.
     CarregarCatalogo(*sessao);
     std::filesystem::create_directories(a->saida);
     struct TArquivoDemo {
       int modelo;
       int64_t filial;
       const char* motivo_inventario;
+      const char* perfil;
     };
-    const TArquivoDemo arquivos[] = {
-        {1, r.filiais.front(), "1"}, {2, r.filiais.front(), "1"}, {1, r.filiais.at(1), "2"}};
-    for (const auto& [modelo, filial, motivo] : arquivos) {
+    const TArquivoDemo arquivos[] = {{1, r.filiais.front(), "1", ""},
+                                     {2, r.filiais.front(), "1", ""},
+                                     {1, r.filiais.at(1), "2", "B"}};
+    for (const auto& [modelo, filial, motivo, perfil] : arquivos) {
       OpcoesGeracao o;
       o.modelo = modelo;
+      o.perfil = perfil;
       o.filiais = {static_cast<int>(filial)};
       o.inicio = r.inicio;
       o.saida = a->saida;

@@ -165,6 +165,7 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes) {
   if (!opcoes.perfil.empty()) efd.Campo("EFD_IndPerfilFis").SetAsString(opcoes.perfil);
   if (!opcoes.atividade.empty()) efd.Campo("EFD_IndAtiv").SetAsString(opcoes.atividade);
   if (opcoes.drcst) efd.Campo("EFD_DRCST").SetAsString("T");
+  if (!opcoes.layout.empty()) efd.Campo("EFD_Layout").SetAsString(opcoes.layout);
   if (!opcoes.inventario.EhDataZero()) {
     efd.Campo("EFD_DataInventEst").SetAsDateTime(opcoes.inventario);
     efd.Campo("EFD_MotivInvent").SetAsString(opcoes.motivo_inventario);

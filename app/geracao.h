@@ -32,6 +32,7 @@ struct OpcoesGeracao {
                                         // consumption, fixed assets and services
   std::string saida;                    // file or folder; empty: the current folder
   bool drcst = false;                   // EFD_DRCST
+  std::string layout;                   // EFD_Layout; empty keeps the default
   // Branches generated at once, each in its own session, connection and
   // transaction, on an engine that takes concurrent writers (the Firebird
   // server); the others take the branches one after the other.

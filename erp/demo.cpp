@@ -562,7 +562,8 @@ class TConstrutor {
     r.fim = fim_;
     r.maior_id = proximo_id_ - 1;
     r.maior_id = ConstruirContasDeConsumoDemo(bd_, r);
-    proximo_id_ = ConstruirCuponsFiscaisDemo(bd_, r) + 1;
+    r.maior_id = ConstruirCuponsFiscaisDemo(bd_, r);
+    proximo_id_ = ConstruirImpressoraDaFilialDemo(bd_, r) + 1;
   }
   void Progresso(const std::string& etapa, int64_t feitos, int64_t total) {
     if (opcoes_.progresso) opcoes_.progresso(etapa, feitos, total);

@@ -1,5 +1,6 @@
 #include "erp/demo_ecf.h"
 
+#include <cctype>
 #include <map>
 #include <string>
 #include <tuple>
@@ -20,11 +21,19 @@ struct TImpressoraDemo {
   const char* caixa;
   const char* modelo;
   std::vector<int> dias;
-  double grande_total;  // before the month
+  double grande_total;            // before the month
+  int64_t coo, crz;               // the counters before the month
+  int dia_arredondado = -1;       // the closing whose ICMS the printer rounds up
+  int dia_cancelado = -1;         // the day whose third coupon is cancelled
+  bool digitado = false;          // the month before's last coupon, typed as cancelled
+  bool itens_da_reducao = false;  // closings with their item totals
 };
 const TImpressoraDemo kImpressoras[] = {
-    {"BE091010100011200001", "1", "MP-4200 TH FI", {3, 4, 5}, 185432.10},
-    {"EP011112000000012345", "2", "TM-T81 FBIII", {3, 4}, 97310.55}};
+    {"BE091010100011200001", "1", "MP-4200 TH FI", {3, 4, 5}, 185432.10, 1200, 410, 1},
+    {"EP011112000000012345", "2", "TM-T81 FBIII", {3, 4}, 97310.55, 4200, 610, -1, 1, true}};
+// The second branch's printer keeps its closings' item totals.
+const TImpressoraDemo kImpressorasDaFilial[] = {
+    {"DR030300000000077777", "1", "DR800 ETH", {6}, 41250.00, 300, 95, -1, -1, false, true}};
 
 // An item of a coupon: the product (by its position among the demo's), the
 // ERP's tax type, rate and CST, quantity and value, and its PIS/COFINS CST
@@ -51,13 +60,14 @@ double Arred(double v) {
 
 class TCuponsDemo {
  public:
-  TCuponsDemo(TpbBD& bd, const ResultadoDemo& demo)
-      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1), filial_(demo.filiais.front()) {}
+  TCuponsDemo(TpbBD& bd, const ResultadoDemo& demo, int64_t filial)
+      : bd_(bd), demo_(demo), proximo_(demo.maior_id + 1), filial_(filial) {}
 
-  int64_t Construir() {
+  template <size_t N>
+  int64_t Construir(const TImpressoraDemo (&impressoras)[N]) {
     Produtos();
     Totalizadores();
-    for (size_t p = 0; p < std::size(kImpressoras); ++p) Impressora(p);
+    for (const TImpressoraDemo& e : impressoras) Impressora(e);
     return proximo_ - 1;
   }
 
@@ -72,12 +82,14 @@ class TCuponsDemo {
   // The first goods of the demo's catalogue, with their stock unit.
   void Produtos() {
     TxbResultado r = bd_.Consultar(
-        "SELECT P.ID, U.ID FROM Z8_PROD P INNER JOIN Z8_UNPROD U ON U.IDF_PROD = P.ID "
+        "SELECT P.ID, U.ID, P.CODPROD, UN.CODIGO FROM Z8_PROD P INNER JOIN Z8_UNPROD U ON "
+        "U.IDF_PROD = P.ID INNER JOIN Z8_UNIDADE UN ON UN.ID = U.IDF_UNIDADE "
         "INNER JOIN Z8_FAMILIA F ON F.ID = P.IDF_FAMILIA WHERE F.TIPOITEM = 'A' AND "
         "U.UNIDADEPADRAOEST = :SIM ORDER BY P.ID",
         {{"SIM", TVariant(true)}});
     for (size_t i = 0; i < 4 && i < r.linhas.size(); ++i)
-      produtos_.emplace_back(r.linhas[i][0].AsInt64(), r.linhas[i][1].AsInt64());
+      produtos_.push_back({r.linhas[i][0].AsInt64(), r.linhas[i][1].AsInt64(),
+                           Trim(r.linhas[i][2].AsString()), Trim(r.linhas[i][3].AsString())});
     if (produtos_.size() < 4) throw EErro("Demo: the printers need four goods");
   }
 
@@ -96,14 +108,13 @@ class TCuponsDemo {
                                 {"IDF_CFOP", cfop}});
   }
 
-  void Impressora(size_t p) {
-    const TImpressoraDemo& e = kImpressoras[p];
+  void Impressora(const TImpressoraDemo& e) {
     double grande_total = e.grande_total;
-    int64_t coo = 1200 + static_cast<int64_t>(p) * 3000;
-    int64_t crz = 410 + static_cast<int64_t>(p) * 200;
-    // The second printer's last coupon of the month before was cancelled on
-    // its first day, and the user typed it in.
-    if (p == 1)
+    int64_t coo = e.coo;
+    int64_t crz = e.crz;
+    // The last coupon of the month before was cancelled on the first day,
+    // and the user typed it in.
+    if (e.digitado)
       Inserir("Z8_DOCCANSPED",
               {{"ID", proximo_++},
                {"IDF_FILIAL", filial_},
@@ -119,7 +130,7 @@ class TCuponsDemo {
       std::map<double, double> bases;  // rate -> sales
       double st = 0, isento = 0, cancelado = 0, bruto = 0, pis = 0, cofins = 0;
       for (size_t c = 0; c < kCupons.size(); ++c) {
-        const bool cancelar = p == 1 && d == 1 && c == 2;
+        const bool cancelar = static_cast<int>(d) == e.dia_cancelado && c == 2;
         const double valor = Cupom(e, dia, ++coo, c, cancelar, pis, cofins);
         bruto = Arred(bruto + valor);
         if (cancelar) {
@@ -149,8 +160,8 @@ class TCuponsDemo {
                          {"TOTALSUBSTICMS", st},
                          {"TOTALISENTOICMS", isento},
                          {"TOTALCANCICMS", cancelado}});
-      // The first printer's second closing rounds its ICMS up by three cents.
-      const double arredondamento = p == 0 && d == 1 ? 0.03 : 0;
+      if (e.itens_da_reducao) ItensDaReducao(z, d == static_cast<size_t>(e.dia_cancelado));
+      const double arredondamento = static_cast<int>(d) == e.dia_arredondado ? 0.03 : 0;
       for (const auto& [aliquota, base] : bases)
         Inserir("Z8_ICMSRDZ", {{"ID", proximo_++},
                                {"IDF_REDUCAOZ", z},
@@ -168,6 +179,44 @@ class TCuponsDemo {
         Inserir(
             "Z8_NAOFISRDZ",
             {{"ID", proximo_++}, {"IDF_REDUCAOZ", z}, {"DESCRICAO", descricao}, {"VALOR", valor}});
+    }
+  }
+
+  // The closing's item totals: what the valid coupons of the day sold, per
+  // totalizer and product, with the unit as the printer types it, in small
+  // letters.
+  void ItensDaReducao(int64_t z, bool com_cancelado) {
+    std::map<std::tuple<std::string, double, size_t>, std::pair<double, double>> itens;
+    for (size_t c = 0; c < kCupons.size(); ++c) {
+      if (com_cancelado && c == 2) continue;
+      for (const TItemDemo& i : kCupons[c]) {
+        auto& [quantidade, valor] = itens[{i.tipo, i.aliquota, i.produto}];
+        quantidade += i.quantidade;
+        valor = Arred(valor + i.valor);
+      }
+    }
+    for (const auto& [chave, soma] : itens) {
+      const auto& [tipo, aliquota, produto] = chave;
+      const auto& [quantidade, valor] = soma;
+      const double pis = Arred(valor * 0.0165), cofins = Arred(valor * 0.076);
+      std::string unidade = produtos_[produto].unidade;
+      for (char& ch : unidade) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      Inserir("Z8_ITENSRDZ", {{"ID", proximo_++},
+                              {"IDF_REDUCAOZ", z},
+                              {"TIPOTRIBUTACAO", tipo},
+                              {"ALIQUOTA", aliquota},
+                              {"CODPRODUTO", produtos_[produto].codigo},
+                              {"CODUNIDADE", unidade},
+                              {"QTDEACUM", quantidade},
+                              {"VLRACUM", valor},
+                              {"VALPIS", pis},
+                              {"CSTPIS", "01"},
+                              {"BASEPIS", valor},
+                              {"ALIQPIS", 1.65},
+                              {"VALCOFINS", cofins},
+                              {"CSTCOFINS", "01"},
+                              {"BASECOFINS", valor},
+                              {"ALIQCOFINS", 7.6}});
     }
   }
 
@@ -205,8 +254,8 @@ class TCuponsDemo {
       Inserir("Z8_ITEMCUPFIS",
               {{"ID", proximo_++},
                {"IDF_CUPFISCAL", docto},
-               {"IDF_PROD", produtos_[i.produto].first},
-               {"IDF_UNPROD", produtos_[i.produto].second},
+               {"IDF_PROD", produtos_[i.produto].id},
+               {"IDF_UNPROD", produtos_[i.produto].unidade_produto},
                {"SITUACAOITEM", "0"},
                {"TIPOTRIBUTACAO", i.tipo},
                {"ALIQUOTA", i.aliquota},
@@ -235,13 +284,21 @@ class TCuponsDemo {
   const ResultadoDemo& demo_;
   int64_t proximo_;
   int64_t filial_;
-  std::vector<std::pair<int64_t, int64_t>> produtos_;  // product, stock unit
+  struct TProdutoDemo {
+    int64_t id, unidade_produto;  // the product and its stock unit
+    std::string codigo, unidade;  // their codes
+  };
+  std::vector<TProdutoDemo> produtos_;
 };
 
 }  // namespace
 
 int64_t ConstruirCuponsFiscaisDemo(TpbBD& bd, const ResultadoDemo& demo) {
-  return TCuponsDemo(bd, demo).Construir();
+  return TCuponsDemo(bd, demo, demo.filiais.front()).Construir(kImpressoras);
+}
+
+int64_t ConstruirImpressoraDaFilialDemo(TpbBD& bd, const ResultadoDemo& demo) {
+  return TCuponsDemo(bd, demo, demo.filiais.at(1)).Construir(kImpressorasDaFilial);
 }
 
 }  // namespace efd::erp

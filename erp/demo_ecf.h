@@ -19,4 +19,10 @@ namespace efd::erp {
 // printer rounds. Ids follow the demo's; returns the last id used.
 int64_t ConstruirCuponsFiscaisDemo(TpbBD& bd, const ResultadoDemo& demo);
 
+// Adds, after the head office's, a fiscal printer of the second branch, whose
+// file declares profile B, with a closing that keeps its item totals (their
+// units typed in small letters), the coupons of the day and the branch's
+// totalizers. Returns the last id used.
+int64_t ConstruirImpressoraDaFilialDemo(TpbBD& bd, const ResultadoDemo& demo);
+
 }  // namespace efd::erp

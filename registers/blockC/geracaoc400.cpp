@@ -61,6 +61,47 @@ std::string Dia(TDateTime d) {
   return t.substr(0, 2) + "/" + t.substr(2, 2) + "/" + t.substr(4);
 }
 
+// The coupons of a printer on a day, with their items, and the item totals
+// of a closing, read as coupon items.
+struct TContribuicaoCupom {
+  std::string cst;  // two digits, empty when the item has none
+  double base = 0, aliquota = 0, quantidade = 0, aliquota_reais = 0;
+};
+struct TItemCupom {
+  int64_t produto = 0;
+  std::string unidade, situacao, tipo, cst, natureza_receita;
+  double aliquota = 0, quantidade = 0, cancelada = 0, valor = 0, pis = 0, cofins = 0;
+  TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
+};
+struct TCupom {
+  int64_t id = 0, tipo_documento = 0;
+  std::string coo, situacao, documento, nome;
+  TDateTime emissao;
+  double valor = 0, bruto = 0;
+  std::vector<TItemCupom> itens;
+};
+
+// The CST, base, rate, quantity base and rate per unit of a PIS or COFINS
+// whose columns start at primeira.
+TContribuicaoCupom Contribuicao(const std::vector<TVariant>& l, size_t primeira) {
+  const std::string cst = Trim(l[primeira].AsString());
+  auto n = [&l, primeira](size_t i) { return l[primeira + i].AsFloat(); };
+  return TContribuicaoCupom{cst.empty() ? cst : PreencherZerosEsquerda(cst, 2), n(1), n(2), n(3),
+                            n(4)};
+}
+
+// The error of an item whose totalizer the closing lacks.
+EErro SemTotalizador(const std::string& serie, TDateTime dia, const TItemCupom& i) {
+  const std::string fim =
+      fmt::format("NrSerie: [{}] Dia Inicio: [{}] Dia Fim: [{}]", serie, Dia(dia), Dia(dia));
+  if (i.tipo == "0")
+    return EErro(fmt::format("Não encontrado C420 compativel. aliquota: [{}] {}",
+                             FormatarValor(i.aliquota), fim));
+  if (i.tipo == "1") return EErro("Não encontrado C420 compativel Isento. " + fim);
+  if (i.tipo == "2") return EErro("Não encontrado C420 compativel. Substituição Tributária " + fim);
+  return EErro("Não encontrado C420 compativel. Não Incide " + fim);
+}
+
 }  // namespace
 
 struct TGeracaoC400::TReducao {
@@ -70,12 +111,19 @@ struct TGeracaoC400::TReducao {
   int64_t cro = 0, crz = 0, coo = 0;
   double grande_total = 0, bruto = 0;
   std::vector<double> totais;  // as kTotaisReducao
+  // The closing's item totals, when its C425 take them instead of the
+  // coupons; the coupons the user typed as cancelled (C460 rows).
+  std::vector<TItemCupom> itens;
+  std::vector<std::vector<TVariant>> cancelados;
 };
 
-// A valid item of a valid coupon of the day, as C425 adds it up.
+// A valid item of a valid coupon of the day, or of the closing's item
+// totals, as C425 adds it up; its PIS/COFINS those of the first one sold,
+// the bases summed.
 struct TGeracaoC400::TItemVendido {
   std::string codigo, unidade;
   double quantidade = 0, valor = 0, pis = 0, cofins = 0;
+  TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
 };
 
 struct TGeracaoC400::TAnalitico {
@@ -101,6 +149,14 @@ TGeracaoC400::TGeracaoC400(Th5RegistroEFDC400& registro, int id_efd, int tipo_c4
   r0190_ = Aplicacao().CriarComo<Th5RegistroEFD0190>("RegistroEFD0190", sessao_);
   r0200_ = Aplicacao().CriarComo<Th5RegistroEFD0200>("RegistroEFD0200", sessao_);
   sem_prefixo_ = r0200_->GerarProdSemPrefixo(cabecalho_.empresa, cabecalho_.inicio, cabecalho_.fim);
+  if (estabelecimento_) return;
+  TxbResultado efd =
+      sessao_.Consultar("SELECT INDPERFILFIS, LAYOUT FROM Z8_EFD WHERE ID = :ID", {{"ID", id_efd}});
+  // A profile-B declarant reports what the printer totalled per item, unless
+  // the ERP integrates the totals some other way.
+  itens_da_reducao_ = lista_.Selecionado("C425") && Trim(efd.linhas[0][0].AsString()) == "B" &&
+                      !Aplicacao().ChecarFamiliaRegistrada("TabelaIntegracaoTotall");
+  detalhe_c425_ = Trim(efd.linhas[0][1].AsString()) == "1";
 }
 
 TGeracaoC400::~TGeracaoC400() {
@@ -148,8 +204,9 @@ int TGeracaoC400::Executar() {
                                      {{"DTINI", cabecalho_.inicio.DateOf()},
                                       {"DTFIN", cabecalho_.fim.DateOf()},
                                       {"FILIAL_ID", cabecalho_.filial}});
+  std::vector<TReducao> janela;
   for (const auto& l : r.linhas) {
-    TReducao z;
+    TReducao& z = janela.emplace_back();
     auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
     auto numero = [&l](size_t i) { return l[i].AsFloat(); };
     z.id = l[0].AsInt64();
@@ -163,10 +220,61 @@ int TGeracaoC400::Executar() {
     z.grande_total = numero(8);
     z.bruto = numero(9);
     for (size_t i = 0; i < std::size(kTotaisReducao); ++i) z.totais.push_back(numero(10 + i));
+    if (janela.size() == LinhasPorJanela()) Janela(janela);
+  }
+  Janela(janela);
+  return static_cast<int>(impressoras_.size());
+}
+
+void TGeracaoC400::Janela(std::vector<TReducao>& janela) {
+  if (janela.empty()) return;
+  if (itens_da_reducao_) ItensDasReducoes(janela);
+  if (!estabelecimento_ && lista_.Selecionado("C460")) CuponsDigitados(janela);
+  for (const TReducao& z : janela) {
     sessao_.Progresso("Registro C400 - Redução Z para ECF = " + z.serie);
     Reducao(z);
   }
-  return static_cast<int>(impressoras_.size());
+  janela.clear();
+}
+
+void TGeracaoC400::ItensDasReducoes(std::vector<TReducao>& janela) {
+  std::vector<int64_t> ids;
+  std::map<int64_t, TReducao*> por_id;
+  for (TReducao& z : janela) ids.push_back((por_id[z.id] = &z)->id);
+  // The product by its code in the company, the unit by its code in any case.
+  TxbResultado r = sessao_.Consultar(
+      "SELECT I.IDF_REDUCAOZ, I.TIPOTRIBUTACAO, I.ALIQUOTA, I.CODPRODUTO, I.CODUNIDADE, "
+      "(SELECT MIN(P.ID) FROM Z8_PROD P WHERE P.CODPROD = I.CODPRODUTO AND P.IDF_EMPRESA = "
+      ":EMPRESA), (SELECT MIN(U.CODIGO) FROM Z8_UNIDADE U WHERE UPPER(U.CODIGO) = "
+      "UPPER(I.CODUNIDADE)), I.QTDEACUM, I.VLRACUM, I.VALPIS, I.VALCOFINS, I.CSTPIS, I.BASEPIS, "
+      "I.ALIQPIS, I.QTDBASEPIS, I.ALIQPISREAIS, I.CSTCOFINS, I.BASECOFINS, I.ALIQCOFINS, "
+      "I.QTDBASECOFINS, I.ALIQCOFINSREAIS FROM Z8_ITENSRDZ I WHERE I.IDF_REDUCAOZ IN (" +
+          ListaIds(ids) + ") ORDER BY I.IDF_REDUCAOZ, I.ID",
+      {{"EMPRESA", cabecalho_.empresa}});
+  for (const auto& l : r.linhas) {
+    const TReducao& z = *por_id.at(l[0].AsInt64());
+    auto t = [&l](size_t i) { return Trim(l[i].AsString()); };
+    auto falta = [&](const char* o_que, size_t coluna, const char* atributo) {
+      return EErro(fmt::format(
+          "Registro C425, redução Z do ECF {} de {}: {} \"{}\" dos totais de item ({}) não existe",
+          z.serie, Dia(z.data), o_que, t(coluna), atributo));
+    };
+    if (l[5].IsNull()) throw falta("o produto", 3, "ItensRdz_CodProduto");
+    if (l[6].IsNull()) throw falta("a unidade", 4, "ItensRdz_CodUnidade");
+    TItemCupom i;
+    i.situacao = "0";
+    i.tipo = t(1);
+    i.aliquota = Arred(l[2].AsFloat());
+    i.produto = l[5].AsInt64();
+    i.unidade = SubstituirTodos(t(6), " ", "");
+    i.quantidade = l[7].AsFloat();
+    i.valor = Arred(l[8].AsFloat());
+    i.pis = l[9].AsFloat();
+    i.cofins = l[10].AsFloat();
+    i.contribuicao_pis = Contribuicao(l, 11);
+    i.contribuicao_cofins = Contribuicao(l, 16);
+    por_id.at(l[0].AsInt64())->itens.push_back(std::move(i));
+  }
 }
 
 int64_t TGeracaoC400::Impressora(const TReducao& z) {
@@ -292,25 +400,6 @@ std::string TGeracaoC400::Item(int64_t produto, std::string& unidade) {
 
 namespace {
 
-// The coupons of a printer on a day, with their items.
-struct TContribuicaoCupom {
-  std::string cst;  // two digits, empty when the item has none
-  double base = 0, aliquota = 0, quantidade = 0, aliquota_reais = 0;
-};
-struct TItemCupom {
-  int64_t produto = 0;
-  std::string unidade, situacao, tipo, cst, natureza_receita;
-  double aliquota = 0, quantidade = 0, cancelada = 0, valor = 0, pis = 0, cofins = 0;
-  TContribuicaoCupom contribuicao_pis, contribuicao_cofins;
-};
-struct TCupom {
-  int64_t id = 0, tipo_documento = 0;
-  std::string coo, situacao, documento, nome;
-  TDateTime emissao;
-  double valor = 0, bruto = 0;
-  std::vector<TItemCupom> itens;
-};
-
 std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie, TDateTime dia) {
   const TParametros p = {{"SERIE", serie}, {"INICIO", dia}, {"FIM", TDateTime(dia.dias + 1)}};
   std::vector<TCupom> cupons;
@@ -367,13 +456,8 @@ std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie,
     i.valor = Arred(n(9) - n(11) - n(10) + n(12) + n(13));
     i.pis = n(14);
     i.cofins = n(15);
-    auto contribuicao = [&](size_t primeira) {
-      const std::string cst = t(primeira);
-      return TContribuicaoCupom{cst.empty() ? cst : PreencherZerosEsquerda(cst, 2), n(primeira + 1),
-                                n(primeira + 2), n(primeira + 3), n(primeira + 4)};
-    };
-    i.contribuicao_pis = contribuicao(16);
-    i.contribuicao_cofins = contribuicao(21);
+    i.contribuicao_pis = Contribuicao(l, 16);
+    i.contribuicao_cofins = Contribuicao(l, 21);
     i.natureza_receita = t(26);
     cupons[posicao.at(l[0].AsInt64())].itens.push_back(std::move(i));
   }
@@ -390,44 +474,57 @@ void TGeracaoC400::ItensDoDia(const TReducao& z, const std::map<std::string, int
   sessao_.Progresso("Registro C425");
   // By C420 row, the items in the order they were first sold.
   std::map<int64_t, std::vector<TItemVendido>> grupos;
-  for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
-    if (!Valido(c)) continue;
-    for (const TItemCupom& i : c.itens) {
-      if (i.situacao != "0" || i.produto == 0) continue;
-      const TTributacao* t = Tributacao(i.tipo);
-      const std::string codigo = !t           ? "N1"
-                                 : *t->codigo ? t->codigo
-                                              : registro_.CodigoTotalizadorICMS(i.aliquota);
-      auto totalizador = c420.find(codigo);
-      if (totalizador == c420.end()) {
-        const std::string fim = fmt::format("NrSerie: [{}] Dia Inicio: [{}] Dia Fim: [{}]", z.serie,
-                                            Dia(z.data), Dia(z.data));
-        if (i.tipo == "0")
-          throw EErro(fmt::format("Não encontrado C420 compativel. aliquota: [{}] {}",
-                                  FormatarValor(i.aliquota), fim));
-        if (i.tipo == "1") throw EErro("Não encontrado C420 compativel Isento. " + fim);
-        if (i.tipo == "2")
-          throw EErro("Não encontrado C420 compativel. Substituição Tributária " + fim);
-        throw EErro("Não encontrado C420 compativel. Não Incide " + fim);
+  auto somar = [&](const TItemCupom& i) {
+    if (i.situacao != "0" || i.produto == 0) return;
+    const TTributacao* t = Tributacao(i.tipo);
+    const std::string codigo = !t           ? "N1"
+                               : *t->codigo ? t->codigo
+                                            : registro_.CodigoTotalizadorICMS(i.aliquota);
+    auto totalizador = c420.find(codigo);
+    if (totalizador == c420.end()) throw SemTotalizador(z.serie, z.data, i);
+    std::string unidade = i.unidade;
+    const std::string item = Item(i.produto, unidade);
+    std::vector<TItemVendido>& itens = grupos[totalizador->second];
+    auto g = std::find_if(itens.begin(), itens.end(),
+                          [&item](const TItemVendido& v) { return v.codigo == item; });
+    if (g == itens.end())
+      g = itens.insert(itens.end(), TItemVendido{item, unidade, 0, 0, 0, 0, i.contribuicao_pis,
+                                                 i.contribuicao_cofins});
+    else
+      for (auto [soma, parcela] : {std::pair{&g->contribuicao_pis, &i.contribuicao_pis},
+                                   std::pair{&g->contribuicao_cofins, &i.contribuicao_cofins}}) {
+        soma->base = Arred(soma->base + parcela->base);
+        soma->quantidade += parcela->quantidade;
       }
-      std::string unidade = i.unidade;
-      const std::string item = Item(i.produto, unidade);
-      std::vector<TItemVendido>& itens = grupos[totalizador->second];
-      auto g = std::find_if(itens.begin(), itens.end(),
-                            [&item](const TItemVendido& v) { return v.codigo == item; });
-      if (g == itens.end()) g = itens.insert(itens.end(), TItemVendido{item, unidade});
-      g->quantidade += i.quantidade;
-      g->valor = Arred(g->valor + i.valor);
-      g->pis = Arred(g->pis + i.pis);
-      g->cofins = Arred(g->cofins + i.cofins);
-    }
-  }
+    g->quantidade += i.quantidade;
+    g->valor = Arred(g->valor + i.valor);
+    g->pis = Arred(g->pis + i.pis);
+    g->cofins = Arred(g->cofins + i.cofins);
+  };
+  if (!z.itens.empty())
+    for (const TItemCupom& i : z.itens) somar(i);
+  else
+    for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data))
+      if (Valido(c))
+        for (const TItemCupom& i : c.itens) somar(i);
+
+  std::vector<std::string> campos = {"CodigoItem", "Qtde",        "Unidade",       "ValorItem",
+                                     "ValorPIS",   "ValorCOFINS", "IDF_RegEFDC420"};
+  if (detalhe_c425_)
+    campos.insert(campos.end(),
+                  {"CST_PIS", "BasePIS", "AliqPIS", "QtdBasePIS", "QtdAliqPIS", "CST_COFINS",
+                   "BaseCOFINS", "AliqCOFINS", "QtdBaseCOFINS", "QtdAliqCOFINS"});
+  TxbInsercaoRegistro& insercao = Insercao("C425", campos);
   for (const auto& [pai, itens] : grupos)
-    for (const TItemVendido& v : itens)
-      Insercao("C425", {"CodigoItem", "Qtde", "Unidade", "ValorItem", "ValorPIS", "ValorCOFINS",
-                        "IDF_RegEFDC420"})
-          .Inserir(bloco_, Tipo("C425"),
-                   {v.codigo, v.quantidade, v.unidade, v.valor, v.pis, v.cofins, pai});
+    for (const TItemVendido& v : itens) {
+      std::vector<TVariant> valores = {v.codigo, v.quantidade, v.unidade, v.valor,
+                                       v.pis,    v.cofins,     pai};
+      if (detalhe_c425_)
+        for (const TContribuicaoCupom& c : {v.contribuicao_pis, v.contribuicao_cofins})
+          valores.insert(valores.end(),
+                         {c.cst, c.base, c.aliquota, c.quantidade, c.aliquota_reais});
+      insercao.Inserir(bloco_, Tipo("C425"), valores);
+    }
 }
 
 std::string TGeracaoC400::Cfop(const std::string& tipo_tributacao, double aliquota) {
@@ -484,7 +581,11 @@ void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitic
           .Inserir(bloco_, Tipo("C470"), v);
     }
   }
-  if (c460) CuponsDigitados(z, c405);
+  if (!c460) return;
+  for (std::vector<TVariant> cancelado : z.cancelados) {
+    cancelado.push_back(c405);
+    Cupom(cancelado);
+  }
 }
 
 int64_t TGeracaoC400::Cupom(const std::vector<TVariant>& valores) {
@@ -493,21 +594,32 @@ int64_t TGeracaoC400::Cupom(const std::vector<TVariant>& valores) {
       .Inserir(bloco_, Tipo("C460"), valores);
 }
 
-void TGeracaoC400::CuponsDigitados(const TReducao& z, int64_t c405) {
+void TGeracaoC400::CuponsDigitados(std::vector<TReducao>& janela) {
   if (!Aplicacao().ChecarFamiliaRegistrada("DoctoCancelSped")) return;
+  double primeiro = janela.front().data.dias, ultimo = primeiro;
+  std::map<std::pair<std::string, double>, std::vector<TReducao*>> por_dia;
+  for (TReducao& z : janela) {
+    primeiro = std::min(primeiro, z.data.dias);
+    ultimo = std::max(ultimo, z.data.dias);
+    por_dia[{z.serie, z.data.dias}].push_back(&z);
+  }
   TxbResultado r = sessao_.Consultar(
-      "SELECT A.COD_MOD, A.COD_SIT, A.NUM_DOC, A.DT_DOC FROM Z8_DOCCANSPED A WHERE (A.REG = "
-      "'C460') AND (A.IDF_FILIAL = :FILIAL) AND (A.NRSERIEECF = :SERIE) AND (A.DT_DOC >= "
-      ":INICIO) AND (A.DT_DOC < :FIM) ORDER BY A.NUM_DOC, A.ID",
+      "SELECT A.NRSERIEECF, A.COD_MOD, A.COD_SIT, A.NUM_DOC, A.DT_DOC FROM Z8_DOCCANSPED A WHERE "
+      "(A.REG = 'C460') AND (A.IDF_FILIAL = :FILIAL) AND (A.DT_DOC >= :INICIO) AND (A.DT_DOC < "
+      ":FIM) ORDER BY A.NUM_DOC, A.ID",
       {{"FILIAL", cabecalho_.filial},
-       {"SERIE", z.serie},
-       {"INICIO", z.data},
-       {"FIM", TDateTime(z.data.dias + 1)}});
+       {"INICIO", TDateTime(primeiro)},
+       {"FIM", TDateTime(ultimo + 1)}});
   for (const auto& l : r.linhas) {
     auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
-    Cupom({texto(0).empty() ? "2D" : texto(0), texto(1).empty() ? "02" : texto(1),
-           registro_.AcertarConteudo(texto(2), 6, "N", 0), FormatarData(l[3].AsDateTime().DateOf()),
-           TVariant(), TVariant(), TVariant(), TVariant(), TVariant(), c405});
+    const TDateTime dia = l[4].AsDateTime().DateOf();
+    auto reducoes = por_dia.find({texto(0), dia.dias});
+    if (reducoes == por_dia.end()) continue;
+    for (TReducao* z : reducoes->second)
+      z->cancelados.push_back({texto(1).empty() ? "2D" : texto(1),
+                               texto(2).empty() ? "02" : texto(2),
+                               registro_.AcertarConteudo(texto(3), 6, "N", 0), FormatarData(dia),
+                               TVariant(), TVariant(), TVariant(), TVariant(), TVariant()});
   }
 }
 

@@ -39,17 +39,23 @@ class TGeracaoC400 {
   struct TItemVendido;
   struct TAnalitico;
   void LerTotalizadores();
+  // Stores a window of closings, read with what they hold per window.
+  void Janela(std::vector<TReducao>& janela);
+  // The item totals of the window's closings (Z8_ITENSRDZ), each product
+  // and unit found by its code.
+  void ItensDasReducoes(std::vector<TReducao>& janela);
   void Reducao(const TReducao& z);
   int64_t Impressora(const TReducao& z);
   // The C420 rows of a closing, by totalizer code.
   std::map<std::string, int64_t> Totalizadores(const TReducao& z, int64_t c405);
-  // The valid items of the closing's coupons, as C425 groups them.
+  // The closing's item totals, or the valid items of its coupons, as C425
+  // groups them.
   void ItensDoDia(const TReducao& z, const std::map<std::string, int64_t>& c420);
   void Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos);
   int64_t Cupom(const std::vector<TVariant>& valores);  // one C460 row
-  // The coupons the user typed as cancelled for the closing's printer and
+  // The coupons the user typed as cancelled for each closing's printer and
   // day: their identification only.
-  void CuponsDigitados(const TReducao& z, int64_t c405);
+  void CuponsDigitados(std::vector<TReducao>& janela);
   // The PIS/COFINS model's summary of a closing's valid coupon items (C481,
   // C485); the revenues without the contribution go to block M.
   void ResumoContribuicoes(const TReducao& z, int64_t c405);
@@ -68,6 +74,8 @@ class TGeracaoC400 {
   int tipo_c400_, bloco_, bloco0_;
   TListaRegistros lista_;
   bool sem_prefixo_ = false;
+  bool itens_da_reducao_ = false;  // C425 from the closings' item totals, where they have them
+  bool detalhe_c425_ = false;      // C425 rows keep their PIS/COFINS (layout option "1")
   // The branch's totalizers: (tax type of the ERP, rate) -> CFOP.
   std::map<std::pair<std::string, double>, std::string> cfops_;
   std::map<std::string, int64_t> impressoras_;  // serial -> C400 row

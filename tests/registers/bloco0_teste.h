@@ -187,12 +187,19 @@ class TBloco0 : public ::testing::TestWithParam<std::string> {
     return o;
   }
 
+  // The declarant's profile and the layout option of the files the test
+  // generates; empty keeps the defaults.
+  std::string perfil_, leiaute_;
+
   // Generates the branch's file of the month with the insertions made during
   // the generation. Checks what every file must hold whatever the
   // registers: block 0 opened once, its 0990 counting its lines.
   TArquivo Gerar(int modelo, int ano, int mes, TInsercoes insercoes) {
     InsercoesDoTeste() = std::move(insercoes);
-    auto arquivos = app::Gerar(*sessao_, OpcoesDoMes(modelo, ano, mes));
+    app::OpcoesGeracao opcoes = OpcoesDoMes(modelo, ano, mes);
+    opcoes.perfil = perfil_;
+    opcoes.layout = leiaute_;
+    auto arquivos = app::Gerar(*sessao_, opcoes);
     InsercoesDoTeste() = nullptr;
     TArquivo a;
     if (arquivos.size() != 1) {

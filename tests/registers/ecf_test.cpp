@@ -4,6 +4,9 @@
 // configurations whose absence stops a generation, on every engine.
 #include <array>
 
+#include "control/linhaefd.h"
+#include "framework/xbaplicacao.h"
+#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc400.h"
 #include "tests/registers/documentos_teste.h"
 
@@ -329,7 +332,171 @@ TEST_P(CuponsFiscais, ReceitaSemContribuicaoSemNaturezaParaAGeracao) {
   EXPECT_NE(mensagem.find("ItemCupFis_NatRecPisCofins"), std::string::npos) << mensagem;
 }
 
+// A line of a closing's item totals: the product's and the unit's codes,
+// the tax type and rate, quantity and value; PIS and COFINS at the basic
+// rates, their CST typed with one digit.
+struct TItemReducaoTeste {
+  int reducao = 8151;
+  std::string produto = "10001", unidade = "UN", tipo = "0";
+  double aliquota = 18, quantidade = 3, valor = 100;
+};
+
+class ItensDaReducao : public CuponsFiscais {
+ protected:
+  void SetUp() override {
+    CuponsFiscais::SetUp();
+    if (IsSkipped()) return;
+    Totalizadores();
+    const TItemCupomTeste isento{
+        .produto = 71, .tipo = "1", .aliquota = 0, .cst = "040", .valor = 10};
+    // The first closing keeps its item totals, the second has none; the
+    // coupons of each sell 2 of each item, the totals say otherwise.
+    Carregar({{.id = 8151, .isento = 10}, {.id = 8152, .dia = "2024-03-05"}},
+             {{.id = 8251, .itens = {TItemCupomTeste{}, isento}},
+              {.id = 8252, .dia = "2024-03-05", .coo = 2}});
+  }
+  void TearDown() override {
+    DefinirLinhasPorJanela(0);
+    CuponsFiscais::TearDown();
+  }
+
+  // The closings' item totals, replacing those loaded before.
+  void CarregarItens(const std::vector<TItemReducaoTeste>& itens) {
+    sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_ITENSRDZ");
+    nlohmann::json f = nlohmann::json::object();
+    int id = 8600;
+    for (const auto& i : itens)
+      f["Z8_ITENSRDZ"].push_back({{"ID", id++},
+                                  {"IDF_REDUCAOZ", i.reducao},
+                                  {"TIPOTRIBUTACAO", i.tipo},
+                                  {"ALIQUOTA", i.aliquota},
+                                  {"CODPRODUTO", i.produto},
+                                  {"CODUNIDADE", i.unidade},
+                                  {"QTDEACUM", i.quantidade},
+                                  {"VLRACUM", i.valor},
+                                  {"VALPIS", i.valor * 0.0165},
+                                  {"CSTPIS", "1"},
+                                  {"BASEPIS", i.valor},
+                                  {"ALIQPIS", 1.65},
+                                  {"QTDBASEPIS", i.quantidade},
+                                  {"VALCOFINS", i.valor * 0.076},
+                                  {"CSTCOFINS", "1"},
+                                  {"BASECOFINS", i.valor},
+                                  {"ALIQCOFINS", 7.6},
+                                  {"QTDBASECOFINS", i.quantidade}});
+    erp::TxbCarregadorJSON(*sessao_).CarregarTexto(f.dump());
+  }
+
+  // The C425 lines of the file, each after the code of its totalizer.
+  static std::vector<std::string> Itens(const TArquivo& a) {
+    std::vector<std::string> r;
+    std::string totalizador;
+    for (const auto& l : a.linhas) {
+      if (l.starts_with("|C420|")) totalizador = Campos(l)[1];
+      if (l.starts_with("|C425|")) r.push_back(totalizador + " " + l);
+    }
+    return r;
+  }
+};
+
+// A profile-B declarant takes the C425 of a closing from its item totals,
+// where it has them; the other closings, the other profiles and an ERP that
+// integrates the totals by its own table keep the coupons. Closings are
+// read one per window, so that each finds its own totals.
+TEST_P(ItensDaReducao, TotaisDeItemNoPerfilBSenaoOsCupons) {
+  CarregarItens({{},
+                 {.produto = "10002",
+                  .unidade = "un",
+                  .tipo = "1",
+                  .aliquota = 0,
+                  .quantidade = 5,
+                  .valor = 20}});
+  const std::vector<std::string> dos_cupons = {"01T1800 |C425|P10001|2|UN|100|1,65|7,6|",
+                                               "I1 |C425|P10002|2|UN|10|0,17|0,76|",
+                                               "01T1800 |C425|P10001|2|UN|100|1,65|7,6|"};
+  EXPECT_EQ(Itens(GerarMes()), dos_cupons);
+
+  perfil_ = "B";
+  DefinirLinhasPorJanela(1);
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  EXPECT_EQ(Itens(a), (std::vector<std::string>{"01T1800 |C425|P10001|3|UN|100|1,65|7,6|",
+                                                "I1 |C425|P10002|5|UN|20|0,33|1,52|",
+                                                "01T1800 |C425|P10001|2|UN|100|1,65|7,6|"}));
+  // The coupons are still written, and the unit typed in small letters is
+  // the ERP's unit.
+  EXPECT_EQ(Linhas(a, "C460").size(), 2u);
+  EXPECT_EQ(Linhas(a, "0190").size(), 1u);
+
+  struct TIntegracaoPropria {
+    TIntegracaoPropria() {
+      Aplicacao().RegistrarClasse("TabelaIntegracaoTotall",
+                                  [] { return std::make_shared<ThbObjetoNegocio>(); });
+    }
+    ~TIntegracaoPropria() { Aplicacao().RemoverClasse("TabelaIntegracaoTotall"); }
+  } integracao;
+  EXPECT_EQ(Itens(GerarMes()), dos_cupons);
+}
+
+// The totals name their product and unit by code: a unit typed in another
+// case is found, a product or unit the ERP does not have stops the
+// generation naming the field; an item whose totalizer the closing lacks
+// stops it as a coupon's does.
+TEST_P(ItensDaReducao, ProdutoEUnidadeDosTotaisPeloCodigo) {
+  perfil_ = "B";
+  CarregarItens({{.unidade = "Un"}});
+  EXPECT_EQ(Itens(GerarMes())[0], "01T1800 |C425|P10001|3|UN|100|1,65|7,6|");
+
+  CarregarItens({{.unidade = "XY"}});
+  std::string mensagem = Falha();
+  EXPECT_NE(mensagem.find("a unidade \"XY\" dos totais de item (ItensRdz_CodUnidade)"),
+            std::string::npos)
+      << mensagem;
+  EXPECT_NE(mensagem.find("ECF ECF-A de 04/03/2024"), std::string::npos) << mensagem;
+
+  CarregarItens({{.produto = "99999"}});
+  mensagem = Falha();
+  EXPECT_NE(mensagem.find("o produto \"99999\" dos totais de item (ItensRdz_CodProduto)"),
+            std::string::npos)
+      << mensagem;
+
+  CarregarItens({{.tipo = "2"}});
+  EXPECT_NE(Falha().find("Não encontrado C420 compativel. Substituição Tributária NrSerie: "
+                         "[ECF-A] Dia Inicio: [04/03/2024] Dia Fim: [04/03/2024]"),
+            std::string::npos);
+}
+
+// With the layout option "1" each C425 row keeps its item's PIS and COFINS:
+// the CST and rates of the item, the bases summed; the line keeps the
+// published fields.
+TEST_P(ItensDaReducao, LeiauteUmGuardaOPISECOFINSDoItem) {
+  const std::string colunas =
+      "SELECT CST_PIS, BASEPIS, ALIQPIS, QTDBASEPIS, CST_COFINS, BASECOFINS, ALIQCOFINS, "
+      "QTDBASECOFINS FROM Z8_REGEFDC425 WHERE CODIGOITEM = 'P10001' ORDER BY ID";
+  GerarMes();
+  EXPECT_TRUE(sessao_->Consultar(colunas).linhas[0][0].IsNull());
+
+  leiaute_ = "1";
+  perfil_ = "B";
+  CarregarItens({{}, {.quantidade = 4, .valor = 60}});
+  const TArquivo a = GerarMes();
+  EXPECT_EQ(Itens(a)[0], "01T1800 |C425|P10001|7|UN|160|2,64|12,16|");
+  const TxbResultado r = sessao_->Consultar(colunas);
+  ASSERT_EQ(r.linhas.size(), 2u);
+  auto texto = [](const std::vector<TVariant>& l) {
+    std::vector<std::string> t;
+    for (const TVariant& v : l) t.push_back(TextoDoCampo(v));
+    return t;
+  };
+  EXPECT_EQ(texto(r.linhas[0]),
+            (std::vector<std::string>{"01", "160", "1,65", "7", "01", "160", "7,6", "7"}));
+  // The second closing's from its coupon: PIS and COFINS in value only.
+  EXPECT_EQ(texto(r.linhas[1]),
+            (std::vector<std::string>{"01", "100", "1,65", "0", "01", "100", "7,6", "0"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, CuponsFiscais, ::testing::ValuesIn(MotoresDeTeste()));
+INSTANTIATE_TEST_SUITE_P(Motores, ItensDaReducao, ::testing::ValuesIn(MotoresDeTeste()));
 
 }  // namespace
 }  // namespace efd::teste
