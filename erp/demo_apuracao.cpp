@@ -22,7 +22,8 @@ constexpr const char* kDebitosCreditosPorCFOP =
 // The branch's valid documents of the month (E), by their entry date or
 // their issue date as their standard has it, but for the electronic
 // communication invoices (model 62), whose D730 totals the assessment does
-// not take.
+// not take, and the documents of types that post an expense of their own,
+// which the books do not take.
 constexpr const char* kDocumentosDoMes =
     "INNER JOIN Z8_TIPDOC G ON G.ID = E.IDF_TPDOCTO INNER JOIN Z8_PADRAODOC J ON J.ID = "
     "G.IDF_PADRAODOC "
@@ -32,11 +33,13 @@ constexpr const char* kDocumentosDoMes =
     "(E.DATAEMI BETWEEN :INICIO AND :FIM))) AND NOT EXISTS (SELECT M.ID FROM Z8_PARTETPDOC P "
     "INNER JOIN Z8_TPDOCTOGER T ON T.IDA = P.ID INNER JOIN Z8_MODELODOCT M ON M.ID = "
     "COALESCE(E.IDF_MODELODOCTO, T.IDF_MODELODOCT) WHERE (P.IDF_TIPDOC = E.IDF_TPDOCTO) AND "
-    "(M.CODMODELO = '62'))";
+    "(M.CODMODELO = '62')) AND NOT EXISTS (SELECT X.ID FROM Z8_PARTETPDOC X WHERE "
+    "(X.IDF_TIPDOC = E.IDF_TPDOCTO) AND (X.FD = 'TpDocDespesa'))";
 
-// The items of those documents: goods, transport and communication alike.
+// The items of those documents, goods or services ({0}, the taxes' table):
+// goods, transport and communication documents alike.
 constexpr const char* kItensDoMes =
-    "FROM Z8_TRIITEMPRO A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
+    "FROM {0} A INNER JOIN Z8_TRIBITEM B ON B.ID = A.IDA "
     "INNER JOIN Z8_DOCTOITEM C ON C.ID = B.IDF_DOCTOITEM "
     "INNER JOIN Z8_PARTEDOCTO D ON D.ID = C.IDA INNER JOIN Z8_DOCTO E ON E.ID = D.IDF_DOCTO "
     "INNER JOIN Z8_CODFISOPE F ON F.ID = C.IDF_CFOP ";
@@ -475,15 +478,17 @@ class TApuracoesDemo {
         .AsInt64();
   }
 
-  // The month's debits and credits of the tax column of the items; for
-  // ICMS also of the freight bills and the printers' closings, as the
-  // analytic registers of blocks C and D carry them.
+  // The month's debits and credits of the tax column of the goods items;
+  // for ICMS also of the service items, the freight bills and the printers'
+  // closings, as the analytic registers of blocks C and D carry them.
   TDebitosCreditos Somas(int64_t filial, const char* coluna) {
     TDebitosCreditos s = SomaPorCFOP(filial, fmt::format("A.{}", coluna),
-                                     std::string(kItensDoMes) + kDocumentosDoMes);
+                                     fmt::format(kItensDoMes, "Z8_TRIITEMPRO") + kDocumentosDoMes);
     if (std::string_view(coluna) != "ICMSVALOR") return s;
     for (const TDebitosCreditos& outra :
-         {SomaPorCFOP(filial, "A.VALORIMPOSTO", std::string(kICMSDosDocumentos) + kDocumentosDoMes),
+         {SomaPorCFOP(filial, "A.ICMSVALOR",
+                      fmt::format(kItensDoMes, "Z8_TRIITEMSER") + kDocumentosDoMes),
+          SomaPorCFOP(filial, "A.VALORIMPOSTO", std::string(kICMSDosDocumentos) + kDocumentosDoMes),
           SomaPorCFOP(filial, "A.VALORICMS", kFretesDoMes)}) {
       s.debitos += outra.debitos;
       s.creditos += outra.creditos;
