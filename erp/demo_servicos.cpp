@@ -88,8 +88,8 @@ class TServicosDemo {
                               {"UFVEICULO", "SP"}});
     ++proximo_;
     Frete(fornecedor);
-    // Communication bills of models 21 and 22, and an NFCom whose items
-    // have two classes and none.
+    // Communication bills of models 21 and 22, and an NFCom whose goods
+    // have two classes and none, and a service.
     Documento({"21", 13, false, "3301", 5, false, {{"1.303", "00", 259.9, 25}}}, fornecedor);
     Documento(
         {"22", 13, false, "88123", 6, false, {{"1.303", "00", 149.9, 25}, {"1.303", "40", 30, 0}}},
@@ -100,7 +100,8 @@ class TServicosDemo {
                "56001",
                7,
                false,
-               {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}}},
+               {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}},
+               {{"1.303", "00", 40, 25}}},
               fornecedor);
     // A telephone bill of a device and the service of telecommunication.
     Documento({"22",

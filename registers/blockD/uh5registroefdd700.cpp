@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <map>
+#include <vector>
 
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
@@ -51,10 +53,12 @@ class TGeracaoD700 {
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
     const bool cancelado = Trim(d.situacao_nf) == "1";
     double base = 0, icms = 0, pis = 0, cofins = 0;
-    // Items without an ICMS tributary class have no analytic total.
+    // Goods and services alike (a service's origin is "0"); items without an
+    // ICMS tributary class have no analytic total.
     TAnaliticosD analiticos;
-    auto itens = p.itens.find(d.id);
-    if (!cancelado && itens != p.itens.end())
+    auto somar = [&](const std::map<int64_t, std::vector<TItemDocumentoC100>>& por_documento) {
+      auto itens = por_documento.find(d.id);
+      if (cancelado || itens == por_documento.end()) return;
       for (const TItemDocumentoC100& i : itens->second) {
         pis = Arred(pis + i.pis_valor);
         cofins = Arred(cofins + i.cofins_valor);
@@ -63,6 +67,9 @@ class TGeracaoD700 {
         base = Arred(base + i.icms_base);
         icms = Arred(icms + i.icms_valor);
       }
+    };
+    somar(p.itens);
+    somar(s.servicos.itens);
     auto outros = p.outros.find(d.id);
     const std::string chave = outros == p.outros.end() ? "" : Digitos(outros->second.chave);
     const TVariant nada;

@@ -58,6 +58,24 @@ TEST_P(BlocoDServicos, OsServicosDaContaSaoItensComOSeuIcms) {
   EXPECT_NE(std::find(r0190.begin(), r0190.end(), "|0190|Serv|Serv|"), r0190.end());
 }
 
+TEST_P(BlocoDServicos, OsServicosDaNotaEletronicaSomamComOsProdutos) {
+  TDocumentoD nfcom = ContaTelefonica();
+  nfcom.tipo = 2108;
+  nfcom.numero = "56001";
+  nfcom.chave = Chave("62", 1, 56001);
+  nfcom.servicos[1].tributacao = "";
+  Carregar({nfcom});
+  const auto d = LinhasD(GerarD());
+  // The taxed service meets the device in one D730; the service without a
+  // class counts in the PIS/COFINS only.
+  ASSERT_EQ(d.size(), 4u);
+  EXPECT_TRUE(d[1].starts_with(
+      "|D700|0|1|0000004502|62|00|2|000056001|05032024|06032024|175|0|175|0|0|0|160|40||2,89|"
+      "13,3|"))
+      << d[1];
+  EXPECT_EQ(d[2], "|D730|000|1303|25|160|160|40|0||");
+}
+
 TEST_P(BlocoDServicos, OsServicosDaContaSomamPisECofinsDoModeloDasContribuicoes) {
   Carregar({ContaTelefonica("K")});
   const TArquivo a = Gerar(2, 2024, 3, nullptr);
