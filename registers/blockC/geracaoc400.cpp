@@ -541,6 +541,10 @@ std::string TGeracaoC400::Cfop(const std::string& tipo_tributacao, double aliquo
 
 void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitico>& analiticos) {
   const bool c460 = lista_.Selecionado("C460");
+  // A closing whose items come from its item totals sums its coupons by the
+  // totalizers' own CFOPs (tax substitution 5405, every other 5102), the
+  // ICMS of each item rounded.
+  const bool pelos_totais = !z.itens.empty();
   for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
     const std::string situacao = Th5RegistroEFDC400::SituacaoCupom(c.situacao);
     const bool valido = Valido(c);
@@ -556,15 +560,17 @@ void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitic
       c470.push_back({item, i.quantidade, i.cancelada, unidade, i.valor, i.cst, cfop, i.aliquota,
                       i.pis, i.cofins});
       if (!valido) continue;
+      const std::string cfop_c490 = !pelos_totais ? cfop : i.tipo == "2" ? "5405" : "5102";
       auto a = std::find_if(analiticos.begin(), analiticos.end(), [&](const TAnalitico& x) {
-        return x.cst == i.cst && x.cfop == cfop && std::fabs(x.aliquota - i.aliquota) < 1e-9;
+        return x.cst == i.cst && x.cfop == cfop_c490 && std::fabs(x.aliquota - i.aliquota) < 1e-9;
       });
       if (a == analiticos.end())
-        a = analiticos.insert(analiticos.end(), TAnalitico{i.cst, cfop, i.aliquota});
+        a = analiticos.insert(analiticos.end(), TAnalitico{i.cst, cfop_c490, i.aliquota});
       a->operacao += i.valor;
       if (i.tipo == "0") {
+        const double icms = i.valor * i.aliquota / 100;
         a->base += i.valor;
-        a->icms += i.valor * i.aliquota / 100;
+        a->icms += pelos_totais ? Arred(icms) : icms;
       }
     }
     if (!c460) continue;

@@ -438,6 +438,22 @@ TEST_P(ItensDaReducao, TotaisDeItemNoPerfilBSenaoOsCupons) {
   EXPECT_EQ(Itens(GerarMes()), dos_cupons);
 }
 
+// The analytic totals of a closing with item totals take the totalizers'
+// own CFOPs, whatever the branch's totalizers name; the other closing keeps
+// the branch's.
+TEST_P(ItensDaReducao, AnaliticosDaReducaoComTotaisPelosCfopsDosTotalizadores) {
+  CarregarItens({{}});
+  sessao_->ExecutarDiretoNoBD("UPDATE Z8_TOTAUTCOME SET IDF_CFOP = 1405");
+  perfil_ = "B";
+  DefinirLinhasPorJanela(1);
+  const TArquivo a = GerarMes();
+  EXPECT_EQ(
+      AnaliticosDoDia(a, "04032024"),
+      (std::vector<std::vector<std::string>>{{"C490", "000", "5102", "18", "100", "100", "18", ""},
+                                             {"C490", "040", "5102", "0", "10", "0", "0", ""}}));
+  EXPECT_EQ(AnaliticosDoDia(a, "05032024").at(0).at(2), "5405");
+}
+
 // The totals name their product and unit by code: a unit typed in another
 // case is found, a product or unit the ERP does not have stops the
 // generation naming the field; an item whose totalizer the closing lacks
