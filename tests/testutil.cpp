@@ -75,8 +75,12 @@ const std::string& EsquemaFirebird() {
     if (fd < 0 || flock(fd, LOCK_EX) != 0)
       throw std::runtime_error("Não foi possível travar " + trava);
     if (!fs::exists(caminho)) {
-      for (const auto& antigo : fs::directory_iterator(binario.parent_path()))
-        if (antigo.path().filename().string().starts_with(prefixo)) fs::remove(antigo.path());
+      // Those of earlier builds go; this build's lock stays, as it is held.
+      for (const auto& antigo : fs::directory_iterator(binario.parent_path())) {
+        const std::string nome = antigo.path().filename().string();
+        if (nome.starts_with(prefixo) && !nome.starts_with(caminho.filename().string()))
+          fs::remove(antigo.path());
+      }
       const std::string feito = NovoArquivo("esquema", ".fdb");
       app::AbrirBanco("firebird:" + feito, app::TCriacaoBanco::Criar);  // detaches at the end
       fs::copy_file(feito, caminho.string() + ".novo", fs::copy_options::overwrite_existing);
