@@ -379,19 +379,8 @@ class TServicosDemo {
       const double base = !tributado                          ? 0
                           : std::string(i.tributacao) == "20" ? i.valor * 0.6
                                                               : i.valor;
-      Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", id}});
-      Inserir("Z8_DOCTOITEM", {{"ID", item},
-                               {"IDA", item},
-                               {"SEQITEM", seq++},
-                               {"IDF_PROD", produto_},
-                               {"IDF_UNPROD", unidade_},
-                               {"IDF_CFOP", cfops_.at(i.cfop)},
-                               {"QDADE", 1.0},
-                               {"VALUNITARIO", i.valor},
-                               {"VALBRUTO", i.valor},
-                               {"VALLIQUIDO", i.valor},
-                               {"VALLIQUIDONF", i.valor}});
-      Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", "TribItemProd"}, {"IDF_DOCTOITEM", item}});
+      ItemDoDocumento(id, item, seq++, i, {{"IDF_PROD", produto_}, {"IDF_UNPROD", unidade_}},
+                      "TribItemProd");
       TValores t = {{"ID", item},
                     {"IDA", item},
                     {"IDF_CLAORIGEM", origem_},
@@ -416,22 +405,29 @@ class TServicosDemo {
     return id;
   }
 
+  // The item (a unit of the given value) with what names it (a product and
+  // its unit, or a service) and its tax part of the given family.
+  template <typename TItem>
+  void ItemDoDocumento(int64_t documento, int64_t item, int seq, const TItem& i,
+                       TValores identificacao, const char* tributos) {
+    Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", documento}});
+    TValores valores = {{"ID", item}, {"IDA", item}, {"SEQITEM", seq}};
+    valores.insert(valores.end(), identificacao.begin(), identificacao.end());
+    valores.insert(valores.end(), {{"IDF_CFOP", cfops_.at(i.cfop)},
+                                   {"QDADE", 1.0},
+                                   {"VALUNITARIO", i.valor},
+                                   {"VALBRUTO", i.valor},
+                                   {"VALLIQUIDO", i.valor},
+                                   {"VALLIQUIDONF", i.valor}});
+    Inserir("Z8_DOCTOITEM", valores);
+    Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", tributos}, {"IDF_DOCTOITEM", item}});
+  }
+
   // A service item of a bill taken, its ICMS and PIS/COFINS of credit.
   void ItemDeServico(int64_t documento, int seq, const TItemServico& i) {
     const int64_t item = proximo_++;
     const double base = std::string(i.tributacao) == "00" ? i.valor : 0;
-    Inserir("Z8_PARTEDOCTO", {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", documento}});
-    Inserir("Z8_DOCTOITEM", {{"ID", item},
-                             {"IDA", item},
-                             {"SEQITEM", seq},
-                             {"IDF_SERVICO", servico_},
-                             {"IDF_CFOP", cfops_.at(i.cfop)},
-                             {"QDADE", 1.0},
-                             {"VALUNITARIO", i.valor},
-                             {"VALBRUTO", i.valor},
-                             {"VALLIQUIDO", i.valor},
-                             {"VALLIQUIDONF", i.valor}});
-    Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", item}});
+    ItemDoDocumento(documento, item, seq, i, {{"IDF_SERVICO", servico_}}, "TribItemServ");
     Inserir("Z8_TRIITEMSER", {{"ID", item},
                               {"IDA", item},
                               {"IDF_CLATRIBICMS", tributacoes_.at(i.tributacao)},

@@ -81,6 +81,8 @@ struct TCupom {
   std::vector<TItemCupom> itens;
 };
 
+std::vector<TCupom> CarregarCupons(TxbSession& sessao, const std::string& serie, TDateTime dia);
+
 // The CST, base, rate, quantity base and rate per unit of a PIS or COFINS
 // whose columns start at primeira.
 TContribuicaoCupom Contribuicao(const std::vector<TVariant>& l, size_t primeira) {
@@ -115,6 +117,8 @@ struct TGeracaoC400::TReducao {
   // coupons; the coupons the user typed as cancelled (C460 rows).
   std::vector<TItemCupom> itens;
   std::vector<std::vector<TVariant>> cancelados;
+  // The printer's coupons of the day, read once while the closing is stored.
+  std::vector<TCupom> cupons;
 };
 
 // A valid item of a valid coupon of the day, or of the closing's item
@@ -230,9 +234,11 @@ void TGeracaoC400::Janela(std::vector<TReducao>& janela) {
   if (janela.empty()) return;
   if (itens_da_reducao_) ItensDasReducoes(janela);
   if (!estabelecimento_ && lista_.Selecionado("C460")) CuponsDigitados(janela);
-  for (const TReducao& z : janela) {
+  for (TReducao& z : janela) {
     sessao_.Progresso("Registro C400 - Redução Z para ECF = " + z.serie);
+    z.cupons = CarregarCupons(sessao_, z.serie, z.data);
     Reducao(z);
+    std::vector<TCupom>().swap(z.cupons);
   }
   janela.clear();
 }
@@ -504,7 +510,7 @@ void TGeracaoC400::ItensDoDia(const TReducao& z, const std::map<std::string, int
   if (!z.itens.empty())
     for (const TItemCupom& i : z.itens) somar(i);
   else
-    for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data))
+    for (const TCupom& c : z.cupons)
       if (Valido(c))
         for (const TItemCupom& i : c.itens) somar(i);
 
@@ -545,7 +551,7 @@ void TGeracaoC400::Cupons(const TReducao& z, int64_t c405, std::vector<TAnalitic
   // totalizers' own CFOPs (tax substitution 5405, every other 5102), the
   // ICMS of each item rounded.
   const bool pelos_totais = !z.itens.empty();
-  for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
+  for (const TCupom& c : z.cupons) {
     const std::string situacao = Th5RegistroEFDC400::SituacaoCupom(c.situacao);
     const bool valido = Valido(c);
     double pis = 0, cofins = 0;
@@ -651,7 +657,7 @@ void Resumir(std::map<TChaveResumo, TResumo>& resumo, const TContribuicaoCupom& 
 
 void TGeracaoC400::ResumoContribuicoes(const TReducao& z, int64_t c405) {
   std::map<TChaveResumo, TResumo> pis, cofins;
-  for (const TCupom& c : CarregarCupons(sessao_, z.serie, z.data)) {
+  for (const TCupom& c : z.cupons) {
     if (!Valido(c)) continue;
     for (const TItemCupom& i : c.itens) {
       if (i.situacao != "0" || i.produto == 0) continue;

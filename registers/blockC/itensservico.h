@@ -24,6 +24,17 @@ struct TItensServico {
 };
 TItensServico CarregarItensServico(TxbSession& sessao, const std::vector<int64_t>& documentos);
 
+// f(item, code) for each goods item of a document (code null), then for
+// each of its service items with the service's code of the service list.
+template <typename F>
+void PercorrerItensDoDocumento(const std::map<int64_t, std::vector<TItemDocumentoC100>>& produtos,
+                               const TItensServico& servicos, int64_t documento, F f) {
+  if (auto p = produtos.find(documento); p != produtos.end())
+    for (const TItemDocumentoC100& i : p->second) f(i, nullptr);
+  if (auto s = servicos.itens.find(documento); s != servicos.itens.end())
+    for (const TItemDocumentoC100& i : s->second) f(i, &servicos.codigos_servico.at(i.id));
+}
+
 // The 0200 code of a document's item: "S" + code for a service, "P" + code
 // for a product, the bare code when the company wants no prefix.
 std::string CodigoItemDocumento(const std::string& codigo, bool servico, bool sem_prefixo);

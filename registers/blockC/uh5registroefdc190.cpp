@@ -4,6 +4,7 @@
 
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
+#include "registers/blockC/documentosc100.h"
 
 namespace efd {
 namespace {
@@ -31,6 +32,20 @@ void TAnaliticosC190::Somar(const TAnaliticoC190& item) {
     return;
   }
   totais_.push_back(item);
+}
+
+TAnaliticoC190 AnaliticoDoItem(const TItemDocumentoC100& i, const std::string& cfop) {
+  TAnaliticoC190 a;
+  const std::string origem = Trim(i.origem);
+  a.cst = (origem.empty() ? "0" : origem) + Trim(i.tributacao);
+  a.cfop = cfop;
+  a.aliquota = i.icms_aliq;
+  a.operacao = i.liquido;
+  a.base = i.icms_base;
+  a.icms = i.icms_valor;
+  a.base_st = i.st_base;
+  a.st = i.st_valor;
+  return a;
 }
 
 void Th5RegistroEFDC190::DestroyKLV() {

@@ -19,6 +19,12 @@ struct TAnaliticoC190 {
          fcp_op = 0, fcp_st = 0, fcp_ret = 0;
 };
 
+struct TItemDocumentoC100;
+// What an item of a document adds to its analytic totals under the given
+// CFOP: by its CST (origin, "0" without one, and taxation) and rate, its
+// net value and its ICMS and ICMS-ST bases and values.
+TAnaliticoC190 AnaliticoDoItem(const TItemDocumentoC100& item, const std::string& cfop);
+
 // The analytic totals of one document while its items are read: an item
 // adds to the total of its CST, CFOP and rate, or opens one; totals keep the
 // order in which they were opened, and amounts are kept in cents.

@@ -387,15 +387,7 @@ class TGeracaoC500 {
       for (const TAnaliticoC190& t : tributos->second) totais.Somar(t);
     double pis = 0, cofins = 0;
     auto somar = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
-      TAnaliticoC190 a;
-      a.cst = (Trim(i.origem).empty() ? "0" : Trim(i.origem)) + Trim(i.tributacao);
-      a.cfop = Digitos(i.cfop);
-      a.aliquota = i.icms_aliq;
-      a.operacao = i.liquido;
-      a.base = i.icms_base;
-      a.icms = i.icms_valor;
-      a.base_st = i.st_base;
-      a.st = i.st_valor;
+      TAnaliticoC190 a = AnaliticoDoItem(i, Digitos(i.cfop));
       a.reducao = Arred(i.outras + i.isento);
       totais.Somar(a);
       pis = Arred(pis + i.pis_valor);
@@ -431,13 +423,7 @@ class TGeracaoC500 {
       t.cofins = i.cofins_valor;
       itens.push_back(std::move(t));
     };
-    auto produtos = p.itens.find(d.id);
-    if (produtos != p.itens.end())
-      for (const TItemDocumentoC100& i : produtos->second) somar(i, nullptr);
-    auto servicos = c.servicos.itens.find(d.id);
-    if (servicos != c.servicos.itens.end())
-      for (const TItemDocumentoC100& i : servicos->second)
-        somar(i, &c.servicos.codigos_servico.at(i.id));
+    PercorrerItensDoDocumento(p.itens, c.servicos, d.id, somar);
     double base = 0, icms = 0, base_st = 0, st = 0;
     for (const TAnaliticoC190& t : totais.Totais()) {
       base = Arred(base + t.base);

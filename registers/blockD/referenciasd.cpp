@@ -130,26 +130,12 @@ std::string NumeroDocumentoD(const std::string& numero) {
   return PreencherZerosEsquerda(Digitos(numero), 9);
 }
 
-std::string CstIcmsD(const TItemDocumentoC100& item) {
-  const std::string origem = Trim(item.origem);
-  return (origem.empty() ? "0" : origem) + Trim(item.tributacao);
-}
-
 std::string CfopD(const std::string& cfop) {
   return Digitos(cfop).substr(0, 4);
 }
 
 TAnaliticoD AnaliticoDoItemD(const TItemDocumentoC100& i) {
-  TAnaliticoD a;
-  a.cst = CstIcmsD(i);
-  a.cfop = CfopD(i.cfop);
-  a.aliquota = i.icms_aliq;
-  a.operacao = i.liquido;
-  a.base = i.icms_base;
-  a.icms = i.icms_valor;
-  a.base_st = i.st_base;
-  a.st = i.st_valor;
-  return a;
+  return AnaliticoDoItem(i, CfopD(i.cfop));
 }
 
 TReferenciasD::TReferenciasD(TxbSession& sessao, int id_efd, int bloco,

@@ -42,8 +42,6 @@ int EmitenteDaSerie(const std::string& tipo_serie);
 // A document number of the file: digits zero-filled to nine.
 std::string NumeroDocumentoD(const std::string& numero);
 
-// The CST of an item's ICMS: origin class ("0" when empty) + tributary class.
-std::string CstIcmsD(const TItemDocumentoC100& item);
 // A CFOP of the file: its first four digits.
 std::string CfopD(const std::string& cfop);
 // What a communication item adds to its bill's analytic totals: by its

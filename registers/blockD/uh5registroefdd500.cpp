@@ -127,13 +127,7 @@ class TGeracaoD500 {
                         Arred(i.cofins_valor),
                         conta}});
     };
-    auto produtos = p.itens.find(d.id);
-    if (valores && produtos != p.itens.end())
-      for (const TItemDocumentoC100& i : produtos->second) item(i, nullptr);
-    auto servicos = s.servicos.itens.find(d.id);
-    if (valores && servicos != s.servicos.itens.end())
-      for (const TItemDocumentoC100& i : servicos->second)
-        item(i, &s.servicos.codigos_servico.at(i.id));
+    if (valores) PercorrerItensDoDocumento(p.itens, s.servicos, d.id, item);
     const TVariant nada;
     auto v = [&](double x) { return valores ? TVariant(Arred(x)) : nada; };
     const TValoresD livro = ValoresD(d, s.livro);

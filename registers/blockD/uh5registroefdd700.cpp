@@ -3,8 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <map>
-#include <vector>
 
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
@@ -56,20 +54,16 @@ class TGeracaoD700 {
     // Goods and services alike (a service's origin is "0"); items without an
     // ICMS tributary class have no analytic total.
     TAnaliticosD analiticos;
-    auto somar = [&](const std::map<int64_t, std::vector<TItemDocumentoC100>>& por_documento) {
-      auto itens = por_documento.find(d.id);
-      if (cancelado || itens == por_documento.end()) return;
-      for (const TItemDocumentoC100& i : itens->second) {
-        pis = Arred(pis + i.pis_valor);
-        cofins = Arred(cofins + i.cofins_valor);
-        if (Trim(i.tributacao).empty()) continue;
-        analiticos.Somar(AnaliticoDoItemD(i));
-        base = Arred(base + i.icms_base);
-        icms = Arred(icms + i.icms_valor);
-      }
-    };
-    somar(p.itens);
-    somar(s.servicos.itens);
+    if (!cancelado)
+      PercorrerItensDoDocumento(p.itens, s.servicos, d.id,
+                                [&](const TItemDocumentoC100& i, const std::string*) {
+                                  pis = Arred(pis + i.pis_valor);
+                                  cofins = Arred(cofins + i.cofins_valor);
+                                  if (Trim(i.tributacao).empty()) return;
+                                  analiticos.Somar(AnaliticoDoItemD(i));
+                                  base = Arred(base + i.icms_base);
+                                  icms = Arred(icms + i.icms_valor);
+                                });
     auto outros = p.outros.find(d.id);
     const std::string chave = outros == p.outros.end() ? "" : Digitos(outros->second.chave);
     const TVariant nada;

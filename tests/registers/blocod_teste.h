@@ -131,31 +131,39 @@ class TBlocoD : public TBloco0 {
             d.situacao_nfe.empty() ? nlohmann::json() : nlohmann::json(d.situacao_nfe)},
            {"VALTOTALNF", total},
            {"VALSERVICOS", total}});
-      for (const TItemD& i : d.itens) {
+      // Goods and services: a service names its service instead of a
+      // product and unit, and its taxes have no origin or exempt values.
+      auto item_do_documento = [&](const TItemD& i, bool servico) {
         const int item = proximo++;
         f["Z8_PARTEDOCTO"].push_back({{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", d.id}});
-        f["Z8_DOCTOITEM"].push_back({{"ID", item},
-                                     {"IDA", item},
-                                     {"SEQITEM", i.seq},
-                                     {"IDF_PROD", 70},
-                                     {"IDF_UNPROD", 80},
-                                     {"IDF_CFOP", i.cfop},
-                                     {"QDADE", 1},
-                                     {"VALBRUTO", i.valor},
-                                     {"VALLIQUIDO", i.valor},
-                                     {"VALLIQUIDONF", i.valor}});
-        f["Z8_TRIBITEM"].push_back({{"ID", item}, {"FD", "TribItemProd"}, {"IDF_DOCTOITEM", item}});
+        nlohmann::json di = {{"ID", item},
+                             {"IDA", item},
+                             {"SEQITEM", i.seq},
+                             {"IDF_CFOP", i.cfop},
+                             {"QDADE", 1},
+                             {"VALBRUTO", i.valor},
+                             {"VALLIQUIDO", i.valor},
+                             {"VALLIQUIDONF", i.valor}};
+        if (servico)
+          di["IDF_SERVICO"] = 2501;
+        else
+          di.update({{"IDF_PROD", 70}, {"IDF_UNPROD", 80}});
+        f["Z8_DOCTOITEM"].push_back(di);
+        f["Z8_TRIBITEM"].push_back({{"ID", item},
+                                    {"FD", servico ? "TribItemServ" : "TribItemProd"},
+                                    {"IDF_DOCTOITEM", item}});
         const double base = i.aliquota > 0 ? i.valor - i.outras : 0;
         nlohmann::json t = {{"ID", item},
                             {"IDA", item},
-                            {"IDF_CLAORIGEM", 1301},
                             {"ICMSBASE", base},
                             {"ICMSALIQ", i.aliquota},
                             {"ICMSVALOR", base * i.aliquota / 100},
-                            {"ICMSVALORISENTO", i.aliquota > 0 ? 0 : i.valor},
-                            {"ICMSVALOROUTRAS", i.outras},
                             {"PISVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.0165},
                             {"COFINSVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.076}};
+        if (!servico)
+          t.update({{"IDF_CLAORIGEM", 1301},
+                    {"ICMSVALORISENTO", i.aliquota > 0 ? 0 : i.valor},
+                    {"ICMSVALOROUTRAS", i.outras}});
         const bool tributado = i.letra_pis == "K" || i.letra_pis == "A";
         if (!i.letra_pis.empty())
           t.update({{"CLATRIBPIS", i.letra_pis},
@@ -164,44 +172,13 @@ class TBlocoD : public TBloco0 {
                     {"CLATRIBCOFINS", i.letra_pis},
                     {"COFINSBASE", tributado ? i.valor : 0},
                     {"COFINSALIQ", tributado ? 7.6 : 0}});
-        if (!i.natureza.empty()) t["NATRECPISCOFINS"] = i.natureza;
+        if (!servico && !i.natureza.empty()) t["NATRECPISCOFINS"] = i.natureza;
         if (!i.tributacao.empty())
           t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
-        f["Z8_TRIITEMPRO"].push_back(t);
-      }
-      for (const TItemD& i : d.servicos) {
-        const int item = proximo++;
-        f["Z8_PARTEDOCTO"].push_back({{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", d.id}});
-        f["Z8_DOCTOITEM"].push_back({{"ID", item},
-                                     {"IDA", item},
-                                     {"SEQITEM", i.seq},
-                                     {"IDF_SERVICO", 2501},
-                                     {"IDF_CFOP", i.cfop},
-                                     {"QDADE", 1},
-                                     {"VALBRUTO", i.valor},
-                                     {"VALLIQUIDO", i.valor},
-                                     {"VALLIQUIDONF", i.valor}});
-        f["Z8_TRIBITEM"].push_back({{"ID", item}, {"FD", "TribItemServ"}, {"IDF_DOCTOITEM", item}});
-        const double base = i.aliquota > 0 ? i.valor - i.outras : 0;
-        const bool tributado = i.letra_pis == "K" || i.letra_pis == "A";
-        nlohmann::json t = {{"ID", item},
-                            {"IDA", item},
-                            {"ICMSBASE", base},
-                            {"ICMSALIQ", i.aliquota},
-                            {"ICMSVALOR", base * i.aliquota / 100},
-                            {"PISVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.0165},
-                            {"COFINSVALOR", i.letra_pis == "2" ? 0 : i.valor * 0.076}};
-        if (!i.letra_pis.empty())
-          t.update({{"CLATRIBPIS", i.letra_pis},
-                    {"PISBASE", tributado ? i.valor : 0},
-                    {"PISALIQ", tributado ? 1.65 : 0},
-                    {"CLATRIBCOFINS", i.letra_pis},
-                    {"COFINSBASE", tributado ? i.valor : 0},
-                    {"COFINSALIQ", tributado ? 7.6 : 0}});
-        if (!i.tributacao.empty())
-          t["IDF_CLATRIBICMS"] = i.tributacao == "00" ? 1311 : i.tributacao == "20" ? 1312 : 1313;
-        f["Z8_TRIITEMSER"].push_back(t);
-      }
+        f[servico ? "Z8_TRIITEMSER" : "Z8_TRIITEMPRO"].push_back(t);
+      };
+      for (const TItemD& i : d.itens) item_do_documento(i, false);
+      for (const TItemD& i : d.servicos) item_do_documento(i, true);
       if (!d.livro.empty())
         f["Z8_REGLIVRO"].push_back({{"ID", proximo++},
                                     {"IDF_DOCTO", d.id},
