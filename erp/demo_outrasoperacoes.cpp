@@ -90,7 +90,7 @@ int64_t ConstruirOutrasOperacoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
   };
   // The rent's credit follows an administrative process.
   const TOperacao operacoes[] = {
-      {"0", 10, 4500, "K", "04", "Aluguel do galpão de armazenagem", "10880.720001/2023-11"},
+      {"0", 10, 4500, "K", "05", "Aluguel do galpão de armazenagem", "10880.720001/2023-11"},
       {"1", 28, 1250.4, "A", "", "Receita de locação de espaço publicitário", ""},
       {"2", 29, 820.0, "E", "121", "Receita de operação com alíquota zero", ""},
       // Costs common to the kinds of revenue, whose credit block M apportions:

@@ -164,9 +164,12 @@ struct TNaturezaBaseCredito {
   const char* final_cfop;  // the CFOP's last three digits
   const char* natureza;
 };
+// Returns of sales (x201, x202, x410, x411) give back the credit of a
+// taxed sale: nature "12".
 constexpr TNaturezaBaseCredito kNaturezasBaseCredito[] = {
     {"102", "01"}, {"403", "01"}, {"101", "02"}, {"401", "02"}, {"126", "03"},
-    {"252", "04"}, {"253", "04"}, {"551", "09"}, {"556", "02"}, {"933", "03"}};
+    {"252", "04"}, {"253", "04"}, {"551", "09"}, {"556", "02"}, {"933", "03"},
+    {"201", "12"}, {"202", "12"}, {"410", "12"}, {"411", "12"}};
 
 }  // namespace
 
