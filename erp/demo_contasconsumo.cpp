@@ -85,6 +85,12 @@ class TContasDemo {
 
   void Cadastros(int64_t filial) {
     const int64_t compra = Id("SELECT ID FROM Z8_PADRAODOC WHERE CODINTERNO = 13");
+    // Electricity is bought under a document standard of its own, 42: the
+    // one whose bills have their ICMS adjustments under an observation.
+    const int64_t compra_energia = proximo_++;
+    Inserir(
+        "Z8_PADRAODOC",
+        {{"ID", compra_energia}, {"CODINTERNO", 42}, {"DESCRICAO", "Compra de energia elétrica"}});
     // The supplier of the branch's first purchase, or a company of the
     // demo's when the month has no purchase.
     TxbResultado fornecedor = bd_.Consultar(
@@ -122,11 +128,12 @@ class TContasDemo {
         {"29", "Nota Fiscal/Conta de Fornecimento de Água Canalizada"}};
     for (const auto& [codigo, nome] : modelos) {
       const int64_t tipo = proximo_++, parte = proximo_++, serie = proximo_++;
-      Inserir("Z8_TIPDOC", {{"ID", tipo},
-                            {"CODIGO", std::string("CONTA-") + codigo},
-                            {"DESCRICAO", nome},
-                            {"IDF_PADRAODOC", compra},
-                            {"NFCOMPLEMENTAR", TVariant(false)}});
+      Inserir("Z8_TIPDOC",
+              {{"ID", tipo},
+               {"CODIGO", std::string("CONTA-") + codigo},
+               {"DESCRICAO", nome},
+               {"IDF_PADRAODOC", std::string(codigo) == "06" ? compra_energia : compra},
+               {"NFCOMPLEMENTAR", TVariant(false)}});
       Inserir("Z8_PARTETPDOC", {{"ID", parte}, {"FD", "TipoDoctoGeral"}, {"IDF_TIPDOC", tipo}});
       Inserir("Z8_TPDOCTOGER",
               {{"ID", parte}, {"IDA", parte}, {"IDF_MODELODOCT", Modelo(codigo, nome)}});

@@ -54,6 +54,9 @@ constexpr size_t kCamposAte2021 = 32;
 
 // The text of the observation that carries a bill's adjustments.
 constexpr const char* kTextoObservacaoAjustes = "Ajustes de ICMS da conta de consumo";
+// The document standard whose bills carry their ICMS adjustments under an
+// observation (C595 with its C597 lines).
+constexpr int kPadraoComAjustes = 42;
 
 double Arred(double v) {
   return Arredondar(v, 2);
@@ -222,8 +225,9 @@ class TGeracaoC500 {
   // The observation (0460) under which the writer puts the bill's
   // adjustments; none when the bill has none or the company does not want
   // them.
-  TVariant ObservacaoDosAjustes(int64_t documento, const TPaginaC100& p) {
-    if (!r0460_ || !p.ajustes.count(documento)) return TVariant();
+  TVariant ObservacaoDosAjustes(const TDocumentoC100& d, const TPaginaC100& p) {
+    if (!r0460_ || d.codigo_interno != kPadraoComAjustes || !p.ajustes.count(d.id))
+      return TVariant();
     return std::to_string(
         r0460_->Incluir(cabecalho_.id, bloco0_, Tipo("0460"), kTextoObservacaoAjustes, 0));
   }
@@ -437,7 +441,7 @@ class TGeracaoC500 {
     campo("ValICMSSubsTrib") = st;
     campo("ValPIS") = pis;
     campo("ValCOFINS") = cofins;
-    Gravar(v, d.id, itens, totais.Totais(), contribuicoes, ObservacaoDosAjustes(d.id, p));
+    Gravar(v, d.id, itens, totais.Totais(), contribuicoes, ObservacaoDosAjustes(d, p));
   }
 
   // What the PIS/COFINS model keeps under an acquired bill: its items' PIS
@@ -526,7 +530,8 @@ class TGeracaoC500 {
 // The C597 lines of the page's bills that have an observation of their
 // adjustments (second and third columns of the page: document and
 // observation), by document: per adjustment code, rate and complementary
-// text, the sums of base and ICMS.
+// text, the sums of base and ICMS. Only bills of the document standard 42
+// carry their adjustments there.
 std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
                                                              const TxbResultado& pagina) {
   std::vector<int64_t> documentos;
@@ -541,7 +546,11 @@ std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
                       "INNER JOIN Z8_TRIBITEM TB ON TB.ID = AJ.IDF_TRIBITEM "
                       "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM "
                       "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
-                      "WHERE P.IDF_DOCTO IN (" +
+                      "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
+                      "INNER JOIN Z8_TIPDOC H ON H.ID = D.IDF_TPDOCTO "
+                      "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
+                      "WHERE (G.CODINTERNO = " +
+                      std::to_string(kPadraoComAjustes) + ") AND P.IDF_DOCTO IN (" +
                       ListaIds(documentos) +
                       ") GROUP BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL "
                       "ORDER BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL")

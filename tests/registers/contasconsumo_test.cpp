@@ -170,7 +170,8 @@ class ContasDeConsumo : public TDocumentos {
     "Z8_MODELODOCT": [{"ID": 7001, "CODMODELO": "06", "DESCRICAO": "Conta de energia"},
                       {"ID": 7002, "CODMODELO": "29", "DESCRICAO": "Conta de água"},
                       {"ID": 7003, "CODMODELO": "28", "DESCRICAO": "Conta de gás"}],
-    "Z8_TIPDOC": [{"ID": 7101, "CODIGO": "ENERGIA", "DESCRICAO": "Energia", "IDF_PADRAODOC": 1012},
+    "Z8_PADRAODOC": [{"ID": 7121, "CODINTERNO": 42, "DESCRICAO": "Compra de energia"}],
+    "Z8_TIPDOC": [{"ID": 7101, "CODIGO": "ENERGIA", "DESCRICAO": "Energia", "IDF_PADRAODOC": 7121},
                   {"ID": 7102, "CODIGO": "AGUA", "DESCRICAO": "Água", "IDF_PADRAODOC": 1012},
                   {"ID": 7103, "CODIGO": "GAS", "DESCRICAO": "Gás", "IDF_PADRAODOC": 1012}],
     "Z8_PARTETPDOC": [{"ID": 7111, "FD": "TipoDoctoGeral", "IDF_TIPDOC": 7101},
@@ -282,28 +283,32 @@ TEST_P(ContasDeConsumo, ContaSemSerieTributosDoDocumentoEServicos) {
   EXPECT_EQ(servico[10], "107");
 }
 
-// The company that wants them has each bill's ICMS adjustments written
-// under an observation of the bill, summed by code, rate and text; a bill
-// without adjustments has no observation.
+// The company that wants them has the ICMS adjustments of each bill of
+// the electricity standard written under an observation of the bill, summed
+// by code, rate and text; a bill without adjustments, or of another
+// standard, has no observation.
 TEST_P(ContasDeConsumo, AjustesDaContaSobUmaObservacaoQuandoAEmpresaQuer) {
-  Carregar({{.id = 7561}, {.id = 7562, .numero = "62"}});
-  const int64_t tributacao =
-      sessao_
-          ->Consultar(
-              "SELECT TB.ID FROM Z8_TRIBITEM TB INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
-              "TB.IDF_DOCTOITEM WHERE P.IDF_DOCTO = 7561")
-          .linhas.at(0)
-          .at(0)
-          .AsInt64();
+  Carregar({{.id = 7561}, {.id = 7562, .numero = "62"}, {.id = 7563, .modelo = "29"}});
+  const auto tributacao = [&](int documento) {
+    return sessao_
+        ->Consultar(
+            "SELECT TB.ID FROM Z8_TRIBITEM TB INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
+            "TB.IDF_DOCTOITEM WHERE P.IDF_DOCTO = :D",
+            {{"D", documento}})
+        .linhas.at(0)
+        .at(0)
+        .AsInt64();
+  };
   nlohmann::json ajustes = {
       {"Z8_TABAJVPRDF", {{{"ID", 7901}, {"CODAJUSTE", "SP90090104"}, {"IDF_UF", 1}}}}};
-  const std::tuple<int, double, double, const char*> linhas[] = {
-      {7911, 100, 18, "Energia injetada"},
-      {7912, 50, 9, "Energia injetada"},
-      {7913, 10, 1.8, "Energia compensada"}};
-  for (const auto& [id, base, valor, texto] : linhas)
+  const std::tuple<int, int, double, double, const char*> linhas[] = {
+      {7911, 7561, 100, 18, "Energia injetada"},
+      {7912, 7561, 50, 9, "Energia injetada"},
+      {7913, 7561, 10, 1.8, "Energia compensada"},
+      {7914, 7563, 20, 3.6, "Água"}};
+  for (const auto& [id, documento, base, valor, texto] : linhas)
     ajustes["Z8_AJTRIBITDO"].push_back({{"ID", id},
-                                        {"IDF_TRIBITEM", tributacao},
+                                        {"IDF_TRIBITEM", tributacao(documento)},
                                         {"IDF_TABAJVPRDF", 7901},
                                         {"IDF_IMPOSTO", 7801},
                                         {"TIPOAJUSTE", "3"},
@@ -321,7 +326,7 @@ TEST_P(ContasDeConsumo, AjustesDaContaSobUmaObservacaoQuandoAEmpresaQuer) {
   for (const auto& l : a.linhas)
     if (l.starts_with("|C5")) ordem.push_back(l.substr(1, 4));
   EXPECT_EQ(ordem, (std::vector<std::string>{"C500", "C510", "C590", "C595", "C597", "C597", "C500",
-                                             "C510", "C590"}));
+                                             "C510", "C590", "C500", "C510", "C590"}));
   const auto observacao = Campos(Linhas(a, "0460").at(0));
   EXPECT_EQ(observacao[2], "Ajustes de ICMS da conta de consumo");
   EXPECT_EQ(Linhas(a, "C595"), std::vector<std::string>{"|C595|" + observacao[1] + "||"});
