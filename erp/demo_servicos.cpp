@@ -16,13 +16,43 @@ namespace {
 using TValores = std::vector<std::pair<std::string, TVariant>>;
 
 // An item of a service document: CFOP, ICMS tributary class ("" for none),
-// value and rate.
+// value and rate; a service item names its service (by default the
+// telephony's).
 struct TItemServico {
   const char* cfop;
   const char* tributacao;
   double valor;
   double aliquota;
+  const char* servico = nullptr;
 };
+
+// The families of the services: their class on communication bills, and
+// the ICMS class of their tax rules in the head office (of the lowest rule,
+// the one that applies) and in the other branches; "" for none.
+struct TFamiliaServico {
+  const char* codigo;
+  const char* nome;
+  const char* classe;
+  std::vector<const char*> regras_matriz;
+  const char* regra_filiais;
+};
+const std::vector<TFamiliaServico> kFamiliasServico = {
+    {"TELEFONIA", "Telefonia", "0301", {"00"}, "00"},
+    // Data services are exempt in the head office's state; a later rule of
+    // the head office, and the rule of the other branches, tax them.
+    {"DADOS", "Comunicação de dados", "0104", {"40", "00"}, "90"},
+    {"DIVERSOS", "Serviços diversos", "", {}, ""}};
+
+// The services of communication bills: code, name, family.
+struct TServicoComunicacao {
+  const char* codigo;
+  const char* nome;
+  const char* familia;
+};
+const std::vector<TServicoComunicacao> kServicosComunicacao = {
+    {"TELEF", "Serviço de telecomunicação", "TELEFONIA"},
+    {"INTERNET", "Acesso à internet", "DADOS"},
+    {"TAXA", "Taxa de serviço", "DIVERSOS"}};
 
 // A service document of the head office.
 struct TServico {
@@ -89,21 +119,24 @@ class TServicosDemo {
     ++proximo_;
     Frete(fornecedor);
     // Communication bills of models 21 and 22, and an NFCom whose goods
-    // have two classes and none, and a service.
+    // have two classes and none, and services: one of a class of its own,
+    // one of its family's rule, one of neither.
     Documento({"21", 13, false, "3301", 5, false, {{"1.303", "00", 259.9, 25}}}, fornecedor);
     Documento(
         {"22", 13, false, "88123", 6, false, {{"1.303", "00", 149.9, 25}, {"1.303", "40", 30, 0}}},
         fornecedor);
-    Documento({"62",
-               13,
-               false,
-               "56001",
-               7,
-               false,
-               {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}},
-               {{"1.303", "00", 40, 25}}},
-              fornecedor);
-    // A telephone bill of a device and the service of telecommunication.
+    Documento(
+        {"62",
+         13,
+         false,
+         "56001",
+         7,
+         false,
+         {{"1.303", "00", 300, 25}, {"1.303", "20", 100, 25}, {"1.303", "", 45, 0}},
+         {{"1.303", "00", 40, 25}, {"1.303", "", 30, 0, "INTERNET"}, {"1.303", "", 12, 0, "TAXA"}}},
+        fornecedor);
+    // A telephone bill of a device, the service of telecommunication and
+    // the access to the internet, which its family's rule exempts.
     Documento({"22",
                13,
                false,
@@ -111,7 +144,7 @@ class TServicosDemo {
                8,
                false,
                {{"1.303", "00", 99.9, 25}},
-               {{"1.303", "00", 60, 25}, {"1.303", "40", 15, 0}}},
+               {{"1.303", "00", 60, 25}, {"1.303", "", 15, 0, "INTERNET"}}},
               fornecedor);
     // CT-e taken of types parameterised as fiscal expenses: the books take
     // the one whose type posts no expense of its own.
@@ -235,11 +268,7 @@ class TServicosDemo {
                         {"CODPROD", "SRV001"},
                         {"NMPROD", "Prestação de serviço de transporte e comunicação"},
                         {"IDF_FAMILIA", Um("SELECT ID FROM Z8_FAMILIA WHERE TIPOITEM = 'J'")}});
-    servico_ = proximo_++;
-    Inserir("Z8_SERVICO", {{"ID", servico_},
-                           {"IDF_EMPRESA", empresa_},
-                           {"CODIGO", "TELEF"},
-                           {"NOME", "Serviço de telecomunicação"}});
+    Servicos();
     TiposDeDespesa();
     // The goods entries' freight bills are CT-e.
     const int64_t compra = Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = 'COMPRA-NFE'");
@@ -278,11 +307,73 @@ class TServicosDemo {
       tributacoes_[t] =
           Um("SELECT ID FROM Z8_CLATRIBUT WHERE CODIGO = :C", {{"C", std::string(t)}});
     produto_ = Um("SELECT ID FROM Z8_PROD WHERE CODPROD = 'SRV001'");
-    servico_ = Um("SELECT ID FROM Z8_SERVICO WHERE CODIGO = 'TELEF'");
+    for (const TServicoComunicacao& sv : kServicosComunicacao)
+      servicos_[sv.codigo] =
+          Um("SELECT ID FROM Z8_SERVICO WHERE CODIGO = :C", {{"C", std::string(sv.codigo)}});
     for (const char* codigo : {kTipoDespesaFiscal, kTipoDespesa})
       tipos_por_codigo_[codigo] =
           Um("SELECT ID FROM Z8_TIPDOC WHERE CODIGO = :C", {{"C", std::string(codigo)}});
     unidade_ = Um("SELECT ID FROM Z8_UNPROD WHERE IDF_PROD = :P", {{"P", produto_}});
+  }
+
+  // The families of the services, with their tax rules in every branch of
+  // the company, and the services of communication bills.
+  void Servicos() {
+    std::vector<int64_t> outras;
+    for (const auto& l : bd_.Consultar("SELECT ID FROM Z8_FILIAL WHERE IDF_EMPRESA = :E AND ID <> "
+                                       ":F ORDER BY ID",
+                                       {{"E", empresa_}, {"F", filial_}})
+                             .linhas)
+      outras.push_back(l[0].AsInt64());
+    std::map<std::string, int64_t> familias;
+    int regras = 0;
+    for (const TFamiliaServico& f : kFamiliasServico) {
+      const int64_t familia = familias[f.codigo] = proximo_++;
+      Inserir("Z8_FAMSERVICO",
+              {{"ID", familia},
+               {"CODIGO", std::string(f.codigo)},
+               {"NOME", std::string(f.nome)},
+               {"CODCLASSPEDD510", *f.classe ? TVariant(std::string(f.classe)) : TVariant()}});
+      // The other branches' rule comes first: its lower identifier must not
+      // reach the head office.
+      auto regra = [&](const char* classe, const std::vector<int64_t>& filiais) {
+        if (filiais.empty()) return;
+        const int64_t id = proximo_++;
+        Inserir("Z8_TRIBSERV", {{"ID", id},
+                                {"CODIGO", fmt::format("TS{:03d}", ++regras)},
+                                {"DESCRICAO", fmt::format("{}: ICMS {}", f.nome, classe)},
+                                {"CODCLATRI", std::string(classe)}});
+        for (const int64_t filial : filiais)
+          Inserir("Z8_TRIBFAMSER", {{"ID", proximo_++},
+                                    {"IDF_TRIBSERV", id},
+                                    {"IDF_FAMSERVICO", familia},
+                                    {"IDF_FILIAL", filial}});
+      };
+      if (*f.regra_filiais) regra(f.regra_filiais, outras);
+      for (const char* classe : f.regras_matriz) regra(classe, {filial_});
+    }
+    for (const TServicoComunicacao& sv : kServicosComunicacao) {
+      servicos_[sv.codigo] = proximo_;
+      Inserir("Z8_SERVICO", {{"ID", proximo_++},
+                             {"IDF_EMPRESA", empresa_},
+                             {"CODIGO", std::string(sv.codigo)},
+                             {"NOME", std::string(sv.nome)},
+                             {"IDF_FAMSERVICO", familias.at(sv.familia)}});
+    }
+  }
+
+  static const char* ServicoDe(const TItemServico& i) { return i.servico ? i.servico : "TELEF"; }
+
+  // The ICMS class of an item: its own, or, for a service (given its code),
+  // that of its family's rule in the head office.
+  static std::string Tributacao(const TItemServico& i, const char* servico) {
+    if (*i.tributacao || !servico) return i.tributacao;
+    for (const TServicoComunicacao& sv : kServicosComunicacao)
+      if (std::string(sv.codigo) == servico)
+        for (const TFamiliaServico& f : kFamiliasServico)
+          if (std::string(f.codigo) == sv.familia && !f.regras_matriz.empty())
+            return f.regras_matriz.front();
+    return "";
   }
 
   // CT-e types of a fiscal expense: one posts the expense of its own.
@@ -347,10 +438,13 @@ class TServicosDemo {
                          {"VALSERVICOS", total}});
     // The books take the value supplied, its part outside the ICMS apart.
     double nao_tributado = 0;
-    for (const auto& lista : {s.itens, s.servicos})
-      for (const auto& i : lista)
-        if (std::string(i.tributacao) != "00" && std::string(i.tributacao) != "20")
-          nao_tributado += i.valor;
+    auto nao_tributavel = [](const std::string& tributacao) {
+      return tributacao != "00" && tributacao != "20";
+    };
+    for (const auto& i : s.itens)
+      if (nao_tributavel(i.tributacao)) nao_tributado += i.valor;
+    for (const auto& i : s.servicos)
+      if (nao_tributavel(Tributacao(i, ServicoDe(i)))) nao_tributado += i.valor;
     if (!s.cancelado)
       Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
                               {"IDF_DOCTO", id},
@@ -423,25 +517,29 @@ class TServicosDemo {
     Inserir("Z8_TRIBITEM", {{"ID", item}, {"FD", tributos}, {"IDF_DOCTOITEM", item}});
   }
 
-  // A service item of a bill taken, its ICMS and PIS/COFINS of credit.
+  // A service item of a bill taken, its ICMS and PIS/COFINS of credit; the
+  // ICMS of its own class or of its family's.
   void ItemDeServico(int64_t documento, int seq, const TItemServico& i) {
     const int64_t item = proximo_++;
-    const double base = std::string(i.tributacao) == "00" ? i.valor : 0;
-    ItemDoDocumento(documento, item, seq, i, {{"IDF_SERVICO", servico_}}, "TribItemServ");
-    Inserir("Z8_TRIITEMSER", {{"ID", item},
-                              {"IDA", item},
-                              {"IDF_CLATRIBICMS", tributacoes_.at(i.tributacao)},
-                              {"ICMSBASE", base},
-                              {"ICMSALIQ", i.aliquota},
-                              {"ICMSVALOR", std::round(base * i.aliquota) / 100},
-                              {"CLATRIBPIS", "K"},
-                              {"PISBASE", i.valor},
-                              {"PISALIQ", 1.65},
-                              {"PISVALOR", std::round(i.valor * 1.65) / 100},
-                              {"CLATRIBCOFINS", "K"},
-                              {"COFINSBASE", i.valor},
-                              {"COFINSALIQ", 7.6},
-                              {"COFINSVALOR", std::round(i.valor * 7.6) / 100}});
+    const double base = Tributacao(i, ServicoDe(i)) == "00" ? i.valor : 0;
+    ItemDoDocumento(documento, item, seq, i, {{"IDF_SERVICO", servicos_.at(ServicoDe(i))}},
+                    "TribItemServ");
+    Inserir(
+        "Z8_TRIITEMSER",
+        {{"ID", item},
+         {"IDA", item},
+         {"IDF_CLATRIBICMS", *i.tributacao ? TVariant(tributacoes_.at(i.tributacao)) : TVariant()},
+         {"ICMSBASE", base},
+         {"ICMSALIQ", i.aliquota},
+         {"ICMSVALOR", std::round(base * i.aliquota) / 100},
+         {"CLATRIBPIS", "K"},
+         {"PISBASE", i.valor},
+         {"PISALIQ", 1.65},
+         {"PISVALOR", std::round(i.valor * 1.65) / 100},
+         {"CLATRIBCOFINS", "K"},
+         {"COFINSBASE", i.valor},
+         {"COFINSALIQ", 7.6},
+         {"COFINSVALOR", std::round(i.valor * 7.6) / 100}});
   }
 
   // A freight bill typed on one of the month's goods entries of the head
@@ -543,8 +641,8 @@ class TServicosDemo {
   TpbBD& bd_;
   int64_t proximo_, empresa_, filial_;
   TDateTime inicio_, fim_;
-  int64_t conta_ = 0, origem_ = 0, produto_ = 0, unidade_ = 0, servico_ = 0;
-  std::map<std::string, int64_t> modelos_, cfops_, tributacoes_;
+  int64_t conta_ = 0, origem_ = 0, produto_ = 0, unidade_ = 0;
+  std::map<std::string, int64_t> modelos_, cfops_, tributacoes_, servicos_;
   std::map<std::pair<std::string, int>, int64_t> tipos_;
   std::map<std::string, int64_t> tipos_por_codigo_;
   std::map<bool, int64_t> series_;

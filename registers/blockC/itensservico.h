@@ -22,7 +22,11 @@ struct TItensServico {
   std::map<int64_t, std::vector<TItemDocumentoC100>> itens;
   std::map<int64_t, std::string> codigos_servico;  // by item, its code of the service list
 };
-TItensServico CarregarItensServico(TxbSession& sessao, const std::vector<int64_t>& documentos);
+// Given a branch (filial above 0), an item whose taxes give no ICMS class
+// takes that of its service family's tax rule in the branch: of several
+// rules of the family there, the one of the lowest identifier.
+TItensServico CarregarItensServico(TxbSession& sessao, const std::vector<int64_t>& documentos,
+                                   int filial = 0);
 
 // f(item, code) for each goods item of a document (code null), then for
 // each of its service items with the service's code of the service list.

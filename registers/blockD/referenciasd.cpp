@@ -68,15 +68,23 @@ std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>&
   return r;
 }
 
+// The class of communication items that the families of their products and
+// of their services give them, by item.
 std::map<int64_t, std::string> ClassesDosItens(TxbSession& sessao,
                                                const std::vector<int64_t>& documentos) {
+  const std::string lista = ListaIds(documentos);
   std::map<int64_t, std::string> r;
   for (const auto& l :
        sessao
            .Consultar("SELECT I.ID, F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN "
                       "Z8_DOCTOITEM I ON I.IDA = P.ID INNER JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
                       "INNER JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA WHERE P.IDF_DOCTO IN (" +
-                      ListaIds(documentos) + ") AND F.CODCLASSPEDD510 IS NOT NULL")
+                      lista +
+                      ") AND F.CODCLASSPEDD510 IS NOT NULL UNION ALL SELECT I.ID, "
+                      "F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA "
+                      "= P.ID INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO INNER JOIN "
+                      "Z8_FAMSERVICO F ON F.ID = S.IDF_FAMSERVICO WHERE P.IDF_DOCTO IN (" +
+                      lista + ") AND F.CODCLASSPEDD510 IS NOT NULL")
            .linhas)
     if (!Trim(l[1].AsString()).empty()) r[l[0].AsInt64()] = Trim(l[1].AsString());
   return r;
@@ -307,7 +315,7 @@ void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::stri
     const std::set<int64_t> complementares = Complementares(sessao, pagina);
     const std::map<int64_t, TLivroD> livros = CarregarLivrosD(sessao, pagina);
     const std::map<int64_t, std::string> classes = ClassesDosItens(sessao, pagina);
-    const TItensServico servicos = CarregarItensServico(sessao, pagina);
+    const TItensServico servicos = CarregarItensServico(sessao, pagina, c.filial);
     std::vector<int64_t> pessoas;
     for (const auto& [id, d] : p.documentos) pessoas.push_back(d.ident);
     refs.CarregarParticipantes(pessoas);

@@ -158,10 +158,12 @@ struct TServicoD {
   std::string operacao;
   bool complementar;     // its type complements another document
   const TLivroD* livro;  // its record in the books, null without one
-  // The class its items' product families give communication items, by
-  // item; absent when the family gives none.
+  // The class its items' product or service families give communication
+  // items, by item; absent when the family gives none.
   const std::map<int64_t, std::string>& classes;
-  const TItensServico& servicos;  // the page's service items
+  // The page's service items; one without an ICMS class of its own has the
+  // class of its family's tax rule in the branch.
+  const TItensServico& servicos;
 };
 void PercorrerServicosD(TxbSession& sessao, TReferenciasD& refs, const std::string& modelos,
                         const std::function<void(const TServicoD&)>& f);

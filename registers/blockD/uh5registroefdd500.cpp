@@ -32,10 +32,13 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-// The classes of communication items that their product families do not
-// class: goods and services.
+// The classes of communication items that their families do not class:
+// goods and services.
 constexpr const char* kClasseProdutos = "0101";
 constexpr const char* kClasseServicos = "0601";
+// The CST of a service that neither its taxes nor its family's tax rule give
+// an ICMS class: origin 0 and class 0, in the class's two digits.
+constexpr const char* kCSTServicoSemClasse = "000";
 
 // One generation of the D500 family for an EFD and its block-D row.
 class TGeracaoD500 {
@@ -86,10 +89,11 @@ class TGeracaoD500 {
     };
     std::vector<TItemD510> itens;
     std::vector<const TItemDocumentoC100*> contribuicoes;
-    // A product's class is its family's, else the first of goods; a service
-    // is of the class of services.
+    // An item's class is its family's, else the first of goods or the class
+    // of services.
     auto item = [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
       TAnaliticoD a = AnaliticoDoItemD(i);
+      if (codigo_servico && Trim(i.tributacao).empty()) a.cst = kCSTServicoSemClasse;
       // Only a taxed item has a reduced base.
       if (i.icms_base > 0 && i.liquido > i.icms_base) a.reducao = Arred(i.liquido - i.icms_base);
       analiticos.Somar(a);
@@ -100,9 +104,9 @@ class TGeracaoD500 {
       contribuicoes.push_back(&i);
       if (!refs_.Selecionado("D510")) return;
       auto classe = s.classes.find(i.id);
-      const std::string cod_class = codigo_servico              ? kClasseServicos
-                                    : classe == s.classes.end() ? kClasseProdutos
-                                                                : classe->second;
+      const std::string cod_class = classe != s.classes.end() ? classe->second
+                                    : codigo_servico          ? kClasseServicos
+                                                              : kClasseProdutos;
       std::string unidade;
       const std::string cod_item = refs_.Item(i, codigo_servico, &unidade);
       // The first value, the D500's identifier, is known once it is stored.
@@ -183,7 +187,9 @@ class TGeracaoD500 {
   }
 
   void Consolidar(const TDocumentoC100& d, const TPaginaC100& p) {
-    std::string municipio = refs_.MunicipioDe(d.ident);
+    // The terminals billed lie in the participant's municipality, else in
+    // the branch's: a participant abroad has none of the IBGE table.
+    std::string municipio = refs_.NoExterior(d.ident) ? "" : refs_.MunicipioDe(d.ident);
     if (municipio.empty()) municipio = refs_.MunicipioDaFilial();
     const TPrestacaoD s{d.modelo,      "",
                         Trim(d.serie), NumeroDocumentoD(d.numero),

@@ -16,7 +16,9 @@ class TxbSession;
 // D500: the communication and telecommunication bills (models 21 and 22)
 // of the branch and period, generated in one pass with their items D510 and
 // their analytic totals D590; the bills insert their participants (0150),
-// items (0200, 0190) and accounts (0500).
+// items (0200, 0190) and accounts (0500). An item's D510 class is its
+// product's or service's family's; a service's ICMS tributary class is its
+// taxes', else that of its family's tax rule in the branch, else 0.
 //
 // Writer: "|D001|0|" when nothing opened the block and it has bills, each
 // D500 line followed by its D510, D530 (stored by the ERP's components)

@@ -51,18 +51,20 @@ class TGeracaoD700 {
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
     const bool cancelado = Trim(d.situacao_nf) == "1";
     double base = 0, icms = 0, pis = 0, cofins = 0;
-    // Goods and services alike (a service's origin is "0"); items without an
-    // ICMS tributary class have no analytic total.
+    // Goods and services alike (a service's origin is "0", its class its
+    // taxes' or its family's rule's): the items of an ICMS tributary class
+    // make the analytic totals and the invoice's ICMS, PIS and COFINS; the
+    // others count in none.
     TAnaliticosD analiticos;
     if (!cancelado)
       PercorrerItensDoDocumento(p.itens, s.servicos, d.id,
                                 [&](const TItemDocumentoC100& i, const std::string*) {
-                                  pis = Arred(pis + i.pis_valor);
-                                  cofins = Arred(cofins + i.cofins_valor);
                                   if (Trim(i.tributacao).empty()) return;
                                   analiticos.Somar(AnaliticoDoItemD(i));
                                   base = Arred(base + i.icms_base);
                                   icms = Arred(icms + i.icms_valor);
+                                  pis = Arred(pis + i.pis_valor);
+                                  cofins = Arred(cofins + i.cofins_valor);
                                 });
     auto outros = p.outros.find(d.id);
     const std::string chave = outros == p.outros.end() ? "" : Digitos(outros->second.chave);

@@ -10,9 +10,11 @@
 namespace efd {
 
 // D700: the electronic communication invoices (NFCom, model 62) of the
-// branch and period, with their analytic totals D730 by CST, CFOP and rate
-// (items without an ICMS tributary class have none). The invoices insert
-// their participants (0150) and accounts (0500).
+// branch and period, with their analytic totals D730 by CST, CFOP and rate.
+// A service item's ICMS tributary class is its taxes', else that of its
+// service family's tax rule in the branch; items without one count in no
+// D730 and in none of the invoice's ICMS, PIS and COFINS. The invoices
+// insert their participants (0150) and accounts (0500).
 //
 // Writer: the last of block D. "|D001|0|" when nothing opened the block and
 // it has invoices, each D700 line followed by its D730 lines, then the

@@ -221,9 +221,11 @@ TEST_P(BlocoD, NotasDeComunicacaoEletronicasSemAnaliticoParaItemSemClasse) {
   ASSERT_EQ(d.size(), 8u);
   EXPECT_EQ(d[0], "|D001|0|");
   EXPECT_TRUE(d[1].starts_with("|D500|0|1|0000004502|22|00|2||000000060|"));
+  // The item without a class counts in neither the ICMS nor the PIS and
+  // COFINS of the invoice.
   EXPECT_EQ(d[4],
-            "|D700|0|1|0000004502|62|00|2|000056001|07032024|08032024|445|0|445|0|0|0|360|90||7,34|"
-            "33,82|" +
+            "|D700|0|1|0000004502|62|00|2|000056001|07032024|08032024|445|0|445|0|0|0|360|90||6,6|"
+            "30,4|" +
                 Chave("62", 1, 56001) + "|0|0|" + std::string(8, '|'));
   EXPECT_EQ(d[5], "|D730|000|1303|25|300|300|75|0||");
   EXPECT_EQ(d[6], "|D730|020|1303|25|100|60|15|0||");

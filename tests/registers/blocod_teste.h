@@ -25,6 +25,7 @@ struct TItemD {
   // the value, another ("2", 70) without base; empty for none.
   std::string letra_pis{};
   std::string natureza{};  // of a revenue without the contributions
+  int servico = 2501;      // the service of a service item
 };
 
 // A service document of branch 10: by default a CT-e the branch rendered to
@@ -43,8 +44,8 @@ struct TDocumentoD {
   std::string emissao = "2024-03-10", entrada = "2024-03-10";
   std::string situacao_nf = "0", situacao_nfe{};
   std::vector<TItemD> itens{TItemD{}};
-  // Items of the telecommunication service "TELEF" (service 2501), after
-  // the goods; their PIS/COFINS as the goods'.
+  // Service items (by default of the telecommunication service "TELEF",
+  // 2501), after the goods; their PIS/COFINS as the goods'.
   std::vector<TItemD> servicos{};
   std::string chave{};
   // Its record in the books: value supplied, not taxed, of third parties,
@@ -145,7 +146,7 @@ class TBlocoD : public TBloco0 {
                              {"VALLIQUIDO", i.valor},
                              {"VALLIQUIDONF", i.valor}};
         if (servico)
-          di["IDF_SERVICO"] = 2501;
+          di["IDF_SERVICO"] = i.servico;
         else
           di.update({{"IDF_PROD", 70}, {"IDF_UNPROD", 80}});
         f["Z8_DOCTOITEM"].push_back(di);

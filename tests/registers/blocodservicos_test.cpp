@@ -67,11 +67,11 @@ TEST_P(BlocoDServicos, OsServicosDaNotaEletronicaSomamComOsProdutos) {
   Carregar({nfcom});
   const auto d = LinhasD(GerarD());
   // The taxed service meets the device in one D730; the service without a
-  // class counts in the PIS/COFINS only.
+  // class counts in none of the invoice's taxes.
   ASSERT_EQ(d.size(), 4u);
   EXPECT_TRUE(d[1].starts_with(
-      "|D700|0|1|0000004502|62|00|2|000056001|05032024|06032024|175|0|175|0|0|0|160|40||2,89|"
-      "13,3|"))
+      "|D700|0|1|0000004502|62|00|2|000056001|05032024|06032024|175|0|175|0|0|0|160|40||2,64|"
+      "12,16|"))
       << d[1];
   EXPECT_EQ(d[2], "|D730|000|1303|25|160|160|40|0||");
 }

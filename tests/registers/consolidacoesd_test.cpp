@@ -180,6 +180,23 @@ TEST_P(ConsolidacoesD, ComunicacaoPrestadaSomadaNoPeriodoComDatasSemBarras) {
   EXPECT_EQ(Campos(Linhas(a, "M210")[0])[2], "400,00");
 }
 
+TEST_P(ConsolidacoesD, ComunicacaoPrestadaAParticipanteNoExteriorNoMunicipioDaFilial) {
+  // The participant abroad lives in a city whose code is no IBGE
+  // municipality's.
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({
+    "KLVG_CID": [{"ID": 2, "NOME": "Buenos Aires", "GEOCODIGO": "9999999"}],
+    "KLVG_ENDER": [{"ID": 2, "LOGRADOURO": "Avenida de Mayo", "IDF_CID": 2}]
+  })");
+  sessao_->ExecutarDiretoNoBD("UPDATE KLVG_IDENT SET IDF_ENDER = 2 WHERE ID = 304");
+  std::vector<TDocumentoD> contas = Comunicacoes();
+  contas.resize(1);
+  contas[0].participante = 304;
+  Carregar(contas);
+  const auto d600 = Linhas(Gerar(2, 2024, 3, nullptr), "D600");
+  ASSERT_EQ(d600.size(), 1u);
+  EXPECT_EQ(Campos(d600[0])[2], "3550308");
+}
+
 TEST_P(ConsolidacoesD, SemDocumentosOBlocoFicaVazio) {
   const TArquivo a = Gerar(2, 2024, 3, nullptr);
   EXPECT_EQ(LinhasD(a), (std::vector<std::string>{"|D001|1|", "|D990|2|"}));
