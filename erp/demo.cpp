@@ -21,6 +21,7 @@
 #include "erp/demo_estoque.h"
 #include "erp/demo_notasservico.h"
 #include "erp/demo_outrasoperacoes.h"
+#include "erp/demo_santacatarina.h"
 #include "erp/demo_servicos.h"
 #include "erp/demo_ultimascompras.h"
 #include "erp/erp.h"
@@ -1715,6 +1716,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
     r.maior_id = ConstruirUltimasComprasDemo(bd, r);
     ConstruirApuracaoContribuicoesDemo(bd);
+    ConstruirSantaCatarinaDemo(bd, r, opcoes.semente);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {
