@@ -92,9 +92,10 @@ void RegistrarDemo(CLI::App& app) {
     if (a->tempos) fmt::print("{}", r.RelatorioTempos());
 
     // The files of the head office for the month, in both models, with its
-    // stock inventory at the end of the month; and the ICMS/IPI file of the
+    // stock inventory at the end of the month; the ICMS/IPI file of the
     // second branch, with an inventory for a change of tax treatment, as a
-    // profile-B declarant.
+    // profile-B declarant; and the ICMS/IPI file of the Santa Catarina
+    // branch, the last.
     CarregarCatalogo(*sessao);
     std::filesystem::create_directories(a->saida);
     struct TArquivoDemo {
@@ -105,7 +106,8 @@ void RegistrarDemo(CLI::App& app) {
     };
     const TArquivoDemo arquivos[] = {{1, r.filiais.front(), "1", ""},
                                      {2, r.filiais.front(), "1", ""},
-                                     {1, r.filiais.at(1), "2", "B"}};
+                                     {1, r.filiais.at(1), "2", "B"},
+                                     {1, r.filiais.back(), "1", ""}};
     for (const auto& [modelo, filial, motivo, perfil] : arquivos) {
       OpcoesGeracao o;
       o.modelo = modelo;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The demo company's four branches generated one after the other and then all
+# The demo company's branches generated one after the other and then all
 # at once (--jobs 4) on a Firebird server, not a test: the time of each run,
 # the speed-up, and whether both runs wrote the same files.
 #

@@ -14,12 +14,14 @@
 #include "erp/demo_apuracaocontribuicoes.h"
 #include "erp/demo_ciap.h"
 #include "erp/demo_complementosdocumento.h"
+#include "erp/demo_comum.h"
 #include "erp/demo_consolidacoes.h"
 #include "erp/demo_contasconsumo.h"
 #include "erp/demo_ecf.h"
 #include "erp/demo_estoque.h"
 #include "erp/demo_notasservico.h"
 #include "erp/demo_outrasoperacoes.h"
+#include "erp/demo_santacatarina.h"
 #include "erp/demo_servicos.h"
 #include "erp/demo_ultimascompras.h"
 #include "erp/erp.h"
@@ -48,53 +50,6 @@ std::string ResultadoDemo::RelatorioTempos() const {
 
 namespace {
 
-// splitmix64: small, fast, and the same sequence everywhere.
-class TGerador {
- public:
-  explicit TGerador(uint64_t semente) : estado_(semente) {}
-  uint64_t Proximo() {
-    uint64_t z = (estado_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // An integer of [minimo, maximo].
-  int64_t Entre(int64_t minimo, int64_t maximo) {
-    return minimo + static_cast<int64_t>(Proximo() % static_cast<uint64_t>(maximo - minimo + 1));
-  }
-  bool Chance(int por_cento) { return Entre(1, 100) <= por_cento; }
-  std::string Digitos(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + Entre(0, 9));
-    return s;
-  }
-  template <typename T>
-  const T& Um(const std::vector<T>& v) {
-    return v[static_cast<size_t>(Entre(0, static_cast<int64_t>(v.size()) - 1))];
-  }
-
- private:
-  uint64_t estado_;
-};
-
-// Amounts are kept in cents and rates in hundredths of a percent, so that
-// every value is computed exactly and stored as the double nearest to it.
-TVariant Reais(int64_t centavos) {
-  return TVariant(static_cast<double>(centavos) / 100.0);
-}
-TVariant Percentual(int centesimos) {
-  return TVariant(static_cast<double>(centesimos) / 100.0);
-}
-int64_t Aplicar(int64_t centavos, int centesimos) {
-  return (centavos * centesimos + 5000) / 10000;
-}
-TVariant Texto(const std::string& s) {
-  return s.empty() ? TVariant() : TVariant(s);
-}
-TVariant Flag(bool v) {
-  return TVariant(v);
-}
-
 // The nature of a revenue without PIS/COFINS, by the ERP's CST letter:
 // monophase resale (04), zero rate (06), exempt (07), export (08) and
 // suspended (09), each from its table of the tax authority.
@@ -106,56 +61,6 @@ std::string NaturezaDaReceita(const std::string& cst_pis) {
 }
 TDateTime Dia(int ano, int mes, int dia) {
   return TDateTime::EncodeDate(ano, mes, dia);
-}
-
-// Check digits of CNPJ and CPF (modulo 11 with the registries' weights).
-char DigitoModulo11(const std::string& digitos, int peso_inicial, int peso_maximo) {
-  int soma = 0, peso = peso_inicial;
-  for (auto it = digitos.rbegin(); it != digitos.rend(); ++it) {
-    soma += (*it - '0') * peso;
-    peso = peso == peso_maximo ? 2 : peso + 1;
-  }
-  const int resto = soma % 11;
-  return static_cast<char>('0' + (resto < 2 ? 0 : 11 - resto));
-}
-
-std::string CompletarCNPJ(const std::string& doze) {
-  std::string s = doze;
-  s += DigitoModulo11(s, 2, 9);
-  s += DigitoModulo11(s, 2, 9);
-  return s;
-}
-
-std::string CompletarCPF(const std::string& nove) {
-  std::string s = nove;
-  s += DigitoModulo11(s, 2, 11);
-  s += DigitoModulo11(s, 2, 11);
-  return s;
-}
-
-std::string FormatarCNPJ(const std::string& d) {
-  return d.substr(0, 2) + "." + d.substr(2, 3) + "." + d.substr(5, 3) + "/" + d.substr(8, 4) + "-" +
-         d.substr(12, 2);
-}
-
-std::string FormatarCPF(const std::string& d) {
-  return d.substr(0, 3) + "." + d.substr(3, 3) + "." + d.substr(6, 3) + "-" + d.substr(9, 2);
-}
-
-// Access key of an NF-e/NFC-e: 43 digits and the modulo-11 check digit.
-std::string ChaveAcesso(const std::string& uf, TDateTime emissao, const std::string& cnpj,
-                        const std::string& modelo, const std::string& serie, int64_t numero,
-                        const std::string& codigo) {
-  std::string chave = uf + emissao.Formatar("YYMM") + cnpj + modelo +
-                      PreencherZerosEsquerda(serie, 3) +
-                      PreencherZerosEsquerda(std::to_string(numero), 9) + "1" + codigo;
-  int soma = 0, peso = 2;
-  for (auto it = chave.rbegin(); it != chave.rend(); ++it) {
-    soma += (*it - '0') * peso;
-    peso = peso == 9 ? 2 : peso + 1;
-  }
-  const int dv = 11 - soma % 11;
-  return chave + static_cast<char>('0' + (dv >= 10 ? 0 : dv));
 }
 
 // --- reference data -------------------------------------------------------
@@ -207,13 +112,6 @@ struct TPais {
 const TPais kPaises[] = {
     {"Brasil", "1058", "BR"}, {"Argentina", "0639", "AR"}, {"Estados Unidos", "2496", "US"}};
 
-const std::vector<std::string> kRuas = {
-    "Rua das Flores",       "Avenida Paulista",       "Rua XV de Novembro", "Avenida Brasil",
-    "Rua Sete de Setembro", "Rua da Consolação",      "Avenida Rio Branco", "Rua Barão de Mauá",
-    "Rua Tiradentes",       "Avenida Getúlio Vargas", "Rua Santos Dumont",  "Rua Marechal Deodoro"};
-const std::vector<std::string> kBairros = {
-    "Centro",    "Jardim América", "Vila Nova",  "Distrito Industrial",
-    "Boa Vista", "Santa Cecília",  "Copacabana", "Batel"};
 const std::vector<std::string> kRamos = {"Mercado",    "Distribuidora", "Comercial", "Supermercado",
                                          "Atacadista", "Loja",          "Empório",   "Casa"};
 const std::vector<std::string> kNomesFantasia = {"Bom Preço", "Central",  "do Vale",   "Estrela",
@@ -362,62 +260,6 @@ const TCFOP kCFOPs[] = {
     {"7.102", "Venda de mercadoria adquirida ou recebida de terceiros", "2"},
 };
 
-// --- rows --------------------------------------------------------------------
-
-using TValores = std::initializer_list<std::pair<const char*, TVariant>>;
-
-// Writes rows of every table through one prepared statement per table,
-// binding by column name.
-class TEscritor {
- public:
-  struct TTabela {
-    std::unique_ptr<TxbInsercao> insercao;
-    std::unordered_map<std::string, size_t> indices;
-  };
-
-  explicit TEscritor(TpbBD& bd) : bd_(bd) {}
-
-  TTabela& Tabela(const std::string& nome) {
-    auto it = tabelas_.find(nome);
-    if (it != tabelas_.end()) return it->second;
-    const TxbFamilia& f = *TxbMetadados::Instancia().FamiliaPorTabela(nome);
-    std::vector<std::string> colunas{"ID"};
-    if (!f.ancestral.empty()) colunas.push_back("IDA");
-    if (TemDescendentes(f)) colunas.push_back("FD");
-    for (const auto& a : f.atributos) colunas.push_back(a.coluna);
-    TTabela& t = tabelas_[nome];
-    t.insercao = std::make_unique<TxbInsercao>(bd_, nome, colunas);
-    for (size_t i = 0; i < colunas.size(); ++i) t.indices[colunas[i]] = i;
-    ordem_.push_back(nome);
-    return t;
-  }
-
-  void Inserir(TTabela& t, TValores valores) {
-    for (const auto& [coluna, valor] : valores) {
-      auto it = t.indices.find(coluna);
-      if (it == t.indices.end())
-        throw ENomeDesconhecido(std::string("Coluna desconhecida na empresa demo: ") + coluna);
-      t.insercao->Definir(it->second, valor);
-    }
-    t.insercao->Gravar();
-  }
-  void Inserir(const std::string& tabela, TValores valores) { Inserir(Tabela(tabela), valores); }
-
-  std::vector<TTempoTabela> Tempos() const {
-    std::vector<TTempoTabela> tempos;
-    for (const auto& nome : ordem_) {
-      const TxbInsercao& i = *tabelas_.at(nome).insercao;
-      tempos.push_back({nome, i.Linhas(), i.Segundos()});
-    }
-    return tempos;
-  }
-
- private:
-  TpbBD& bd_;
-  std::map<std::string, TTabela> tabelas_;
-  std::vector<std::string> ordem_;
-};
-
 // --- the builder ---------------------------------------------------------------
 
 struct TPessoa {
@@ -449,14 +291,9 @@ struct TFilial {
   int64_t ident = 0;
   size_t cidade = 0;
   std::string cnpj;
-  // Series: own NF-e, own NFC-e, own model 01, third-party NF-e,
-  // third-party model 01, special regime.
-  std::array<int64_t, 6> series{};
-  std::array<int64_t, 6> proximo_numero{};
+  TSeriesFilial series;
   std::vector<size_t> estados_substituto;  // states where it is the ICMS-ST substitute
 };
-enum { kSerieNFe, kSerieNFCe, kSerie01, kSerieTerceiroNFe, kSerieTerceiro01, kSerieEspecial };
-const char* const kCodigoSerie[] = {"1", "2", "3", "1", "1", "890"};
 
 // The kinds of document of the month.
 enum class TTipo {
@@ -766,66 +603,16 @@ class TConstrutor {
   }
 
   // ---- persons ----
-  struct TNovaPessoa {
-    std::string codigo, nome, fantasia;
-    bool juridica = true;
-    size_t cidade = 0;
-    size_t pais = 0;
-    std::string digitos;    // CNPJ or CPF, "" for none
-    std::string documento;  // as typed; a foreign tax id abroad
-    std::string ie, im;
-    std::string fone, fax, email;
-    std::string papel;
-    bool estabelecimento = false;  // reports under itself (IDENT_IDIdentFil)
-  };
-
-  int64_t NovaPessoa(const TNovaPessoa& p) {
-    const TCidade& c = kCidades[p.cidade];
-    const int64_t endereco = Id();
-    e_.Inserir("KLVG_ENDER",
-               {{"ID", endereco},
-                {"CEP", c.cep[0] ? TVariant(std::string(c.cep) + g_.Digitos(6)) : TVariant()},
-                {"LOGRADOURO", g_.Um(kRuas)},
-                {"BAIRRO", g_.Um(kBairros)},
-                {"IDF_CID", cidades_[p.cidade]}});
-    const int64_t id = Id();
-    e_.Inserir("KLVG_IDENT",
-               {{"ID", id},
-                {"FD", p.juridica ? "PessoaJuridica" : "PessoaFisica"},
-                {"CODIGO", p.codigo},
-                {"NOME", p.nome},
-                {"FANTASIA", Texto(p.fantasia)},
-                {"IDENTIFICACAO", Texto(p.documento)},
-                {"CPFCNPJ", Texto(p.digitos)},
-                {"INSCRICAOEST", Texto(p.ie)},
-                {"IDF_ENDER", endereco},
-                {"NUMERO", std::to_string(g_.Entre(1, 3999))},
-                {"COMPLEMENTO",
-                 g_.Chance(30) ? TVariant(fmt::format("Sala {}", g_.Entre(1, 40))) : TVariant()},
-                {"TELEFONEPADRAO", Texto(p.fone)},
-                {"IDF_PAIS", paises_[p.pais]},
-                {"IDIDENTFIL", p.estabelecimento ? TVariant(id) : TVariant()}});
-    if (p.juridica)
-      e_.Inserir("KLVG_PESJUR", {{"ID", id},
-                                 {"IDA", id},
-                                 {"CNPJ", Texto(p.pais == 0 ? p.documento : "")},
-                                 {"IE", Texto(p.ie)},
-                                 {"IM", Texto(p.im)}});
-    else
-      e_.Inserir("KLVG_PESFIS",
-                 {{"ID", id}, {"IDA", id}, {"CPF", Texto(p.documento)}, {"RG", g_.Digitos(9)}});
-    if (!p.fone.empty())
-      e_.Inserir("KLVG_FONE", {{"ID", Id()}, {"IDF_IDENT", id}, {"TIPO", "1"}, {"NUMERO", p.fone}});
-    if (!p.fax.empty())
-      e_.Inserir("KLVG_FONE", {{"ID", Id()}, {"IDF_IDENT", id}, {"TIPO", "2"}, {"NUMERO", p.fax}});
-    if (!p.email.empty())
-      e_.Inserir("KLVG_ENDVIRT",
-                 {{"ID", Id()}, {"IDF_IDENT", id}, {"TIPO", "1"}, {"ENDERECO", p.email}});
-    if (!p.papel.empty()) {
-      ultimo_papel_ = Id();
-      e_.Inserir("KLVG_PAPELREL", {{"ID", ultimo_papel_}, {"IDF_IDENT", id}, {"PAPEL", p.papel}});
-    }
-    return id;
+  // The person in a city of kCidades and a country of kPaises.
+  int64_t NovaPessoa(TNovaPessoa p, size_t cidade, size_t pais = 0) {
+    p.cidade = cidades_[cidade];
+    p.cep = kCidades[cidade].cep;
+    p.pais = paises_[pais];
+    p.brasil = pais == 0;
+    const TPessoaEscrita r = EscreverPessoaDemo(
+        e_, g_, [this] { return Id(); }, p);
+    if (r.papel) ultimo_papel_ = r.papel;
+    return r.ident;
   }
 
   std::string Telefone(size_t cidade) {
@@ -854,7 +641,6 @@ class TConstrutor {
     TNovaPessoa p;
     p.codigo = codigo;
     p.juridica = juridica;
-    p.cidade = cidade;
     p.papel = papel;
     p.fone = Telefone(cidade);
     TPessoa r;
@@ -877,7 +663,7 @@ class TConstrutor {
       p.documento = FormatarCPF(cpf);
       r.contribuinte = false;
     }
-    r.id = NovaPessoa(p);
+    r.id = NovaPessoa(p, cidade);
     return r;
   }
 
@@ -886,13 +672,11 @@ class TConstrutor {
     TNovaPessoa p;
     p.codigo = codigo;
     p.nome = nome;
-    p.cidade = cidade;
-    p.pais = pais;
     p.documento = documento;
     p.fone = Telefone(cidade);
     p.papel = papel;
     TPessoa r;
-    r.id = NovaPessoa(p);
+    r.id = NovaPessoa(p, cidade, pais);
     r.cidade = cidade;
     r.contribuinte = false;
     return r;
@@ -981,27 +765,25 @@ class TConstrutor {
     contadora.codigo = "900001";
     contadora.nome = "Maria Aparecida Lopes";
     contadora.juridica = false;
-    contadora.cidade = kSaoPaulo;
     contadora.digitos = CompletarCPF(g_.Digitos(9));
     contadora.documento = FormatarCPF(contadora.digitos);
     contadora.fone = Telefone(kSaoPaulo);
     contadora.fax = Telefone(kSaoPaulo);
     contadora.email = "maria.lopes@lopescontabilidade.com.br";
     contadora.papel = "CON";
-    const int64_t contadora_id = NovaPessoa(contadora);
+    const int64_t contadora_id = NovaPessoa(contadora, kSaoPaulo);
 
     TNovaPessoa escritorio;
     escritorio.codigo = "900002";
     escritorio.nome = "Carioca Serviços Contábeis Ltda";
     escritorio.fantasia = "Carioca Contábil";
-    escritorio.cidade = kRio;
     escritorio.digitos = CompletarCNPJ(g_.Digitos(8) + "0001");
     escritorio.documento = FormatarCNPJ(escritorio.digitos);
     escritorio.im = g_.Digitos(8);
     escritorio.fone = Telefone(kRio);
     escritorio.email = "contato@cariocacontabil.com.br";
     escritorio.papel = "CON";
-    const int64_t escritorio_id = NovaPessoa(escritorio);
+    const int64_t escritorio_id = NovaPessoa(escritorio, kRio);
 
     struct TDadosFilial {
       size_t cidade;
@@ -1021,7 +803,6 @@ class TConstrutor {
       p.codigo = std::to_string(100001 + i);
       p.nome = "Comercial Demonstração de Produtos Ltda";
       p.fantasia = dados[i].fantasia;
-      p.cidade = f.cidade;
       p.digitos = f.cnpj;
       p.documento = FormatarCNPJ(f.cnpj);
       p.ie = InscricaoEstadual(kCidades[f.cidade].estado);
@@ -1031,7 +812,7 @@ class TConstrutor {
       p.email = fmt::format("fiscal{}@democomercial.com.br", i + 1);
       p.papel = "FIL";
       p.estabelecimento = true;
-      f.ident = NovaPessoa(p);
+      f.ident = NovaPessoa(p, f.cidade);
       const int64_t papel = ultimo_papel_;
       if (i == 0) {
         empresa_ = Id();
@@ -1116,63 +897,18 @@ class TConstrutor {
                              {"SITUACAO", "1"}});
     e_.Inserir("Z8_PAREMPPATR", {{"ID", id}, {"IDA", id}, {"UTILIZAFILIALCIAP", Flag(false)}});
 
-    for (const auto& f : filiais_) {
-      id = Id();
-      e_.Inserir("Z8_PARAMFIL", {{"ID", id},
-                                 {"FD", "ParamFilialGeral"},
-                                 {"IDF_FILIAL", f.id},
-                                 {"DATAINICIAL", inicio_validade},
-                                 {"DATAFINAL", fim_validade},
-                                 {"SITUACAO", "1"}});
-      e_.Inserir("Z8_PARFILGER", {{"ID", id},
-                                  {"IDA", id},
-                                  {"INDSITESPPADRAO", "9"},
-                                  {"INDTPATIVPADRAO", "0"},
-                                  {"INDINCTRIBPADRAO", "1"},
-                                  {"INDMETAPROPPADRAO", "2"},
-                                  {"INDTPCONTRIBPADRAO", "1"},
-                                  {"INDPERFISCALPADRAO", "A"},
-                                  {"INDNATPJPADRAO", "00"},
-                                  {"REGIMEAPURA", "2"},
-                                  {"TIPOGERACAOPADRAO", "0"},
-                                  {"UFEXGC110C120IPICMS", Flag(kCidades[f.cidade].estado == kRJ)},
-                                  {"PRIOVLRUNIT", "1"},
-                                  {"GRCTACBLCTAFINITLANC", Flag(false)},
-                                  {"NAOINTEGRAFISCAL", Flag(true)}});
-    }
+    for (const auto& f : filiais_)
+      ParametrosDaFilialDemo(e_, Id(), f.id, inicio_validade, kCidades[f.cidade].estado == kRJ);
   }
 
   // ICMS settings of a branch in a state; the ordinary and a reduced rate.
   int64_t Tributacao(const TFilial& f, size_t estado, TDateTime inicio, TDateTime fim, bool inativo,
                      const std::string& inscricao_difal = "") {
-    const int64_t id = Id();
-    const bool difal = !inscricao_difal.empty();
-    e_.Inserir("Z8_TRIBUFICMS",
-               {{"ID", id},
-                {"IDF_FILIAL", f.id},
-                {"IDF_UF", estados_[estado]},
-                {"DATAINICIO", inicio},
-                {"DATAFINAL", fim},
-                {"INATIVO", Flag(inativo)},
-                {"INSCICMSSTDIFAL", Texto(inscricao_difal)},
-                {"NAOPINSCICMSSTDIFAL", Flag(!difal)},
-                {"FORMACALCDIFAL", difal ? TVariant("1") : TVariant()},
-                {"IDF_ICMSDIFAL", difal ? TVariant(impostos_.at("B")) : TVariant()},
-                {"IDF_ICMSFCP", difal ? TVariant(impostos_.at("C")) : TVariant()}});
-    const int interna = kEstados[estado].aliquota;
-    e_.Inserir("Z8_ALIQICMS", {{"ID", Id()},
-                               {"IDF_TRIBUFICMS", id},
-                               {"IDF_TPALIQICMS", tipo_aliquota_normal_},
-                               {"ALIQVENDACONTRIB", Percentual(interna)},
-                               {"ALIQVENDANAOCONTRIB", Percentual(interna)},
-                               {"ALIQCOMPRA", Percentual(interna)}});
-    e_.Inserir("Z8_ALIQICMS", {{"ID", Id()},
-                               {"IDF_TRIBUFICMS", id},
-                               {"IDF_TPALIQICMS", tipo_aliquota_normal_ - 1},
-                               {"ALIQVENDACONTRIB", Percentual(1200)},
-                               {"ALIQVENDANAOCONTRIB", Percentual(1200)},
-                               {"ALIQCOMPRA", Percentual(1200)}});
-    return id;
+    return TributacaoDaFilialDemo(
+        e_, [this] { return Id(); },
+        {f.id, estados_[estado], inicio, fim, inativo, kEstados[estado].aliquota,
+         tipo_aliquota_normal_, tipo_aliquota_normal_ - 1, inscricao_difal, impostos_.at("B"),
+         impostos_.at("C")});
   }
 
   void Substituto(int64_t tributacao, const std::string& inscricao, int mva) {
@@ -1360,26 +1096,9 @@ class TConstrutor {
                                    {"IDF_MODELODOCT", modelos_.at(t.modelo)},
                                    {"IDF_CTACTB", contas_.at(t.conta)}});
     }
-    const std::array<const char*, 2> series[] = {{"NF-e de emissão própria", "1"},
-                                                 {"NFC-e", "1"},
-                                                 {"Nota fiscal modelo 1", "1"},
-                                                 {"NF-e de terceiros", "2"},
-                                                 {"Nota fiscal modelo 1 de terceiros", "2"},
-                                                 {"NF-e avulsa (regime especial)", "1"}};
-    const int64_t primeiros[] = {1001, 5001, 301, 0, 0, 1};
-    for (auto& f : filiais_) {
-      for (size_t s = 0; s < std::size(series); ++s) {
-        f.series[s] = Id();
-        f.proximo_numero[s] = primeiros[s];
-        e_.Inserir("Z8_SERIEDOCTO", {{"ID", f.series[s]},
-                                     {"IDF_FILIAL", f.id},
-                                     {"CODIGO", kCodigoSerie[s]},
-                                     {"DESCRICAO", series[s][0]},
-                                     {"TIPO", series[s][1]},
-                                     {"SERIENFE", Flag(s != kSerie01 && s != kSerieTerceiro01)},
-                                     {"REGIMEESPECIAL", Flag(s == kSerieEspecial)}});
-      }
-    }
+    for (auto& f : filiais_)
+      f.series = SeriesDaFilialDemo(
+          e_, [this] { return Id(); }, f.id);
     // Voided numbers typed for the files.
     for (int i = 0; i < 2; ++i)
       e_.Inserir("Z8_DOCCANSPED", {{"ID", Id()},
@@ -1407,11 +1126,11 @@ class TConstrutor {
 
   void Documentos() {
     TGerador g(opcoes_.semente ^ 0x6A09E667F3BCC909ull);  // documents draw from their own stream
-    docto_ = &e_.Tabela("Z8_DOCTO");
+    e_.Tabela("Z8_DOCTO");  // the timings list the tables in the order they are first named
     parte_ = &e_.Tabela("Z8_PARTEDOCTO");
     item_ = &e_.Tabela("Z8_DOCTOITEM");
     tributacao_ = &e_.Tabela("Z8_TRIBITEM");
-    tributacao_produto_ = &e_.Tabela("Z8_TRIITEMPRO");
+    e_.Tabela("Z8_TRIITEMPRO");
     parcela_ = &e_.Tabela("Z8_PARCDOCTO");
     const int64_t total = opcoes_.documentos;
     for (int64_t d = 0; d < total; ++d) {
@@ -1497,7 +1216,7 @@ class TConstrutor {
     if (tipo == TTipo::CompraNFe) serie = kSerieTerceiroNFe;
     if (tipo == TTipo::Compra01) serie = kSerieTerceiro01, modelo = "01";
     if (especial == TEspecial::RegimeEspecial) serie = kSerieEspecial;
-    const int64_t numero = propria ? f.proximo_numero[serie]++ : g.Entre(1000, 999999);
+    const int64_t numero = propria ? f.series.proximo_numero[serie]++ : g.Entre(1000, 999999);
     const bool eletronico = modelo != "01";
 
     TDateTime emissao = DiaDoMes(static_cast<int>(g.Entre(1, fim_.Dia())));
@@ -1568,42 +1287,37 @@ class TConstrutor {
     }
     const int64_t total = t.mercadorias + t.servicos - t.desconto - t.suframa + frete + seguro +
                           outras + t.ipi + t.st + aduaneiras + imposto_importacao;
-    e_.Inserir(
-        *docto_,
-        {{"ID", doc},
-         {"FD", "Docto"},
-         {"IDF_FILIAL", f.id},
-         {"IDF_TPDOCTO", tipos_doc_.at(tipo)},
-         {"IDF_MODELODOCTO",
-          especial == TEspecial::RegimeEspecial ? TVariant(modelos_.at("55")) : TVariant()},
-         {"IDF_SERIEDOCTO", f.series[serie]},
-         {"IDF_IDENT", p ? TVariant(p->id) : TVariant()},
-         {"IDF_PROCESSOIMP", processo ? TVariant(processo) : TVariant()},
-         {"IDF_LOCENTCLI",
-          especial == TEspecial::LocalEntrega ? TVariant(local_entrega_) : TVariant()},
-         {"NRODOCTO", std::to_string(numero)},
-         {"DATAEMI", emissao},
-         {"DTENTSAI", entrada_saida},
-         {"SITUACAO", especial == TEspecial::Rascunho ? "0" : "1"},
-         {"SITUACAONF", situacao_nf},
-         {"SITUACAONFE", Texto(situacao_nfe)},
-         {"SIGLASISTORIGEM", propria ? "FAT" : "COM"},
-         {"OBSFISCAL", especial == TEspecial::CupomFiscal
-                           ? TVariant("Nota fiscal referente ao cupom fiscal COO 001234")
-                           : TVariant()},
-         {"VALTOTALNF", Reais(total)},
-         {"VALMERCADORIAS", Reais(t.mercadorias)},
-         {"VALSERVICOS", Reais(t.servicos)},
-         {"VALDESCONTO", Reais(t.desconto)},
-         {"VALDESCSUFRAMA", Reais(t.suframa)},
-         {"VALFRETE", Reais(frete)},
-         {"VALSEGURO", Reais(seguro)},
-         {"VALOUTRASDESPPROD", Reais(outras)},
-         {"VALOUTRASDESPSERV", Reais(0)},
-         {"VALDESPADUANEIRA", Reais(aduaneiras)},
-         {"VALIMPIMPORTACAO", Reais(imposto_importacao)},
-         {"VALPISIMP", Reais(tipo == TTipo::Importacao ? Aplicar(t.mercadorias, 210) : 0)},
-         {"VALCOFINSIMP", Reais(tipo == TTipo::Importacao ? Aplicar(t.mercadorias, 965) : 0)}});
+    EscreverDocumentoDemo(
+        e_, {.id = doc,
+             .filial = f.id,
+             .tipo = tipos_doc_.at(tipo),
+             .serie = f.series.ids[serie],
+             .modelo = especial == TEspecial::RegimeEspecial ? modelos_.at("55") : 0,
+             .participante = p ? p->id : 0,
+             .processo = processo,
+             .local_entrega = especial == TEspecial::LocalEntrega ? local_entrega_ : 0,
+             .numero = std::to_string(numero),
+             .emissao = emissao,
+             .entrada_saida = entrada_saida,
+             .rascunho = especial == TEspecial::Rascunho,
+             .propria = propria,
+             .situacao_nf = situacao_nf,
+             .situacao_nfe = situacao_nfe,
+             .observacao_fiscal = especial == TEspecial::CupomFiscal
+                                      ? "Nota fiscal referente ao cupom fiscal COO 001234"
+                                      : "",
+             .total = total,
+             .mercadorias = t.mercadorias,
+             .servicos = t.servicos,
+             .desconto = t.desconto,
+             .suframa = t.suframa,
+             .frete = frete,
+             .seguro = seguro,
+             .outras = outras,
+             .aduaneiras = aduaneiras,
+             .imposto_importacao = imposto_importacao,
+             .pis_importacao = tipo == TTipo::Importacao ? Aplicar(t.mercadorias, 210) : 0,
+             .cofins_importacao = tipo == TTipo::Importacao ? Aplicar(t.mercadorias, 965) : 0});
 
     // Other parts: access key and texts, delivery, instalments, occurrences.
     if (eletronico) {
@@ -1836,67 +1550,47 @@ class TConstrutor {
     const int64_t item = Id();
     const int64_t contafin =
         contas_financeiras_.at(saida || tipo == TTipo::DevolucaoVenda ? "R" : "D");
-    e_.Inserir(*parte_, {{"ID", item}, {"FD", "ItemDocto"}, {"IDF_DOCTO", doc}});
-    e_.Inserir(*item_, {{"ID", item},
-                        {"IDA", item},
-                        {"SEQITEM", seq},
-                        {"IDF_PROD", prod.id},
-                        {"IDF_UNPROD", embalagem ? prod.embalagem : prod.unidade},
-                        {"IDF_CFOP", cfops_.at(cfop)},
-                        {"IDF_CONTAFIN", contafin},
-                        {"QDADE", TVariant(static_cast<double>(decimos) / 10.0)},
-                        {"VALUNITARIO", Reais(preco)},
-                        {"VALBRUTO", Reais(bruto)},
-                        {"VALDESCONTO", Reais(desconto)},
-                        {"VALDESCPROP", Reais(0)},
-                        {"VALDESCSIMPNAC", Reais(0)},
-                        {"VALDESCSUFRAMA", Reais(suframa)},
-                        {"VALFUNRURALPROP", Reais(0)},
-                        {"VALLIQUIDO", Reais(liquido - suframa)},
-                        {"VALLIQUIDONF", Reais(liquido - suframa + ipi + valor_st + fcp_st)}});
-    e_.Inserir(*tributacao_, {{"ID", item}, {"FD", "TribItemProd"}, {"IDF_DOCTOITEM", item}});
-    e_.Inserir(
-        *tributacao_produto_,
-        {{"ID", item},
-         {"IDA", item},
-         {"IDF_CLAORIGEM", origens_[static_cast<size_t>(origem - '0')]},
-         {"IDF_CLATRIBICMS", tributacoes_.at(cst)},
-         {"ICMSBASE", Reais(base)},
-         {"ICMSALIQ", Percentual(aliquota)},
-         {"ICMSVALOR", Reais(icms)},
-         {"ICMSVALORISENTO", Reais(isento)},
-         {"ICMSVALOROUTRAS", Reais(outras)},
-         {"VALREDICMS", Reais(reducao)},
-         {"ICMSBASEOBS", Reais(0)},
-         {"ICMSVALOROBS", Reais(0)},
-         {"ICMSRETBASE", Reais(base_st)},
-         {"ICMSRETALIQ", Percentual(aliquota_st)},
-         {"ICMSRETVALOR", Reais(valor_st)},
-         {"ICMSRETBASEOBSERV", Reais(0)},
-         {"ICMSVALFCPSTUFDEST", Reais(fcp_st)},
-         {"ICMSVALINTERUFREMET", Reais(0)},
-         {"ICMSVALINTERUFDEST", Reais(difal)},
-         {"ICMSVALFCPUFDEST", Reais(0)},
-         {"CLATRIBIPI", Texto(cst_ipi)},
-         {"CODENQIPI", cst_ipi.empty() ? TVariant() : TVariant("999")},
-         {"IPIBASE", Reais(base_ipi)},
-         {"IPIALIQ", Percentual(aliquota_ipi)},
-         {"IPIVALOR", Reais(ipi)},
-         {"CLATRIBPIS", cst_pis},
-         {"PISBASE", fixo_pis ? TVariant(static_cast<double>(base_pis)) : Reais(base_pis)},
-         {"PISALIQ", Percentual(pis)},
-         {"VALFIXOPIS", TVariant(static_cast<double>(fixo_pis) / 10000.0)},
-         {"PISVALOR", Reais(valor_pis)},
-         {"CLATRIBCOFINS", cst_pis},
-         {"COFINSBASE", fixo_pis ? TVariant(static_cast<double>(base_pis)) : Reais(base_pis)},
-         {"COFINSALIQ", Percentual(cofins)},
-         {"VALFIXOCOFINS", TVariant(static_cast<double>(fixo_cofins) / 10000.0)},
-         {"COFINSVALOR", Reais(valor_cofins)},
-         {"PISALIQIMPORT", Percentual(tipo == TTipo::Importacao ? 210 : 0)},
-         {"COFINSALIQIMPORT", Percentual(tipo == TTipo::Importacao ? 965 : 0)},
-         {"PERCRECUPCREDPISIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)},
-         {"PERCRECCREDCOFINSIMP", Percentual(tipo == TTipo::Importacao ? 10000 : 0)},
-         {"NATRECPISCOFINS", Texto(NaturezaDaReceita(cst_pis))}});
+    EscreverItemProdutoDemo(e_, {.id = item,
+                                 .documento = doc,
+                                 .seq = seq,
+                                 .produto = prod.id,
+                                 .unidade = embalagem ? prod.embalagem : prod.unidade,
+                                 .cfop = cfops_.at(cfop),
+                                 .conta_financeira = contafin,
+                                 .decimos = decimos,
+                                 .unitario = preco,
+                                 .bruto = bruto,
+                                 .desconto = desconto,
+                                 .suframa = suframa,
+                                 .liquido = liquido - suframa,
+                                 .liquido_nf = liquido - suframa + ipi + valor_st + fcp_st,
+                                 .origem = origens_[static_cast<size_t>(origem - '0')],
+                                 .tributacao = tributacoes_.at(cst),
+                                 .base = base,
+                                 .icms = icms,
+                                 .isento = isento,
+                                 .outras = outras,
+                                 .reducao = reducao,
+                                 .aliquota = aliquota,
+                                 .base_st = base_st,
+                                 .valor_st = valor_st,
+                                 .fcp_st = fcp_st,
+                                 .difal = difal,
+                                 .aliquota_st = aliquota_st,
+                                 .cst_ipi = cst_ipi,
+                                 .base_ipi = base_ipi,
+                                 .ipi = ipi,
+                                 .aliquota_ipi = aliquota_ipi,
+                                 .cst_pis = cst_pis,
+                                 .pis = pis,
+                                 .cofins = cofins,
+                                 .fixo_pis = fixo_pis,
+                                 .fixo_cofins = fixo_cofins,
+                                 .base_pis = base_pis,
+                                 .valor_pis = valor_pis,
+                                 .valor_cofins = valor_cofins,
+                                 .importacao = tipo == TTipo::Importacao,
+                                 .natureza_receita = NaturezaDaReceita(cst_pis)});
     ++itens_;
     // Fuel bought goes into one of the branch's tanks.
     if (!saida && c.anp[0])
@@ -1912,17 +1606,7 @@ class TConstrutor {
       const size_t codigo = especial == TEspecial::AjusteICMS ? (seq == 1 ? 0 : 2)
                             : uf_filial == kRJ                ? 1
                                                               : 0;
-      e_.Inserir("Z8_AJTRIBITDO", {{"ID", Id()},
-                                   {"IDF_TRIBITEM", item},
-                                   {"IDF_TABAJVPRDF", ajustes_[codigo]},
-                                   {"IDF_IMPOSTO", impostos_.at("0")},
-                                   {"IDF_TABCODREC", 0},
-                                   {"TIPOAJUSTE", "1"},
-                                   {"BASE", Reais(base)},
-                                   {"ALIQUOTA", Percentual(300)},
-                                   {"VALOR", Reais(Aplicar(base, 300))},
-                                   {"VLROUTROS", Reais(0)},
-                                   {"DESCCOMPL", TVariant()}});
+      EscreverAjusteICMSDemo(e_, {Id(), item, ajustes_[codigo], impostos_.at("0"), "1", base, 300});
     }
     t.mercadorias += bruto;
     t.desconto += desconto;
@@ -1987,11 +1671,9 @@ class TConstrutor {
   std::map<std::string, int64_t> unidades_;
   std::map<TTipo, int64_t> tipos_doc_;
   size_t produto_kit_ = 0;
-  TEscritor::TTabela* docto_ = nullptr;
   TEscritor::TTabela* parte_ = nullptr;
   TEscritor::TTabela* item_ = nullptr;
   TEscritor::TTabela* tributacao_ = nullptr;
-  TEscritor::TTabela* tributacao_produto_ = nullptr;
   TEscritor::TTabela* parcela_ = nullptr;
 
   int64_t empresa_ = 0;
@@ -2034,6 +1716,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     r.maior_id = ConstruirComplementosDocumentoDemo(bd, r);
     r.maior_id = ConstruirUltimasComprasDemo(bd, r);
     ConstruirApuracaoContribuicoesDemo(bd);
+    ConstruirSantaCatarinaDemo(bd, r, opcoes.semente);
     bd.ReservarIDsAte(r.maior_id);
     bd.Confirmar();
   } catch (...) {

@@ -1,6 +1,7 @@
 // The demo company: a deterministic ERP data set to generate files from.
 //
-// One company with four branches in two states (SP and RJ), its accountants,
+// One company with four branches in two states (SP and RJ) and a fifth in
+// Santa Catarina (demo_santacatarina.h), its accountants,
 // ICMS settings per state with substitute registrations, company and branch
 // parameters valid today, customers and suppliers in several states (one
 // abroad, one exempt from state registration, one under SUFRAMA, some with
@@ -47,7 +48,7 @@ struct TTempoTabela {
 
 struct ResultadoDemo {
   int64_t empresa = 0;
-  std::vector<int64_t> filiais;  // the head office first
+  std::vector<int64_t> filiais;  // the head office first, the Santa Catarina branch last
   TDateTime inicio, fim;         // first and last day of the month of the documents
   int64_t documentos = 0;
   int64_t itens = 0;

@@ -94,11 +94,11 @@ class GeracaoPorFilial : public ::testing::TestWithParam<std::string> {
 
 TEST_P(GeracaoPorFilial, OsArquivosDeUmPedidoSoEUmaFilialQueFalhaNaoLevaAsOutras) {
   const app::OpcoesGeracao sequencial = Opcoes(1, "sequencial");
-  ASSERT_EQ(app::Gerar(*sessao_, sequencial).size(), 4u);
+  ASSERT_EQ(app::Gerar(*sessao_, sequencial).size(), 5u);
   const auto esperados = Arquivos(sequencial.saida);
 
   const app::OpcoesGeracao paralela = Opcoes(4, "paralela/");
-  ASSERT_EQ(app::Gerar(*sessao_, paralela).size(), 4u);
+  ASSERT_EQ(app::Gerar(*sessao_, paralela).size(), 5u);
   EXPECT_EQ(Arquivos(paralela.saida), esperados);
 
   const int falha = static_cast<int>(demo_.filiais[2]);
@@ -118,7 +118,7 @@ TEST_P(GeracaoPorFilial, OsArquivosDeUmPedidoSoEUmaFilialQueFalhaNaoLevaAsOutras
   std::erase_if(outros, [&](const auto& a) {
     return a.first.find("-" + std::to_string(falha) + "-") != std::string::npos;
   });
-  ASSERT_EQ(outros.size(), 3u);
+  ASSERT_EQ(outros.size(), 4u);
   EXPECT_EQ(Arquivos(com_falha.saida), outros);
 }
 

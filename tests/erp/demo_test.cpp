@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "erp/erp.h"
@@ -54,11 +55,15 @@ TDemo Construir(const std::string& motor, int documentos, uint64_t semente = 7) 
   return d;
 }
 
-std::string DespejoCadastros(TpbBD& bd) {
+// The master data's rows: those with ids below `ate`, or from it on.
+std::string DespejoCadastros(TpbBD& bd, int64_t ate, bool depois = false) {
   std::string texto;
   for (const auto& nome : Familias()) {
     const TxbFamilia& f = TxbMetadados::Instancia().FamiliaObrigatoria(nome);
-    if (!kTabelasDosDocumentos.count(f.tabela)) texto += teste::DespejoTabela(bd, f);
+    if (kTabelasDosDocumentos.count(f.tabela)) continue;
+    std::istringstream linhas(teste::DespejoTabela(bd, f));
+    for (std::string l; std::getline(linhas, l);)
+      if (l[0] == '[' || (std::stoll(l.substr(0, l.find('|'))) < ate) != depois) texto += l + "\n";
   }
   return texto;
 }
@@ -84,9 +89,18 @@ TEST(EmpresaDemo, MesmaSementeMesmosDadosEmTodosOsMotores) {
 TEST(EmpresaDemo, CadastrosNaoDependemDaQuantidadeDeDocumentos) {
   TDemo poucos = Construir("sqlite", 3);
   TDemo muitos = Construir("sqlite", 60);
-  EXPECT_EQ(DespejoCadastros(poucos.bd()), DespejoCadastros(muitos.bd()));
-  EXPECT_EQ(poucos.resultado.documentos, 3);
-  EXPECT_EQ(muitos.resultado.documentos, 60);
+  // The Santa Catarina branch comes after the documents: its rows are the
+  // same, with other ids.
+  const int64_t sc_poucos = poucos.resultado.filiais.back();
+  const int64_t sc_muitos = muitos.resultado.filiais.back();
+  EXPECT_EQ(DespejoCadastros(poucos.bd(), sc_poucos), DespejoCadastros(muitos.bd(), sc_muitos));
+  EXPECT_EQ(DespejoCadastros(poucos.bd(), sc_poucos, true).size(),
+            DespejoCadastros(muitos.bd(), sc_muitos, true).size());
+  const std::string documentos_sc = "SELECT COUNT(*) FROM Z8_DOCTO WHERE IDF_FILIAL = :F";
+  EXPECT_EQ(poucos.resultado.documentos,
+            3 + Contar(poucos.bd(), documentos_sc, {{"F", sc_poucos}}));
+  EXPECT_EQ(muitos.resultado.documentos,
+            60 + Contar(muitos.bd(), documentos_sc, {{"F", sc_muitos}}));
   // Besides the invoices, the documents of the tax assessments, rubrics and
   // GNRE, the coupons, the utility bills and the service documents.
   EXPECT_EQ(
@@ -95,7 +109,9 @@ TEST(EmpresaDemo, CadastrosNaoDependemDaQuantidadeDeDocumentos) {
              "AND ID NOT IN (SELECT P.IDF_DOCTO FROM Z8_PARTEDOCTO P INNER JOIN "
              "Z8_PARDFISRUB R ON R.IDA = P.ID) AND FD <> 'DoctoDespesaFiscal' AND FD <> "
              "'DoctoCupFiscal' AND IDF_TPDOCTO NOT IN "
-             "(SELECT ID FROM Z8_TIPDOC WHERE CODIGO LIKE 'CONTA-%' OR CODIGO LIKE 'SRV%')"),
+             "(SELECT ID FROM Z8_TIPDOC WHERE CODIGO LIKE 'CONTA-%' OR CODIGO LIKE 'SRV%') "
+             "AND IDF_FILIAL <> :F",
+             {{"F", sc_muitos}}),
       60);
   EXPECT_EQ(Contar(muitos.bd(),
                    "SELECT COUNT(*) FROM Z8_DOCTOITEM I INNER JOIN Z8_PARTEDOCTO P ON P.ID = "
@@ -152,7 +168,7 @@ TEST(EmpresaDemo, MesPadraoEOAnteriorAoDeHojeESessaoNaMatriz) {
   EXPECT_EQ(r.inicio, esperado);
   EXPECT_EQ(r.fim, UltimoDiaDoMes(esperado));
   EXPECT_GT(chamadas, 0);
-  EXPECT_EQ(r.filiais.size(), 4u);
+  EXPECT_EQ(r.filiais.size(), 5u);
   EXPECT_EQ(sessao.RetornarIDFEmpresaSessao(), r.empresa);
   EXPECT_EQ(sessao.RetornarIDFFilialSessao(), r.filiais[0]);
   EXPECT_GT(sessao.GetBD().NovoID(), r.maior_id);
@@ -270,17 +286,20 @@ TEST_P(DemoNoSQLDoModulo, UnidadePadraoEParametrosDaEmpresa) {
 }
 
 TEST_P(DemoNoSQLDoModulo, EstadoDaFilialPeloPapelDaIdentificacao) {
-  const TxbResultado r = bd().Consultar(
-      "select e.idf_uf as id_estado, f.sigla from Z8_FILIAL a "
-      " inner join KLVG_PAPELREL b on b.id = a.idf_papelrel "
-      " inner join KLVG_IDENT c on c.id = b.idf_ident "
-      " inner join KLVG_ENDER d on d.id = c.idf_ender "
-      " inner join KLVG_CID e on e.id = d.idf_cid "
-      " inner join KLVG_UF f on f.id = e.idf_uf "
-      " where (a.id = :id_filial)",
-      {{"id_filial", demo_->resultado.filiais[2]}});
-  ASSERT_EQ(r.linhas.size(), 1u);
-  EXPECT_EQ(Trim(r.linhas[0][1].AsString()), "RJ");
+  const auto& filiais = demo_->resultado.filiais;
+  for (const auto& [filial, estado] : {std::pair{filiais[2], "RJ"}, std::pair{filiais[4], "SC"}}) {
+    const TxbResultado r = bd().Consultar(
+        "select e.idf_uf as id_estado, f.sigla from Z8_FILIAL a "
+        " inner join KLVG_PAPELREL b on b.id = a.idf_papelrel "
+        " inner join KLVG_IDENT c on c.id = b.idf_ident "
+        " inner join KLVG_ENDER d on d.id = c.idf_ender "
+        " inner join KLVG_CID e on e.id = d.idf_cid "
+        " inner join KLVG_UF f on f.id = e.idf_uf "
+        " where (a.id = :id_filial)",
+        {{"id_filial", filial}});
+    ASSERT_EQ(r.linhas.size(), 1u);
+    EXPECT_EQ(Trim(r.linhas[0][1].AsString()), estado);
+  }
 }
 
 TEST_P(DemoNoSQLDoModulo, ContasNaturezasEContasFinanceiras) {
