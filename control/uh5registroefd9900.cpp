@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <map>
 #include <set>
 
 #include "control/geradorefd.h"
@@ -9,6 +10,7 @@
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
+#include "framework/xbmetadados.h"
 #include "framework/xbsession.h"
 #include "uh0tiporegefd.h"
 
@@ -21,18 +23,26 @@ int Th5RegistroEFD9900::INTERNO_GerarRegistro(int id_efd, int, int, const std::s
   return 0;
 }
 
-int Th5RegistroEFD9900::ContarRegistros(int id_efd, const std::string& familia) {
+std::map<std::string, int> Th5RegistroEFD9900::ContarPorTabela(int id_efd) {
   TxbSession& sessao = GetSession();
-  TxbBlocoMonitorado monitor(sessao.Monitor(), 320,
-                             "Retornando Quantidade Registros Familia [" + familia + "]");
+  TxbBlocoMonitorado monitor(sessao.Monitor(), 320, "Retornando Quantidade Registros por Família");
   const std::string f = Aplicacao().FragmentoSQL(sessao.GetBD());
-  const std::string tabela = "Z8_REGEFD" + familia.substr(11, 4);
+  // One query for the whole generation: a count per register family joined
+  // table by table walked the generation's family rows once per family.
   TxbResultado r = sessao.Consultar(
-      " SELECT COUNT(*) AS QTD_REG FROM " + tabela + " A " + f + " INNER JOIN Z8_REGEFD B " + f +
-          "ON B.ID = A.IDA " + " INNER JOIN Z8_BLOCOSEFD C " + f + "on C.ID = B.IDF_BLOCOSEFD " +
-          " WHERE C.IDF_EFD = :ID_EFD ",
+      " SELECT B.FD, COUNT(*) AS QTD_REG FROM Z8_REGEFD B " + f + " INNER JOIN Z8_BLOCOSEFD C " +
+          f + "on C.ID = B.IDF_BLOCOSEFD " + " WHERE C.IDF_EFD = :ID_EFD GROUP BY B.FD",
       {{"ID_EFD", id_efd}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+  // A family row stands for one row in each table of its family's chain.
+  std::map<std::string, int> por_tabela;
+  const TxbMetadados& metadados = TxbMetadados::Instancia();
+  for (const auto& linha : r.linhas) {
+    const std::string familia = Trim(linha[0].AsString());
+    if (!metadados.Familia(familia)) continue;
+    for (const TxbFamilia* f_cadeia : metadados.Cadeia(familia))
+      por_tabela[UpperCase(f_cadeia->tabela)] += linha[1].AsInteger();
+  }
+  return por_tabela;
 }
 
 int Th5RegistroEFD9900::ContagemDoBloco(const TxbBlocoLeiaute& bloco) const {
@@ -63,12 +73,14 @@ std::string Th5RegistroEFD9900::INTERNO_GerarArquivo(int id_efd) {
   catalogo.GetOrdenacoes().Adicionar("TpRegEFD_Familia");
   catalogo.AtivarDataSet("VsESPGerarEFD");
   std::set<std::string> tratadas;
+  const std::map<std::string, int> por_tabela = ContarPorTabela(id_efd);
   ThbClientDataSet& cds = catalogo.GetCDS();
   for (cds.First(); !cds.Eof(); cds.Next()) {
     const std::string familia = Trim(cds.FieldByName("TpRegEFD_Familia").AsString());
     if (!tratadas.insert(familia).second || !Aplicacao().ChecarFamiliaRegistrada(familia)) continue;
     const std::string codigo = familia.substr(11, 4);
-    int quantidade = ContarRegistros(id_efd, familia);
+    auto contagem = por_tabela.find("Z8_REGEFD" + UpperCase(codigo));
+    int quantidade = contagem == por_tabela.end() ? 0 : contagem->second;
     if (codigo == "0460" && modelo == "1") quantidade += LerContador("QtdeLinhasBloco_0460_C595");
     if (quantidade > 0) linhas.AdicionarPronta(fmt::format("|9900|{}|{}|", codigo, quantidade));
   }

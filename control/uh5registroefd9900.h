@@ -4,6 +4,7 @@
 // block counters the other writers left, so its writer runs last.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "control/leiauteefd.h"
@@ -19,7 +20,8 @@ class Th5RegistroEFD9900 : public Th0RegistroEFD9900 {
   std::string INTERNO_GerarArquivo(int id_efd) override;
 
  private:
-  int ContarRegistros(int id_efd, const std::string& familia);
+  // The generation's rows of each register table (upper-case name).
+  std::map<std::string, int> ContarPorTabela(int id_efd);
   // The block's line counter as the writers left it.
   int ContagemDoBloco(const TxbBlocoLeiaute& bloco) const;
 };

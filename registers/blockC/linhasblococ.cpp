@@ -48,6 +48,8 @@ TxbInsercaoRegistro::TxbInsercaoRegistro(TxbSession& sessao, const std::string& 
     : sessao_(sessao),
       familia_(TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo)),
       codigo_(codigo),
+      familia_nome_(familia_.nome),
+      codigo_registro_(codigo),
       tipos_{TTipoCampo::Inteiro, TTipoCampo::Inteiro} {
   std::string colunas = "ID, IDA", marcas = ":ID, :IDA";
   for (const std::string& campo : campos) {
@@ -68,27 +70,39 @@ int64_t TxbInsercaoRegistro::Inserir(int bloco, int tipo, const std::vector<TVar
     throw EErro(fmt::format("Registro {}: {} valores para {} campos", codigo_, valores.size(),
                             textos_.size()));
   const int64_t id = sessao_.GetBD().NovoID();
-  TxbComando& familia = sessao_.ComandoPreparado(
-      kInsertFamilia, {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Inteiro,
-                       TTipoCampo::Inteiro, TTipoCampo::Texto});
+  if (!comando_familia_) {
+    comando_familia_ = &sessao_.ComandoPreparado(
+        kInsertFamilia, {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Inteiro,
+                         TTipoCampo::Inteiro, TTipoCampo::Texto});
+    comando_linha_ = &sessao_.ComandoPreparado(sql_, tipos_);
+  }
+  TxbComando& familia = *comando_familia_;
   familia.Definir(0, id);
-  familia.Definir(1, familia_.nome);
+  familia.Definir(1, familia_nome_);
   familia.Definir(2, bloco);
   familia.Definir(3, tipo);
-  familia.Definir(4, codigo_);
+  familia.Definir(4, codigo_registro_);
   familia.Executar();
 
-  TxbComando& linha = sessao_.ComandoPreparado(sql_, tipos_);
+  TxbComando& linha = *comando_linha_;
   linha.Definir(0, id);
   linha.Definir(1, id);
+  const TVariant nulo;
   for (size_t i = 0; i < valores.size(); ++i) {
-    TVariant valor = valores[i];
-    if (textos_[i] && !valor.IsNull()) {
-      std::string texto = valor.AsString();
-      if (tamanhos_[i] > 0) texto = CopiarUtf8(texto, static_cast<size_t>(tamanhos_[i]));
-      valor = texto.empty() ? TVariant() : TVariant(texto);
+    const TVariant& valor = valores[i];
+    if (!textos_[i] || valor.IsNull()) {
+      linha.Definir(i + 2, valor);
+      continue;
     }
-    linha.Definir(i + 2, valor);
+    // A text no longer in bytes than the column in characters fits as it is.
+    const std::string* texto = std::get_if<std::string>(&valor.valor());
+    if (texto && (tamanhos_[i] <= 0 || texto->size() <= static_cast<size_t>(tamanhos_[i]))) {
+      linha.Definir(i + 2, texto->empty() ? nulo : valor);
+      continue;
+    }
+    std::string cortado = valor.AsString();
+    if (tamanhos_[i] > 0) cortado = CopiarUtf8(cortado, static_cast<size_t>(tamanhos_[i]));
+    linha.Definir(i + 2, cortado.empty() ? nulo : TVariant(std::move(cortado)));
   }
   linha.Executar();
   return id;

@@ -51,7 +51,12 @@ class TxbInsercaoRegistro {
   TxbSession& sessao_;
   const TxbFamilia& familia_;
   std::string codigo_;
+  TVariant familia_nome_, codigo_registro_;  // the family row's FD and REGISTRO
   std::string sql_;
+  // The session's prepared statements, found on the first row: looking them
+  // up by their text cost a hash of the whole statement per row.
+  TxbComando* comando_familia_ = nullptr;
+  TxbComando* comando_linha_ = nullptr;
   std::vector<int> tamanhos_;  // characters a text column takes, 0 unlimited
   std::vector<bool> textos_;
   std::vector<TTipoCampo> tipos_;  // ID, IDA, then the fields
