@@ -300,6 +300,15 @@ class TApuracoesDemo {
     ApuracoesST(matriz);
     DifalDasDevolucoes(matriz);
     ValorDeclaratorioContabil(matriz);
+    for (size_t i = 1; i < demo_.filiais.size(); ++i) ApuracaoDaFilial(demo_.filiais[i]);
+    return proximo_ - 1;
+  }
+
+  // A branch's ICMS assessment: the debits and credits of its documents.
+  int64_t ApuracaoDaFilial(int64_t filial) {
+    const TDebitosCreditos icms = Somas(filial, "ICMSVALOR");
+    Apuracao(filial, Imposto("0"),
+             {{"DEBITOS", Centavos(icms.debitos)}, {"CREDITOS", Centavos(icms.creditos)}});
     return proximo_ - 1;
   }
 
@@ -673,6 +682,10 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo) {
 
 int64_t ConstruirApuracoesDemo(TpbBD& bd, const ResultadoDemo& demo) {
   return TApuracoesDemo(bd, demo).Construir();
+}
+
+int64_t ConstruirApuracaoDaFilialDemo(TpbBD& bd, const ResultadoDemo& demo, int64_t filial) {
+  return TApuracoesDemo(bd, demo).ApuracaoDaFilial(filial);
 }
 
 }  // namespace efd::erp

@@ -22,8 +22,14 @@ int64_t CadastrosDaApuracaoDemo(TpbBD& bd, int64_t proximo);
 // adjustment of each kind, one of them with a process, one naming a
 // purchase); its ICMS-ST assessments of three states, one of them without
 // figures, with their GNRE; and its IPI assessment (the IPI of its
-// documents); the other branches have none. Each assessment has its document with the part that
-// holds the figures. Ids follow the demo's; returns the last id used.
+// documents); each other branch its ICMS assessment alone. Each assessment
+// has its document with the part that holds the figures. Ids follow the
+// demo's; returns the last id used.
 int64_t ConstruirApuracoesDemo(TpbBD& bd, const ResultadoDemo& demo);
+
+// The ICMS assessment of a branch other than the head office, added after
+// its documents: their debits and credits. Ids follow the demo's; returns
+// the last id used.
+int64_t ConstruirApuracaoDaFilialDemo(TpbBD& bd, const ResultadoDemo& demo, int64_t filial);
 
 }  // namespace efd::erp

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "erp/demo_apuracao.h"
 #include "erp/demo_comum.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -123,6 +124,7 @@ class TConstrutorSC {
     for (const TDocumentoSC& d : kMes) Documento(d);
     demo_.filiais.push_back(filial_);
     demo_.maior_id = proximo_ - 1;
+    demo_.maior_id = ConstruirApuracaoDaFilialDemo(bd_, demo_, filial_);
   }
 
  private:

@@ -59,24 +59,53 @@ bool Debito(const std::string& cfop) {
   return (cfop[0] == '5' && cfop != "5605") || cfop[0] == '6' || cfop[0] == '7' || cfop == "1605";
 }
 
-TEST_P(ApuracaoDoDemo, E110TotalizaOICMSDosRegistrosAnaliticos) {
-  // The analytic registers with the fields of their CFOP and ICMS; the
-  // printers' closings only debit.
-  const std::map<std::string, std::pair<size_t, size_t>> analiticos = {
-      {"C190", {3, 7}}, {"C490", {3, 7}}, {"C590", {3, 7}}, {"D190", {3, 7}}, {"D590", {3, 7}}};
+// The ICMS debited and credited by the analytic registers of a file, and
+// the analytic registers it has; the printers' closings only debit.
+struct TAnaliticos {
   double debitos = 0, creditos = 0;
   std::map<std::string, int> vistos;
-  for (const auto& l : linhas_) {
-    auto a = l.size() > 1 ? analiticos.find(l[1]) : analiticos.end();
-    if (a == analiticos.end()) continue;
-    ++vistos[l[1]];
+};
+TAnaliticos Analiticos(const TLinhas& linhas) {
+  // The analytic registers with the fields of their CFOP and ICMS.
+  static const std::map<std::string, std::pair<size_t, size_t>> kCampos = {
+      {"C190", {3, 7}}, {"C490", {3, 7}}, {"C590", {3, 7}}, {"D190", {3, 7}}, {"D590", {3, 7}}};
+  TAnaliticos r;
+  for (const auto& l : linhas) {
+    auto a = l.size() > 1 ? kCampos.find(l[1]) : kCampos.end();
+    if (a == kCampos.end()) continue;
+    ++r.vistos[l[1]];
     const std::string& cfop = l.at(a->second.first);
-    (Debito(cfop) ? debitos : creditos) += Valor(l.at(a->second.second));
+    (Debito(cfop) ? r.debitos : r.creditos) += TextoParaReal(l.at(a->second.second));
   }
-  EXPECT_EQ(vistos.size(), analiticos.size()) << "the demo reaches every analytic register";
+  return r;
+}
+
+TEST_P(ApuracaoDoDemo, E110TotalizaOICMSDosRegistrosAnaliticos) {
+  const TAnaliticos a = Analiticos(linhas_);
+  EXPECT_EQ(a.vistos.size(), 5u) << "the demo reaches every analytic register";
   const auto e110 = Registros(linhas_, "E110").at(0);
-  EXPECT_NEAR(Valor(e110.at(2)), debitos, 0.005);
-  EXPECT_NEAR(Valor(e110.at(6)), creditos, 0.005);
+  EXPECT_NEAR(Valor(e110.at(2)), a.debitos, 0.005);
+  EXPECT_NEAR(Valor(e110.at(6)), a.creditos, 0.005);
+}
+
+// Every branch's assessment, not the head office's alone, debits and
+// credits what its documents do, and its obligations pay the balance.
+TEST_P(ApuracaoDoDemo, E110DeCadaFilialTotalizaSeusAnaliticos) {
+  for (size_t i = 1; i < demo_.filiais.size(); ++i) {
+    SCOPED_TRACE("filial " + std::to_string(demo_.filiais[i]));
+    app::OpcoesGeracao o;
+    o.filiais = {static_cast<int>(demo_.filiais[i])};
+    o.inicio = demo_.inicio;
+    const TLinhas linhas = GerarArquivo(o);
+    const TAnaliticos a = Analiticos(linhas);
+    EXPECT_GT(a.debitos + a.creditos, 0);
+    const auto e110 = Registros(linhas, "E110").at(0);
+    EXPECT_NEAR(Valor(e110.at(2)), a.debitos, 0.005);
+    EXPECT_NEAR(Valor(e110.at(6)), a.creditos, 0.005);
+    double obrigacoes = 0;
+    for (const auto& l : Registros(linhas, "E116")) obrigacoes += Valor(l.at(3));
+    EXPECT_NEAR(obrigacoes, Valor(e110.at(13)) + Valor(e110.at(15)), 0.005);
+  }
 }
 
 TEST_P(ApuracaoDoDemo, ObrigacoesDaSTPagamOQueCadaEstadoApura) {
