@@ -212,10 +212,22 @@ TEST_P(BlocoG, DocumentoDeCompraDaEntradaEOsCodigosDoBloco0) {
   EXPECT_EQ((*motor)[5], "BEM0002");  // the main asset, itself declared
 }
 
-TEST_P(BlocoG, FilialSemCIAPEModeloPisCofinsSemBlocoG) {
-  const auto filial = Gerar(1);
-  EXPECT_TRUE(Registros(filial, "G110").empty());
+// A branch without assets has the G110 of its assessment's outputs alone,
+// with nothing appropriated; without an assessment, no block G at all; the
+// PIS/COFINS model has none.
+TEST_P(BlocoG, FilialSemCIAPSoComASaidaDaApuracaoEModeloPisCofinsSemBlocoG) {
+  auto filial = Gerar(1);
+  ASSERT_EQ(Registros(filial, "G110").size(), 1u);
+  EXPECT_EQ(Registros(filial, "G110").at(0)[5], "0,00");
+  EXPECT_EQ(Registros(filial, "G110").at(0)[9], "0,00");
+  EXPECT_TRUE(Registros(filial, "G125").empty());
   EXPECT_TRUE(Registros(filial, "0300").empty());
+
+  sessao_->ExecutarDiretoNoBD("DELETE FROM Z8_APUIMPOSTO WHERE IDF_FILIAL = :FILIAL",
+                              {{"FILIAL", demo_.filiais.at(1)}});
+  sessao_->ConfirmarImplicita();
+  filial = Gerar(1);
+  EXPECT_TRUE(Registros(filial, "G110").empty());
   EXPECT_EQ(Registros(filial, "G001").at(0)[2], "1");
   EXPECT_EQ(Registros(filial, "G990").at(0)[2], "2");
   for (const auto& l : Gerar(0, 2)) EXPECT_NE(l.at(1).substr(0, 1), "G") << l.at(1);
@@ -235,7 +247,7 @@ TEST_P(BlocoG, CreditoTomadoPelaFilialDoCredito) {
   EXPECT_EQ(matriz.count("BEM0002"), 1u);
   const auto filial = Gerar(1);
   EXPECT_EQ(MovimentosPorBem(filial).count("BEM0004"), 1u);
-  // The other branch has no ICMS assessment: no outputs, nothing appropriated.
+  // The other branch's assessment has no outputs: nothing appropriated.
   const auto g110 = Registros(filial, "G110").at(0);
   EXPECT_EQ(g110[5], "100,00");
   EXPECT_EQ(g110[9], "0,00");
