@@ -16,10 +16,6 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-// The class of a communication service in the table of classes, the one
-// the bills' items (D510) are written with.
-constexpr const char* kClasseComunicacao = "0101";
-
 // The revenue of a consolidation is the establishment's own services.
 constexpr const char* kReceitaPropria = "0";
 
@@ -64,7 +60,7 @@ void TConsolidacoesD::Transporte(const TPrestacaoD& d, const std::vector<TItemDo
 }
 
 void TConsolidacoesD::Comunicacao(const TPrestacaoD& d,
-                                  const std::vector<TItemDocumentoC100>& itens) {
+                                  const std::vector<TItemClassificado>& itens) {
   TPeriodo& p = periodos_[{d.modelo, d.municipio, d.serie}];
   const TDateTime dia = d.emissao.DateOf();
   if (p.quantidade++ == 0 || dia < p.inicio) p.inicio = dia;
@@ -72,13 +68,13 @@ void TConsolidacoesD::Comunicacao(const TPrestacaoD& d,
   p.total = Arred(p.total + d.total);
   p.desconto = Arred(p.desconto + d.desconto);
   p.servicos = Arred(p.servicos + (d.servicos > 0 ? d.servicos : d.total));
-  for (const TItemDocumentoC100& i : itens) {
-    p.base_icms = Arred(p.base_icms + i.icms_base);
-    p.icms = Arred(p.icms + i.icms_valor);
-    p.pis = Arred(p.pis + i.pis_valor);
-    p.cofins = Arred(p.cofins + i.cofins_valor);
-    p.contribuicoes.Somar(i, kClasseComunicacao, d.conta);
-    Receita(d, i, i.liquido);
+  for (const auto& [i, classe] : itens) {
+    p.base_icms = Arred(p.base_icms + i->icms_base);
+    p.icms = Arred(p.icms + i->icms_valor);
+    p.pis = Arred(p.pis + i->pis_valor);
+    p.cofins = Arred(p.cofins + i->cofins_valor);
+    p.contribuicoes.Somar(*i, classe, d.conta);
+    Receita(d, *i, i->liquido);
   }
 }
 

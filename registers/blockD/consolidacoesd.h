@@ -40,8 +40,14 @@ class TConsolidacoesD {
   // day; a cancelled one counts its number and nothing else.
   void Transporte(const TPrestacaoD& d, const std::vector<TItemDocumentoC100>& itens,
                   bool cancelado);
-  // A communication bill adds to the D600 of its period.
-  void Comunicacao(const TPrestacaoD& d, const std::vector<TItemDocumentoC100>& itens);
+  // A communication item with the class the bill's items are written with.
+  struct TItemClassificado {
+    const TItemDocumentoC100* item;
+    std::string classe;
+  };
+  // A communication bill, goods and services, adds to the D600 of its
+  // period.
+  void Comunicacao(const TPrestacaoD& d, const std::vector<TItemClassificado>& itens);
 
   // Stores the consolidations under the establishment's D010; the number of
   // D200 and D600 rows.

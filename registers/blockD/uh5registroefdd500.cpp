@@ -32,10 +32,12 @@ double Arred(double v) {
   return Arredondar(v, 2);
 }
 
-// The classes of communication items that their families do not class:
-// goods and services.
-constexpr const char* kClasseProdutos = "0101";
-constexpr const char* kClasseServicos = "0601";
+// The class a communication item is written with: its family's, else the
+// first of goods ("0101") or of services ("0601").
+std::string ClasseDoItem(const TServicoD& s, const TItemDocumentoC100& i, bool servico) {
+  auto classe = s.classes.find(i.id);
+  return classe != s.classes.end() ? classe->second : servico ? "0601" : "0101";
+}
 // The CST of a service that neither its taxes nor its family's tax rule give
 // an ICMS class: origin 0 and class 0, in the class's two digits.
 constexpr const char* kCSTServicoSemClasse = "000";
@@ -72,7 +74,7 @@ class TGeracaoD500 {
     // the bills it rendered, save the cancelled ones, are consolidated by
     // period.
     if (consolidacoes_ && operacao == "1") {
-      if (Trim(d.situacao_nf) != "1") Consolidar(d, p);
+      if (Trim(d.situacao_nf) != "1") Consolidar(s);
       return;
     }
     const TxbCabecalhoEFD& c = refs_.Cabecalho();
@@ -103,10 +105,7 @@ class TGeracaoD500 {
       cofins = Arred(cofins + i.cofins_valor);
       contribuicoes.push_back(&i);
       if (!refs_.Selecionado("D510")) return;
-      auto classe = s.classes.find(i.id);
-      const std::string cod_class = classe != s.classes.end() ? classe->second
-                                    : codigo_servico          ? kClasseServicos
-                                                              : kClasseProdutos;
+      const std::string cod_class = ClasseDoItem(s, i, codigo_servico != nullptr);
       std::string unidade;
       const std::string cod_item = refs_.Item(i, codigo_servico, &unidade);
       // The first value, the D500's identifier, is known once it is stored.
@@ -186,7 +185,8 @@ class TGeracaoD500 {
         d590_->Incluir(refs_.Bloco(), refs_.Tipo("D590"), id, c.id, t, "");
   }
 
-  void Consolidar(const TDocumentoC100& d, const TPaginaC100& p) {
+  void Consolidar(const TServicoD& servico) {
+    const TDocumentoC100& d = servico.documento;
     // The terminals billed lie in the participant's municipality, else in
     // the branch's: a participant abroad has none of the IBGE table.
     std::string municipio = refs_.NoExterior(d.ident) ? "" : refs_.MunicipioDe(d.ident);
@@ -196,9 +196,13 @@ class TGeracaoD500 {
                         municipio,     refs_.Conta(d.tipo_documento),
                         d.emissao,     d.total,
                         d.desconto,    d.servicos};
-    static const std::vector<TItemDocumentoC100> kSemItens;
-    auto itens = p.itens.find(d.id);
-    consolidacoes_->Comunicacao(s, itens == p.itens.end() ? kSemItens : itens->second);
+    std::vector<TConsolidacoesD::TItemClassificado> itens;
+    PercorrerItensDoDocumento(
+        servico.pagina.itens, servico.servicos, d.id,
+        [&](const TItemDocumentoC100& i, const std::string* codigo_servico) {
+          itens.push_back({&i, ClasseDoItem(servico, i, codigo_servico != nullptr)});
+        });
+    consolidacoes_->Comunicacao(s, itens);
   }
 
   TxbSession& sessao_;

@@ -180,6 +180,27 @@ TEST_P(ConsolidacoesD, ComunicacaoPrestadaSomadaNoPeriodoComDatasSemBarras) {
   EXPECT_EQ(Campos(Linhas(a, "M210")[0])[2], "400,00");
 }
 
+// A bill's services count with its goods, each item under the class the
+// bill's items are written with (a service without a family's class, that
+// of services).
+TEST_P(ConsolidacoesD, ComunicacaoPrestadaComServicosCadaItemNaSuaClasse) {
+  std::vector<TDocumentoD> contas = Comunicacoes();
+  contas.resize(1);
+  contas[0].servicos = {{.cfop = 2404, .valor = 200, .aliquota = 25, .seq = 2, .letra_pis = "A"}};
+  Carregar(contas);
+  const TArquivo a = Gerar(2, 2024, 3, nullptr);
+  const auto d600 = Linhas(a, "D600");
+  ASSERT_EQ(d600.size(), 1u);
+  const auto c = Campos(d600[0]);
+  EXPECT_EQ(std::vector<std::string>(c.end() - 2, c.end()),
+            (std::vector<std::string>{"8,25", "38"}));
+  EXPECT_EQ(SemConta(Linhas(a, "D601").at(0)),
+            (std::vector<std::string>{"D601", "0101", "300", "0", "01", "300", "1,65", "4,95"}));
+  EXPECT_EQ(SemConta(Linhas(a, "D601").at(1)),
+            (std::vector<std::string>{"D601", "0601", "200", "0", "01", "200", "1,65", "3,3"}));
+  EXPECT_EQ(Linhas(a, "D605").size(), 2u);
+}
+
 TEST_P(ConsolidacoesD, ComunicacaoPrestadaAParticipanteNoExteriorNoMunicipioDaFilial) {
   // The participant abroad lives in a city whose code is no IBGE
   // municipality's.
