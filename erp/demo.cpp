@@ -363,7 +363,7 @@ class TConstrutor {
     Produtos();
     std::vector<int64_t> filiais;
     for (const auto& f : filiais_) filiais.push_back(f.id);
-    ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, [this] { return Id(); });
+    ConstruirEstoqueDemo(bd_, empresa_, filiais, inicio_, NovoId());
     TiposDeDocumento();
     proximo_id_ = CadastrosDaApuracaoDemo(bd_, proximo_id_);
     proximo_id_ = CadastrosDoCIAPDemo(bd_, empresa_, proximo_id_);
@@ -389,6 +389,10 @@ class TConstrutor {
 
  private:
   int64_t Id() { return proximo_id_++; }
+  // The same sequence, for the writers shared with the other builders.
+  TNovoId NovoId() {
+    return [this] { return Id(); };
+  }
   // The utility bills and the fiscal printers come before the invoices, so
   // that their ids do not depend on the number of invoices.
   void ContasEcupons() {
@@ -609,8 +613,7 @@ class TConstrutor {
     p.cep = kCidades[cidade].cep;
     p.pais = paises_[pais];
     p.brasil = pais == 0;
-    const TPessoaEscrita r = EscreverPessoaDemo(
-        e_, g_, [this] { return Id(); }, p);
+    const TPessoaEscrita r = EscreverPessoaDemo(e_, g_, NovoId(), p);
     if (r.papel) ultimo_papel_ = r.papel;
     return r.ident;
   }
@@ -905,7 +908,7 @@ class TConstrutor {
   int64_t Tributacao(const TFilial& f, size_t estado, TDateTime inicio, TDateTime fim, bool inativo,
                      const std::string& inscricao_difal = "") {
     return TributacaoDaFilialDemo(
-        e_, [this] { return Id(); },
+        e_, NovoId(),
         {f.id, estados_[estado], inicio, fim, inativo, kEstados[estado].aliquota,
          tipo_aliquota_normal_, tipo_aliquota_normal_ - 1, inscricao_difal, impostos_.at("B"),
          impostos_.at("C")});
@@ -1096,9 +1099,7 @@ class TConstrutor {
                                    {"IDF_MODELODOCT", modelos_.at(t.modelo)},
                                    {"IDF_CTACTB", contas_.at(t.conta)}});
     }
-    for (auto& f : filiais_)
-      f.series = SeriesDaFilialDemo(
-          e_, [this] { return Id(); }, f.id);
+    for (auto& f : filiais_) f.series = SeriesDaFilialDemo(e_, NovoId(), f.id);
     // Voided numbers typed for the files.
     for (int i = 0; i < 2; ++i)
       e_.Inserir("Z8_DOCCANSPED", {{"ID", Id()},

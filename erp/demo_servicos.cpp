@@ -364,12 +364,12 @@ class TServicosDemo {
 
   static const char* ServicoDe(const TItemServico& i) { return i.servico ? i.servico : "TELEF"; }
 
-  // The ICMS class of an item: its own, or, for a service (given its code),
-  // that of its family's rule in the head office.
-  static std::string Tributacao(const TItemServico& i, const char* servico) {
-    if (*i.tributacao || !servico) return i.tributacao;
+  // The ICMS class of a service item: its own, or that of its service
+  // family's rule in the head office.
+  static std::string Tributacao(const TItemServico& i) {
+    if (*i.tributacao) return i.tributacao;
     for (const TServicoComunicacao& sv : kServicosComunicacao)
-      if (std::string(sv.codigo) == servico)
+      if (std::string(sv.codigo) == ServicoDe(i))
         for (const TFamiliaServico& f : kFamiliasServico)
           if (std::string(f.codigo) == sv.familia && !f.regras_matriz.empty())
             return f.regras_matriz.front();
@@ -444,7 +444,7 @@ class TServicosDemo {
     for (const auto& i : s.itens)
       if (nao_tributavel(i.tributacao)) nao_tributado += i.valor;
     for (const auto& i : s.servicos)
-      if (nao_tributavel(Tributacao(i, ServicoDe(i)))) nao_tributado += i.valor;
+      if (nao_tributavel(Tributacao(i))) nao_tributado += i.valor;
     if (!s.cancelado)
       Inserir("Z8_REGLIVRO", {{"ID", proximo_++},
                               {"IDF_DOCTO", id},
@@ -521,7 +521,7 @@ class TServicosDemo {
   // ICMS of its own class or of its family's.
   void ItemDeServico(int64_t documento, int seq, const TItemServico& i) {
     const int64_t item = proximo_++;
-    const double base = Tributacao(i, ServicoDe(i)) == "00" ? i.valor : 0;
+    const double base = Tributacao(i) == "00" ? i.valor : 0;
     ItemDoDocumento(documento, item, seq, i, {{"IDF_SERVICO", servicos_.at(ServicoDe(i))}},
                     "TribItemServ");
     Inserir(

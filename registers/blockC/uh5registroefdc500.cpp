@@ -530,8 +530,8 @@ class TGeracaoC500 {
 // The C597 lines of the page's bills that have an observation of their
 // adjustments (second and third columns of the page: document and
 // observation), by document: per adjustment code, rate and complementary
-// text, the sums of base and ICMS. Only bills of the document standard 42
-// carry their adjustments there.
+// text, the sums of base and ICMS. Only bills of the document standard that
+// carries its adjustments have such an observation (ObservacaoDosAjustes).
 std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
                                                              const TxbResultado& pagina) {
   std::vector<int64_t> documentos;
@@ -546,11 +546,7 @@ std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
                       "INNER JOIN Z8_TRIBITEM TB ON TB.ID = AJ.IDF_TRIBITEM "
                       "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM "
                       "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
-                      "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
-                      "INNER JOIN Z8_TIPDOC H ON H.ID = D.IDF_TPDOCTO "
-                      "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
-                      "WHERE (G.CODINTERNO = " +
-                      std::to_string(kPadraoComAjustes) + ") AND P.IDF_DOCTO IN (" +
+                      "WHERE P.IDF_DOCTO IN (" +
                       ListaIds(documentos) +
                       ") GROUP BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL "
                       "ORDER BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL")

@@ -72,19 +72,18 @@ std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>&
 // of their services give them, by item.
 std::map<int64_t, std::string> ClassesDosItens(TxbSession& sessao,
                                                const std::vector<int64_t>& documentos) {
-  const std::string lista = ListaIds(documentos);
   std::map<int64_t, std::string> r;
   for (const auto& l :
        sessao
-           .Consultar("SELECT I.ID, F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN "
-                      "Z8_DOCTOITEM I ON I.IDA = P.ID INNER JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
-                      "INNER JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA WHERE P.IDF_DOCTO IN (" +
-                      lista +
-                      ") AND F.CODCLASSPEDD510 IS NOT NULL UNION ALL SELECT I.ID, "
-                      "F.CODCLASSPEDD510 FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA "
-                      "= P.ID INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO INNER JOIN "
-                      "Z8_FAMSERVICO F ON F.ID = S.IDF_FAMSERVICO WHERE P.IDF_DOCTO IN (" +
-                      lista + ") AND F.CODCLASSPEDD510 IS NOT NULL")
+           .Consultar("SELECT I.ID, COALESCE(F.CODCLASSPEDD510, FS.CODCLASSPEDD510) FROM "
+                      "Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+                      "LEFT JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
+                      "LEFT JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA "
+                      "LEFT JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
+                      "LEFT JOIN Z8_FAMSERVICO FS ON FS.ID = S.IDF_FAMSERVICO "
+                      "WHERE P.IDF_DOCTO IN (" +
+                      ListaIds(documentos) +
+                      ") AND (F.CODCLASSPEDD510 IS NOT NULL OR FS.CODCLASSPEDD510 IS NOT NULL)")
            .linhas)
     if (!Trim(l[1].AsString()).empty()) r[l[0].AsInt64()] = Trim(l[1].AsString());
   return r;

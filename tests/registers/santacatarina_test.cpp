@@ -17,11 +17,10 @@ namespace {
 using teste::Registros;
 using teste::TLinhas;
 
-// A goods document of the file: its analytic rows (CST;CFOP) and, by
+// A goods document of the file: its analytic rows by CST;CFOP and, by
 // adjustment code, its C197 lines.
 struct TDocumentoDoArquivo {
   std::vector<std::string> c100;
-  std::set<std::string> analiticos;
   std::map<std::string, std::vector<std::string>> c190;  // by CST;CFOP
   std::multimap<std::string, std::vector<std::string>> c197;
   std::set<std::string> observacoes;  // COD_OBS of its C195
@@ -31,12 +30,9 @@ std::vector<TDocumentoDoArquivo> Documentos(const TLinhas& linhas) {
   std::vector<TDocumentoDoArquivo> docs;
   for (const auto& l : linhas) {
     if (l.size() < 3) continue;
-    if (l[1] == "C100") docs.push_back({l, {}, {}, {}, {}});
+    if (l[1] == "C100") docs.push_back({l, {}, {}, {}});
     if (docs.empty() || l[1][0] != 'C' || l[1] >= "C300") continue;
-    if (l[1] == "C190") {
-      docs.back().analiticos.insert(l[2] + ";" + l[3]);
-      docs.back().c190[l[2] + ";" + l[3]] = l;
-    }
+    if (l[1] == "C190") docs.back().c190[l[2] + ";" + l[3]] = l;
     if (l[1] == "C195") docs.back().observacoes.insert(l[2]);
     if (l[1] == "C197") docs.back().c197.emplace(l[2], l);
   }
@@ -62,7 +58,7 @@ class SantaCatarina : public teste::TesteDoDemo {
   static const TDocumentoDoArquivo& ComCFOP(const std::vector<TDocumentoDoArquivo>& docs,
                                             const std::string& cst, const std::string& cfop) {
     for (const auto& d : docs)
-      if (d.analiticos.count(cst + ";" + cfop)) return d;
+      if (d.c190.count(cst + ";" + cfop)) return d;
     ADD_FAILURE() << "no document with " << cst << " " << cfop;
     static const TDocumentoDoArquivo nenhum;
     return nenhum;
