@@ -9,13 +9,18 @@ namespace {
 // The output items of the page that may claim the refund, each with the
 // branch's last purchase of its product up to the output's date (P, I, D,
 // CF: the output's part, item, document and CFOP; U the last purchase).
+// The page's items come first, whatever the number of purchases: joined
+// the other way round, a small table of purchases made SQLite walk every
+// item of the page once per purchase (CROSS JOIN keeps the order there; to
+// Firebird it is an inner join like the others).
 constexpr const char* kSaidasComUltimaCompra =
     "FROM Z8_PARTEDOCTO P "
     "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
     "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
     "INNER JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
-    "INNER JOIN Z8_ULTCOMPRAS U ON U.IDF_PROD = I.IDF_PROD AND U.IDF_FILIAL = D.IDF_FILIAL ";
+    "CROSS JOIN Z8_ULTCOMPRAS U ";
 constexpr const char* kCondicoes =
+    "AND U.IDF_PROD = I.IDF_PROD AND U.IDF_FILIAL = D.IDF_FILIAL "
     "AND (CF.CODIGO LIKE '6%' OR CF.CODIGO IN ('5.603', '5603', '5.927', '5927')) "
     "AND U.DATAENTRADA = (SELECT MAX(U2.DATAENTRADA) FROM Z8_ULTCOMPRAS U2 "
     "WHERE U2.IDF_PROD = I.IDF_PROD AND U2.IDF_FILIAL = D.IDF_FILIAL "
