@@ -111,6 +111,70 @@ std::string MensagemErroSql(const std::string& erro, const std::string& sql) {
   return TrimRight(erro) + "\nSQL: " + sql;
 }
 
+std::string MensagemColunaNaoLida(const std::string& coluna) {
+  return fmt::format("A coluna {} tem um tipo que não é lido (BLOB ou XML)", coluna);
+}
+
+namespace {
+
+const TVariant* ProcurarParametro(const TParametros& parametros, const std::string& nome) {
+  for (const auto& [n, v] : parametros) {
+    std::string_view s = n;
+    if (!s.empty() && s[0] == ':') s.remove_prefix(1);
+    if (UpperCase(s) == nome) return &v;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<const TVariant*> ValoresDasMarcas(const TSqlPosicional& convertido,
+                                              const TParametros& parametros,
+                                              const std::string& sql) {
+  std::vector<const TVariant*> valores;
+  valores.reserve(convertido.nomes.size());
+  size_t posicionais = 0;
+  for (const std::string& nome : convertido.nomes) {
+    const TVariant* valor = nullptr;
+    if (nome.empty()) {
+      if (posicionais < parametros.size()) valor = &parametros[posicionais].second;
+      ++posicionais;
+    } else {
+      valor = ProcurarParametro(parametros, nome);
+    }
+    if (!valor)
+      throw EBancoDados(MensagemErroSql(
+          fmt::format("O parâmetro {} não recebeu valor", nome.empty() ? "?" : ":" + nome), sql));
+    valores.push_back(valor);
+  }
+  return valores;
+}
+
+TMarcasDoComando MarcasDoComando(const std::string& sql, size_t tipos) {
+  TSqlPosicional convertido = ConverterParametros(sql);
+  TMarcasDoComando r;
+  r.texto = std::move(convertido.texto);
+  // Each distinct name is one parameter, numbered by its first appearance.
+  std::vector<std::string> distintos;
+  for (const std::string& nome : convertido.nomes) {
+    auto it = nome.empty() ? distintos.end() : std::find(distintos.begin(), distintos.end(), nome);
+    r.parametro_da_marca.push_back(static_cast<size_t>(it - distintos.begin()));
+    if (it == distintos.end()) distintos.push_back(nome);
+  }
+  if (distintos.size() != tipos)
+    throw EBancoDados(MensagemErroSql(
+        fmt::format("O comando tem {} parâmetros e foram dados {} tipos", distintos.size(), tipos),
+        sql));
+  return r;
+}
+
+TDateTime DataDeTm(const std::tm& tm) {
+  // A TIME column comes back with no date.
+  if (tm.tm_mday == 0 && tm.tm_mon == 0 && tm.tm_year <= 0)
+    return TDateTime((tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0);
+  return TDateTime::FromTm(tm);
+}
+
 }  // namespace bd
 
 // ---------------------------------------------------------------------------
@@ -181,22 +245,6 @@ class TVinculos {
   std::deque<soci::indicator> indicadores_;
 };
 
-const TVariant* ProcurarParametro(const TParametros& parametros, const std::string& nome) {
-  for (const auto& [n, v] : parametros) {
-    std::string_view s = n;
-    if (!s.empty() && s[0] == ':') s.remove_prefix(1);
-    if (UpperCase(s) == nome) return &v;
-  }
-  return nullptr;
-}
-
-TDateTime DataDeTm(const std::tm& tm) {
-  // A TIME column comes back with no date.
-  if (tm.tm_mday == 0 && tm.tm_mon == 0 && tm.tm_year <= 0)
-    return TDateTime((tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0);
-  return TDateTime::FromTm(tm);
-}
-
 TVariant LerColuna(const soci::row& linha, size_t i, soci::data_type tipo) {
   if (linha.get_indicator(i) == soci::i_null) return {};
   switch (tipo) {
@@ -211,58 +259,9 @@ TVariant LerColuna(const soci::row& linha, size_t i, soci::data_type tipo) {
     case soci::dt_unsigned_long_long:
       return TVariant(static_cast<int64_t>(linha.get<unsigned long long>(i)));
     case soci::dt_date:
-      return TVariant(DataDeTm(linha.get<std::tm>(i)));
+      return TVariant(bd::DataDeTm(linha.get<std::tm>(i)));
     default:
-      throw EBancoDados(fmt::format("A coluna {} tem um tipo que não é lido (BLOB ou XML)",
-                                    linha.get_properties(i).get_name()));
-  }
-}
-
-// Runs one statement; with `resultado`, reads every row into it.
-void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
-                  TxbResultado* resultado) {
-  try {
-    const bd::TSqlPosicional convertido = bd::ConverterParametros(sql);
-    TVinculos vinculos;
-    soci::row linha;
-    soci::statement st(sessao);
-    if (resultado) st.exchange(soci::into(linha));
-    size_t posicionais = 0;
-    for (const std::string& nome : convertido.nomes) {
-      const TVariant* valor = nullptr;
-      if (nome.empty()) {
-        if (posicionais < parametros.size()) valor = &parametros[posicionais].second;
-        ++posicionais;
-      } else {
-        valor = ProcurarParametro(parametros, nome);
-      }
-      if (!valor)
-        throw EBancoDados(bd::MensagemErroSql(
-            fmt::format("O parâmetro {} não recebeu valor", nome.empty() ? "?" : ":" + nome), sql));
-      vinculos.Vincular(st, *valor);
-    }
-    st.alloc();
-    st.prepare(convertido.texto);
-    st.define_and_bind();
-    bool tem = st.execute(true);
-    if (!resultado) return;
-
-    std::vector<soci::data_type> tipos;
-    for (size_t i = 0; i < linha.size(); ++i) {
-      const soci::column_properties& p = linha.get_properties(i);
-      resultado->colunas.push_back(UpperCase(p.get_name()));
-      tipos.push_back(p.get_data_type());
-    }
-    while (tem) {
-      std::vector<TVariant>& valores = resultado->linhas.emplace_back();
-      valores.reserve(tipos.size());
-      for (size_t i = 0; i < tipos.size(); ++i) valores.push_back(LerColuna(linha, i, tipos[i]));
-      tem = st.fetch();
-    }
-  } catch (const soci::soci_error& e) {
-    throw EBancoDados(bd::MensagemErroSql(e.what(), sql));
-  } catch (const std::bad_cast&) {
-    throw EBancoDados(bd::MensagemErroSql("Tipo de coluna inesperado na leitura", sql));
+      throw EBancoDados(bd::MensagemColunaNaoLida(linha.get_properties(i).get_name()));
   }
 }
 
@@ -280,21 +279,7 @@ class TxbComandoSoci final : public TxbComando {
         datas_(tipos_.size()),
         indicadores_(tipos_.size(), soci::i_null),
         st_(sessao) {
-    const bd::TSqlPosicional convertido = bd::ConverterParametros(sql_);
-    // Each distinct name is one parameter, numbered by its first appearance.
-    std::vector<std::string> distintos;
-    std::vector<size_t> indice_da_marca;
-    for (const std::string& nome : convertido.nomes) {
-      auto it =
-          nome.empty() ? distintos.end() : std::find(distintos.begin(), distintos.end(), nome);
-      indice_da_marca.push_back(static_cast<size_t>(it - distintos.begin()));
-      if (it == distintos.end()) distintos.push_back(nome);
-    }
-    if (distintos.size() != tipos_.size())
-      throw EBancoDados(
-          bd::MensagemErroSql(fmt::format("O comando tem {} parâmetros e foram dados {} tipos",
-                                          distintos.size(), tipos_.size()),
-                              sql_));
+    bd::TMarcasDoComando marcas = bd::MarcasDoComando(sql_, tipos_.size());
     // The text is checked now; the statement that runs it is made on the
     // first Executar: SOCI's SQLite backend cannot destroy a statement whose
     // bound parameters were never used (a command prepared for rows that
@@ -302,13 +287,13 @@ class TxbComandoSoci final : public TxbComando {
     try {
       soci::statement verificacao(sessao);
       verificacao.alloc();
-      verificacao.prepare(convertido.texto);
+      verificacao.prepare(marcas.texto);
       verificacao.define_and_bind();
     } catch (const soci::soci_error& e) {
       throw EBancoDados(bd::MensagemErroSql(e.what(), sql_));
     }
-    texto_ = convertido.texto;
-    indice_da_marca_ = std::move(indice_da_marca);
+    texto_ = std::move(marcas.texto);
+    indice_da_marca_ = std::move(marcas.parametro_da_marca);
   }
 
   void Definir(size_t indice, const TVariant& valor) override {
@@ -399,6 +384,54 @@ class TxbComandoSoci final : public TxbComando {
   std::vector<soci::indicator> indicadores_;
   soci::statement st_;  // last: goes before the holders it refers to
 };
+
+}  // namespace
+
+namespace bd {
+
+void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                  TxbResultado* resultado) {
+  try {
+    const TSqlPosicional convertido = ConverterParametros(sql);
+    TVinculos vinculos;
+    soci::row linha;
+    soci::statement st(sessao);
+    if (resultado) st.exchange(soci::into(linha));
+    for (const TVariant* valor : ValoresDasMarcas(convertido, parametros, sql))
+      vinculos.Vincular(st, *valor);
+    st.alloc();
+    st.prepare(convertido.texto);
+    st.define_and_bind();
+    bool tem = st.execute(true);
+    if (!resultado) return;
+
+    std::vector<soci::data_type> tipos;
+    for (size_t i = 0; i < linha.size(); ++i) {
+      const soci::column_properties& p = linha.get_properties(i);
+      resultado->colunas.push_back(UpperCase(p.get_name()));
+      tipos.push_back(p.get_data_type());
+    }
+    while (tem) {
+      std::vector<TVariant>& valores = resultado->linhas.emplace_back();
+      valores.reserve(tipos.size());
+      for (size_t i = 0; i < tipos.size(); ++i) valores.push_back(LerColuna(linha, i, tipos[i]));
+      tem = st.fetch();
+    }
+  } catch (const soci::soci_error& e) {
+    throw EBancoDados(MensagemErroSql(e.what(), sql));
+  } catch (const std::bad_cast&) {
+    throw EBancoDados(MensagemErroSql("Tipo de coluna inesperado na leitura", sql));
+  }
+}
+
+std::unique_ptr<TxbComando> NovoComandoSoci(TpbBD& bd, soci::session& sessao,
+                                            const std::string& sql, std::vector<TTipoCampo> tipos) {
+  return std::make_unique<TxbComandoSoci>(bd, sessao, sql, std::move(tipos));
+}
+
+}  // namespace bd
+
+namespace {
 
 std::string MinusculasAscii(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -510,20 +543,30 @@ soci::session& TpbBD::Sessao() {
 
 void TpbBD::Executar(const std::string& sql, const TParametros& parametros) {
   Iniciar();
-  ExecutarSoci(*sessao_, sql, parametros, nullptr);
+  ExecutarNoMotor(sql, parametros, nullptr);
 }
 
 TxbResultado TpbBD::Consultar(const std::string& sql, const TParametros& parametros) {
   Iniciar();
   TxbResultado r;
-  ExecutarSoci(*sessao_, sql, parametros, &r);
+  ExecutarNoMotor(sql, parametros, &r);
   return r;
 }
 
 std::unique_ptr<TxbComando> TpbBD::Preparar(const std::string& sql, std::vector<TTipoCampo> tipos) {
   // Firebird prepares inside a transaction: ours must be the one open.
   Iniciar();
-  return std::make_unique<TxbComandoSoci>(*this, *sessao_, sql, std::move(tipos));
+  return PrepararNoMotor(sql, std::move(tipos));
+}
+
+void TpbBD::ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
+                            TxbResultado* resultado) {
+  bd::ExecutarSoci(*sessao_, sql, parametros, resultado);
+}
+
+std::unique_ptr<TxbComando> TpbBD::PrepararNoMotor(const std::string& sql,
+                                                   std::vector<TTipoCampo> tipos) {
+  return bd::NovoComandoSoci(*this, *sessao_, sql, std::move(tipos));
 }
 
 void TpbBD::IniciarNoMotor() {

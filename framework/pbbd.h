@@ -124,6 +124,12 @@ class TpbBD {
              const std::string& conexao);
   // Starts a transaction on the engine (SOCI's begin() unless overridden).
   virtual void IniciarNoMotor();
+  // Runs one statement in the open transaction; with `resultado`, reads every
+  // row into it. Through SOCI unless the kind reads its engine directly.
+  virtual void ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
+                               TxbResultado* resultado);
+  virtual std::unique_ptr<TxbComando> PrepararNoMotor(const std::string& sql,
+                                                      std::vector<TTipoCampo> tipos);
   // True when the sequence is a table whose updates a rollback undoes: the
   // block of ids in memory is then dropped on Desfazer.
   virtual bool SequenciaTransacional() const { return false; }

@@ -1,8 +1,10 @@
 // Inside the database layer: the constructors of each kind of TpbBD and the
-// helpers the kinds share. Nothing outside framework/pbbd*.cpp includes this.
+// helpers the kinds share. Nothing outside framework/pbbd*.cpp and their tests
+// includes this.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,5 +49,32 @@ TSqlPosicional ConverterParametros(const std::string& sql);
 
 // The message of a failed statement: the engine's message and the SQL.
 std::string MensagemErroSql(const std::string& erro, const std::string& sql);
+// The message of a value of a column of a type that is not read.
+std::string MensagemColunaNaoLida(const std::string& coluna);
+
+// The value of each marker of `convertido`: by name, or by order for "?".
+// Raises EBancoDados naming a marker without value.
+std::vector<const TVariant*> ValoresDasMarcas(const TSqlPosicional& convertido,
+                                              const TParametros& parametros,
+                                              const std::string& sql);
+
+// A prepared command's text with "?" markers and, for each marker, the
+// index of its parameter (distinct names numbered by first appearance).
+// Raises EBancoDados when the parameters are not `tipos` many.
+struct TMarcasDoComando {
+  std::string texto;
+  std::vector<size_t> parametro_da_marca;
+};
+TMarcasDoComando MarcasDoComando(const std::string& sql, size_t tipos);
+
+// A date read from the engine; a TIME value (no date) as a time of day.
+TDateTime DataDeTm(const std::tm& tm);
+
+// Statements through SOCI: what every kind does unless it reads its engine
+// directly.
+void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                  TxbResultado* resultado);
+std::unique_ptr<TxbComando> NovoComandoSoci(TpbBD& bd, soci::session& sessao,
+                                            const std::string& sql, std::vector<TTipoCampo> tipos);
 
 }  // namespace efd::bd
