@@ -14,7 +14,7 @@ class TpbBDSQLite final : public TpbBD {
  public:
   void Conectar(const std::string& url, const std::string& caminho) {
     Abrir(url, soci::sqlite3, "db=\"" + caminho + "\" timeout=30");
-    Executar("PRAGMA cache_size = -65536");
+    Executar("PRAGMA cache_size = -16384");
   }
 
   std::string ClassName() const override { return "TpbBDSQLite"; }
