@@ -354,7 +354,7 @@ class TpbBDSQLite final : public TpbBD {
   void Conectar(const std::string& url, const std::string& caminho) {
     Abrir(url, soci::sqlite3, "db=\"" + caminho + "\" timeout=30");
     conexao_ = static_cast<soci::sqlite3_session_backend*>(sessao_->get_backend())->conn_;
-    Executar("PRAGMA cache_size = -65536");
+    Executar("PRAGMA cache_size = -16384");
   }
 
   std::string ClassName() const override { return "TpbBDSQLite"; }

@@ -7,6 +7,7 @@
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0175.h"
+#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {
@@ -15,6 +16,11 @@ constexpr const char* kBrasil = "01058";
 // The ERP's codes of the changed fields that 0175 reports: all of 0150's but
 // the state registration ("4").
 constexpr const char* kCamposDaAlteracao = "('0','1','2','3','5','6','7','8','9','A')";
+
+// 0150's fields in the order written.
+const std::vector<std::string> kCamposDaLinha = {"Codigo",     "Nome",   "CodPais",     "CNPJ",
+                                                 "CPF",        "IE",     "CodMun",      "Suframa",
+                                                 "Logradouro", "Numero", "Complemento", "Bairro"};
 
 // Changes whose previous content was an exemption are not reported, nor
 // changes of a CNPJ outside Brazil.
@@ -289,58 +295,34 @@ std::string Th5RegistroEFD0150::INTERNO_GerarArquivo(int id_efd) {
   if (GetSession().Valor("ModeloEFD") == "2") return "";
   const int bloco = IdBloco(id_efd, "Bloco 0");
   if (bloco == 0) return "";
-  AbrirRegistrosDoBloco(bloco, "1");
-  // The changes of the block, found by their participant.
-  auto filhos = Aplicacao().Criar("RegistroEFD0175", GetSession());
-  TxbObjetoTemporario liberar(filhos);
-  T2bDados& dados_filhos = filhos->GetDados();
-  dados_filhos.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD",
-                                                              TOperador::Igual, bloco);
-  dados_filhos.AtivarDataSet("VsEDC01");
-  ThbClientDataSet& alteracoes = dados_filhos.GetCDS();
-  alteracoes.SetIndexFieldNames("RegEFD0175_IDF_RegEFD0150");
-
-  TxbLinhasEFD linhas(GetSession());
-  ThbClientDataSet& cds = GetDados().GetCDS();
-  auto a = [&alteracoes](const char* atributo) {
-    return Trim(alteracoes.FieldByName(atributo).AsString());
-  };
-  for (cds.First(); !cds.Eof(); cds.Next()) {
-    AtualizarAvanco(id_efd, "0150", cds.RecNo(), cds.RecordCount());
-    linhas.Adicionar(
-        Texto("RegEFD_Registro"),
-        {Campo("RegEFD0150_Codigo").AsString(), Campo("RegEFD0150_Nome").AsString(),
-         Campo("RegEFD0150_CodPais").AsString(), Campo("RegEFD0150_CNPJ").AsString(),
-         Campo("RegEFD0150_CPF").AsString(), Campo("RegEFD0150_IE").AsString(),
-         Campo("RegEFD0150_CodMun").AsString(), Texto("RegEFD0150_Suframa"),
-         Texto("RegEFD0150_Logradouro"), Campo("RegEFD0150_Numero").AsString(),
-         Campo("RegEFD0150_Complemento").AsString(), Campo("RegEFD0150_Bairro").AsString()});
-    const int id = Campo("RegEFD0150_ID").AsInteger();
-    for (bool achou = alteracoes.FindKey({TVariant(id)});
-         achou && !alteracoes.Eof() &&
-         alteracoes.FieldByName("RegEFD0175_IDF_RegEFD0150").AsInteger() == id;
-         alteracoes.Next()) {
-      AtualizarMensagem(id_efd, "RegistroEFD [0175]");
-      linhas.Adicionar(a("RegEFD_Registro"), {a("RegEFD0175_DataAlt"), a("RegEFD0175_NroCampoAlt"),
-                                              a("RegEFD0175_ContAntCampo")});
-    }
-  }
+  TxbSession& sessao = GetSession();
+  const size_t total = static_cast<size_t>(LinhasDoBloco(sessao, bloco, "0150"));
+  size_t feitas = 0;
+  TxbLinhasEFD linhas(sessao);
+  TxbFilhosPorPai alteracoes;
+  LerPorPaginas(
+      sessao, bloco, "0150", kCamposDaLinha, [&](std::vector<std::vector<TVariant>>& pagina) {
+        alteracoes.Carregar(sessao, bloco, "0175", "IDF_RegEFD0150", pagina.front()[0].AsInt64(),
+                            pagina.back()[0].AsInt64(), {"DataAlt", "NroCampoAlt", "ContAntCampo"});
+        for (const auto& l : pagina) {
+          AtualizarAvanco(id_efd, "0150", ++feitas, total);
+          auto c = [&l](size_t i) { return l[i].AsString(); };
+          linhas.Adicionar("0150", {c(1), c(2), c(3), c(4), c(5), c(6), c(7), Trim(c(8)),
+                                    Trim(c(9)), c(10), c(11), c(12)});
+          for (const auto& a : alteracoes.De(l[0].AsInt64())) {
+            AtualizarMensagem(id_efd, "RegistroEFD [0175]");
+            auto t = [&a](size_t i) { return Trim(a.valores[i].AsString()); };
+            linhas.Adicionar("0175", {t(0), t(1), t(2)});
+          }
+        }
+      });
   SomarContador("QtdeLinhasBloco_0", linhas.Quantidade());
   return linhas.Extrair();
 }
 
 int Th5RegistroEFD0150::INTERNO_RetornarQtdReg(int id_efd) {
   const int bloco = IdBloco(id_efd, "Bloco 0");
-  if (bloco == 0) return 0;
-  T2bDados& dados = GetDados();
-  dados.GetFiltros().Limpar();
-  dados.GetFiltros().Adicionar("FltReg").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
-                                                          bloco);
-  dados.AtivarDataSet("VsEDC01");
-  dados.GetFiltros().Remover("FltReg");
-  ThbClientDataSet& cds = dados.GetCDS();
-  cds.Last();
-  return cds.RecordCount();
+  return bloco == 0 ? 0 : LinhasDoBloco(GetSession(), bloco, "0150");
 }
 
 std::string Th5RegistroEFD0150::IncluirIdentidade(int id_efd, int bloco, int id_ident,

@@ -22,10 +22,11 @@ class Th5RegistroEFD0175;
 // second address, "B" for the third) when it ends in a digit; the caller
 // writes the code it gets back.
 //
-// Writer: every 0150 line of block 0, each followed by its 0175 lines, all
-// added to "QtdeLinhasBloco_0"; it never writes "|0001|". In the PIS/COFINS
-// model ("ModeloEFD" "2") it writes nothing: there 0140 writes the
-// participants under the establishment.
+// Writer: every 0150 line of block 0, each followed by its 0175 lines, read
+// a page of participants at a time, all added to "QtdeLinhasBloco_0"; it
+// never writes "|0001|". In the PIS/COFINS model ("ModeloEFD" "2") it
+// writes nothing: there 0140 writes the participants under the
+// establishment.
 class Th5RegistroEFD0150 : public Th0RegistroEFD0150 {
  public:
   void DestroyKLV() override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "control/linhaefd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbmetadados.h"
@@ -12,6 +13,7 @@
 #include "registers/block0/uh5registroefd0205.h"
 #include "registers/block0/uh5registroefd0206.h"
 #include "registers/block0/uh5registroefd0220.h"
+#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {
@@ -20,6 +22,11 @@ namespace {
 // is told.
 constexpr int kTextoSemUnidade = 11001;
 constexpr int kTextoCadastrarUnidade = 11002;
+
+// 0200's fields in the order written; the CEST from 2017.
+const std::vector<std::string> kCamposDaLinha = {"Codigo",  "Descricao", "CodBarras", "CodAnt",
+                                                 "CodUnid", "TipoItem",  "NCM",       "CodTIPI",
+                                                 "CodGen",  "CodServ",   "AliqICMS",  "CodCest"};
 
 void RegistrarTextos() {
   static const bool registrados = [] {
@@ -576,85 +583,67 @@ std::string Th5RegistroEFD0200::INTERNO_GerarArquivo(int id_efd) {
   if (GetSession().Valor("ModeloEFD") == "2") return "";
   const int bloco = IdBloco(id_efd, "Bloco 0");
   if (bloco == 0) return "";
-  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(GetSession(), id_efd);
+  TxbSession& sessao = GetSession();
+  const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(sessao, id_efd);
   const bool com_cest = cabecalho.inicio.Ano() >= 2017;
   const bool com_barras_0220 = cabecalho.inicio.Ano() >= 2022 && !cabecalho.drcst;
-  AbrirRegistrosDoBloco(bloco, "1");
+  const size_t total = static_cast<size_t>(LinhasDoBloco(sessao, bloco, "0200"));
+  if (total == 0) return "";
 
-  // The children of the block's items, each found by its item.
+  // The children of a page of items, each found by its item, in the order
+  // they are written.
   struct TFilhos {
-    std::shared_ptr<ThbObjetoNegocio> objeto;
-    std::string ligacao;
+    const char* codigo;
+    std::vector<std::string> campos;
+    TxbFilhosPorPai linhas;
   };
-  std::map<std::string, TFilhos> filhos;
-  std::vector<std::shared_ptr<ThbObjetoNegocio>> liberar;
-  for (const char* codigo : {"0205", "0206", "0210", "0220"}) {
-    const std::string familia = std::string("RegistroEFD") + codigo;
-    if (!Aplicacao().ChecarFamiliaRegistrada(familia)) continue;
-    auto objeto = Aplicacao().Criar(familia, GetSession());
-    liberar.push_back(objeto);
-    T2bDados& dados = objeto->GetDados();
-    dados.GetFiltros().Adicionar("Flt").IncluirConstante("RegEFD_IDF_BlocosEFD", TOperador::Igual,
-                                                         bloco);
-    dados.AtivarDataSet("VsEDC01");
-    const std::string ligacao = std::string("RegEFD") + codigo + "_IDF_RegEFD0200";
-    dados.GetCDS().SetIndexFieldNames(ligacao);
-    filhos[codigo] = {objeto, ligacao};
-  }
-  struct TLiberar {
-    std::vector<std::shared_ptr<ThbObjetoNegocio>>& objetos;
-    ~TLiberar() {
-      for (auto& o : objetos) Aplicacao().Destruir(o);
-    }
-  } liberar_filhos{liberar};
+  std::vector<TFilhos> filhos = {{"0205", {"DescAnt", "DataIni", "DataFim", "CodAntItem"}, {}},
+                                 {"0206", {"CodComb"}, {}},
+                                 {"0210", {"CodItemComp", "QTD_COMP", "Perda"}, {}},
+                                 {"0220", {"UnidConv", "FatorConv", "COD_BARRA"}, {}}};
+  std::erase_if(filhos, [](const TFilhos& f) {
+    return !Aplicacao().ChecarFamiliaRegistrada(std::string("RegistroEFD") + f.codigo);
+  });
 
-  TxbLinhasEFD linhas(GetSession());
-  ThbClientDataSet& cds = GetDados().GetCDS();
-  if (!cds.IsEmpty() && LerContador("QtdeLinhasBloco_0") == 0) linhas.AdicionarPronta("|0001|0|");
-  for (cds.First(); !cds.Eof(); cds.Next()) {
-    AtualizarAvanco(id_efd, "0200", cds.RecNo(), cds.RecordCount());
-    std::string descricao = Campo("RegEFD0200_Descricao").AsString();
-    if (com_cest) descricao = Trim(SubstituirTodos(descricao, "\r\n", " - "));
-    std::string linha = "|" + Texto("RegEFD_Registro") + "|" +
-                        Campo("RegEFD0200_Codigo").AsString() + "|" + descricao + "|" +
-                        Campo("RegEFD0200_CodBarras").AsString() + "|" +
-                        Campo("RegEFD0200_CodAnt").AsString() + "|" + Texto("RegEFD0200_CodUnid") +
-                        "|" + Texto("RegEFD0200_TipoItem") + "|" + Texto("RegEFD0200_NCM") + "|" +
-                        Texto("RegEFD0200_CodTIPI") + "|" + Texto("RegEFD0200_CodGen") + "|" +
-                        Texto("RegEFD0200_CodServ") + "|" + Texto("RegEFD0200_AliqICMS") + "|";
-    if (com_cest) linha += Texto("RegEFD0200_CodCest") + "|";
-    linhas.AdicionarPronta(linha);
-
-    const int id = Campo("RegEFD0200_ID").AsInteger();
-    for (const auto& [codigo, f] : filhos) {
-      ThbClientDataSet& c = f.objeto->GetDados().GetCDS();
-      auto t = [&c](const std::string& atributo) {
-        return Trim(c.FieldByName(atributo).AsString());
-      };
-      const std::string p = "RegEFD" + codigo + "_";
-      for (bool achou = c.FindKey({TVariant(id)});
-           achou && !c.Eof() && c.FieldByName(f.ligacao).AsInteger() == id; c.Next()) {
-        if (codigo == "0205")
-          linhas.Adicionar(codigo, {c.FieldByName(p + "DescAnt").AsString(), t(p + "DataIni"),
-                                    t(p + "DataFim"), c.FieldByName(p + "CodAntItem").AsString()});
-        else if (codigo == "0206")
-          linhas.Adicionar(codigo, {t(p + "CodComb")});
-        else if (codigo == "0210")
+  TxbLinhasEFD linhas(sessao);
+  if (LerContador("QtdeLinhasBloco_0") == 0) linhas.AdicionarPronta("|0001|0|");
+  size_t feitas = 0;
+  LerPorPaginas(
+      sessao, bloco, "0200", kCamposDaLinha, [&](std::vector<std::vector<TVariant>>& pagina) {
+        for (TFilhos& f : filhos)
+          f.linhas.Carregar(sessao, bloco, f.codigo, "IDF_RegEFD0200", pagina.front()[0].AsInt64(),
+                            pagina.back()[0].AsInt64(), f.campos);
+        for (const auto& l : pagina) {
+          AtualizarAvanco(id_efd, "0200", ++feitas, total);
+          auto c = [&l](size_t i) { return l[i].AsString(); };
+          auto t = [&l](size_t i) { return Trim(l[i].AsString()); };
+          std::string descricao = c(2);
+          if (com_cest) descricao = Trim(SubstituirTodos(descricao, "\r\n", " - "));
           linhas.Adicionar(
-              codigo, {t(p + "CodItemComp"), FormatarValor(c.FieldByName(p + "QTD_COMP").AsFloat()),
-                       FormatarValor(c.FieldByName(p + "Perda").AsFloat())});
-        else if (com_barras_0220)
-          linhas.Adicionar(
-              codigo, {t(p + "UnidConv"), FormatarValor(c.FieldByName(p + "FatorConv").AsFloat()),
-                       t(p + "COD_BARRA")});
-        else
-          linhas.Adicionar(
-              codigo, {t(p + "UnidConv"), FormatarValor(c.FieldByName(p + "FatorConv").AsFloat())});
-      }
-    }
-  }
+              "0200",
+              {c(1), descricao, c(3), c(4), t(5), t(6), t(7), t(8), t(9), t(10), t(11), t(12)},
+              com_cest ? 12 : 11);
+          for (const TFilhos& f : filhos)
+            for (const auto& filho : f.linhas.De(l[0].AsInt64()))
+              EscreverFilho(linhas, f.codigo, filho.valores, com_barras_0220);
+        }
+      });
   SomarContador("QtdeLinhasBloco_0", linhas.Quantidade());
   return linhas.Extrair();
+}
+
+void Th5RegistroEFD0200::EscreverFilho(TxbLinhasEFD& linhas, const std::string& codigo,
+                                       const std::vector<TVariant>& v, bool com_barras_0220) {
+  auto t = [&v](size_t i) { return Trim(v[i].AsString()); };
+  auto n = [&v](size_t i) { return FormatarValor(v[i].AsFloat()); };
+  if (codigo == "0205")
+    linhas.Adicionar(codigo, {v[0].AsString(), t(1), t(2), v[3].AsString()});
+  else if (codigo == "0206")
+    linhas.Adicionar(codigo, {t(0)});
+  else if (codigo == "0210")
+    linhas.Adicionar(codigo, {t(0), n(1), n(2)});
+  else
+    linhas.Adicionar(codigo, {t(0), n(1), t(2)}, com_barras_0220 ? 3 : 2);
 }
 
 }  // namespace efd

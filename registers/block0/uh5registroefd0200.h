@@ -19,6 +19,7 @@ class Th5RegistroEFD0190;
 class Th5RegistroEFD0205;
 class Th5RegistroEFD0206;
 class Th5RegistroEFD0220;
+class TxbLinhasEFD;
 
 // 0200: the items (goods and services) that documents, the inventory and
 // the other blocks name, inserted on demand once per code and
@@ -33,11 +34,12 @@ class Th5RegistroEFD0220;
 // branch's rate are read once per generation.
 //
 // Writer: each 0200 line of block 0 followed by its 0205, 0206, 0210 and
-// 0220 lines, all added to "QtdeLinhasBloco_0"; "|0001|0|" first when the
-// block has items and the counter is still 0. Before 2017 the line has 12
-// fields; from 2017 the CEST is added and line breaks leave the description.
-// From 2022 0220 carries the bar code (unless DRCST). Nothing in the
-// PIS/COFINS model, where 0140 writes the items under the establishment.
+// 0220 lines, read a page of items at a time, all added to
+// "QtdeLinhasBloco_0"; "|0001|0|" first when the block has items and the
+// counter is still 0. Before 2017 the line has 12 fields; from 2017 the CEST
+// is added and line breaks leave the description. From 2022 0220 carries
+// the bar code (unless DRCST). Nothing in the PIS/COFINS model, where 0140
+// writes the items under the establishment.
 class Th5RegistroEFD0200 : public Th0RegistroEFD0200 {
  public:
   void CreateKLV() override;
@@ -128,6 +130,9 @@ class Th5RegistroEFD0200 : public Th0RegistroEFD0200 {
     int id_0140 = 0;
   };
 
+  // One line of an item's 0205, 0206, 0210 or 0220 from its stored fields.
+  static void EscreverFilho(TxbLinhasEFD& linhas, const std::string& codigo,
+                            const std::vector<TVariant>& valores, bool com_barras_0220);
   TGeracao& Geracao(int id_efd, int bloco);
   void CarregarItens(int id_efd);
   // The caller's data under the rules of the fields.

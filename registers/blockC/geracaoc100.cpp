@@ -866,17 +866,40 @@ void TGeracaoC100::ExcluirDocumento(int64_t c100) {
   sessao_.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID = :C100", {{"C100", c100}});
 }
 
+bool TGeracaoC100::MesmoDocumento(int64_t c100, const TDocumentoMontado& m) {
+  TxbResultado r = sessao_.Consultar(
+      "SELECT NRODOCTO, CODPART, SERIE, INDEMIT, INDOPER, CHAVENFE FROM Z8_REGEFDC100 "
+      "WHERE ID = :ID",
+      {{"ID", c100}});
+  if (r.Vazio()) return false;
+  // Each field as it was stored: cut to its column.
+  const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFDC100");
+  auto mesmo = [&](size_t coluna, const char* atributo, const std::string& valor) {
+    const std::string guardado = Trim(r.linhas[0][coluna].AsString());
+    const int tamanho = familia.Atributo(atributo)->tamanho;
+    return guardado == Trim(tamanho > 0 ? CopiarUtf8(valor, static_cast<size_t>(tamanho)) : valor);
+  };
+  if (!mesmo(0, "NroDocto", m.numero) || !mesmo(5, "ChaveNFe", m.chave)) return false;
+  // A document with an access key is known by its number and key alone.
+  return !m.chave.empty() || (mesmo(1, "CodPart", m.cod_part) && mesmo(2, "Serie", m.serie) &&
+                              mesmo(3, "IndEmit", m.ind_emit) && mesmo(4, "IndOper", m.ind_oper));
+}
+
 void TGeracaoC100::Gravar(TDocumentoMontado& m) {
   // The same document met again (same number, participant, series, issuer
   // and operation, or the same access key) replaces the earlier row.
-  const std::string chave = m.chave.empty() ? fmt::format("{}|{}|{}|{}|{}", m.numero, m.cod_part,
-                                                          m.serie, m.ind_emit, m.ind_oper)
-                                            : m.numero + "|" + m.chave;
-  auto anterior = ja_gravados_.find(chave);
-  if (anterior != ja_gravados_.end()) {
-    ExcluirDocumento(anterior->second);
-    --linhas_c100_;
-  }
+  const uint64_t chave =
+      std::hash<std::string>{}(m.chave.empty() ? fmt::format("{}|{}|{}|{}|{}", m.numero, m.cod_part,
+                                                             m.serie, m.ind_emit, m.ind_oper)
+                                               : m.numero + "|" + m.chave);
+  const auto [de, ate] = ja_gravados_.equal_range(chave);
+  for (auto anterior = de; anterior != ate; ++anterior)
+    if (MesmoDocumento(anterior->second, m)) {
+      ExcluirDocumento(anterior->second);
+      ja_gravados_.erase(anterior);
+      --linhas_c100_;
+      break;
+    }
   const bool cancelado = Cancelado(m.situacao);
   const bool valores = !cancelado && m.com_valores;
   const TVariant nada;
@@ -921,7 +944,7 @@ void TGeracaoC100::Gravar(TDocumentoMontado& m) {
                     v(0),
                     v(0),
                     estabelecimento_ ? TVariant(estabelecimento_->id_c010) : TVariant()});
-  ja_gravados_[chave] = id;
+  ja_gravados_.emplace(chave, id);
   ++linhas_c100_;
   if (!cancelado) GravarFilhos(m, id);
 }

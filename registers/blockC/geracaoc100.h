@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/xbaplicacao.h"
@@ -128,6 +129,8 @@ class TGeracaoC100 {
   // its parent.
   void GravarComplemento(const std::string& codigo, std::vector<TVariant> valores,
                          const char* vinculo, int64_t pai);
+  // Whether the C100 row stores the document's duplicate key.
+  bool MesmoDocumento(int64_t c100, const TDocumentoMontado& m);
   // Removes a stored document with everything under it.
   void ExcluirDocumento(int64_t c100);
   bool Selecionado(const std::string& codigo) const;
@@ -166,7 +169,11 @@ class TGeracaoC100 {
     bool declarada = false;
   };
   std::map<int64_t, TContaFinanceira> contas_financeiras_;
-  std::map<std::string, int64_t> ja_gravados_;  // duplicate key -> C100 row
+  // The stored documents' C100 rows by a hash of their duplicate key: a
+  // month holds hundreds of thousands of them, and the keys themselves would
+  // take several times the memory. A row found by the hash is the same
+  // document only when its stored key matches (MesmoDocumento).
+  std::unordered_multimap<uint64_t, int64_t> ja_gravados_;
   std::map<std::string, std::unique_ptr<TxbInsercaoRegistro>> insercoes_;
   int linhas_c100_ = 0;
 

@@ -167,10 +167,11 @@ void TxbRegistroFilho::Escrever(TxbLinhasEFD& saida, int64_t pai) const {
   }
 }
 
-void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& saida, int bloco,
-                                          int64_t pai, const std::function<void()>& avanco) {
-  const TxbFamilia& familia =
-      TxbMetadados::Instancia().FamiliaObrigatoria(std::string("RegistroEFD") + codigo);
+void LerPorPaginas(TxbSession& sessao, int bloco, const std::string& codigo,
+                   const std::vector<std::string>& campos,
+                   const std::function<void(std::vector<std::vector<TVariant>>&)>& pagina,
+                   const std::string& vinculo, int64_t pai) {
+  const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
   std::string colunas = "A.ID";
   for (const std::string& campo : campos) {
     const TxbAtributo* a = familia.Atributo(campo);
@@ -186,27 +187,47 @@ void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& said
     parametros.emplace_back("PAI", pai);
   }
   const size_t por_pagina = LinhasPorJanela();
-  const std::string pagina = sessao.GetBD().LimitarLinhas(
+  const std::string sql = sessao.GetBD().LimitarLinhas(
       "SELECT " + colunas + " FROM " + familia.tabela + " A WHERE A.ID > :ULTIMO AND " +
           kRegistroDoBloco + filtro + " ORDER BY A.ID",
       static_cast<int>(por_pagina));
   for (;;) {
-    TxbResultado r = sessao.Consultar(pagina, parametros);
+    TxbResultado r = sessao.Consultar(sql, parametros);
     if (r.Vazio()) break;
-    for (TxbRegistroFilho* filho : filhos)
-      filho->Carregar(sessao, bloco, r.linhas.front()[0].AsInt64(), r.linhas.back()[0].AsInt64());
-    for (auto& l : r.linhas) {
-      const int64_t id = l[0].AsInt64();
-      std::vector<TVariant> valores(std::make_move_iterator(l.begin() + 1),
-                                    std::make_move_iterator(l.end()));
-      if (ajustar) ajustar(valores);
-      saida.AdicionarPronta(LinhaDosValores(codigo, valores));
-      for (const TxbRegistroFilho* filho : filhos) filho->Escrever(saida, id);
-      parametros[1].second = TVariant(id);
-      avanco();
-    }
-    if (r.linhas.size() < por_pagina) break;
+    const size_t lidas = r.linhas.size();
+    parametros[1].second = TVariant(r.linhas.back()[0].AsInt64());
+    pagina(r.linhas);
+    if (lidas < por_pagina) break;
   }
+}
+
+int LinhasDoBloco(TxbSession& sessao, int bloco, const std::string& codigo) {
+  const TxbFamilia& familia = TxbMetadados::Instancia().FamiliaObrigatoria("RegistroEFD" + codigo);
+  TxbResultado r = sessao.Consultar("SELECT COUNT(*) FROM " + familia.tabela +
+                                        " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
+                                        "WHERE B.IDF_BLOCOSEFD = :BLOCO",
+                                    {{"BLOCO", bloco}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
+void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& saida, int bloco,
+                                          int64_t pai, const std::function<void()>& avanco) {
+  LerPorPaginas(
+      sessao, bloco, codigo, campos,
+      [&](std::vector<std::vector<TVariant>>& pagina) {
+        for (TxbRegistroFilho* filho : filhos)
+          filho->Carregar(sessao, bloco, pagina.front()[0].AsInt64(), pagina.back()[0].AsInt64());
+        for (auto& l : pagina) {
+          const int64_t id = l[0].AsInt64();
+          std::vector<TVariant> valores(std::make_move_iterator(l.begin() + 1),
+                                        std::make_move_iterator(l.end()));
+          if (ajustar) ajustar(valores);
+          saida.AdicionarPronta(LinhaDosValores(codigo, valores));
+          for (const TxbRegistroFilho* filho : filhos) filho->Escrever(saida, id);
+          avanco();
+        }
+      },
+      vinculo, pai);
 }
 
 std::string LinhaDosValores(std::string_view codigo, const std::vector<TVariant>& valores) {

@@ -87,6 +87,19 @@ class TxbFilhosPorPai {
   std::map<int64_t, std::vector<TLinha>> por_pai_;
 };
 
+// The block's rows of register codigo, a page (LinhasPorJanela rows) at a
+// time in the order they were stored, each row its identifier followed by
+// the attributes campos; with pai greater than 0, only the rows whose link
+// (attribute vinculo) is pai. pagina is called with each page in turn and
+// may take its rows.
+void LerPorPaginas(TxbSession& sessao, int bloco, const std::string& codigo,
+                   const std::vector<std::string>& campos,
+                   const std::function<void(std::vector<std::vector<TVariant>>&)>& pagina,
+                   const std::string& vinculo = "", int64_t pai = 0);
+
+// The number of the block's rows of register codigo.
+int LinhasDoBloco(TxbSession& sessao, int bloco, const std::string& codigo);
+
 class TxbLinhasEFD;
 
 // A register written under its parent rows: its fields in the layout's order,
