@@ -3,11 +3,47 @@
 #include <fmt/format.h>
 
 #include <fstream>
-#include <iterator>
+#include <istream>
 
 #include "framework/xbformato.h"
 
 namespace efd {
+
+namespace {
+
+// Reads the file's lines as the validator splits them, on CRLF, one at a
+// time: a month's file can be far larger than the memory it deserves. A bare
+// LF stays inside its line, as it would for the validator.
+class TLeitorCRLF {
+ public:
+  explicit TLeitorCRLF(std::istream& in) : in_(in) {}
+
+  // The next line without its CRLF; false at the end. `terminada` tells
+  // whether the line ended in CRLF (only the last one may not).
+  bool Proxima(std::string& linha, bool& terminada) {
+    linha.clear();
+    std::string trecho;
+    while (std::getline(in_, trecho, '\n')) {
+      if (in_.eof()) break;  // no LF after it: the file's unterminated end
+      if (!trecho.empty() && trecho.back() == '\r') {
+        trecho.pop_back();
+        linha += trecho;
+        terminada = true;
+        return true;
+      }
+      linha += trecho;
+      linha += '\n';
+    }
+    linha += trecho;
+    terminada = false;
+    return !linha.empty();
+  }
+
+ private:
+  std::istream& in_;
+};
+
+}  // namespace
 
 TxbResumoArquivo VerificarArquivoEFD(const std::string& caminho) {
   TxbResumoArquivo resumo;
@@ -16,20 +52,14 @@ TxbResumoArquivo VerificarArquivoEFD(const std::string& caminho) {
     resumo.problemas.push_back("não foi possível ler " + caminho);
     return resumo;
   }
-  const std::string texto((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::map<std::string, long> declarados;
   long bloco9 = 0, total_9999 = -1, total_9990 = -1;
-  size_t inicio = 0;
-  while (inicio < texto.size()) {
-    size_t fim = texto.find("\r\n", inicio);
-    const long numero = resumo.linhas + 1;
-    if (fim == std::string::npos) {
-      resumo.problemas.push_back(fmt::format("linha {} não termina em CRLF", numero));
-      fim = texto.size();
-    }
-    const std::string linha = texto.substr(inicio, fim - inicio);
-    inicio = fim + 2;
-    ++resumo.linhas;
+  TLeitorCRLF leitor(in);
+  std::string linha;
+  bool terminada = true;
+  while (leitor.Proxima(linha, terminada)) {
+    const long numero = ++resumo.linhas;
+    if (!terminada) resumo.problemas.push_back(fmt::format("linha {} não termina em CRLF", numero));
     if (linha.size() < 6 || linha.front() != '|' || linha.back() != '|' ||
         linha.find('\n') != std::string::npos) {
       resumo.problemas.push_back(fmt::format("linha {} fora do formato: {}", numero, linha));
