@@ -68,12 +68,7 @@ int GerarC400(TxbSession& sessao, int id_efd, int bloco, const std::string& regi
 
 int Th5RegistroEFDC400::INTERNO_RetornarQtdReg(int id_efd) {
   const int bloco = IdBloco(id_efd, "Bloco C");
-  if (bloco == 0) return 0;
-  TxbResultado r = GetSession().Consultar(
-      "SELECT COUNT(*) FROM Z8_REGEFDC400 A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA "
-      "WHERE B.IDF_BLOCOSEFD = :BLOCO",
-      {{"BLOCO", bloco}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+  return bloco == 0 ? 0 : LinhasDoBloco(GetSession(), bloco, "C400");
 }
 
 std::string Th5RegistroEFDC400::INTERNO_GerarArquivo(int id_efd) {
