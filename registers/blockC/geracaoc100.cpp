@@ -227,6 +227,12 @@ int TGeracaoC100::Executar() {
                                 selecao.ids.begin() + static_cast<ptrdiff_t>(fim)),
            selecao.digitados, proximo_digitado);
     sessao_.Progresso(fmt::format("RegistroEFD [C100] - {}/{}", fim, selecao.ids.size()));
+    // The first window has stored rows in tables that were empty when the
+    // statistics were taken. Planned on those, the look-ups of the row store
+    // (0450's next code) start from the generation's block and walk every
+    // row stored so far, once per new text: a month's cost grows with its
+    // square.
+    if (inicio == 0 && fim < selecao.ids.size()) sessao_.GetBD().AtualizarEstatisticas();
   }
   if (consolidacoes_) consolidacoes_->Gravar();
   return linhas_c100_;
