@@ -76,16 +76,21 @@ constexpr const char* kColunasDocumento =
     "A.VALIMPIMPORTACAO, A.VALPISIMP, A.VALCOFINSIMP, PI.INDIMPORT, PI.NUMDI, "
     "PI.NROATOREGDRAWB ";
 // A utility bill may have no series; the goods documents' selection asks
-// for the series' kind and so still leaves such documents out.
+// for the series' kind and so still leaves such documents out. The
+// documents come first: planned from the few document types instead,
+// SQLite searched every document of a page once per type (CROSS JOIN keeps
+// the order there; to Firebird it is an inner join like the others). The
+// text ends in its WHERE, to which the caller adds its conditions.
 constexpr const char* kJuncoesDocumento =
     "FROM Z8_DOCTO A "
-    "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
+    "CROSS JOIN Z8_PARTETPDOC C "
     "INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
     "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
     "INNER JOIN Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO "
     "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
     "LEFT JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
-    "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP ";
+    "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP "
+    "WHERE (C.IDF_TIPDOC = A.IDF_TPDOCTO) AND ";
 
 TDocumentoC100 LerDocumento(const TLeitor& l) {
   TDocumentoC100 d;
@@ -129,7 +134,7 @@ std::string SqlDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, 
   const TpbBD& bd = sessao.GetBD();
   const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
   std::string sql =
-      std::string("SELECT A.ID, A.DATAEMI ") + kJuncoesDocumento + "WHERE (((A.DATAEMI >= " + de +
+      std::string("SELECT A.ID, A.DATAEMI ") + kJuncoesDocumento + "(((A.DATAEMI >= " + de +
       ") AND (A.DATAEMI <= " + ate + ")) OR ((A.DTENTSAI >= " + de + ") AND (A.DTENTSAI <= " + ate +
       "))) AND (A.IDF_FILIAL = " + std::to_string(filial) +
       ") AND (E.CODMODELO IN ('01', '1B', '04', '55', '65')) "
@@ -241,7 +246,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
   const std::string lista = ListaIds(ids);
   {
     TxbResultado r = sessao.Consultar(std::string(kColunasDocumento) + kJuncoesDocumento +
-                                      "WHERE A.ID IN (" + lista + ")");
+                                      "A.ID IN (" + lista + ")");
     const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
       TDocumentoC100 d = LerDocumento(TLeitor(colunas, linha));
