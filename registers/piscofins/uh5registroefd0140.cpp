@@ -64,10 +64,9 @@ std::string Th5RegistroEFD0140::INTERNO_GerarArquivo(int id_efd) {
                               Texto("RegEFD0140_CodMun"), LimparConteudo(Texto("RegEFD0140_IM")),
                               AcertarConteudo(Texto("RegEFD0140_Suframa"), 9, "N", 0)});
     const int id = Campo("RegEFD0140_ID").AsInteger();
-    for (TxbRegistroFilho* f : filhos) {
-      f->Carregar(sessao, bloco, id, id);
-      f->Escrever(linhas, id);
-    }
+    // An establishment's participants and items grow with the month: read
+    // a page at a time, as the other writers of block 0 do.
+    for (TxbRegistroFilho* f : filhos) f->EscreverPorPaginas(sessao, linhas, bloco, id, [] {});
   }
   SomarContador("QtdeLinhasBloco_0", linhas.Quantidade());
   return linhas.Extrair();
