@@ -142,6 +142,8 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
           "AND EXISTS (SELECT INTEG.ID FROM Z8_INTEGRA INTEG INNER JOIN Z8_INTEGRAFIS INTF ON "
           "INTF.IDA = INTEG.ID WHERE INTEG.IDF_DOCTO = A.ID AND INTEG.SITUACAO = '1') ";
   }
+  // The second part starts from the period's freight parts: tested document
+  // by document, it walked every document of the branch's history.
   const std::string sql =
       "SELECT A.ID, A.DATAEMI FROM Z8_DOCTO A "
       "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
@@ -159,8 +161,8 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
       "INNER JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
       "WHERE (A.SITUACAO = '1') AND (A.IDF_FILIAL = " +
       texto_filial + ") " + kCondicaoSerie +
-      "AND EXISTS (SELECT FRETE.ID FROM Z8_PARTEDOCTO PF INNER JOIN Z8_PARDCCOFRE FRETE ON "
-      "FRETE.IDA = PF.ID WHERE PF.IDF_DOCTO = A.ID AND (FRETE.DATAENTRADA BETWEEN " +
+      "AND A.ID IN (SELECT PF.IDF_DOCTO FROM Z8_PARTEDOCTO PF INNER JOIN Z8_PARDCCOFRE FRETE ON "
+      "FRETE.IDA = PF.ID WHERE (FRETE.DATAENTRADA BETWEEN " +
       de + " AND " + ate + ") AND FRETE.VALORFRETE > 0) " + integrados;
   return sql;
 }
