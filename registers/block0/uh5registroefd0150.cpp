@@ -2,12 +2,12 @@
 
 #include <cctype>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0175.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

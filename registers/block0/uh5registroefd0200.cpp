@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbmetadados.h"
@@ -13,7 +14,6 @@
 #include "registers/block0/uh5registroefd0205.h"
 #include "registers/block0/uh5registroefd0206.h"
 #include "registers/block0/uh5registroefd0220.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

@@ -18,9 +18,9 @@
 #include <tuple>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "framework/xbvariant.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
 
 namespace efd {

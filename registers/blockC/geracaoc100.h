@@ -11,12 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/complementosc110.h"
 #include "registers/blockC/consolidacoesc.h"
 #include "registers/blockC/documentosc100.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
 #include "registers/blockC/uh5registroefdc176.h"
 #include "registers/blockC/uh5registroefdc190.h"

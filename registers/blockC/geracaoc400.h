@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "registers/block0/referencias.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/geracaoc100.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 

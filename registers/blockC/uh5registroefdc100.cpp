@@ -7,13 +7,13 @@
 #include <map>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbmetadados.h"
 #include "framework/xbsession.h"
 #include "registers/blockC/complementosc110.h"
 #include "registers/blockC/geracaoc100.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc170.h"
 #include "registers/blockC/uh5registroefdc176.h"
 #include "registers/blockC/uh5registroefdc190.h"

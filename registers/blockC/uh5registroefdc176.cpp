@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "control/uh5registrosefd.h"
-#include "registers/blockC/linhasblococ.h"
 #include "uh0registroefdc190.h"
 
 namespace efd {

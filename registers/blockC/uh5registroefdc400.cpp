@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/blockC/geracaoc400.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/pbbd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
@@ -23,7 +24,6 @@
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
 #include "registers/blockC/itensservico.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc190.h"
 #include "registers/blockC/uh5registroefdc501.h"

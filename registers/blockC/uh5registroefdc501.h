@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "control/uh5registrosefd.h"
-#include "registers/blockC/linhasblococ.h"
 #include "uh0registroefdc501.h"
 
 namespace efd {

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "control/linhasregistros.h"
 #include "control/uh5registrosefd.h"
-#include "registers/blockC/linhasblococ.h"
 #include "uh0registroefdc510.h"
 
 namespace efd {

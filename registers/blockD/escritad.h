@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "control/linhaefd.h"
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 
 namespace efd {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 #include "registers/blockC/uh5registroefdc190.h"
 
 namespace efd {

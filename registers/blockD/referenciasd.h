@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/itensservico.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockD/insercaosomada.h"
 
 namespace efd {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "control/linharegistroefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
@@ -13,7 +14,6 @@
 #include "registers/block0/uh5registroefd0150.h"
 #include "registers/block0/uh5registroefd0200.h"
 #include "registers/block0/uh5registroefd0500.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockH/uh5registroefdh010.h"
 
 namespace efd {

@@ -1,7 +1,7 @@
 #include "registers/blockH/uh5registroefdh010.h"
 
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 

@@ -1,7 +1,7 @@
 #include "registers/piscofins/blocod.h"
 
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockD/geracaod100.h"
 #include "registers/blockD/uh5registroefdd500.h"
 

@@ -1,10 +1,10 @@
 #include "registers/piscofins/blocosestabelecimento.h"
 
+#include "control/linhasregistros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/blockC/documentosc100.h"
 #include "registers/blockC/geracaoc100.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc400.h"
 #include "registers/blockC/uh5registroefdc500.h"
 #include "registers/piscofins/blocod.h"

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "control/geradorefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/piscofins/ajustesm.h"
 #include "registers/piscofins/blocosestabelecimento.h"
 #include "registers/piscofins/detalhesm.h"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -14,7 +15,6 @@
 #include "registers/block0/uh5registroefd0450.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/documentosc100.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/piscofins/uh5registroefda110.h"
 #include "registers/piscofins/uh5registroefda170.h"

@@ -7,6 +7,7 @@
 #include <memory>
 #include <tuple>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -15,7 +16,6 @@
 #include "registers/block0/uh5registroefd0200.h"
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/blockC/geracaoc100.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

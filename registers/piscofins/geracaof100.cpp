@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
@@ -10,7 +11,6 @@
 #include "registers/block0/uh5registroefd0500.h"
 #include "registers/block0/uh5registroefd0600.h"
 #include "registers/blockC/documentosc100.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/piscofins/receitaspresumidas.h"
 

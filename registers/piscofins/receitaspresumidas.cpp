@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/block0/uh5registroefd0500.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 
 namespace efd {

@@ -1,8 +1,8 @@
 #include "registers/piscofins/uh5registroefd0140.h"
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 

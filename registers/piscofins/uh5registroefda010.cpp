@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 namespace {

@@ -1,7 +1,7 @@
 #include "registers/piscofins/uh5registroefda110.h"
 
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 

@@ -1,8 +1,8 @@
 #include "registers/piscofins/uh5registroefda170.h"
 
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xbsession.h"
-#include "registers/blockC/linhasblococ.h"
 
 namespace efd {
 

@@ -3,10 +3,10 @@
 #include <fmt/format.h>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
 #include "registers/blockC/consolidacoesc.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "registers/blockC/uh5registroefdc170.h"
 

@@ -3,10 +3,10 @@
 #include <fmt/format.h>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockD/consolidacoesd.h"
 #include "registers/blockD/escritad.h"
 

@@ -2,7 +2,7 @@
 // fiscal books, the types parameterised as transport, the invoices a
 // freight carried, the classes of the communication items — and the
 // complements written from rows stored outside, on every engine.
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 #include "registers/blockD/uh5registroefdd100.h"
 #include "registers/blockD/uh5registroefdd500.h"
 #include "tests/registers/blocod_teste.h"

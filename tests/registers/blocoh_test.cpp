@@ -8,9 +8,9 @@
 #include <map>
 #include <set>
 
+#include "control/linhasregistros.h"
 #include "framework/hbobjetonegocio.h"
 #include "framework/xbaplicacao.h"
-#include "registers/blockC/linhasblococ.h"
 
 #include "tests/registers/arquivo_demo_teste.h"
 

@@ -2,8 +2,8 @@
 // several kinds of revenue apportioned by the gross revenues of 0111, the
 // amount to pay by revenue code, and the adjustments that the ERP's
 // assessment stores under the credits and contributions, on every engine.
+#include "control/linhasregistros.h"
 #include "registers/block0/referencias.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/linhasblocom.h"
 #include "registers/piscofins/rateiocreditos.h"

@@ -5,8 +5,8 @@
 #include <array>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xbaplicacao.h"
-#include "registers/blockC/linhasblococ.h"
 #include "registers/blockC/uh5registroefdc400.h"
 #include "tests/registers/documentos_teste.h"
 

@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 #include "tests/registers/arquivo_demo_teste.h"
 
 namespace efd {

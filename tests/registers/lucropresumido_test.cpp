@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 #include "registers/piscofins/detalhesm.h"
 #include "registers/piscofins/receitaspresumidas.h"
 #include "tests/registers/documentos_teste.h"

@@ -1,9 +1,10 @@
-// Row storage and reading shared by the goods documents of block C.
+// Storing register rows and reading them back, shared by the generators and
+// writers of every block.
 //
 // A document month holds hundreds of thousands of rows: they are inserted
-// through statements prepared once per session, and read back by the writer
-// a page of documents at a time, children by their parent link, so that no
-// register is ever held whole in memory.
+// through statements prepared once per session, and read back by the writers
+// a page at a time, children by their parent link, so that no register is
+// ever held whole in memory.
 #pragma once
 
 #include <cstdint>

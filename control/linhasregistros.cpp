@@ -1,4 +1,4 @@
-#include "registers/blockC/linhasblococ.h"
+#include "control/linhasregistros.h"
 
 #include <algorithm>
 #include <atomic>
