@@ -33,6 +33,7 @@ std::unique_ptr<TxsSessionZ8> AbrirBanco(const std::string& url, TCriacaoBanco c
   RegistrarModulo();
   auto sessao = std::make_unique<TxsSessionZ8>(TpbBD::Conectar(url));
   CriarEsquema(sessao->GetBD());
+  erp::Registrar(erp::ModulosGravados(sessao->GetBD()));
   return sessao;
 }
 

@@ -1715,6 +1715,7 @@ ResultadoDemo ConstruirEmpresaDemo(TxsSessionZ8& sessao, const OpcoesDemo& opcoe
     throw EErro("The demo company is built in a transaction of its own");
   if (bd.Consultar("SELECT ID FROM Z8_EMPRESA").linhas.size() > 0)
     throw EErro("The database already holds ERP data: the demo company goes into an empty one");
+  GravarModulos(bd, ModulosDaDemo());
   bd.Confirmar();
   bd.Iniciar();
   ResultadoDemo r;

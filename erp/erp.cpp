@@ -4,8 +4,10 @@
 #include <memory>
 
 #include "framework/hbobjetonegocio.h"
+#include "framework/pbbd.h"
 #include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
+#include "framework/xbformato.h"
 #include "framework/xbmetadados.h"
 
 namespace efd::erp {
@@ -15,6 +17,8 @@ namespace {
 const std::set<std::string> kModulos = {"Pessoas",    "Empresa",       "Produtos", "Fiscal",
                                         "Documentos", "Contabilidade", "Estoque",  "Apuração",
                                         "Patrimônio", "Serviços"};
+
+constexpr const char* kTabelaModulos = "KLVG_MODULOATIVO";
 
 }  // namespace
 
@@ -52,6 +56,28 @@ void Registrar(const std::set<std::string>& opcionais) {
     if (Aplicacao().ChecarFamiliaRegistrada(nome)) continue;
     Aplicacao().RegistrarClasse(nome, [] { return std::make_shared<ThbObjetoNegocio>(); });
   }
+}
+
+void GravarModulos(TpbBD& bd, const std::set<std::string>& opcionais) {
+  if (!bd.TabelaExiste(kTabelaModulos)) {
+    bd.Executar(std::string("CREATE TABLE ") + kTabelaModulos +
+                " (FAMILIA VARCHAR(60) NOT NULL PRIMARY KEY)");
+    // Some engines use a table only once its DDL is committed.
+    bd.Confirmar();
+  }
+  bd.Executar(std::string("DELETE FROM ") + kTabelaModulos);
+  for (const auto& familia : opcionais)
+    bd.Executar(std::string("INSERT INTO ") + kTabelaModulos + " (FAMILIA) VALUES (:FAMILIA)",
+                {{"FAMILIA", familia}});
+}
+
+std::set<std::string> ModulosGravados(TpbBD& bd) {
+  std::set<std::string> modulos;
+  if (!bd.TabelaExiste(kTabelaModulos)) return modulos;
+  for (const auto& linha :
+       bd.Consultar(std::string("SELECT FAMILIA FROM ") + kTabelaModulos).linhas)
+    modulos.insert(Trim(linha[0].AsString()));
+  return modulos;
 }
 
 }  // namespace efd::erp

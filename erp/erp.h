@@ -9,6 +9,8 @@
 
 namespace efd {
 
+class TpbBD;
+
 // Generated from erp/*.json: registers the metadata of every ERP family.
 void RegistrarFamilias_erp();
 
@@ -26,6 +28,14 @@ const std::vector<std::string>& FamiliasOpcionais();
 // ENomeDesconhecido. A family that already has a class keeps it; calling it
 // again adds classes, it never removes any.
 void Registrar(const std::set<std::string>& opcionais = {"ParEmpContabilidade"});
+
+// The optional modules switched on in an ERP database, kept with its data so
+// that every command opening it registers the same families: a database that
+// has them never holds their rows in vain, and one that lacks them never has
+// them read. Gravar replaces the list (the demo company writes its own);
+// Gravados is empty for a database that never had one written.
+void GravarModulos(TpbBD& bd, const std::set<std::string>& opcionais);
+std::set<std::string> ModulosGravados(TpbBD& bd);
 
 // The names of the ERP's families, in declaration order.
 std::vector<std::string> Familias();

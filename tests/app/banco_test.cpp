@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "app/banco.h"
+#include "erp/erp.h"
+#include "framework/xbaplicacao.h"
 #include "framework/xberros.h"
 #include "tests/testutil.h"
 
@@ -22,6 +24,32 @@ TEST(AbrirBanco, ArquivoSQLiteQueNaoExisteERecusadoSemCriarNada) {
   app::AbrirBanco("sqlite:" + caminho, app::TCriacaoBanco::Criar);
   EXPECT_TRUE(std::filesystem::exists(caminho));
   EXPECT_NO_THROW(app::AbrirBanco("sqlite:" + caminho));
+}
+
+// The optional ERP modules are the database's: a command that opens it
+// registers those its data was written with, as the demo's own run does.
+TEST(AbrirBanco, RegistraOsModulosGravadosNoBanco) {
+  const std::string url = "sqlite:" + teste::DiretorioTemporario() + "/modulos.db";
+  {
+    auto sessao = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
+    TpbBD& bd = sessao->GetBD();
+    EXPECT_TRUE(erp::ModulosGravados(bd).empty());
+    erp::GravarModulos(bd, {"MovCtb", "Lote"});
+    erp::GravarModulos(bd, {"MovCtb"});
+    bd.Confirmar();
+    EXPECT_EQ(erp::ModulosGravados(bd), std::set<std::string>{"MovCtb"});
+  }
+  // Registering is for the life of the process: done in one of its own.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        app::AbrirBanco(url);
+        std::exit(Aplicacao().ChecarFamiliaRegistrada("MovCtb") &&
+                          !Aplicacao().ChecarFamiliaRegistrada("Lote")
+                      ? 0
+                      : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
