@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -236,19 +237,28 @@ void ExcluirRegistrosAntigos(TxbSession& sessao, const std::string& lista) {
   for (const auto& texto : Dividir(lista, ',')) {
     if (!TextoEhInteiro(texto)) continue;
     const TVariant id_efd(TextoParaInteiro(texto));
-    TxbResultado familias = sessao.Consultar(
-        "SELECT B.FD, MIN(B.ID), MAX(B.ID) FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = "
-        "B.IDF_BLOCOSEFD WHERE C.IDF_EFD = :ID_EFD GROUP BY B.FD",
-        {{"ID_EFD", id_efd}});
-    for (const auto& l : familias.linhas) {
-      const TxbFamilia* f = TxbMetadados::Instancia().Familia(Trim(l[0].AsString()));
+    // The span of each family taken here as the rows are read: a GROUP BY
+    // would sort every row of the generation first.
+    std::map<std::string, std::pair<int64_t, int64_t>> familias;
+    sessao.Percorrer(
+        "SELECT B.FD, B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = B.IDF_BLOCOSEFD "
+        "WHERE C.IDF_EFD = :ID_EFD",
+        {{"ID_EFD", id_efd}}, [&](const std::vector<TVariant>& l) {
+          const int64_t id = l[1].AsInt64();
+          auto [it, nova] = familias.try_emplace(l[0].AsString(), id, id);
+          if (nova) return;
+          it->second.first = std::min(it->second.first, id);
+          it->second.second = std::max(it->second.second, id);
+        });
+    for (const auto& [familia, span] : familias) {
+      const TxbFamilia* f = TxbMetadados::Instancia().Familia(Trim(familia));
       if (f == nullptr || f->ancestral != "RegistrosEFD") continue;
       sessao.ExecutarDiretoNoBD(
           fmt::format("DELETE FROM {0} WHERE ({0}.IDA BETWEEN :MENOR AND :MAIOR) AND EXISTS "
                       "(SELECT B.ID FROM Z8_REGEFD B INNER JOIN Z8_BLOCOSEFD C ON C.ID = "
                       "B.IDF_BLOCOSEFD WHERE (B.ID = {0}.IDA) AND (C.IDF_EFD = :ID_EFD))",
                       f->tabela),
-          {{"MENOR", l[1]}, {"MAIOR", l[2]}, {"ID_EFD", id_efd}});
+          {{"MENOR", span.first}, {"MAIOR", span.second}, {"ID_EFD", id_efd}});
     }
     TxbResultado blocos = sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD",
                                            {{"ID_EFD", id_efd}});

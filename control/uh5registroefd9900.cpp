@@ -27,20 +27,23 @@ std::map<std::string, int> Th5RegistroEFD9900::ContarPorTabela(int id_efd) {
   TxbSession& sessao = GetSession();
   TxbBlocoMonitorado monitor(sessao.Monitor(), 320, "Retornando Quantidade Registros por Família");
   const std::string f = Aplicacao().FragmentoSQL(sessao.GetBD());
-  // One query for the whole generation: a count per register family joined
-  // table by table walked the generation's family rows once per family.
-  TxbResultado r = sessao.Consultar(
-      " SELECT B.FD, COUNT(*) AS QTD_REG FROM Z8_REGEFD B " + f + " INNER JOIN Z8_BLOCOSEFD C " +
-          f + "on C.ID = B.IDF_BLOCOSEFD " + " WHERE C.IDF_EFD = :ID_EFD GROUP BY B.FD",
-      {{"ID_EFD", id_efd}});
+  // One query for the whole generation, its rows counted here as they are
+  // read: a count per register family joined table by table walked the
+  // generation's family rows once per family, and a GROUP BY sorts every
+  // row of the generation before it counts.
+  std::map<std::string, int> por_familia;
+  sessao.Percorrer(" SELECT B.FD FROM Z8_REGEFD B " + f + " INNER JOIN Z8_BLOCOSEFD C " + f +
+                       "on C.ID = B.IDF_BLOCOSEFD " + " WHERE C.IDF_EFD = :ID_EFD",
+                   {{"ID_EFD", id_efd}},
+                   [&](const std::vector<TVariant>& linha) { ++por_familia[linha[0].AsString()]; });
   // A family row stands for one row in each table of its family's chain.
   std::map<std::string, int> por_tabela;
   const TxbMetadados& metadados = TxbMetadados::Instancia();
-  for (const auto& linha : r.linhas) {
-    const std::string familia = Trim(linha[0].AsString());
+  for (const auto& [texto, quantidade] : por_familia) {
+    const std::string familia = Trim(texto);
     if (!metadados.Familia(familia)) continue;
     for (const TxbFamilia* f_cadeia : metadados.Cadeia(familia))
-      por_tabela[UpperCase(f_cadeia->tabela)] += linha[1].AsInteger();
+      por_tabela[UpperCase(f_cadeia->tabela)] += quantidade;
   }
   return por_tabela;
 }

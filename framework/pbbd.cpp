@@ -390,7 +390,7 @@ class TxbComandoSoci final : public TxbComando {
 namespace bd {
 
 void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
-                  TxbResultado* resultado) {
+                  TxbResultado* resultado, const TxbVisitaLinha* linha_lida) {
   try {
     const TSqlPosicional convertido = ConverterParametros(sql);
     TVinculos vinculos;
@@ -411,10 +411,13 @@ void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametr
       resultado->colunas.push_back(UpperCase(p.get_name()));
       tipos.push_back(p.get_data_type());
     }
+    std::vector<TVariant> atual;
     while (tem) {
-      std::vector<TVariant>& valores = resultado->linhas.emplace_back();
+      std::vector<TVariant>& valores = linha_lida ? atual : resultado->linhas.emplace_back();
+      valores.clear();
       valores.reserve(tipos.size());
       for (size_t i = 0; i < tipos.size(); ++i) valores.push_back(LerColuna(linha, i, tipos[i]));
+      if (linha_lida) (*linha_lida)(atual);
       tem = st.fetch();
     }
   } catch (const soci::soci_error& e) {
@@ -543,14 +546,21 @@ soci::session& TpbBD::Sessao() {
 
 void TpbBD::Executar(const std::string& sql, const TParametros& parametros) {
   Iniciar();
-  ExecutarNoMotor(sql, parametros, nullptr);
+  ExecutarNoMotor(sql, parametros, nullptr, nullptr);
 }
 
 TxbResultado TpbBD::Consultar(const std::string& sql, const TParametros& parametros) {
   Iniciar();
   TxbResultado r;
-  ExecutarNoMotor(sql, parametros, &r);
+  ExecutarNoMotor(sql, parametros, &r, nullptr);
   return r;
+}
+
+void TpbBD::Percorrer(const std::string& sql, const TParametros& parametros,
+                      const TxbVisitaLinha& linha) {
+  Iniciar();
+  TxbResultado colunas;
+  ExecutarNoMotor(sql, parametros, &colunas, &linha);
 }
 
 std::unique_ptr<TxbComando> TpbBD::Preparar(const std::string& sql, std::vector<TTipoCampo> tipos) {
@@ -560,8 +570,8 @@ std::unique_ptr<TxbComando> TpbBD::Preparar(const std::string& sql, std::vector<
 }
 
 void TpbBD::ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
-                            TxbResultado* resultado) {
-  bd::ExecutarSoci(*sessao_, sql, parametros, resultado);
+                            TxbResultado* resultado, const TxbVisitaLinha* linha) {
+  bd::ExecutarSoci(*sessao_, sql, parametros, resultado, linha);
 }
 
 std::unique_ptr<TxbComando> TpbBD::PrepararNoMotor(const std::string& sql,

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,6 +39,10 @@ struct TxbResultado {
   const TVariant& Valor(size_t linha, const std::string& coluna) const;  // throws if absent
   bool Vazio() const { return linhas.empty(); }
 };
+
+// One row of a query read forward-only; the values are those of the current
+// row only.
+using TxbVisitaLinha = std::function<void(const std::vector<TVariant>&)>;
 
 // A statement prepared once and executed many times with positional
 // parameters of fixed types: the hot path of row insertion.
@@ -89,6 +94,11 @@ class TpbBD {
   // --- execution (all inside the connection's current transaction) ---
   void Executar(const std::string& sql, const TParametros& parametros = {});
   TxbResultado Consultar(const std::string& sql, const TParametros& parametros = {});
+  // Each row of a query handed to `linha` as it is read, none kept: what
+  // the query costs in memory does not grow with its rows. `linha` must not
+  // run statements on this connection.
+  void Percorrer(const std::string& sql, const TParametros& parametros,
+                 const TxbVisitaLinha& linha);
   // Parameters are written ":NAME" (matched case-insensitively; a name may
   // appear more than once) or "?". Preparar numbers them by order of first
   // appearance: Definir(0, ...) sets the first one. The command must not
@@ -124,10 +134,12 @@ class TpbBD {
              const std::string& conexao);
   // Starts a transaction on the engine (SOCI's begin() unless overridden).
   virtual void IniciarNoMotor();
-  // Runs one statement in the open transaction; with `resultado`, reads every
-  // row into it. Through SOCI unless the kind reads its engine directly.
+  // Runs one statement in the open transaction; with `resultado`, reads the
+  // column names and every row into it, or with `linha` as well, hands each
+  // row to `linha` and keeps none. Through SOCI unless the kind reads its
+  // engine directly.
   virtual void ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
-                               TxbResultado* resultado);
+                               TxbResultado* resultado, const TxbVisitaLinha* linha);
   virtual std::unique_ptr<TxbComando> PrepararNoMotor(const std::string& sql,
                                                       std::vector<TTipoCampo> tipos);
   // True when the sequence is a table whose updates a rollback undoes: the

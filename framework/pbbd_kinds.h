@@ -73,7 +73,7 @@ TDateTime DataDeTm(const std::tm& tm);
 // Statements through SOCI: what every kind does unless it reads its engine
 // directly.
 void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
-                  TxbResultado* resultado);
+                  TxbResultado* resultado, const TxbVisitaLinha* linha = nullptr);
 std::unique_ptr<TxbComando> NovoComandoSoci(TpbBD& bd, soci::session& sessao,
                                             const std::string& sql, std::vector<TTipoCampo> tipos);
 

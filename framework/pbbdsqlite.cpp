@@ -425,9 +425,10 @@ class TpbBDSQLite final : public TpbBD {
   }
 
   void ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
-                       TxbResultado* resultado) override {
+                       TxbResultado* resultado, const TxbVisitaLinha* linha) override {
     auto it = preparadas_.find(sql);
-    if (it != preparadas_.end()) return ExecutarPreparada(it->second, sql, parametros, resultado);
+    if (it != preparadas_.end())
+      return ExecutarPreparada(it->second, sql, parametros, resultado, linha);
     TPreparada preparada{ConverterParametros(sql), nullptr};
     preparada.st = Compilar(conexao_, preparada.convertido.texto, sql);
     if (!preparada.st) return;
@@ -435,11 +436,11 @@ class TpbBDSQLite final : public TpbBD {
     // window and document, while a text carrying its values seldom comes
     // again (and may be long, with a window's ids).
     if (preparada.convertido.nomes.empty())
-      return ExecutarPreparada(preparada, sql, parametros, resultado);
+      return ExecutarPreparada(preparada, sql, parametros, resultado, linha);
     constexpr size_t kLimitePreparadas = 64;
     if (preparadas_.size() >= kLimitePreparadas) preparadas_.clear();
     ExecutarPreparada(preparadas_.emplace(sql, std::move(preparada)).first->second, sql, parametros,
-                      resultado);
+                      resultado, linha);
   }
 
   std::unique_ptr<TxbComando> PrepararNoMotor(const std::string& sql,
@@ -454,7 +455,8 @@ class TpbBDSQLite final : public TpbBD {
   };
 
   void ExecutarPreparada(const TPreparada& preparada, const std::string& sql,
-                         const TParametros& parametros, TxbResultado* resultado) {
+                         const TParametros& parametros, TxbResultado* resultado,
+                         const TxbVisitaLinha* linha) {
     sqlite3_stmt* st = preparada.st.get();
     const std::vector<const TVariant*> valores =
         ValoresDasMarcas(preparada.convertido, parametros, sql);
@@ -474,8 +476,16 @@ class TpbBDSQLite final : public TpbBD {
     if (resultado) {
       if (leitor->DependeDoPrimeiroValor()) leitor->DefinirPeloPrimeiroValor(passo);
       leitor->Colunas(resultado->colunas);
-      for (; passo == SQLITE_ROW; passo = sqlite3_step(st))
-        leitor->Linha(resultado->linhas.emplace_back());
+      std::vector<TVariant> atual;
+      for (; passo == SQLITE_ROW; passo = sqlite3_step(st)) {
+        if (!linha) {
+          leitor->Linha(resultado->linhas.emplace_back());
+          continue;
+        }
+        atual.clear();
+        leitor->Linha(atual);
+        (*linha)(atual);
+      }
     }
     if (passo != SQLITE_DONE && passo != SQLITE_ROW) FalhaDoMotor(conexao_, sql);
   }

@@ -40,6 +40,12 @@ TxbResultado TxbSession::Consultar(const std::string& sql, const TParametros& pa
   return bd_->Consultar(sql, parametros);
 }
 
+void TxbSession::Percorrer(const std::string& sql, const TParametros& parametros,
+                           const TxbVisitaLinha& linha) {
+  ++consultas_;
+  bd_->Percorrer(sql, parametros, linha);
+}
+
 TxbComando& TxbSession::ComandoPreparado(const std::string& sql,
                                          const std::vector<TTipoCampo>& tipos) {
   auto& comando = comandos_[sql];

@@ -41,7 +41,10 @@ class TxbSession {
   // --- SQL on the session's transaction ---
   void ExecutarDiretoNoBD(const std::string& sql, const TParametros& parametros = {});
   TxbResultado Consultar(const std::string& sql, const TParametros& parametros = {});
-  // How many queries the session ran (Consultar), for measurements.
+  // Each row handed to `linha` as it is read, none kept (TpbBD::Percorrer).
+  void Percorrer(const std::string& sql, const TParametros& parametros,
+                 const TxbVisitaLinha& linha);
+  // How many queries the session ran (Consultar, Percorrer), for measurements.
   int64_t ConsultasExecutadas() const { return consultas_; }
   // A statement prepared once per session and kept for reuse (row insertion).
   TxbComando& ComandoPreparado(const std::string& sql, const std::vector<TTipoCampo>& tipos);

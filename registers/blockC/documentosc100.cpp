@@ -205,39 +205,39 @@ bool HaDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, TDateTim
 TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio,
                                       TDateTime fim) {
   TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Seleção dos documentos");
-  TxbResultado documentos =
-      sessao.Consultar(SqlDocumentosC100(sessao, filial, inicio, fim) + "ORDER BY A.DATAEMI, A.ID");
   TxbResultado digitados;
   if (HaDigitados())
     digitados = sessao.Consultar(std::string(kSqlDigitados) + "order by a.DT_DOC, a.ID",
                                  ParametrosDigitados(filial, inicio, fim));
 
-  // Merged by date; on the same date the typed numbers come first, as their
-  // identifier counts as 0.
+  // Merged by date as the documents are read, only their ids kept; on the
+  // same date the typed numbers come first, as their identifier counts as 0.
   TSelecaoC100 s;
-  size_t d = 0, c = 0;
-  while (d < documentos.linhas.size() || c < digitados.linhas.size()) {
-    const bool tipado =
-        c < digitados.linhas.size() &&
-        (d == documentos.linhas.size() || digitados.linhas[c][0].AsDateTime().DateOf() <=
-                                              documentos.linhas[d][1].AsDateTime().DateOf());
-    if (!tipado) {
-      s.ids.push_back(documentos.linhas[d++][0].AsInt64());
-      continue;
+  size_t c = 0;
+  auto digitados_ate = [&](const TDateTime* data) {
+    for (; c < digitados.linhas.size(); ++c) {
+      const auto& l = digitados.linhas[c];
+      if (data && l[0].AsDateTime().DateOf() > *data) return;
+      TDocumentoC100 doc;
+      doc.emissao = doc.entrada_saida = l[0].AsDateTime().DateOf();
+      doc.numero = Trim(l[1].AsString());
+      doc.serie = Trim(l[2].AsString());
+      doc.situacao_nf = "1";
+      doc.situacao_nfe = Trim(l[3].AsString());
+      doc.modelo = Trim(l[4].AsString());
+      doc.ind_emit = Trim(l[5].AsString());
+      doc.obs_fiscal = "C100";
+      s.ids.push_back(0);
+      s.digitados.push_back(std::move(doc));
     }
-    const auto& l = digitados.linhas[c++];
-    TDocumentoC100 doc;
-    doc.emissao = doc.entrada_saida = l[0].AsDateTime().DateOf();
-    doc.numero = Trim(l[1].AsString());
-    doc.serie = Trim(l[2].AsString());
-    doc.situacao_nf = "1";
-    doc.situacao_nfe = Trim(l[3].AsString());
-    doc.modelo = Trim(l[4].AsString());
-    doc.ind_emit = Trim(l[5].AsString());
-    doc.obs_fiscal = "C100";
-    s.ids.push_back(0);
-    s.digitados.push_back(std::move(doc));
-  }
+  };
+  sessao.Percorrer(SqlDocumentosC100(sessao, filial, inicio, fim) + "ORDER BY A.DATAEMI, A.ID", {},
+                   [&](const std::vector<TVariant>& l) {
+                     const TDateTime data = l[1].AsDateTime().DateOf();
+                     digitados_ate(&data);
+                     s.ids.push_back(l[0].AsInt64());
+                   });
+  digitados_ate(nullptr);
   return s;
 }
 

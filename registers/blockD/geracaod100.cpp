@@ -170,9 +170,8 @@ std::string TGeracaoD100::SqlSelecao(TxbSession& sessao, int filial, TDateTime i
 std::vector<int64_t> TGeracaoD100::Selecionar(TxbSession& sessao, int filial, TDateTime inicio,
                                               TDateTime fim) {
   std::vector<int64_t> ids;
-  for (const auto& l :
-       sessao.Consultar(SqlSelecao(sessao, filial, inicio, fim) + "ORDER BY 2, 1").linhas)
-    ids.push_back(l[0].AsInt64());
+  sessao.Percorrer(SqlSelecao(sessao, filial, inicio, fim) + "ORDER BY 2, 1", {},
+                   [&](const std::vector<TVariant>& l) { ids.push_back(l[0].AsInt64()); });
   return ids;
 }
 

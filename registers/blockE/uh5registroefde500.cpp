@@ -125,26 +125,31 @@ void Th5RegistroEFDE500::IncluirE510(int id_e500, int bloco, int filial, TDateTi
                                      TDateTime fim) {
   if (!FamiliasRegistradas({"TribItemProd", "TribItemServ", "ItemDocto", "CFOP", "ModeloDocto"}))
     return;
-  TxbResultado r = GetSession().Consultar(
-      std::string("SELECT F.Codigo, A.ClaTribIPI, Sum(C.ValLiquidoNF) ValTotItem, "
-                  "Sum(A.IPIBase) BaseIPI, Sum(A.IPIValor) ValorIPI FROM Z8_TriItemPro A") +
-          kDocumentosDoPeriodo +
-          " group by F.Codigo, A.ClaTribIPI UNION ALL "
-          "SELECT F.Codigo, '' ClaTribIPI, Sum(C.ValLiquidoNF) ValTotItem, 0 BaseIPI, "
-          "0 ValorIPI FROM Z8_TriItemSer A" +
-          kDocumentosDoPeriodo + " group by F.Codigo",
-      {{"FILIAL", filial}, {"INICIO", inicio}, {"FIM", fim}});
-  // One row per CFOP and situation: a service's situation may meet a
-  // product's.
+  // The month's items summed here as they are read, by CFOP and situation
+  // as stored, then by the codes as written: a service's situation may meet
+  // a product's. A GROUP BY would sort every item of the month first.
   struct TSoma {
     double contabil = 0, base = 0, ipi = 0;
   };
+  std::map<std::pair<std::string, std::string>, TSoma> lidas;
+  GetSession().Percorrer(
+      std::string("SELECT F.Codigo, A.ClaTribIPI, C.ValLiquidoNF, A.IPIBase, A.IPIValor "
+                  "FROM Z8_TriItemPro A") +
+          kDocumentosDoPeriodo +
+          " UNION ALL SELECT F.Codigo, '' ClaTribIPI, C.ValLiquidoNF, 0, 0 FROM Z8_TriItemSer A" +
+          kDocumentosDoPeriodo,
+      {{"FILIAL", filial}, {"INICIO", inicio}, {"FIM", fim}}, [&](const std::vector<TVariant>& l) {
+        TSoma& s = lidas[{l[0].AsString(), l[1].AsString()}];
+        s.contabil += l[2].AsFloat();
+        s.base += l[3].AsFloat();
+        s.ipi += l[4].AsFloat();
+      });
   std::map<std::pair<std::string, std::string>, TSoma> somas;
-  for (const auto& l : r.linhas) {
-    TSoma& s = somas[{LimparConteudo(l[0].AsString()), RetornarSituacaoTribIPI(l[1].AsString())}];
-    s.contabil += l[2].AsFloat();
-    s.base += l[3].AsFloat();
-    s.ipi += l[4].AsFloat();
+  for (const auto& [lida, l] : lidas) {
+    TSoma& s = somas[{LimparConteudo(lida.first), RetornarSituacaoTribIPI(lida.second)}];
+    s.contabil += l.contabil;
+    s.base += l.base;
+    s.ipi += l.ipi;
   }
   auto e510 = Aplicacao().Criar("RegistroEFDE510", GetSession());
   TxbObjetoTemporario liberar(e510);

@@ -131,6 +131,44 @@ TEST_F(LeituraSQLite, ErrosComoASoci) {
   CompararCaminhos("SELECT ID FROM T ORDER BY ID");
 }
 
+// Read forward-only, through the API or SOCI, a query hands over the rows
+// Consultar returns, in its order and with its types; the parameters of a
+// cached statement are bound afresh.
+TEST_F(LeituraSQLite, PercorrerEntregaAsLinhasDaConsulta) {
+  auto linhas = [](const TxbResultado& r) {
+    std::vector<std::string> descritas;
+    for (const auto& linha : r.linhas) {
+      std::string texto;
+      for (const TVariant& v : linha) texto += Descrever(v) + "; ";
+      descritas.push_back(texto);
+    }
+    return descritas;
+  };
+  const std::vector<std::pair<std::string, TParametros>> consultas = {
+      {"SELECT * FROM T ORDER BY ID DESC", {}},
+      {"SELECT ID, TS, M FROM T WHERE ID >= :DE ORDER BY ID", {{"DE", 2}}},
+      {"SELECT ID, TS, M FROM T WHERE ID >= :DE ORDER BY ID", {{"DE", 4}}},
+      {"SELECT ID FROM T WHERE ID > 9", {}},
+  };
+  for (const auto& [sql, parametros] : consultas) {
+    SCOPED_TRACE(sql);
+    const std::vector<std::string> esperadas = linhas(bd_->Consultar(sql, parametros));
+    TxbResultado api, soci, colunas;
+    const TxbVisitaLinha guardar_api = [&](const std::vector<TVariant>& l) {
+      api.linhas.push_back(l);
+    };
+    bd_->Percorrer(sql, parametros, guardar_api);
+    const TxbVisitaLinha guardar_soci = [&](const std::vector<TVariant>& l) {
+      soci.linhas.push_back(l);
+    };
+    bd::ExecutarSoci(bd_->Sessao(), sql, parametros, &colunas, &guardar_soci);
+    EXPECT_EQ(linhas(api), esperadas);
+    EXPECT_EQ(linhas(soci), esperadas);
+    EXPECT_TRUE(colunas.linhas.empty());
+  }
+  EXPECT_THROW(bd_->Percorrer("SELECT * FROM NAO_HA", {}, [](const auto&) {}), EBancoDados);
+}
+
 // A prepared command stores what SOCI's stores, value and storage class.
 TEST_F(LeituraSQLite, ComandoPreparadoGravaComoASoci) {
   const std::vector<TTipoCampo> tipos = {

@@ -1,6 +1,7 @@
 // Goods documents of block C: which documents a month takes, their
 // situations, analytic totals, items, texts, instalments and the failures
 // that stop a generation, on every engine.
+#include "framework/xbaplicacao.h"
 #include "registers/blockC/uh5registroefdc100.h"
 #include "tests/registers/documentos_teste.h"
 
@@ -244,6 +245,27 @@ TEST_P(Documentos, OMesmoDocumentoEncontradoDuasVezesFicaUmaVez) {
   EXPECT_EQ(Campos(documento[0])[9], "20032024");
   EXPECT_EQ(Linhas(a, "C170").size(), 1u);
   EXPECT_EQ(Linhas(a, "C190").size(), 1u);
+}
+
+// The numbers typed as cancelled go among the ERP's documents by date, before
+// those of their own date.
+TEST_P(Documentos, NumerosDigitadosEntramPelaDataAntesDosDocumentosDoDia) {
+  Carregar({{.id = 3081, .numero = "81", .emissao = "2024-03-05", .entrada_saida = "2024-03-05"},
+            {.id = 3082, .numero = "82"}});
+  erp::TxbCarregadorJSON(*sessao_).CarregarTexto(R"({"Z8_DOCCANSPED": [
+    {"ID": 8391, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-31", "NUM_DOC": "93",
+     "COD_MOD": "55", "COD_SIT": "02", "SER": "1"},
+    {"ID": 8392, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-10", "NUM_DOC": "92",
+     "COD_MOD": "55", "COD_SIT": "02", "SER": "1"},
+    {"ID": 8393, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-01", "NUM_DOC": "91",
+     "COD_MOD": "55", "COD_SIT": "02", "SER": "1"}]})");
+  struct TModuloCancelados {
+    TModuloCancelados() { erp::Registrar({"DoctoCancelSped"}); }
+    ~TModuloCancelados() { Aplicacao().RemoverClasse("DoctoCancelSped"); }
+  } modulo;
+  const TArquivo a = GerarMes();
+  EXPECT_TRUE(a.problemas.empty());
+  EXPECT_EQ(Numeros(a), (std::vector<std::string>{"91", "81", "92", "82", "93"}));
 }
 
 TEST_P(Documentos, ParcelasDaoOIndicadorDePagamentoEAFatura) {
