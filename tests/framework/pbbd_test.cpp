@@ -405,6 +405,11 @@ TEST(Dialetos, TextosDeSQLServerEOracle) {
   EXPECT_EQ(oracle->FragmentoAposAlias(), "");
   EXPECT_EQ(sqlserver->TipoColuna(TTipoCampo::Texto, 0), "VARCHAR(100)");
   EXPECT_EQ(oracle->TipoColuna(TTipoCampo::Memo, 0), "CLOB");
+  // Kinds without a work table list the ids, sorted and once each.
+  EXPECT_EQ(sqlserver->JuncaoIds("P.DOC", {3, 1, 3}),
+            "INNER JOIN (VALUES (1), (3)) IDS_P_DOC (ID) ON IDS_P_DOC.ID = P.DOC ");
+  EXPECT_EQ(sqlserver->JuncaoIds("P.DOC", {}),
+            "INNER JOIN (VALUES (NULL)) IDS_P_DOC (ID) ON IDS_P_DOC.ID = P.DOC ");
 
   // Not connected: statements fail cleanly instead of crashing.
   EXPECT_THROW(sqlserver->CriarTabelaTemporaria("#TEMP_X"), EBancoDados);
