@@ -594,9 +594,27 @@ void TpbBD::Iniciar() {
   em_transacao_ = true;
 }
 
+std::string TpbBD::JuncaoIds(const std::string& coluna, std::vector<int64_t> ids) {
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  std::string apelido = "IDS_" + coluna;
+  std::replace(apelido.begin(), apelido.end(), '.', '_');
+  return JuncaoConjuntoIds(coluna, apelido, ids);
+}
+
+std::string TpbBD::JuncaoConjuntoIds(const std::string& coluna, const std::string& apelido,
+                                     const std::vector<int64_t>& ids) {
+  std::string valores;
+  for (int64_t id : ids) valores += (valores.empty() ? "(" : ", (") + std::to_string(id) + ")";
+  if (valores.empty()) valores = "(NULL)";  // equal to nothing
+  return fmt::format("INNER JOIN (VALUES {}) {} (ID) ON {}.ID = {} ", valores, apelido, apelido,
+                     coluna);
+}
+
 void TpbBD::Confirmar() {
   if (!em_transacao_) return;
   em_transacao_ = false;
+  TransacaoEncerrada();
   try {
     sessao_->commit();
   } catch (const soci::soci_error& e) {
@@ -618,6 +636,7 @@ void TpbBD::Confirmar() {
 void TpbBD::Desfazer() {
   if (!em_transacao_) return;
   em_transacao_ = false;
+  TransacaoEncerrada();
   if (SequenciaTransacional()) {
     // The rollback returns the block to the sequence: handing its ids out
     // again would repeat ids the next block will also hold.

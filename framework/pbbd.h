@@ -91,6 +91,15 @@ class TpbBD {
   // Text put after a CREATE TABLE's column list.
   virtual std::string OpcoesTabela() const { return ""; }
 
+  // --- filtering by a set of ids ---
+  // A join that keeps only the rows whose integer `coluna` holds one of
+  // `ids`, written in FROM right after the table of `coluna`:
+  //   "FROM Z8_PARTEDOCTO P " + bd.JuncaoIds("P.IDF_DOCTO", ids) + "INNER JOIN ..."
+  // Unlike a literal IN list, whose preparation on some engines costs in
+  // proportion to its length, it is cheap however many ids come (a page of
+  // documents read a window at a time). Repeated ids count once.
+  std::string JuncaoIds(const std::string& coluna, std::vector<int64_t> ids);
+
   // --- execution (all inside the connection's current transaction) ---
   void Executar(const std::string& sql, const TParametros& parametros = {});
   TxbResultado Consultar(const std::string& sql, const TParametros& parametros = {});
@@ -145,6 +154,12 @@ class TpbBD {
   // True when the sequence is a table whose updates a rollback undoes: the
   // block of ids in memory is then dropped on Desfazer.
   virtual bool SequenciaTransacional() const { return false; }
+  // JuncaoIds for ids sorted and without repeats; `apelido` is an alias free
+  // in the query. The standard table value constructor unless overridden.
+  virtual std::string JuncaoConjuntoIds(const std::string& coluna, const std::string& apelido,
+                                        const std::vector<int64_t>& ids);
+  // After the transaction was committed or rolled back.
+  virtual void TransacaoEncerrada() {}
   virtual int64_t ReservarBlocoIDs(int64_t tamanho) = 0;  // returns the last id of the block
   // The DDL type names of a kind, one per TTipoCampo in declaration order; the
   // text type holds "{}" where its length goes.

@@ -9,6 +9,7 @@
 #include <soci/soci.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 
 #include "framework/pbbd_kinds.h"
@@ -81,6 +82,34 @@ void CriarBanco(const std::string& servico, const std::string& usuario, const st
   isc_detach_database(status, &banco);
 }
 
+// The per-connection work table of JuncaoIds: rows (set number, id).
+constexpr char kTabelaIds[] = "TMP_IDSCONSULTA";
+// Sets kept in it within a transaction, found again by their ids: a page's
+// documents and the few other sets its queries filter by.
+constexpr size_t kConjuntosGuardados = 4;
+// Ids written per statement filling the table: one literal of at most this
+// many characters.
+constexpr size_t kTamanhoLoteIds = 8000;
+
+// A PSQL block storing the comma-separated ids as rows of set `conjunto`:
+// one statement and one literal, instead of an INSERT per id.
+std::string BlocoInsercaoIds(int64_t conjunto, const std::string& lista) {
+  return fmt::format(
+      "EXECUTE BLOCK AS "
+      "DECLARE S VARCHAR({0}) CHARACTER SET ASCII = '{1}'; "
+      "DECLARE I INTEGER = 1; DECLARE J INTEGER; "
+      "BEGIN "
+      "WHILE (:I <= CHAR_LENGTH(:S)) DO BEGIN "
+      "J = POSITION(',', :S, :I); "
+      "IF (:J = 0) THEN J = CHAR_LENGTH(:S) + 1; "
+      "INSERT INTO {2} (CONJUNTO, ID) VALUES ({3}, CAST(SUBSTRING(:S FROM :I FOR :J - :I) AS "
+      "BIGINT)); "
+      "I = :J + 1; "
+      "END "
+      "END",
+      kTamanhoLoteIds, lista, kTabelaIds, conjunto);
+}
+
 std::string Citar(const std::string& valor) {
   return valor.find_first_of(" \t'") == std::string::npos ? valor : "\"" + valor + "\"";
 }
@@ -140,6 +169,16 @@ class TpbBDInterbase final : public TpbBD {
     }
   }
 
+  // Firebird 3 runs "X IN (SELECT ...)" as a subquery per row of a table read
+  // whole, and spends tens of milliseconds preparing a literal IN list of a
+  // page of ids. The ids are rows of a work table instead, joined through its
+  // index: the plan starts from it and looks the filtered table up by `coluna`.
+  std::string JuncaoConjuntoIds(const std::string& coluna, const std::string& apelido,
+                                const std::vector<int64_t>& ids) override {
+    return fmt::format("INNER JOIN {0} {1} ON {1}.CONJUNTO = {2} AND {1}.ID = {3} ", kTabelaIds,
+                       apelido, ConjuntoIds(ids), coluna);
+  }
+
   const TTiposColuna& TiposColuna() const override {
     // Inteiro, Texto, Real, Data, Hora, DataHora, Logico, Memo.
     static const TTiposColuna kTipos = {
@@ -151,6 +190,9 @@ class TpbBDInterbase final : public TpbBD {
   }
 
  protected:
+  // The work table empties itself at the end of a transaction.
+  void TransacaoEncerrada() override { conjuntos_.clear(); }
+
   void IniciarNoMotor() override {
     auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
     isc_tr_handle& transacao = motor->*MembroTransacao();
@@ -195,6 +237,67 @@ class TpbBDInterbase final : public TpbBD {
   }
 
  private:
+  struct TConjuntoIds {
+    int64_t numero;
+    std::vector<int64_t> ids;
+  };
+
+  // The number of the set of `ids` in the work table, stored there unless it
+  // is one of the latest sets of this transaction.
+  int64_t ConjuntoIds(const std::vector<int64_t>& ids) {
+    for (const TConjuntoIds& c : conjuntos_)
+      if (c.ids == ids) return c.numero;
+    CriarTabelaIdsUmaVez();
+    if (conjuntos_.size() == kConjuntosGuardados) {
+      Executar(
+          fmt::format("DELETE FROM {} WHERE CONJUNTO = {}", kTabelaIds, conjuntos_.front().numero));
+      conjuntos_.pop_front();
+    }
+    const int64_t numero = ++ultimo_conjunto_;
+    std::string lista;
+    for (size_t i = 0; i < ids.size(); ++i) {
+      lista += (lista.empty() ? "" : ",") + std::to_string(ids[i]);
+      if (i + 1 == ids.size() || lista.size() + 21 > kTamanhoLoteIds) {
+        ExecutarDireto(BlocoInsercaoIds(numero, lista));
+        lista.clear();
+      }
+    }
+    conjuntos_.push_back({numero, ids});
+    return numero;
+  }
+
+  // Rows live per connection and per transaction (ON COMMIT DELETE ROWS), so
+  // that sessions generating at once never see each other's sets.
+  void CriarTabelaIdsUmaVez() {
+    if (tabela_ids_pronta_) return;
+    if (!ExisteTabela(kTabelaIds)) {
+      try {
+        ExecutarDDLAparte(fmt::format("SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
+                                      "RDB$RELATION_NAME = '{}'",
+                                      kTabelaIds),
+                          {fmt::format("CREATE GLOBAL TEMPORARY TABLE {} (CONJUNTO INTEGER NOT "
+                                       "NULL, ID BIGINT NOT NULL) ON COMMIT DELETE ROWS",
+                                       kTabelaIds),
+                           fmt::format("CREATE INDEX {0}_IDX1 ON {0} (CONJUNTO, ID)", kTabelaIds)});
+      } catch (const EBancoDados&) {
+        // Another session created it in the meantime.
+        if (!ExisteTabela(kTabelaIds)) throw;
+      }
+    }
+    tabela_ids_pronta_ = true;
+  }
+
+  // A statement with PSQL variables, which SOCI would take for parameters:
+  // run in the open transaction through the client library itself.
+  void ExecutarDireto(const std::string& sql) {
+    Iniciar();
+    auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
+    ISC_STATUS_ARRAY status;
+    if (isc_dsql_execute_immediate(status, &motor->dbhp_, &(motor->*MembroTransacao()), 0,
+                                   sql.c_str(), SQL_DIALECT_V6, nullptr))
+      throw EBancoDados(MensagemErroSql(MensagemStatus(status), sql));
+  }
+
   // Runs the DDL on a short-lived connection of its own and commits it, unless
   // `verificacao` (a COUNT) finds the object there already.
   void ExecutarDDLAparte(const std::string& verificacao, const std::vector<std::string>& ddl) {
@@ -218,6 +321,9 @@ class TpbBDInterbase final : public TpbBD {
   }
 
   std::string conexao_;
+  bool tabela_ids_pronta_ = false;
+  int64_t ultimo_conjunto_ = 0;
+  std::deque<TConjuntoIds> conjuntos_;
 };
 
 }  // namespace

@@ -382,6 +382,16 @@ class TpbBDSQLite final : public TpbBD {
   // and the index of its key.
   std::string OpcoesTabela() const override { return " WITHOUT ROWID"; }
 
+  // The ids as one JSON array literal: as cheap to prepare and run as the
+  // same ids in an IN list, and the planner starts from them.
+  std::string JuncaoConjuntoIds(const std::string& coluna, const std::string& apelido,
+                                const std::vector<int64_t>& ids) override {
+    std::string lista;
+    for (int64_t id : ids) lista += (lista.empty() ? "" : ",") + std::to_string(id);
+    return fmt::format("INNER JOIN json_each('[{}]') {} ON {}.value = {} ", lista, apelido, apelido,
+                       coluna);
+  }
+
   void CriarTabelaTemporaria(const std::string& nome) override {
     Executar("CREATE TEMP TABLE IF NOT EXISTS " + nome + " (ID INTEGER)");
     Executar("DELETE FROM " + nome);

@@ -44,6 +44,11 @@ class TxbSession {
   // Each row handed to `linha` as it is read, none kept (TpbBD::Percorrer).
   void Percorrer(const std::string& sql, const TParametros& parametros,
                  const TxbVisitaLinha& linha);
+  // The join of a query's FROM that keeps the rows whose `coluna` holds one of
+  // `ids` (a page of documents): see TpbBD::JuncaoIds.
+  std::string JuncaoIds(const std::string& coluna, const std::vector<int64_t>& ids) {
+    return bd_->JuncaoIds(coluna, ids);
+  }
   // How many queries the session ran (Consultar, Percorrer), for measurements.
   int64_t ConsultasExecutadas() const { return consultas_; }
   // A statement prepared once per session and kept for reuse (row insertion).

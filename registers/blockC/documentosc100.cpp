@@ -75,22 +75,17 @@ constexpr const char* kColunasDocumento =
     "A.VALSEGURO, A.VALOUTRASDESPPROD, A.VALOUTRASDESPSERV, A.VALDESPADUANEIRA, "
     "A.VALIMPIMPORTACAO, A.VALPISIMP, A.VALCOFINSIMP, PI.INDIMPORT, PI.NUMDI, "
     "PI.NROATOREGDRAWB ";
-// A utility bill may have no series; the goods documents' selection asks
-// for the series' kind and so still leaves such documents out. The
-// documents come first: planned from the few document types instead,
-// SQLite searched every document of a page once per type (CROSS JOIN keeps
-// the order there; to Firebird it is an inner join like the others). The
-// text ends in its WHERE, to which the caller adds its conditions.
+// The tables joined to a document A. A utility bill may have no series; the
+// goods documents' selection asks for the series' kind and so still leaves
+// such documents out.
 constexpr const char* kJuncoesDocumento =
-    "FROM Z8_DOCTO A "
-    "CROSS JOIN Z8_PARTETPDOC C "
+    "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = A.IDF_TPDOCTO "
     "INNER JOIN Z8_TPDOCTOGER D ON D.IDA = C.ID "
     "INNER JOIN Z8_MODELODOCT E ON E.ID = coalesce(A.IDF_MODELODOCTO, D.IDF_MODELODOCT) "
     "INNER JOIN Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO "
     "INNER JOIN Z8_PADRAODOC G ON G.ID = H.IDF_PADRAODOC "
     "LEFT JOIN Z8_SERIEDOCTO SERIE ON SERIE.ID = A.IDF_SERIEDOCTO "
-    "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP "
-    "WHERE (C.IDF_TIPDOC = A.IDF_TPDOCTO) AND ";
+    "LEFT JOIN Z8_PROCIMPOR PI ON PI.ID = A.IDF_PROCESSOIMP ";
 
 TDocumentoC100 LerDocumento(const TLeitor& l) {
   TDocumentoC100 d;
@@ -134,9 +129,9 @@ std::string SqlDocumentosC100(TxbSession& sessao, int filial, TDateTime inicio, 
   const TpbBD& bd = sessao.GetBD();
   const std::string de = bd.LiteralData(inicio.DateOf()), ate = bd.LiteralData(fim.DateOf());
   std::string sql =
-      std::string("SELECT A.ID, A.DATAEMI ") + kJuncoesDocumento + "(((A.DATAEMI >= " + de +
-      ") AND (A.DATAEMI <= " + ate + ")) OR ((A.DTENTSAI >= " + de + ") AND (A.DTENTSAI <= " + ate +
-      "))) AND (A.IDF_FILIAL = " + std::to_string(filial) +
+      std::string("SELECT A.ID, A.DATAEMI FROM Z8_DOCTO A ") + kJuncoesDocumento +
+      "WHERE (((A.DATAEMI >= " + de + ") AND (A.DATAEMI <= " + ate + ")) OR ((A.DTENTSAI >= " + de +
+      ") AND (A.DTENTSAI <= " + ate + "))) AND (A.IDF_FILIAL = " + std::to_string(filial) +
       ") AND (E.CODMODELO IN ('01', '1B', '04', '55', '65')) "
       "AND (((SERIE.SERIENFE IN ('1','T')) AND (A.SITUACAONFE IN ('3','5','7','9')) AND "
       "(SERIE.TIPO = '1')) OR ((NOT (SERIE.SERIENFE IN ('1','T'))) OR (SERIE.TIPO = '2'))) "
@@ -243,10 +238,11 @@ TSelecaoC100 SelecionarDocumentosC100(TxbSession& sessao, int filial, TDateTime 
 
 TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& ids) {
   TPaginaC100 p;
-  const std::string lista = ListaIds(ids);
+  // Every query keeps the rows of the page's documents.
+  auto da_pagina = [&sessao, &ids](const char* coluna) { return sessao.JuncaoIds(coluna, ids); };
   {
-    TxbResultado r = sessao.Consultar(std::string(kColunasDocumento) + kJuncoesDocumento +
-                                      "A.ID IN (" + lista + ")");
+    TxbResultado r = sessao.Consultar(std::string(kColunasDocumento) + "FROM Z8_DOCTO A " +
+                                      da_pagina("A.ID") + kJuncoesDocumento);
     const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
       TDocumentoC100 d = LerDocumento(TLeitor(colunas, linha));
@@ -270,7 +266,8 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "PR.CODPROD, "
         "PR.NMPROD, PR.CODBARRAS, PR.CODIGONCM, PR.EXTIPI, PR.CODCEST, PR.CODGENERO, "
         "FA.TIPOITEM, UN.CODIGO UNIDADE "
-        "FROM Z8_PARTEDOCTO P "
+        "FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
         "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
         "INNER JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
         "LEFT JOIN Z8_FAMILIA FA ON FA.ID = PR.IDF_FAMILIA "
@@ -281,8 +278,7 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
         "LEFT JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID "
         "LEFT JOIN Z8_CLAORIGEM O ON O.ID = T.IDF_CLAORIGEM "
         "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID");
+        "ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID");
     const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
       TLeitor l(colunas, linha);
@@ -355,12 +351,12 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
   {
     TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Ativação Tributação Item Serviço!");
     TxbResultado r = sessao.Consultar(
-        "SELECT P.IDF_DOCTO, I.VALLIQUIDO, T.ISSBASE, T.ISSVALOR FROM Z8_PARTEDOCTO P "
+        "SELECT P.IDF_DOCTO, I.VALLIQUIDO, T.ISSBASE, T.ISSVALOR FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
         "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
         "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
         "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ") AND I.IDF_SERVICO IS NOT NULL ORDER BY P.IDF_DOCTO, I.SEQITEM");
+        "WHERE I.IDF_SERVICO IS NOT NULL ORDER BY P.IDF_DOCTO, I.SEQITEM");
     const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
       TLeitor l(colunas, linha);
@@ -371,13 +367,12 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Ativação Outros Dados Documento!");
     TxbResultado r = sessao.Consultar(
         "SELECT P.IDF_DOCTO, O.CHAVENFE, O.TEXTOFISCAL, O.OBSERVACAO, O.TEXTOPAD1, O.TEXTOPAD2, "
-        "O.TEXTOPAD3, O.NROPROCESSO, O.INDPROCESSO FROM Z8_PARTEDOCTO P "
-        "INNER JOIN Z8_OUTDADOSDO O ON O.IDA = P.ID WHERE P.IDF_DOCTO IN (" +
-        lista +
-        ") UNION ALL SELECT P.IDF_DOCTO, O.CHAVENFE, O.TEXTOFISCAL, NULL, NULL, NULL, NULL, "
-        "NULL, NULL FROM Z8_PARTEDOCTO P INNER JOIN Z8_OUTDADCOMP O ON O.IDA = P.ID "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ")");
+        "O.TEXTOPAD3, O.NROPROCESSO, O.INDPROCESSO FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_OUTDADOSDO O ON O.IDA = P.ID "
+        "UNION ALL SELECT P.IDF_DOCTO, O.CHAVENFE, O.TEXTOFISCAL, NULL, NULL, NULL, NULL, "
+        "NULL, NULL FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") + "INNER JOIN Z8_OUTDADCOMP O ON O.IDA = P.ID");
     for (const auto& linha : r.linhas) {
       auto texto = [&linha](size_t i) { return Trim(linha[i].AsString()); };
       TOutrosDadosC100& o = p.outros[linha[0].AsInt64()];
@@ -395,9 +390,10 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     // The tax authority's answers keep the key of a document whose own data
     // lacks it.
     TxbResultado r = sessao.Consultar(
-        "SELECT DISTINCT A.IDF_DOCUMENTO, B.CHAVEACESSO FROM Z8_OCODOCTO A "
-        "INNER JOIN Z8_OCODOCELET B ON B.IDA = A.ID WHERE A.IDF_DOCUMENTO IN (" +
-        lista + ") AND B.CHAVEACESSO IS NOT NULL ORDER BY A.IDF_DOCUMENTO, B.CHAVEACESSO");
+        "SELECT DISTINCT A.IDF_DOCUMENTO, B.CHAVEACESSO FROM Z8_OCODOCTO A " +
+        da_pagina("A.IDF_DOCUMENTO") +
+        "INNER JOIN Z8_OCODOCELET B ON B.IDA = A.ID WHERE B.CHAVEACESSO IS NOT NULL "
+        "ORDER BY A.IDF_DOCUMENTO, B.CHAVEACESSO");
     for (const auto& linha : r.linhas) {
       TOutrosDadosC100& o = p.outros[linha[0].AsInt64()];
       if (o.chave.empty()) o.chave = Trim(linha[1].AsString());
@@ -406,9 +402,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
   {
     TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Ativação Parcela Documento!");
     TxbResultado r = sessao.Consultar(
-        "SELECT P.IDF_DOCTO, A.IDENTPARCELA, A.DATAVENCTO, A.VALORPARCELA FROM Z8_PARTEDOCTO P "
-        "INNER JOIN Z8_PARCDOCTO A ON A.IDA = P.ID WHERE P.IDF_DOCTO IN (" +
-        lista + ") ORDER BY P.IDF_DOCTO, A.DATAVENCTO, P.ID");
+        "SELECT P.IDF_DOCTO, A.IDENTPARCELA, A.DATAVENCTO, A.VALORPARCELA FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_PARCDOCTO A ON A.IDA = P.ID ORDER BY P.IDF_DOCTO, A.DATAVENCTO, P.ID");
     for (const auto& linha : r.linhas)
       p.parcelas[linha[0].AsInt64()].push_back(
           {Trim(linha[1].AsString()),
@@ -419,14 +415,13 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     TxbResultado r = sessao.Consultar(
         "SELECT P.IDF_DOCTO, E.TIPOFRETE, E.FRETEAPAGAR, E.RESPONSAVEL, E.IDF_TRANSP, "
         "E.PLACAVEICULO, E.UFVEICULO, E.QTDEPORVOLUME, E.PESOBRUTO, E.PESOLIQUIDO "
-        "FROM Z8_PARTEDOCTO P INNER JOIN Z8_ENTREGADOC E ON E.IDA = P.ID "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista +
-        ") UNION ALL SELECT P.IDF_DOCTO, E.FORMAPAGFRETE, E.FRETEAPAGAR, NULL, E.IDF_TRANSP, "
+        "FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_ENTREGADOC E ON E.IDA = P.ID "
+        "UNION ALL SELECT P.IDF_DOCTO, E.FORMAPAGFRETE, E.FRETEAPAGAR, NULL, E.IDF_TRANSP, "
         "E.PLACAVEICULO, NULL, E.QTDEPORVOLUME, E.PESOBRUTO, E.PESOLIQUIDO "
-        "FROM Z8_PARTEDOCTO P INNER JOIN Z8_ENTREGACOM E ON E.IDA = P.ID "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ")");
+        "FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") + "INNER JOIN Z8_ENTREGACOM E ON E.IDA = P.ID");
     for (const auto& linha : r.linhas) {
       auto texto = [&linha](size_t i) { return Trim(linha[i].AsString()); };
       auto real = [&linha](size_t i) { return linha[i].AsFloat(); };
@@ -445,9 +440,9 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
   }
   if (Aplicacao().ChecarFamiliaRegistrada("ArmazenCombust")) {
     TxbResultado r = sessao.Consultar(
-        "SELECT A.DOCTOITEM_ID, A.NUM_TANQUE, A.QTDE FROM Z8_ARMAZCOMB A "
-        "INNER JOIN Z8_PARTEDOCTO P ON P.ID = A.DOCTOITEM_ID WHERE P.IDF_DOCTO IN (" +
-        lista + ") ORDER BY A.DOCTOITEM_ID, A.ID");
+        "SELECT A.DOCTOITEM_ID, A.NUM_TANQUE, A.QTDE FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_ARMAZCOMB A ON A.DOCTOITEM_ID = P.ID ORDER BY A.DOCTOITEM_ID, A.ID");
     for (const auto& linha : r.linhas)
       p.tanques[linha[0].AsInt64()].push_back({Trim(linha[1].AsString()), linha[2].AsFloat()});
   }
@@ -455,12 +450,12 @@ TPaginaC100 CarregarPaginaC100(TxbSession& sessao, const std::vector<int64_t>& i
     TxbResultado r = sessao.Consultar(
         "SELECT P.IDF_DOCTO, TB.IDF_DOCTOITEM, AJ.TIPOAJUSTE, AJ.BASE, AJ.ALIQUOTA, AJ.VALOR, "
         "AJ.VLROUTROS, AJ.DESCCOMPL, TA.CODAJUSTE, TA.DESCRICAO, TA.DESCRICAODET, "
-        "TA.DESCRICAORED FROM Z8_AJTRIBITDO AJ "
-        "INNER JOIN Z8_TRIBITEM TB ON TB.ID = AJ.IDF_TRIBITEM "
-        "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM "
+        "TA.DESCRICAORED FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = P.ID "
+        "INNER JOIN Z8_AJTRIBITDO AJ ON AJ.IDF_TRIBITEM = TB.ID "
         "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ") ORDER BY P.IDF_DOCTO, AJ.ID");
+        "ORDER BY P.IDF_DOCTO, AJ.ID");
     const TColunas colunas(r);
     for (const auto& linha : r.linhas) {
       TLeitor l(colunas, linha);
@@ -500,14 +495,13 @@ void CarregarParticipantesC100(TxbSession& sessao, const std::vector<int64_t>& i
   TxbResultado r = sessao.Consultar(
       "SELECT I.ID, I.CODIGO, I.NOME, I.IDENTIFICACAO, I.CPFCNPJ, I.INSCRICAOEST, I.NUMERO, "
       "I.COMPLEMENTO, EN.LOGRADOURO, EN.BAIRRO, CI.GEOCODIGO, UF.SIGLA, PA.CODIGOBACEN, "
-      "TC.INSCRICAOSUFRAMA, TC.CONTRIBUINTEICMS FROM KLVG_IDENT I "
+      "TC.INSCRICAOSUFRAMA, TC.CONTRIBUINTEICMS FROM KLVG_IDENT I " +
+      sessao.JuncaoIds("I.ID", novos) +
       "LEFT JOIN KLVG_ENDER EN ON EN.ID = I.IDF_ENDER "
       "LEFT JOIN KLVG_CID CI ON CI.ID = EN.IDF_CID "
       "LEFT JOIN KLVG_UF UF ON UF.ID = CI.IDF_UF "
       "LEFT JOIN KLVG_PAIS PA ON PA.ID = I.IDF_PAIS "
-      "LEFT JOIN Z8_PARTRIBCLI TC ON TC.IDF_IDENT = I.ID "
-      "WHERE I.ID IN (" +
-      ListaIds(novos) + ")");
+      "LEFT JOIN Z8_PARTRIBCLI TC ON TC.IDF_IDENT = I.ID");
   const TColunas colunas(r);
   for (const auto& linha : r.linhas) {
     TLeitor l(colunas, linha);

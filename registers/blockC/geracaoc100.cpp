@@ -317,12 +317,9 @@ void TGeracaoC100::CarregarContasFinanceiras(const TPaginaC100& p) {
       if (i.conta_financeira > 0 && !contas_financeiras_.count(i.conta_financeira))
         novas.push_back(i.conta_financeira);
   if (novas.empty()) return;
-  TxbResultado r = sessao_.Consultar(
-      "SELECT A.ID, B.CODIGO, B.NOME FROM Z8_CTAFINAN A "
-      " INNER JOIN KLVG_CLASSE B "
-      " ON A.IDA = B.ID "
-      " WHERE A.ID IN (" +
-      ListaIds(novas) + ")");
+  TxbResultado r = sessao_.Consultar("SELECT A.ID, B.CODIGO, B.NOME FROM Z8_CTAFINAN A " +
+                                     sessao_.JuncaoIds("A.ID", novas) +
+                                     "INNER JOIN KLVG_CLASSE B ON A.IDA = B.ID");
   for (const auto& l : r.linhas)
     contas_financeiras_[l[0].AsInt64()] = {Trim(l[1].AsString()), Trim(l[2].AsString())};
 }

@@ -254,8 +254,8 @@ void TGeracaoC400::ItensDasReducoes(std::vector<TReducao>& janela) {
       ":EMPRESA), (SELECT MIN(U.CODIGO) FROM Z8_UNIDADE U WHERE UPPER(U.CODIGO) = "
       "UPPER(I.CODUNIDADE)), I.QTDEACUM, I.VLRACUM, I.VALPIS, I.VALCOFINS, I.CSTPIS, I.BASEPIS, "
       "I.ALIQPIS, I.QTDBASEPIS, I.ALIQPISREAIS, I.CSTCOFINS, I.BASECOFINS, I.ALIQCOFINS, "
-      "I.QTDBASECOFINS, I.ALIQCOFINSREAIS FROM Z8_ITENSRDZ I WHERE I.IDF_REDUCAOZ IN (" +
-          ListaIds(ids) + ") ORDER BY I.IDF_REDUCAOZ, I.ID",
+      "I.QTDBASECOFINS, I.ALIQCOFINSREAIS FROM Z8_ITENSRDZ I " +
+          sessao_.JuncaoIds("I.IDF_REDUCAOZ", ids) + "ORDER BY I.IDF_REDUCAOZ, I.ID",
       {{"EMPRESA", cabecalho_.empresa}});
   for (const auto& l : r.linhas) {
     const TReducao& z = *por_id.at(l[0].AsInt64());

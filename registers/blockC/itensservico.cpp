@@ -30,8 +30,8 @@ TItensServico CarregarItensServico(TxbSession& s, const std::vector<int64_t>& do
                    "I.VALLIQUIDO, I.VALDESCONTO, CF.CODIGO, CT.CODIGO CLATRIBICMS, T.CLATRIBPIS, "
                    "T.PISBASE, T.PISALIQ, T.PISVALOR, T.CLATRIBCOFINS, T.COFINSBASE, T.COFINSALIQ, "
                    "T.COFINSVALOR, T.ICMSBASE, T.ICMSALIQ, T.ICMSVALOR, I.QDADE" +
-                   std::string(regra ? ", R.CODCLATRI" : "") +
-                   " FROM Z8_PARTEDOCTO P "
+                   std::string(regra ? ", R.CODCLATRI" : "") + " FROM Z8_PARTEDOCTO P " +
+                   s.JuncaoIds("P.IDF_DOCTO", documentos) +
                    "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
                    "INNER JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
                    "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
@@ -39,8 +39,7 @@ TItensServico CarregarItensServico(TxbSession& s, const std::vector<int64_t>& do
                    "LEFT JOIN Z8_TRIITEMSER T ON T.IDA = TB.ID "
                    "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = T.IDF_CLATRIBICMS " +
                    (regra ? JuncaoRegraDaFamilia(filial) : std::string()) +
-                   "WHERE P.IDF_DOCTO IN (" + ListaIds(documentos) +
-                   ") ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID")
+                   "ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID")
            .linhas) {
     auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
     TItemDocumentoC100 i;

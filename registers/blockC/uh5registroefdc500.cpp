@@ -83,14 +83,14 @@ struct TComplementosC500 {
 // The document's own ICMS and ICMS-ST rows, each a total of CST "000" by
 // CFOP and rate: base and tax, the exempt and other values as the
 // reduction for the ICMS.
-void CarregarTributos(TxbSession& s, const std::string& docs, TComplementosC500& c) {
+void CarregarTributos(TxbSession& s, const std::vector<int64_t>& documentos, TComplementosC500& c) {
   for (const auto& l :
        s.Consultar("SELECT T.IDF_DOCTO, I.TIPO, CF.CODIGO, T.ALIQUOTA, T.BASECALCULO, "
-                   "T.VALORIMPOSTO, T.VALORISENTO, T.VALOROUTRAS FROM Z8_DOCTOTRIB T "
+                   "T.VALORIMPOSTO, T.VALORISENTO, T.VALOROUTRAS FROM Z8_DOCTOTRIB T " +
+                   s.JuncaoIds("T.IDF_DOCTO", documentos) +
                    "INNER JOIN Z8_IMPOSTO I ON I.ID = T.IDF_IMPOSTO "
                    "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = T.IDF_CFOP "
-                   "WHERE T.IDF_DOCTO IN (" +
-                   docs + ") AND I.TIPO IN ('0', 'A') ORDER BY T.IDF_DOCTO, T.ID")
+                   "WHERE I.TIPO IN ('0', 'A') ORDER BY T.IDF_DOCTO, T.ID")
            .linhas) {
     TAnaliticoC190 t;
     t.cst = "000";
@@ -111,33 +111,32 @@ void CarregarTributos(TxbSession& s, const std::string& docs, TComplementosC500&
 TComplementosC500 CarregarComplementos(TxbSession& s, const std::vector<int64_t>& documentos,
                                        const std::vector<int64_t>& tipos) {
   TComplementosC500 c;
-  const std::string docs = ListaIds(documentos), tps = ListaIds(tipos);
-  for (const auto& l :
-       s.Consultar("SELECT IDF_DOCTO, VALFORNECCONSUM, VALSERVNAOTRIB, "
-                   "VALNOMETERC, VALDESPACES FROM Z8_REGLIVRO WHERE IDF_DOCTO IN (" +
-                   docs + ")")
-           .linhas)
+  for (const auto& l : s.Consultar("SELECT L.IDF_DOCTO, L.VALFORNECCONSUM, L.VALSERVNAOTRIB, "
+                                   "L.VALNOMETERC, L.VALDESPACES FROM Z8_REGLIVRO L " +
+                                   s.JuncaoIds("L.IDF_DOCTO", documentos))
+                           .linhas)
     c.livros[l[0].AsInt64()] = {l[1].AsFloat(), l[2].AsFloat(), l[3].AsFloat(), l[4].AsFloat()};
   for (const auto& l :
        s.Consultar("SELECT P.IDF_TIPDOC, E.CODCONS, E.TIPOLIGACAO, E.CODGRUPOTENSAO FROM "
-                   "Z8_PARTETPDOC P INNER JOIN Z8_TPDOCINFEE E ON E.IDA = P.ID WHERE "
-                   "P.IDF_TIPDOC IN (" +
-                   tps + ")")
+                   "Z8_PARTETPDOC P " +
+                   s.JuncaoIds("P.IDF_TIPDOC", tipos) +
+                   "INNER JOIN Z8_TPDOCINFEE E ON E.IDA = P.ID")
            .linhas) {
     auto texto = [&l](size_t i) { return Trim(l[i].AsString()); };
     c.energia[l[0].AsInt64()] = {texto(1), texto(2), texto(3)};
   }
   for (const auto& l :
-       s.Consultar("SELECT ID, NFCOMPLEMENTAR FROM Z8_TIPDOC WHERE ID IN (" + tps + ")").linhas)
+       s.Consultar("SELECT T.ID, T.NFCOMPLEMENTAR FROM Z8_TIPDOC T " + s.JuncaoIds("T.ID", tipos))
+           .linhas)
     c.complementar[l[0].AsInt64()] = UpperCase(Trim(l[1].AsString())) == "T";
   for (auto& l : s.Consultar("SELECT P.IDF_DOCTO, D.CHVDOCEREF, D.INDDEST, D.CODMUNDEST, "
                              "D.CODMODDOCREF, D.HASHDOCREF, D.SERDOCREF, D.NUMDOCREF, "
-                             "D.MESDOCREF, D.ENERINJET, D.OUTRASDED FROM Z8_PARTEDOCTO P "
-                             "INNER JOIN Z8_DADCONSUMO D ON D.IDA = P.ID WHERE P.IDF_DOCTO IN (" +
-                             docs + ")")
+                             "D.MESDOCREF, D.ENERINJET, D.OUTRASDED FROM Z8_PARTEDOCTO P " +
+                             s.JuncaoIds("P.IDF_DOCTO", documentos) +
+                             "INNER JOIN Z8_DADCONSUMO D ON D.IDA = P.ID")
                      .linhas)
     c.eletronica[l[0].AsInt64()] = std::vector<TVariant>(l.begin() + 1, l.end());
-  CarregarTributos(s, docs, c);
+  CarregarTributos(s, documentos, c);
   c.servicos = CarregarItensServico(s, documentos);
   return c;
 }
@@ -542,13 +541,12 @@ std::map<int64_t, std::vector<std::string>> LinhasDosAjustes(TxbSession& sessao,
   for (const auto& l :
        sessao
            .Consultar("SELECT P.IDF_DOCTO, TA.CODAJUSTE, AJ.DESCCOMPL, AJ.ALIQUOTA, "
-                      "SUM(AJ.BASE), SUM(AJ.VALOR) FROM Z8_AJTRIBITDO AJ "
-                      "INNER JOIN Z8_TRIBITEM TB ON TB.ID = AJ.IDF_TRIBITEM "
-                      "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM "
+                      "SUM(AJ.BASE), SUM(AJ.VALOR) FROM Z8_PARTEDOCTO P " +
+                      sessao.JuncaoIds("P.IDF_DOCTO", documentos) +
+                      "INNER JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = P.ID "
+                      "INNER JOIN Z8_AJTRIBITDO AJ ON AJ.IDF_TRIBITEM = TB.ID "
                       "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
-                      "WHERE P.IDF_DOCTO IN (" +
-                      ListaIds(documentos) +
-                      ") GROUP BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL "
+                      "GROUP BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL "
                       "ORDER BY P.IDF_DOCTO, TA.CODAJUSTE, AJ.ALIQUOTA, AJ.DESCCOMPL")
            .linhas)
     r[l[0].AsInt64()].push_back("|C597|" + Trim(l[1].AsString()) + "|" + Trim(l[2].AsString()) +

@@ -12,15 +12,17 @@ namespace {
 // The page's items come first, whatever the number of purchases: joined
 // the other way round, a small table of purchases made SQLite walk every
 // item of the page once per purchase (CROSS JOIN keeps the order there; to
-// Firebird it is an inner join like the others).
-constexpr const char* kSaidasComUltimaCompra =
-    "FROM Z8_PARTEDOCTO P "
-    "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
-    "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
-    "INNER JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
-    "CROSS JOIN Z8_ULTCOMPRAS U ";
+// Firebird it is an inner join like the others). `pagina` keeps the page's
+// documents.
+std::string SaidasComUltimaCompra(const std::string& pagina) {
+  return "FROM Z8_PARTEDOCTO P " + pagina +
+         "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+         "INNER JOIN Z8_DOCTO D ON D.ID = P.IDF_DOCTO "
+         "INNER JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
+         "CROSS JOIN Z8_ULTCOMPRAS U ";
+}
 constexpr const char* kCondicoes =
-    "AND U.IDF_PROD = I.IDF_PROD AND U.IDF_FILIAL = D.IDF_FILIAL "
+    "WHERE U.IDF_PROD = I.IDF_PROD AND U.IDF_FILIAL = D.IDF_FILIAL "
     "AND (CF.CODIGO LIKE '6%' OR CF.CODIGO IN ('5.603', '5603', '5.927', '5927')) "
     "AND U.DATAENTRADA = (SELECT MAX(U2.DATAENTRADA) FROM Z8_ULTCOMPRAS U2 "
     "WHERE U2.IDF_PROD = I.IDF_PROD AND U2.IDF_FILIAL = D.IDF_FILIAL "
@@ -36,39 +38,45 @@ constexpr const char* kValores =
 
 // Purchases kept as ERP documents (E the entry item, DE its document), with
 // the substitute's NF-e (S) and the document's collection document.
-const std::string kComprasDoERP =
-    std::string(
-        "SELECT I.ID SAIDA, CF.CODIGO CFOP, MD.CODMODELO, DE.NRODOCTO, SE.CODIGO SERIE, "
-        "U.DATAENTRADA, DE.IDF_IDENT, E.SEQITEM, E.QDADE, E.VALUNITARIO, ") +
-    kValores +
-    ", (SELECT MAX(O.CHAVENFE) FROM Z8_PARTEDOCTO PO INNER JOIN Z8_OUTDADCOMP O ON O.IDA = PO.ID "
-    "WHERE PO.IDF_DOCTO = DE.ID) CHAVE_COMPRAS, "
-    "(SELECT MAX(O.CHAVENFE) FROM Z8_PARTEDOCTO PO INNER JOIN Z8_OUTDADOSDO O ON O.IDA = PO.ID "
-    "WHERE PO.IDF_DOCTO = DE.ID) CHAVE_OUTROS, "
-    "S.IDF_IDENT SUBSTITUTO, S.CHAVENFE CHAVE_RET, S.SERIE SERIE_RET, S.NRODOCTO NUMERO_RET, "
-    "S.SEQITEM ITEM_RET, "
-    "(SELECT MAX(AR.CODMOD) FROM Z8_PARTEDOCTO PA INNER JOIN Z8_ARRECREFER AR ON AR.IDA = PA.ID "
-    "WHERE PA.IDF_DOCTO = DE.ID) MODELO_DA, "
-    "(SELECT MAX(AR.NRODOCTO) FROM Z8_PARTEDOCTO PA INNER JOIN Z8_ARRECREFER AR "
-    "ON AR.IDA = PA.ID WHERE PA.IDF_DOCTO = DE.ID) NUMERO_DA " +
-    kSaidasComUltimaCompra +
-    "INNER JOIN Z8_DOCTOITEM E ON E.ID = U.IDF_DOCTOITEM "
-    "INNER JOIN Z8_PARTEDOCTO PE ON PE.ID = E.IDA "
-    "INNER JOIN Z8_DOCTO DE ON DE.ID = PE.IDF_DOCTO "
-    "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = DE.IDF_TPDOCTO "
-    "INNER JOIN Z8_TPDOCTOGER TG ON TG.IDA = C.ID "
-    "INNER JOIN Z8_MODELODOCT MD ON MD.ID = coalesce(DE.IDF_MODELODOCTO, TG.IDF_MODELODOCT) "
-    "LEFT JOIN Z8_SERIEDOCTO SE ON SE.ID = DE.IDF_SERIEDOCTO "
-    "INNER JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = E.ID "
-    "INNER JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID "
-    "LEFT JOIN Z8_SUBSSTITEM S ON S.IDF_DOCTOITEM = E.ID ";
+std::string ComprasDoERP(const std::string& pagina) {
+  return std::string(
+             "SELECT I.ID SAIDA, CF.CODIGO CFOP, MD.CODMODELO, DE.NRODOCTO, SE.CODIGO SERIE, "
+             "U.DATAENTRADA, DE.IDF_IDENT, E.SEQITEM, E.QDADE, E.VALUNITARIO, ") +
+         kValores +
+         ", (SELECT MAX(O.CHAVENFE) FROM Z8_PARTEDOCTO PO INNER JOIN Z8_OUTDADCOMP O ON O.IDA = "
+         "PO.ID "
+         "WHERE PO.IDF_DOCTO = DE.ID) CHAVE_COMPRAS, "
+         "(SELECT MAX(O.CHAVENFE) FROM Z8_PARTEDOCTO PO INNER JOIN Z8_OUTDADOSDO O ON O.IDA = "
+         "PO.ID "
+         "WHERE PO.IDF_DOCTO = DE.ID) CHAVE_OUTROS, "
+         "S.IDF_IDENT SUBSTITUTO, S.CHAVENFE CHAVE_RET, S.SERIE SERIE_RET, S.NRODOCTO NUMERO_RET, "
+         "S.SEQITEM ITEM_RET, "
+         "(SELECT MAX(AR.CODMOD) FROM Z8_PARTEDOCTO PA INNER JOIN Z8_ARRECREFER AR ON AR.IDA = "
+         "PA.ID "
+         "WHERE PA.IDF_DOCTO = DE.ID) MODELO_DA, "
+         "(SELECT MAX(AR.NRODOCTO) FROM Z8_PARTEDOCTO PA INNER JOIN Z8_ARRECREFER AR "
+         "ON AR.IDA = PA.ID WHERE PA.IDF_DOCTO = DE.ID) NUMERO_DA " +
+         SaidasComUltimaCompra(pagina) +
+         "INNER JOIN Z8_DOCTOITEM E ON E.ID = U.IDF_DOCTOITEM "
+         "INNER JOIN Z8_PARTEDOCTO PE ON PE.ID = E.IDA "
+         "INNER JOIN Z8_DOCTO DE ON DE.ID = PE.IDF_DOCTO "
+         "INNER JOIN Z8_PARTETPDOC C ON C.IDF_TIPDOC = DE.IDF_TPDOCTO "
+         "INNER JOIN Z8_TPDOCTOGER TG ON TG.IDA = C.ID "
+         "INNER JOIN Z8_MODELODOCT MD ON MD.ID = coalesce(DE.IDF_MODELODOCTO, TG.IDF_MODELODOCT) "
+         "LEFT JOIN Z8_SERIEDOCTO SE ON SE.ID = DE.IDF_SERIEDOCTO "
+         "INNER JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = E.ID "
+         "INNER JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID "
+         "LEFT JOIN Z8_SUBSSTITEM S ON S.IDF_DOCTOITEM = E.ID ";
+}
 
 // Purchases typed before the ERP's documents (T: the typed purchase).
-const std::string kComprasDigitadas =
-    std::string(
-        "SELECT I.ID SAIDA, CF.CODIGO CFOP, T.CODMODELO, T.NRODOCTO, T.SERIE, "
-        "U.DATAENTRADA, T.IDF_IDENT, T.SEQITEM, T.QDADE, T.VALUNITARIO, T.CHAVENFE, ") +
-    kValores + kSaidasComUltimaCompra + "INNER JOIN Z8_DOCTONTFIC T ON T.ID = U.IDF_DOCTONTFIC ";
+std::string ComprasDigitadas(const std::string& pagina) {
+  return std::string(
+             "SELECT I.ID SAIDA, CF.CODIGO CFOP, T.CODMODELO, T.NRODOCTO, T.SERIE, "
+             "U.DATAENTRADA, T.IDF_IDENT, T.SEQITEM, T.QDADE, T.VALUNITARIO, T.CHAVENFE, ") +
+         kValores + SaidasComUltimaCompra(pagina) +
+         "INNER JOIN Z8_DOCTONTFIC T ON T.ID = U.IDF_DOCTONTFIC ";
+}
 
 void Ler(const TxbResultado& r, std::map<int64_t, TUltimaEntradaC176>& entradas) {
   auto coluna = [&r](const char* nome) { return r.IndiceColuna(nome); };
@@ -134,9 +142,9 @@ std::map<int64_t, TUltimaEntradaC176> CarregarUltimasEntradasC176(TxbSession& se
   std::map<int64_t, TUltimaEntradaC176> entradas;
   if (ids.empty()) return entradas;
   TxbBlocoMonitorado monitor(sessao.Monitor(), 330, "Ativação Ultimas Compras Fornecedor");
-  const std::string filtro = "WHERE P.IDF_DOCTO IN (" + ListaIds(ids) + ") " + kCondicoes;
-  Ler(sessao.Consultar(kComprasDoERP + filtro + kComSubstituicao), entradas);
-  Ler(sessao.Consultar(kComprasDigitadas + filtro + kComSubstituicao), entradas);
+  const std::string pagina = sessao.JuncaoIds("P.IDF_DOCTO", ids);
+  Ler(sessao.Consultar(ComprasDoERP(pagina) + kCondicoes + kComSubstituicao), entradas);
+  Ler(sessao.Consultar(ComprasDigitadas(pagina) + kCondicoes + kComSubstituicao), entradas);
   return entradas;
 }
 

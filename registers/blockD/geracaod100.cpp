@@ -217,7 +217,7 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
   TPagina p;
   p.c = CarregarPaginaC100(sessao_, ids);
   p.livros = CarregarLivrosD(sessao_, ids);
-  const std::string lista = ListaIds(ids);
+  auto da_pagina = [this, &ids](const char* coluna) { return sessao_.JuncaoIds(coluna, ids); };
   const TxbCabecalhoEFD& c = refs_.Cabecalho();
   {
     TxbResultado r = sessao_.Consultar(
@@ -225,13 +225,13 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
         "S.TIPO TIPO_SERIE, F.NUMEROCONHECIMENTO, F.CHAVECTE, F.FRETECIF, CF.CODIGO CFOP, "
         "CT.CODIGO TRIB, F.OBSFISCAL, F.DATAEMISSAO, F.DATAENTRADA, F.VALORFRETE, "
         "F.BASECALCICMSFRETE, F.ALIQUOTAICMS, F.VALORICMS, F.ISENTASICMS, F.OUTROSICMS "
-        "FROM Z8_PARTEDOCTO P INNER JOIN Z8_PARDCCOFRE F ON F.IDA = P.ID "
-        "LEFT JOIN Z8_SERIEDOCTO S ON S.ID = F.IDF_SERIEDOCTO "
-        "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = F.IDF_CFOP "
-        "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = F.IDF_CLATRIBUT "
-        "WHERE P.IDF_DOCTO IN (" +
-            lista +
-            ") AND F.DATAENTRADA BETWEEN :INICIO AND :FIM AND F.VALORFRETE > 0 "
+        "FROM Z8_PARTEDOCTO P " +
+            da_pagina("P.IDF_DOCTO") +
+            "INNER JOIN Z8_PARDCCOFRE F ON F.IDA = P.ID "
+            "LEFT JOIN Z8_SERIEDOCTO S ON S.ID = F.IDF_SERIEDOCTO "
+            "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = F.IDF_CFOP "
+            "LEFT JOIN Z8_CLATRIBUT CT ON CT.ID = F.IDF_CLATRIBUT "
+            "WHERE F.DATAENTRADA BETWEEN :INICIO AND :FIM AND F.VALORFRETE > 0 "
             "ORDER BY P.IDF_DOCTO, F.ID",
         {{"INICIO", c.inicio.DateOf()}, {"FIM", c.fim.DateOf()}});
     for (const auto& l : r.linhas) {
@@ -262,11 +262,11 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
   {
     TxbResultado r = sessao_.Consultar(
         "SELECT F.ID, AJ.BASE, AJ.ALIQUOTA, AJ.VALOR, AJ.VLROUTROS, AJ.DESCCOMPL, TA.CODAJUSTE, "
-        "TA.DESCRICAORED FROM Z8_AJTRIBCOFR AJ INNER JOIN Z8_PARDCCOFRE F ON F.ID = "
-        "AJ.IDF_CONHFREDOC INNER JOIN Z8_PARTEDOCTO P ON P.ID = F.IDA "
-        "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF "
-        "WHERE P.IDF_DOCTO IN (" +
-        lista + ") ORDER BY F.ID, AJ.ID");
+        "TA.DESCRICAORED FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_PARDCCOFRE F ON F.IDA = P.ID "
+        "INNER JOIN Z8_AJTRIBCOFR AJ ON AJ.IDF_CONHFREDOC = F.ID "
+        "INNER JOIN Z8_TABAJVPRDF TA ON TA.ID = AJ.IDF_TABAJVPRDF ORDER BY F.ID, AJ.ID");
     for (const auto& l : r.linhas) {
       TAjusteC100 a;
       a.base = Valor(l[1]);
@@ -281,19 +281,20 @@ void TGeracaoD100::Pagina(const std::vector<int64_t>& ids) {
   }
   {
     TxbResultado r = sessao_.Consultar(
-        "SELECT TB.IDF_DOCTOITEM, T.ICMSVALORISENTO, T.ICMSVALOROUTRAS FROM Z8_TRIITEMPRO T "
-        "INNER JOIN Z8_TRIBITEM TB ON TB.ID = T.IDA "
-        "INNER JOIN Z8_PARTEDOCTO P ON P.ID = TB.IDF_DOCTOITEM WHERE P.IDF_DOCTO IN (" +
-        lista + ")");
+        "SELECT TB.IDF_DOCTOITEM, T.ICMSVALORISENTO, T.ICMSVALOROUTRAS FROM Z8_PARTEDOCTO P " +
+        da_pagina("P.IDF_DOCTO") +
+        "INNER JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = P.ID "
+        "INNER JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID");
     for (const auto& l : r.linhas) p.nao_tributados[Id(l[0])] = Valor(l[1]) + Valor(l[2]);
   }
   if (com_municipios_) {
     TxbResultado r = sessao_.Consultar(
         "SELECT B.IDF_DOCTO, CIDINI.GEOCODIGO AS CID_INI_GEOCODIGO, CIDTER.GEOCODIGO AS "
-        "CID_TER_GEOCODIGO FROM Z8_DADOSTRANS A INNER JOIN Z8_PARTEDOCTO B ON B.ID = A.IDA "
+        "CID_TER_GEOCODIGO FROM Z8_PARTEDOCTO B " +
+        da_pagina("B.IDF_DOCTO") +
+        "INNER JOIN Z8_DADOSTRANS A ON A.IDA = B.ID "
         "LEFT JOIN KLVG_CID CIDINI ON CIDINI.ID = A.IDF_MUNINI "
-        "LEFT JOIN KLVG_CID CIDTER ON CIDTER.ID = A.IDF_MUNTER WHERE B.IDF_DOCTO IN (" +
-        lista + ")");
+        "LEFT JOIN KLVG_CID CIDTER ON CIDTER.ID = A.IDF_MUNTER");
     for (const auto& l : r.linhas) p.trajetos[Id(l[0])] = {Texto(l[1]), Texto(l[2])};
   }
   if (com_municipios_) {

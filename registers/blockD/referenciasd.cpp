@@ -54,14 +54,12 @@ std::vector<int64_t> SelecionarServicos(TxbSession& sessao, int filial, TDateTim
 }
 
 std::set<int64_t> Complementares(TxbSession& sessao, const std::vector<int64_t>& ids) {
-  std::string lista;
-  for (int64_t id : ids) lista += (lista.empty() ? "" : ", ") + std::to_string(id);
   std::set<int64_t> r;
-  if (lista.empty()) return r;
+  if (ids.empty()) return r;
   for (const auto& l : sessao
-                           .Consultar("SELECT A.ID, H.NFCOMPLEMENTAR FROM Z8_DOCTO A INNER JOIN "
-                                      "Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO WHERE A.ID IN (" +
-                                      lista + ")")
+                           .Consultar("SELECT A.ID, H.NFCOMPLEMENTAR FROM Z8_DOCTO A " +
+                                      sessao.JuncaoIds("A.ID", ids) +
+                                      "INNER JOIN Z8_TIPDOC H ON H.ID = A.IDF_TPDOCTO")
                            .linhas)
     if (!l[1].IsNull() && (UpperCase(Trim(l[1].AsString())) == "T" || Trim(l[1].AsString()) == "1"))
       r.insert(l[0].AsInt64());
@@ -76,14 +74,14 @@ std::map<int64_t, std::string> ClassesDosItens(TxbSession& sessao,
   for (const auto& l :
        sessao
            .Consultar("SELECT I.ID, COALESCE(F.CODCLASSPEDD510, FS.CODCLASSPEDD510) FROM "
-                      "Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+                      "Z8_PARTEDOCTO P " +
+                      sessao.JuncaoIds("P.IDF_DOCTO", documentos) +
+                      "INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
                       "LEFT JOIN Z8_PROD PR ON PR.ID = I.IDF_PROD "
                       "LEFT JOIN Z8_FAMILIA F ON F.ID = PR.IDF_FAMILIA "
                       "LEFT JOIN Z8_SERVICO S ON S.ID = I.IDF_SERVICO "
                       "LEFT JOIN Z8_FAMSERVICO FS ON FS.ID = S.IDF_FAMSERVICO "
-                      "WHERE P.IDF_DOCTO IN (" +
-                      ListaIds(documentos) +
-                      ") AND (F.CODCLASSPEDD510 IS NOT NULL OR FS.CODCLASSPEDD510 IS NOT NULL)")
+                      "WHERE F.CODCLASSPEDD510 IS NOT NULL OR FS.CODCLASSPEDD510 IS NOT NULL")
            .linhas)
     if (!Trim(l[1].AsString()).empty()) r[l[0].AsInt64()] = Trim(l[1].AsString());
   return r;
@@ -95,10 +93,9 @@ std::map<int64_t, TLivroD> CarregarLivrosD(TxbSession& sessao, const std::vector
   std::map<int64_t, TLivroD> r;
   if (ids.empty()) return r;
   for (const auto& l : sessao
-                           .Consultar("SELECT IDF_DOCTO, VALFORNECCONSUM, VALSERVNAOTRIB, "
-                                      "VALNOMETERC, VALDESPACES FROM Z8_REGLIVRO WHERE IDF_DOCTO "
-                                      "IN (" +
-                                      ListaIds(ids) + ")")
+                           .Consultar("SELECT L.IDF_DOCTO, L.VALFORNECCONSUM, L.VALSERVNAOTRIB, "
+                                      "L.VALNOMETERC, L.VALDESPACES FROM Z8_REGLIVRO L " +
+                                      sessao.JuncaoIds("L.IDF_DOCTO", ids))
                            .linhas)
     r[l[0].AsInt64()] = {l[1].AsFloat(), l[2].AsFloat(), l[3].AsFloat(), l[4].AsFloat()};
   return r;

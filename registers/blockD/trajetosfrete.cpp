@@ -17,10 +17,10 @@ std::map<int64_t, int64_t> NotasDosFretes(TxbSession& sessao, const std::vector<
   // Of a part's notes the newest decides, whether its invoice is found or not.
   std::map<int64_t, bool> decididos;
   for (const auto& l : sessao
-                           .Consultar("SELECT NCF.IDF_PARDCCOFRE, D.ID FROM Z8_NOTASCFRET NCF "
-                                      "LEFT JOIN Z8_DOCTO D ON D.DOCTODIGITADO LIKE " +
-                                      numero + " WHERE NCF.IDF_PARDCCOFRE IN (" + ListaIds(fretes) +
-                                      ") ORDER BY NCF.IDF_PARDCCOFRE, NCF.ID DESC, D.ID DESC")
+                           .Consultar("SELECT NCF.IDF_PARDCCOFRE, D.ID FROM Z8_NOTASCFRET NCF " +
+                                      sessao.JuncaoIds("NCF.IDF_PARDCCOFRE", fretes) +
+                                      "LEFT JOIN Z8_DOCTO D ON D.DOCTODIGITADO LIKE " + numero +
+                                      " ORDER BY NCF.IDF_PARDCCOFRE, NCF.ID DESC, D.ID DESC")
                            .linhas) {
     const int64_t frete = l[0].AsInt64();
     if (!decididos.emplace(frete, true).second) continue;
@@ -32,10 +32,11 @@ std::map<int64_t, int64_t> NotasDosFretes(TxbSession& sessao, const std::vector<
 // By document, its issuer's identity.
 std::map<int64_t, int64_t> Emitentes(TxbSession& sessao, const std::vector<int64_t>& documentos) {
   std::map<int64_t, int64_t> r;
-  for (const auto& l : sessao
-                           .Consultar("SELECT ID, IDF_IDENT FROM Z8_DOCTO WHERE ID IN (" +
-                                      ListaIds(documentos) + ") AND IDF_IDENT IS NOT NULL")
-                           .linhas)
+  for (const auto& l :
+       sessao
+           .Consultar("SELECT D.ID, D.IDF_IDENT FROM Z8_DOCTO D " +
+                      sessao.JuncaoIds("D.ID", documentos) + "WHERE D.IDF_IDENT IS NOT NULL")
+           .linhas)
     r[l[0].AsInt64()] = l[1].AsInt64();
   return r;
 }
@@ -44,7 +45,6 @@ std::map<int64_t, int64_t> Emitentes(TxbSession& sessao, const std::vector<int64
 // purchase's place first, then the customer's.
 std::map<int64_t, std::string> LocaisDeEntrega(TxbSession& sessao,
                                                const std::vector<int64_t>& documentos) {
-  const std::string lista = ListaIds(documentos);
   std::map<int64_t, std::string> r;
   auto ler = [&](const std::string& sql) {
     for (const auto& l : sessao.Consultar(sql).linhas) {
@@ -52,17 +52,15 @@ std::map<int64_t, std::string> LocaisDeEntrega(TxbSession& sessao,
       if (!l[1].IsNull() && !municipio.empty()) r.emplace(l[0].AsInt64(), municipio);
     }
   };
-  ler("SELECT P.IDF_DOCTO, C.GEOCODIGO FROM Z8_PARTEDOCTO P "
+  ler("SELECT P.IDF_DOCTO, C.GEOCODIGO FROM Z8_PARTEDOCTO P " +
+      sessao.JuncaoIds("P.IDF_DOCTO", documentos) +
       "INNER JOIN Z8_ENTREGACOM EC ON EC.IDA = P.ID "
       "INNER JOIN Z8_LOCENTCOMP LC ON LC.IDF_ENTREGACOM = EC.ID "
       "INNER JOIN Z8_LOCALENT L ON L.ID = LC.IDF_LOCALENT "
-      "INNER JOIN KLVG_ENDER E ON E.ID = L.IDF_ENDER INNER JOIN KLVG_CID C ON C.ID = E.IDF_CID "
-      "WHERE P.IDF_DOCTO IN (" +
-      lista + ")");
-  ler("SELECT A.ID, C.GEOCODIGO FROM Z8_DOCTO A INNER JOIN Z8_LOCENTCLI L ON L.ID = "
-      "A.IDF_LOCENTCLI INNER JOIN KLVG_ENDER E ON E.ID = L.IDF_ENDER "
-      "INNER JOIN KLVG_CID C ON C.ID = E.IDF_CID WHERE A.ID IN (" +
-      lista + ")");
+      "INNER JOIN KLVG_ENDER E ON E.ID = L.IDF_ENDER INNER JOIN KLVG_CID C ON C.ID = E.IDF_CID");
+  ler("SELECT A.ID, C.GEOCODIGO FROM Z8_DOCTO A " + sessao.JuncaoIds("A.ID", documentos) +
+      "INNER JOIN Z8_LOCENTCLI L ON L.ID = A.IDF_LOCENTCLI "
+      "INNER JOIN KLVG_ENDER E ON E.ID = L.IDF_ENDER INNER JOIN KLVG_CID C ON C.ID = E.IDF_CID");
   return r;
 }
 

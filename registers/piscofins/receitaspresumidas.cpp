@@ -41,11 +41,11 @@ const std::string kEmitidos =
 constexpr const char* kItens =
     "SELECT CF.CODIGO, I.VALLIQUIDONF, I.QDADE, T.CLATRIBPIS, T.PISALIQ, T.VALFIXOPIS, "
     "T.CLATRIBCOFINS, T.COFINSALIQ, T.VALFIXOCOFINS, T.NATRECPISCOFINS, P.IDF_DOCTO "
-    "FROM Z8_PARTEDOCTO P INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
+    "FROM Z8_PARTEDOCTO P {}INNER JOIN Z8_DOCTOITEM I ON I.IDA = P.ID "
     "LEFT JOIN Z8_CODFISOPE CF ON CF.ID = I.IDF_CFOP "
     "LEFT JOIN Z8_TRIBITEM TB ON TB.IDF_DOCTOITEM = I.ID "
     "LEFT JOIN Z8_TRIITEMPRO T ON T.IDA = TB.ID "
-    "WHERE P.IDF_DOCTO IN ({}) ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID";
+    "ORDER BY P.IDF_DOCTO, I.SEQITEM, I.ID";
 constexpr size_t kColunaDocumentoItem = 10;
 
 std::string S(const TVariant& v) {
@@ -128,7 +128,8 @@ class TReceitasPresumidas {
     std::vector<int64_t> ids;
     for (auto l = primeiro; l != fim; ++l) ids.push_back((*l)[2].AsInt64());
     std::map<int64_t, TLinhas> itens;
-    for (auto& i : sessao_.Consultar(fmt::format(kItens, ListaIds(ids))).linhas)
+    for (auto& i :
+         sessao_.Consultar(fmt::format(kItens, sessao_.JuncaoIds("P.IDF_DOCTO", ids))).linhas)
       itens[i[kColunaDocumentoItem].AsInt64()].push_back(std::move(i));
     return itens;
   }

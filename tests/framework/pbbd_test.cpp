@@ -136,6 +136,75 @@ TEST_P(BancoDeDados, TabelaTemporariaVaziaEUsavelNaTransacaoAberta) {
   EXPECT_EQ(Contar("SELECT COUNT(*) FROM TMP_IDS"), 0);
 }
 
+// Items (ID) of documents (DOC): document d has items 10d + 1 and 10d + 2.
+void CriarItens(TpbBD& bd, int documentos) {
+  bd.Executar("CREATE TABLE ITENS (ID " + bd.TipoColuna(TTipoCampo::Inteiro, 0) + ", DOC " +
+              bd.TipoColuna(TTipoCampo::Inteiro, 0) + ")");
+  bd.Confirmar();
+  auto inserir = bd.Preparar("INSERT INTO ITENS (ID, DOC) VALUES (?, ?)",
+                             {TTipoCampo::Inteiro, TTipoCampo::Inteiro});
+  for (int d = 1; d <= documentos; ++d)
+    for (int i = 1; i <= 2; ++i) {
+      inserir->Definir(0, 10 * d + i);
+      inserir->Definir(1, d);
+      inserir->Executar();
+    }
+  bd.Confirmar();
+}
+
+std::vector<int64_t> ItensDosDocumentos(TpbBD& bd, const std::vector<int64_t>& documentos) {
+  std::vector<int64_t> itens;
+  for (const auto& linha : bd.Consultar("SELECT I.ID FROM ITENS I " +
+                                        bd.JuncaoIds("I.DOC", documentos) + "ORDER BY I.ID")
+                               .linhas)
+    itens.push_back(linha.at(0).AsInt64());
+  return itens;
+}
+
+TEST_P(BancoDeDados, JuncaoIdsDevolveExatamenteAsLinhasDoConjunto) {
+  CriarItens(*bd_, 1500);
+  // Repeated ids count once, absent ones match nothing, an empty set nothing.
+  EXPECT_EQ(ItensDosDocumentos(*bd_, {5, 3, 5, 9999}), (std::vector<int64_t>{31, 32, 51, 52}));
+  EXPECT_EQ(ItensDosDocumentos(*bd_, {}), std::vector<int64_t>{});
+  // Two sets in one statement.
+  EXPECT_EQ(Ids("SELECT I.ID FROM ITENS I " + bd_->JuncaoIds("I.DOC", {3, 4, 7}) +
+                bd_->JuncaoIds("I.ID", {31, 42, 52, 71}) + "ORDER BY I.ID"),
+            (std::vector<int64_t>{31, 42, 71}));
+
+  // A long page, more sets than an engine may keep at once, and a set asked
+  // for again after others took its place.
+  std::vector<int64_t> pagina;
+  for (int64_t d = 1; d <= 1500; d += 2) pagina.push_back(d);
+  for (int vez = 0; vez < 2; ++vez) {
+    for (int64_t d = 1; d <= 6; ++d) EXPECT_EQ(ItensDosDocumentos(*bd_, {d}).size(), 2u);
+    const std::vector<int64_t> itens = ItensDosDocumentos(*bd_, pagina);
+    ASSERT_EQ(itens.size(), 2 * pagina.size());
+    EXPECT_EQ(itens.front(), 11);
+    EXPECT_EQ(itens.back(), 14992);
+  }
+
+  // The sets outlive neither a commit nor a rollback, and are found again.
+  bd_->Confirmar();
+  EXPECT_EQ(ItensDosDocumentos(*bd_, {5, 3}), (std::vector<int64_t>{31, 32, 51, 52}));
+  bd_->Desfazer();
+  EXPECT_EQ(ItensDosDocumentos(*bd_, {5, 3}), (std::vector<int64_t>{31, 32, 51, 52}));
+  EXPECT_EQ(ItensDosDocumentos(*bd_, {2}), (std::vector<int64_t>{21, 22}));
+}
+
+// Two sessions generating at once each read their own page.
+TEST_P(BancoDeDados, JuncaoIdsDeConexoesSimultaneasNaoSeMisturam) {
+  const std::string url = UrlDeArquivo();
+  auto a = TpbBD::Conectar(url);
+  CriarItens(*a, 20);
+  auto b = TpbBD::Conectar(url);
+  for (int vez = 0; vez < 3; ++vez) {
+    EXPECT_EQ(ItensDosDocumentos(*a, {1, 2}), (std::vector<int64_t>{11, 12, 21, 22}));
+    EXPECT_EQ(ItensDosDocumentos(*b, {2, 3}), (std::vector<int64_t>{21, 22, 31, 32}));
+    EXPECT_EQ(ItensDosDocumentos(*a, {1, 2}), (std::vector<int64_t>{11, 12, 21, 22}));
+    (vez == 0 ? a : b)->Confirmar();
+  }
+}
+
 TEST_P(BancoDeDados, IdsUnicosCrescentesEAcimaDoReservado) {
   // A block taken in a transaction that is rolled back must not be reused.
   bd_->NovoID();
@@ -336,6 +405,11 @@ TEST(Dialetos, TextosDeSQLServerEOracle) {
   EXPECT_EQ(oracle->FragmentoAposAlias(), "");
   EXPECT_EQ(sqlserver->TipoColuna(TTipoCampo::Texto, 0), "VARCHAR(100)");
   EXPECT_EQ(oracle->TipoColuna(TTipoCampo::Memo, 0), "CLOB");
+  // Kinds without a work table list the ids, sorted and once each.
+  EXPECT_EQ(sqlserver->JuncaoIds("P.DOC", {3, 1, 3}),
+            "INNER JOIN (VALUES (1), (3)) IDS_P_DOC (ID) ON IDS_P_DOC.ID = P.DOC ");
+  EXPECT_EQ(sqlserver->JuncaoIds("P.DOC", {}),
+            "INNER JOIN (VALUES (NULL)) IDS_P_DOC (ID) ON IDS_P_DOC.ID = P.DOC ");
 
   // Not connected: statements fail cleanly instead of crashing.
   EXPECT_THROW(sqlserver->CriarTabelaTemporaria("#TEMP_X"), EBancoDados);
