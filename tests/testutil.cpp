@@ -12,7 +12,9 @@
 #include <stdexcept>
 
 #include "app/banco.h"
+#include "erp/erp.h"
 #include "framework/pbbd.h"
+#include "framework/xbaplicacao.h"
 
 namespace efd::teste {
 namespace {
@@ -150,6 +152,14 @@ std::vector<std::string> UrlsDeTeste() {
   for (const std::string& motor : MotoresDeTeste())
     if (MotorDisponivel(motor)) urls.push_back(NovaUrl(motor));
   return urls;
+}
+
+TModuloOpcional::TModuloOpcional(std::vector<std::string> familias) : removida_(familias.back()) {
+  erp::Registrar(std::set<std::string>(familias.begin(), familias.end()));
+}
+
+TModuloOpcional::~TModuloOpcional() {
+  Aplicacao().RemoverClasse(removida_);
 }
 
 }  // namespace efd::teste

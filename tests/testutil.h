@@ -38,4 +38,17 @@ std::string Mensagem(F f) {
   return {};
 }
 
+// An optional ERP module switched on for the life of one test: its families
+// registered on construction, the named one removed again on destruction.
+class TModuloOpcional {
+ public:
+  explicit TModuloOpcional(std::vector<std::string> familias);
+  ~TModuloOpcional();
+  TModuloOpcional(const TModuloOpcional&) = delete;
+  TModuloOpcional& operator=(const TModuloOpcional&) = delete;
+
+ private:
+  std::string removida_;
+};
+
 }  // namespace efd::teste

@@ -100,16 +100,11 @@ class ComplementosC110 : public TDocumentos {
          {"ID", id}});
     sessao_->GetBD().Confirmar();
   }
-
-  // The coupons count only where the ERP keeps them.
-  struct TModuloCupons {
-    TModuloCupons() { erp::Registrar({"DoctoCupFiscal"}); }
-    ~TModuloCupons() { Aplicacao().RemoverClasse("DoctoCupFiscal"); }
-  };
 };
 
 TEST_P(ComplementosC110, CadaComplementoFicaSobSeuTextoUmaVezNaOrdemDoLeiaute) {
-  TModuloCupons cupons;
+  // The coupons count only where the ERP keeps them.
+  const teste::TModuloOpcional cupons({"DoctoCupFiscal"});
   Carregar({Venda(3101, "101", "2024-03-10")});
   Complementos(3101);
   const TArquivo a = GerarMes();
@@ -134,7 +129,8 @@ TEST_P(ComplementosC110, CadaComplementoFicaSobSeuTextoUmaVezNaOrdemDoLeiaute) {
 }
 
 TEST_P(ComplementosC110, ChaveDoReferenciadoDesde2016ECanceladoSemComplementos) {
-  TModuloCupons cupons;
+  // The coupons count only where the ERP keeps them.
+  const teste::TModuloOpcional cupons({"DoctoCupFiscal"});
   Carregar({Venda(3201, "201", "2015-12-10"), Venda(3301, "301", "2016-01-10"),
             Venda(3401, "401", "2016-01-11", "1")});
   for (int id : {3201, 3301, 3401}) Complementos(id);
@@ -182,10 +178,7 @@ TEST_P(ComplementosC110, LotesDoMedicamentoSobOItemQuandoOErpGuardaLotes) {
   // Without the ERP's batches there is nothing to tell.
   EXPECT_TRUE(Linhas(GerarMes(), "C173").empty());
 
-  struct TModuloLotes {
-    TModuloLotes() { erp::Registrar({"Lote"}); }
-    ~TModuloLotes() { Aplicacao().RemoverClasse("Lote"); }
-  } modulo;
+  const teste::TModuloOpcional modulo({"Lote"});
   const TArquivo a = GerarMes();
   EXPECT_TRUE(a.problemas.empty());
   const auto linhas = Documento(a, "701");

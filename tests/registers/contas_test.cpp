@@ -62,13 +62,6 @@ constexpr const char* kFilial = R"({
   "Z8_NCCTBSPED": [{"ID": 320, "IDF_SINTETICO": 300, "NATUREZACTCTB": "4"}]
 })";
 
-// Switches the accounting module on for one test: accounts then take level,
-// name and nature from the company's visual chart.
-struct TModuloContabil {
-  TModuloContabil() { erp::Registrar({"ParEmpContabilidade", "MovCtb"}); }
-  ~TModuloContabil() { Aplicacao().RemoverClasse("MovCtb"); }
-};
-
 class Contas : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -148,7 +141,9 @@ TEST_P(Contas, ContaDoERPDaNomeEDataEAAlteracaoQuandoPedida) {
 }
 
 TEST_P(Contas, PlanoVisualDaNivelNomeENaturezaDoSinteticoAcima) {
-  TModuloContabil contabil;
+  // The accounting module on: accounts take level, name and nature from the
+  // company's visual chart.
+  const teste::TModuloOpcional contabil({"ParEmpContabilidade", "MovCtb"});
   std::string natureza;
   const auto linhas = Gerar(1, [&](int id, int bloco) {
     auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
@@ -166,7 +161,9 @@ TEST_P(Contas, PlanoVisualDaNivelNomeENaturezaDoSinteticoAcima) {
 
 TEST_P(Contas, CodigoReduzidoQuandoAEmpresaOPede) {
   sessao_->ExecutarDiretoNoBD("UPDATE Z8_PEMPGERAL SET ORICODCTACTB = '2'");
-  TModuloContabil contabil;
+  // The accounting module on: accounts take level, name and nature from the
+  // company's visual chart.
+  const teste::TModuloOpcional contabil({"ParEmpContabilidade", "MovCtb"});
   const auto linhas = Gerar(1, [&](int id, int bloco) {
     auto contas = Aplicacao().CriarComo<Th5RegistroEFD0500>("RegistroEFD0500", *sessao_);
     std::string natureza;

@@ -179,10 +179,7 @@ TEST_P(Documentos, CombustivelQueEntraDizSeusTanquesQuandoOErpOsGuarda) {
   TDocumentoTeste venda{.id = 3048, .numero = "48"};
   venda.itens[0] = compra.itens[0];
   venda.itens[0].cfop = "5.102";
-  struct TModuloCombustivel {
-    TModuloCombustivel() { erp::Registrar({"ArmazenCombust"}); }
-    ~TModuloCombustivel() { Aplicacao().RemoverClasse("ArmazenCombust"); }
-  } modulo;
+  const teste::TModuloOpcional modulo({"ArmazenCombust"});
   Carregar({compra, venda});
   const TArquivo a = GerarMes();
   EXPECT_TRUE(a.problemas.empty());
@@ -259,10 +256,7 @@ TEST_P(Documentos, NumerosDigitadosEntramPelaDataAntesDosDocumentosDoDia) {
      "COD_MOD": "55", "COD_SIT": "02", "SER": "1"},
     {"ID": 8393, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-01", "NUM_DOC": "91",
      "COD_MOD": "55", "COD_SIT": "02", "SER": "1"}]})");
-  struct TModuloCancelados {
-    TModuloCancelados() { erp::Registrar({"DoctoCancelSped"}); }
-    ~TModuloCancelados() { Aplicacao().RemoverClasse("DoctoCancelSped"); }
-  } modulo;
+  const teste::TModuloOpcional modulo({"DoctoCancelSped"});
   const TArquivo a = GerarMes();
   EXPECT_TRUE(a.problemas.empty());
   EXPECT_EQ(Numeros(a), (std::vector<std::string>{"91", "81", "92", "82", "93"}));
@@ -313,10 +307,7 @@ TEST_P(Documentos, ChaveDasOcorrenciasSoQuandoOsDadosDoDocumentoNaoATem) {
   // Without the ERP's occurrences the key is the document's own, or none.
   EXPECT_EQ(Campos(Documento(GerarMes(), "91")[0])[8], "");
 
-  struct TModuloOcorrencias {
-    TModuloOcorrencias() { erp::Registrar({"OcoDocumentoElet"}); }
-    ~TModuloOcorrencias() { Aplicacao().RemoverClasse("OcoDocumentoElet"); }
-  } modulo;
+  const teste::TModuloOpcional modulo({"OcoDocumentoElet"});
   const TArquivo a = GerarMes();
   EXPECT_EQ(Campos(Documento(a, "91")[0])[8], "35240311222333000181550020000000911000000911");
   EXPECT_EQ(Campos(Documento(a, "92")[0])[8], com_chave.chave);

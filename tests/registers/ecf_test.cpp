@@ -220,10 +220,7 @@ TEST_P(CuponsFiscais, CuponsCanceladosDigitadosSobAReducaoDaImpressoraEDoDia) {
      "NUM_DOC": "19", "COD_MOD": "2D", "COD_SIT": "02"},
     {"ID": 8344, "IDF_FILIAL": 10, "REG": "C100", "DT_DOC": "2024-03-04", "NUM_DOC": "20",
      "COD_MOD": "55", "COD_SIT": "02", "SER": "1"}]})");
-  struct TModuloCancelados {
-    TModuloCancelados() { erp::Registrar({"DoctoCancelSped"}); }
-    ~TModuloCancelados() { Aplicacao().RemoverClasse("DoctoCancelSped"); }
-  } modulo;
+  const teste::TModuloOpcional modulo({"DoctoCancelSped"});
   const TArquivo a = GerarMes();
   EXPECT_TRUE(a.problemas.empty());
   std::vector<std::string> cupons;
