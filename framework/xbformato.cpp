@@ -111,12 +111,6 @@ std::string Digitos(std::string_view s) {
   return r;
 }
 
-std::string ListaIds(const std::vector<int64_t>& ids) {
-  std::string r;
-  for (int64_t id : ids) r += (r.empty() ? "" : ", ") + std::to_string(id);
-  return r.empty() ? "0" : r;
-}
-
 std::string UpperCase(std::string_view s) {
   std::string r(s);
   for (size_t i = 0; i < r.size(); ++i) {

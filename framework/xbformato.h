@@ -34,8 +34,6 @@ std::string TrimRight(std::string_view s);
 std::string UpperCase(std::string_view s);
 // The decimal digits of s, in order: a CNPJ, CFOP or number without its punctuation.
 std::string Digitos(std::string_view s);
-// Identifiers as the list of an SQL "IN (...)": "0", which no row has, when there is none.
-std::string ListaIds(const std::vector<int64_t>& ids);
 std::string LowerCase(std::string_view s);
 std::string PreencherZerosEsquerda(std::string_view s, size_t largura);
 std::string SubstituirTodos(std::string s, std::string_view de, std::string_view para);

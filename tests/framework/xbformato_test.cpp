@@ -41,11 +41,9 @@ TEST(Formato, TextosParaNumeros) {
   EXPECT_EQ(CopiarUtf8("Ação!", 3), "Açã");
 }
 
-TEST(Formato, DigitosEListasDeIds) {
+TEST(Formato, Digitos) {
   EXPECT_EQ(Digitos("12.345.678/0001-90"), "12345678000190");
   EXPECT_EQ(Digitos("5.102 ç"), "5102");  // a multi-byte letter leaves no byte behind
-  EXPECT_EQ(ListaIds({3, 10}), "3, 10");
-  EXPECT_EQ(ListaIds({}), "0");  // "IN ()" would not parse
 }
 
 }  // namespace
