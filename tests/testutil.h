@@ -39,7 +39,8 @@ std::string Mensagem(F f) {
 }
 
 // An optional ERP module switched on for the life of one test: its families
-// registered on construction, the named one removed again on destruction.
+// registered on construction, the last of them removed on destruction (those
+// before it are defaults that the process keeps).
 class TModuloOpcional {
  public:
   explicit TModuloOpcional(std::vector<std::string> familias);
