@@ -210,6 +210,13 @@ int LinhasDoBloco(TxbSession& sessao, int bloco, const std::string& codigo) {
   return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
 }
 
+int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
+  TxbResultado r =
+      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = :NOME",
+                       {{"EFD", id_efd}, {"NOME", nome}});
+  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+}
+
 void TxbRegistroFilho::EscreverPorPaginas(TxbSession& sessao, TxbLinhasEFD& saida, int bloco,
                                           int64_t pai, const std::function<void()>& avanco) {
   LerPorPaginas(

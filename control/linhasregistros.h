@@ -101,6 +101,10 @@ void LerPorPaginas(TxbSession& sessao, int bloco, const std::string& codigo,
 // The number of the block's rows of register codigo.
 int LinhasDoBloco(TxbSession& sessao, int bloco, const std::string& codigo);
 
+// The block row of a generation by the block's name ("Bloco C"); 0 when the
+// generation has no such block.
+int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome);
+
 class TxbLinhasEFD;
 
 // A register written under its parent rows: its fields in the layout's order,

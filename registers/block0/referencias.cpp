@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "control/linhasregistros.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
@@ -62,11 +63,8 @@ bool RegistroNaLista(const std::string& lista, const std::string& familia) {
 int IdBloco0(TxbSession& sessao, int id_efd) {
   const int guardado = static_cast<int>(TextoParaInteiroDef(sessao.Valor("ID_Bloco0"), 0));
   if (guardado > 0) return guardado;
-  TxbResultado r =
-      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :ID_EFD AND NOMEBLOCO = :NOME",
-                       {{"ID_EFD", id_efd}, {"NOME", "Bloco 0"}});
-  if (r.Vazio()) return 0;
-  const int bloco = r.linhas[0][0].AsInteger();
+  const int bloco = IdBlocoDaGeracao(sessao, id_efd, "Bloco 0");
+  if (bloco == 0) return 0;
   sessao.DefinirValor("ID_Bloco0", std::to_string(bloco));
   return bloco;
 }

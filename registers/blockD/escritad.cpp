@@ -99,14 +99,8 @@ int EscreverFamiliaNoFimD(TxbSession& sessao, int bloco, int total, const TFamil
 }
 
 int ContarRegistrosD(TxbSession& sessao, int id_efd, const std::string& codigo) {
-  const TxbFamilia* f = TxbMetadados::Instancia().Familia("RegistroEFD" + codigo);
-  if (!f) return 0;
-  TxbResultado r = sessao.Consultar(
-      "SELECT COUNT(*) FROM " + f->tabela +
-          " A INNER JOIN Z8_REGEFD B ON B.ID = A.IDA INNER JOIN Z8_BLOCOSEFD C ON C.ID = "
-          "B.IDF_BLOCOSEFD WHERE C.IDF_EFD = :EFD AND C.NOMEBLOCO = 'Bloco D'",
-      {{"EFD", id_efd}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+  const int bloco = IdBlocoDaGeracao(sessao, id_efd, "Bloco D");
+  return bloco == 0 ? 0 : LinhasDoBloco(sessao, bloco, codigo);
 }
 
 TModeloEFD LerModeloEFD(TxbSession& sessao, int id_efd) {

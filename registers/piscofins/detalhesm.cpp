@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "control/linhasregistros.h"
 #include "framework/xbformato.h"
 #include "framework/xbsession.h"
 
@@ -232,13 +233,6 @@ constexpr TFonteDetalhes kFontes[] = {
 };
 
 }  // namespace
-
-int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome) {
-  TxbResultado r =
-      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = :NOME",
-                       {{"EFD", id_efd}, {"NOME", nome}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
-}
 
 std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int id_efd, bool cofins) {
   auto d = [](const TVariant& v) { return v.AsFloat(); };

@@ -28,8 +28,4 @@ using TConsultaDetalhes = std::string (*)(const std::string& contribuicao);
 // The lines of every source of the generation, for PIS or COFINS.
 std::vector<TDetalhe> LerDetalhes(TxbSession& sessao, int id_efd, bool cofins);
 
-// The block row of a generation by the block's name ("Bloco C"); 0 when the
-// generation has no such block.
-int IdBlocoDaGeracao(TxbSession& sessao, int id_efd, const std::string& nome);
-
 }  // namespace efd

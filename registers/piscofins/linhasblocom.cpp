@@ -5,6 +5,7 @@
 #include <map>
 
 #include "control/linhaefd.h"
+#include "control/linhasregistros.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 #include "framework/xbmetadados.h"
@@ -91,10 +92,7 @@ std::string ValorBlocoM(double valor, int decimais, bool vazio_se_nao_positivo) 
 int BlocoMDaGeracao(TxbSession& sessao, int id_efd) {
   const TxbCabecalhoEFD cabecalho = LerCabecalhoEFD(sessao, id_efd);
   if (Trim(cabecalho.modelo) != "2") return 0;
-  TxbResultado r =
-      sessao.Consultar("SELECT ID FROM Z8_BLOCOSEFD WHERE IDF_EFD = :EFD AND NOMEBLOCO = 'Bloco M'",
-                       {{"EFD", id_efd}});
-  return r.Vazio() ? 0 : r.linhas[0][0].AsInteger();
+  return IdBlocoDaGeracao(sessao, id_efd, "Bloco M");
 }
 
 bool TemLinhasM(TxbSession& sessao, int bloco, const std::string& codigo) {
