@@ -71,10 +71,10 @@ int64_t TxbInsercaoRegistro::Inserir(int bloco, int tipo, const std::vector<TVar
                             textos_.size()));
   const int64_t id = sessao_.GetBD().NovoID();
   if (!comando_familia_) {
-    comando_familia_ = &sessao_.ComandoPreparado(
+    comando_familia_ = &sessao_.InsercaoPreparada(
         kInsertFamilia, {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Inteiro,
                          TTipoCampo::Inteiro, TTipoCampo::Texto});
-    comando_linha_ = &sessao_.ComandoPreparado(sql_, tipos_);
+    comando_linha_ = &sessao_.InsercaoPreparada(sql_, tipos_);
   }
   TxbComando& familia = *comando_familia_;
   familia.Definir(0, id);

@@ -569,6 +569,12 @@ std::unique_ptr<TxbComando> TpbBD::Preparar(const std::string& sql, std::vector<
   return PrepararNoMotor(sql, std::move(tipos));
 }
 
+std::unique_ptr<TxbComando> TpbBD::PrepararInsercao(const std::string& sql,
+                                                    std::vector<TTipoCampo> tipos) {
+  Iniciar();
+  return PrepararInsercaoNoMotor(sql, std::move(tipos));
+}
+
 void TpbBD::ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
                             TxbResultado* resultado, const TxbVisitaLinha* linha) {
   bd::ExecutarSoci(*sessao_, sql, parametros, resultado, linha);
@@ -579,11 +585,38 @@ std::unique_ptr<TxbComando> TpbBD::PrepararNoMotor(const std::string& sql,
   return bd::NovoComandoSoci(*this, *sessao_, sql, std::move(tipos));
 }
 
+std::unique_ptr<TxbComando> TpbBD::PrepararInsercaoNoMotor(const std::string& sql,
+                                                           std::vector<TTipoCampo> tipos) {
+  return PrepararNoMotor(sql, std::move(tipos));
+}
+
 void TpbBD::IniciarNoMotor() {
   sessao_->begin();
 }
 
 void TpbBD::Iniciar() {
+  IniciarSemEnviar();
+  if (!aguardando_.empty()) EnviarAguardando();
+}
+
+void TpbBD::Aguardar(TxbInsercaoEmLote& insercao) {
+  aguardando_.push_back(&insercao);
+}
+
+void TpbBD::Esquecer(TxbInsercaoEmLote& insercao) {
+  std::erase(aguardando_, &insercao);
+}
+
+void TpbBD::EnviarAguardando() {
+  // Each leaves the list before it is sent: one that fails is not sent again.
+  while (!aguardando_.empty()) {
+    TxbInsercaoEmLote* insercao = aguardando_.front();
+    aguardando_.erase(aguardando_.begin());
+    insercao->Enviar();
+  }
+}
+
+void TpbBD::IniciarSemEnviar() {
   if (em_transacao_) return;
   if (!sessao_) throw EBancoDados(ClassName() + ": sem conexão com o banco de dados");
   try {
@@ -613,6 +646,7 @@ std::string TpbBD::JuncaoConjuntoIds(const std::string& coluna, const std::strin
 
 void TpbBD::Confirmar() {
   if (!em_transacao_) return;
+  EnviarAguardando();  // a failure leaves the transaction open, for the caller to undo
   em_transacao_ = false;
   TransacaoEncerrada();
   try {
@@ -634,6 +668,7 @@ void TpbBD::Confirmar() {
 }
 
 void TpbBD::Desfazer() {
+  for (TxbInsercaoEmLote* insercao : std::exchange(aguardando_, {})) insercao->Descartar();
   if (!em_transacao_) return;
   em_transacao_ = false;
   TransacaoEncerrada();

@@ -53,6 +53,14 @@ class TxbComando {
   virtual void Executar() = 0;
 };
 
+// An insertion whose rows may wait in memory and go to the engine several in
+// one statement (TpbBD::PrepararInsercao).
+class TxbInsercaoEmLote : public TxbComando {
+ public:
+  virtual void Enviar() = 0;     // stores the rows waiting
+  virtual void Descartar() = 0;  // forgets them
+};
+
 class TpbBD {
  public:
   // URL: "sqlite:PATH" (":memory:" allowed), "firebird:PATH" (embedded),
@@ -113,6 +121,14 @@ class TpbBD {
   // appearance: Definir(0, ...) sets the first one. The command must not
   // outlive this object.
   std::unique_ptr<TxbComando> Preparar(const std::string& sql, std::vector<TTipoCampo> tipos);
+  // An "INSERT INTO T (columns) VALUES (...)" prepared as by Preparar, whose
+  // rows an engine that takes a round trip per statement keeps and sends
+  // several at a time. Rows waiting are stored before any other statement of
+  // this connection runs (other insertions of this kind excepted: they go to
+  // other tables or in order) and by Confirmar, and forgotten by Desfazer; an
+  // insertion that fails is reported by the statement that sends it.
+  std::unique_ptr<TxbComando> PrepararInsercao(const std::string& sql,
+                                               std::vector<TTipoCampo> tipos);
 
   // --- transactions ---
   // A transaction is opened on the first statement when none is open.
@@ -121,6 +137,12 @@ class TpbBD {
   void Confirmar();  // commit; no-op when none is open
   void Desfazer();   // rollback; no-op when none is open
   bool EmTransacao() const { return em_transacao_; }
+  // For the insertions of PrepararInsercao: opens the transaction without
+  // storing the rows waiting, and keeps `insercao` among those with rows
+  // waiting until it is sent, forgotten or Esquecer is called.
+  void IniciarSemEnviar();
+  void Aguardar(TxbInsercaoEmLote& insercao);
+  void Esquecer(TxbInsercaoEmLote& insercao);
 
   // --- identifiers: allocated from the database's sequence in blocks ---
   int64_t NovoID();
@@ -151,6 +173,9 @@ class TpbBD {
                                TxbResultado* resultado, const TxbVisitaLinha* linha);
   virtual std::unique_ptr<TxbComando> PrepararNoMotor(const std::string& sql,
                                                       std::vector<TTipoCampo> tipos);
+  // PrepararNoMotor unless the kind sends insertions in blocks.
+  virtual std::unique_ptr<TxbComando> PrepararInsercaoNoMotor(const std::string& sql,
+                                                              std::vector<TTipoCampo> tipos);
   // True when the sequence is a table whose updates a rollback undoes: the
   // block of ids in memory is then dropped on Desfazer.
   virtual bool SequenciaTransacional() const { return false; }
@@ -179,7 +204,9 @@ class TpbBD {
 
  private:
   void CriarSequenciaUmaVez();
+  void EnviarAguardando();
   bool sequencia_pronta_ = false;
+  std::vector<TxbInsercaoEmLote*> aguardando_;  // in the order their first row came
 };
 
 }  // namespace efd

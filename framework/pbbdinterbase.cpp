@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "framework/pbbd_kinds.h"
+#include "framework/pbbdinterbaselote.h"
 #include "framework/xberros.h"
 #include "framework/xbformato.h"
 
@@ -43,14 +44,6 @@ constexpr char kParametrosTransacao[] = {isc_tpb_version3,
 std::string Ambiente(const char* nome, const char* padrao) {
   const char* v = std::getenv(nome);
   return v && *v ? v : padrao;
-}
-
-std::string MensagemStatus(const ISC_STATUS* status) {
-  std::string msg;
-  char buf[512];
-  const ISC_STATUS* p = status;
-  while (fb_interpret(buf, sizeof buf, &p)) msg += (msg.empty() ? "" : "\n") + std::string(buf);
-  return msg;
 }
 
 // Creates the database file: UTF8, dialect 3, pages of 8 KB, forced writes off.
@@ -285,6 +278,15 @@ class TpbBDInterbase final : public TpbBD {
       }
     }
     tabela_ids_pronta_ = true;
+  }
+
+  std::unique_ptr<TxbComando> PrepararInsercaoNoMotor(const std::string& sql,
+                                                      std::vector<TTipoCampo> tipos) override {
+    auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
+    if (auto lote =
+            NovaInsercaoEmLote(*this, &motor->dbhp_, &(motor->*MembroTransacao()), sql, tipos))
+      return lote;
+    return PrepararNoMotor(sql, std::move(tipos));
   }
 
   // A statement with PSQL variables, which SOCI would take for parameters:

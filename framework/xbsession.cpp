@@ -12,6 +12,7 @@ TxbSession::TxbSession(std::unique_ptr<TpbBD> bd) : bd_(std::move(bd)) {
 
 TxbSession::~TxbSession() {
   comandos_.clear();
+  insercoes_.clear();
   try {
     bd_->Desfazer();
   } catch (...) {
@@ -50,6 +51,13 @@ TxbComando& TxbSession::ComandoPreparado(const std::string& sql,
                                          const std::vector<TTipoCampo>& tipos) {
   auto& comando = comandos_[sql];
   if (!comando) comando = bd_->Preparar(sql, tipos);
+  return *comando;
+}
+
+TxbComando& TxbSession::InsercaoPreparada(const std::string& sql,
+                                          const std::vector<TTipoCampo>& tipos) {
+  auto& comando = insercoes_[sql];
+  if (!comando) comando = bd_->PrepararInsercao(sql, tipos);
   return *comando;
 }
 

@@ -53,6 +53,9 @@ class TxbSession {
   int64_t ConsultasExecutadas() const { return consultas_; }
   // A statement prepared once per session and kept for reuse (row insertion).
   TxbComando& ComandoPreparado(const std::string& sql, const std::vector<TTipoCampo>& tipos);
+  // The same for an INSERT whose rows may wait and go several at a time
+  // (TpbBD::PrepararInsercao): a generation's rows.
+  TxbComando& InsercaoPreparada(const std::string& sql, const std::vector<TTipoCampo>& tipos);
 
   // --- transactions ---
   // Work done outside an explicit transaction is committed when a business
@@ -98,7 +101,7 @@ class TxbSession {
  private:
   std::unique_ptr<TpbBD> bd_;
   std::unordered_map<std::string, std::string> valores_;
-  std::unordered_map<std::string, std::unique_ptr<TxbComando>> comandos_;
+  std::unordered_map<std::string, std::unique_ptr<TxbComando>> comandos_, insercoes_;
   int explicitas_ = 0;
   int64_t consultas_ = 0;
   std::vector<std::string> log_;

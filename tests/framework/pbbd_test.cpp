@@ -15,12 +15,15 @@ namespace {
 
 using teste::NovaUrl;
 
-class BancoDeDados : public ::testing::TestWithParam<std::string> {
+// A fresh database of one engine, and what the tests ask of it.
+class ComBanco {
  protected:
-  void SetUp() override {
-    if (!teste::MotorDisponivel(GetParam()))
-      GTEST_SKIP() << GetParam() << ": EFD_TEST_FIREBIRD_SERVER (HOST:PORT) não definida";
-    bd_ = TpbBD::Conectar(NovaUrl(GetParam()));
+  // Skips the test when the engine is not available here.
+  void Conectar(const std::string& motor) {
+    if (!teste::MotorDisponivel(motor))
+      GTEST_SKIP() << motor << ": EFD_TEST_FIREBIRD_SERVER (HOST:PORT) não definida";
+    motor_ = motor;
+    bd_ = TpbBD::Conectar(NovaUrl(motor));
   }
 
   // Firebird uses a table only once its DDL is committed.
@@ -44,12 +47,18 @@ class BancoDeDados : public ::testing::TestWithParam<std::string> {
   // connection, so that engine gets a file.
   std::string UrlDeArquivo() {
     static int arquivos = 0;
-    if (GetParam() == "sqlite")
+    if (motor_ == "sqlite")
       return "sqlite:" + teste::DiretorioTemporario() + "/" + std::to_string(++arquivos) + ".db";
     return bd_->Url();
   }
 
+  std::string motor_;
   std::unique_ptr<TpbBD> bd_;
+};
+
+class BancoDeDados : public ::testing::TestWithParam<std::string>, protected ComBanco {
+ protected:
+  void SetUp() override { Conectar(GetParam()); }
 };
 
 TEST_P(BancoDeDados, DesfazerDescartaTudoDesdeAUltimaConfirmacao) {
@@ -282,15 +291,29 @@ TEST_P(BancoDeDados, ParametrosNomeados) {
   EXPECT_THROW(r.Valor(0, "OUTRA"), ENomeDesconhecido);
 }
 
-TEST_P(BancoDeDados, PrepararInsereDezMilLinhasComNulosDatasEReais) {
+// Both ways of preparing an insertion store the same rows: Preparar, and
+// PrepararInsercao, whose rows may wait and go several at a time.
+class Insercao : public ::testing::TestWithParam<std::tuple<std::string, bool>>,
+                 protected ComBanco {
+ protected:
+  void SetUp() override { Conectar(std::get<0>(GetParam())); }
+
+  std::unique_ptr<TxbComando> PrepararInsercao(const std::string& sql,
+                                               std::vector<TTipoCampo> tipos) {
+    return std::get<1>(GetParam()) ? bd_->PrepararInsercao(sql, std::move(tipos))
+                                   : bd_->Preparar(sql, std::move(tipos));
+  }
+};
+
+TEST_P(Insercao, DezMilLinhasComNulosDatasEReais) {
   CriarTabela("CREATE TABLE P (ID INTEGER, NOME " + bd_->TipoColuna(TTipoCampo::Texto, 40) +
               ", VALOR " + bd_->TipoColuna(TTipoCampo::Real, 0) + ", DT " +
               bd_->TipoColuna(TTipoCampo::Data, 0) + ", ATIVO " +
               bd_->TipoColuna(TTipoCampo::Logico, 0) + ")");
-  auto cmd =
-      bd_->Preparar("INSERT INTO P (ID, NOME, VALOR, DT, ATIVO) VALUES (:P0, :P1, :P2, :P3, :P4)",
-                    {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Real, TTipoCampo::Data,
-                     TTipoCampo::Logico});
+  auto cmd = PrepararInsercao(
+      "INSERT INTO P (ID, NOME, VALOR, DT, ATIVO) VALUES (:P0, :P1, :P2, :P3, :P4)",
+      {TTipoCampo::Inteiro, TTipoCampo::Texto, TTipoCampo::Real, TTipoCampo::Data,
+       TTipoCampo::Logico});
   const TDateTime base = TDateTime::EncodeDate(2023, 12, 31);
   const int n = 10000;
   for (int i = 1; i <= n; ++i) {
@@ -321,7 +344,7 @@ TEST_P(BancoDeDados, PrepararInsereDezMilLinhasComNulosDatasEReais) {
   EXPECT_EQ(r.linhas[0][2].AsDateTime(), TDateTime(base.dias + 35));
 }
 
-TEST_P(BancoDeDados, CadaTipoDeColunaGuardaELe) {
+TEST_P(Insercao, CadaTipoDeColunaGuardaELe) {
   const struct {
     const char* coluna;
     TTipoCampo tipo;
@@ -345,7 +368,9 @@ TEST_P(BancoDeDados, CadaTipoDeColunaGuardaELe) {
     tipos.push_back(c.tipo);
   }
   CriarTabela("CREATE TABLE TIPOS (" + colunas + ")");
-  auto cmd = bd_->Preparar("INSERT INTO TIPOS VALUES (" + marcas + ")", tipos);
+  std::string nomes;
+  for (const auto& c : casos) nomes += std::string(nomes.empty() ? "" : ", ") + c.coluna;
+  auto cmd = PrepararInsercao("INSERT INTO TIPOS (" + nomes + ") VALUES (" + marcas + ")", tipos);
   for (size_t i = 0; i < std::size(casos); ++i) cmd->Definir(i, casos[i].valor);
   cmd->Executar();
 
@@ -364,6 +389,49 @@ TEST_P(BancoDeDados, CadaTipoDeColunaGuardaELe) {
   EXPECT_FALSE(bd_->TabelaExiste("TIPOS_NAO"));
 }
 
+TEST_P(BancoDeDados, InsercoesEmLoteChegamAntesDoComandoSeguinteEDaConfirmacao) {
+  CriarTabela("CREATE TABLE T (ID INTEGER, NOME VARCHAR(20))");
+  CriarTabela("CREATE TABLE U (ID INTEGER)");
+  auto t =
+      bd_->PrepararInsercao("INSERT INTO T (ID, NOME) VALUES (:ID, 'fixo')", {TTipoCampo::Inteiro});
+  auto u = bd_->PrepararInsercao("INSERT INTO U (ID) VALUES (:ID)", {TTipoCampo::Inteiro});
+  // More rows than a block takes, the two tables in turn.
+  for (int i = 1; i <= 150; ++i) {
+    t->Definir(0, i);
+    t->Executar();
+    u->Definir(0, i);
+    u->Executar();
+  }
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM T WHERE NOME = 'fixo'"), 150);
+  EXPECT_EQ(Contar("SELECT SUM(ID) FROM U"), 150 * 151 / 2);
+  t->Definir(0, 151);
+  t->Executar();
+  bd_->Confirmar();
+  // A row still waiting when the work is undone is not sent afterwards.
+  t->Definir(0, 152);
+  t->Executar();
+  bd_->Desfazer();
+  t->Definir(0, 153);
+  t->Executar();
+  bd_->Confirmar();
+  EXPECT_EQ(Ids("SELECT ID FROM T WHERE ID > 150 ORDER BY ID"), (std::vector<int64_t>{151, 153}));
+}
+
+TEST_P(BancoDeDados, InsercaoEmLoteQueFalhaEhDitaPeloComandoQueAEnvia) {
+  CriarTabela("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY)");
+  auto t = bd_->PrepararInsercao("INSERT INTO T (ID) VALUES (:ID)", {TTipoCampo::Inteiro});
+  const std::string erro = teste::Mensagem<EBancoDados>([&] {
+    for (int id : {1, 2, 1}) {
+      t->Definir(0, id);
+      t->Executar();
+    }
+    bd_->Consultar("SELECT COUNT(*) FROM T");
+  });
+  EXPECT_NE(erro.find("INSERT INTO T (ID) VALUES (:ID)"), std::string::npos) << erro;
+  bd_->Desfazer();
+  EXPECT_EQ(Contar("SELECT COUNT(*) FROM T"), 0);
+}
+
 TEST_P(BancoDeDados, TextosDoDialetoExecutam) {
   CriarTabela("CREATE TABLE T (ID INTEGER, A VARCHAR(5), B VARCHAR(5))");
   for (int i = 1; i <= 4; ++i)
@@ -377,6 +445,16 @@ TEST_P(BancoDeDados, TextosDoDialetoExecutam) {
                      " AB FROM T X" + bd_->FragmentoAposAlias() + " WHERE ID = 1");
   EXPECT_EQ(r.Valor(0, "AB").AsString(), "ab");
 }
+
+INSTANTIATE_TEST_SUITE_P(Motores, Insercao,
+                         ::testing::Combine(::testing::ValuesIn(teste::MotoresDeTeste()),
+                                            ::testing::Bool()),
+                         [](const auto& info) {
+                           std::string nome = std::get<0>(info.param) +
+                                              (std::get<1>(info.param) ? "_em_lote" : "");
+                           std::replace(nome.begin(), nome.end(), '-', '_');
+                           return nome;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Motores, BancoDeDados, ::testing::ValuesIn(teste::MotoresDeTeste()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
