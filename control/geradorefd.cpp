@@ -219,12 +219,25 @@ void ExcluirRegistroEFD(TxbSession& sessao, const std::string& familia, int id_e
       "SELECT C.ID FROM Z8_BLOCOSEFD C INNER JOIN Z8_TpRegEFD T ON T.IDF_TIPOBLOCOEFD = "
       "C.IDF_TIPOBLOCOEFD WHERE (C.IDF_EFD = :ID_EFD) AND (T.FAMILIA = :FAMILIA)",
       {{"ID_EFD", id_efd}, {"FAMILIA", familia}});
-  const std::string das_linhas =
-      "SELECT B.ID FROM Z8_REGEFD B WHERE (B.IDF_BLOCOSEFD = :BLOCO) AND (B.REGISTRO = :REGISTRO)";
+  const std::string do_registro = "(B.IDF_BLOCOSEFD = :BLOCO) AND (B.REGISTRO = :REGISTRO)";
   for (const auto& b : blocos.linhas) {
-    const TParametros p{{"BLOCO", b[0]}, {"REGISTRO", codigo}};
-    sessao.ExecutarDiretoNoBD("DELETE FROM " + f->tabela + " WHERE IDA IN (" + das_linhas + ")", p);
-    sessao.ExecutarDiretoNoBD("DELETE FROM Z8_REGEFD WHERE ID IN (" + das_linhas + ")", p);
+    TParametros p{{"BLOCO", b[0]}, {"REGISTRO", codigo}};
+    // Found by the block's index, usually with no rows: a generator clears
+    // its register before its first row. The register's table is then read
+    // within the span of ids, not whole (some engines scan the outer table of
+    // "IN (SELECT ...)").
+    const TxbResultado span =
+        sessao.Consultar("SELECT MIN(B.ID), MAX(B.ID) FROM Z8_REGEFD B WHERE " + do_registro, p);
+    if (span.linhas.empty() || span.linhas[0][0].IsNull()) continue;
+    p.emplace_back("MENOR", span.linhas[0][0]);
+    p.emplace_back("MAIOR", span.linhas[0][1]);
+    sessao.ExecutarDiretoNoBD(
+        fmt::format("DELETE FROM {0} WHERE ({0}.IDA BETWEEN :MENOR AND :MAIOR) AND EXISTS "
+                    "(SELECT B.ID FROM Z8_REGEFD B WHERE (B.ID = {0}.IDA) AND {1})",
+                    f->tabela, do_registro),
+        p);
+    sessao.ExecutarDiretoNoBD(
+        "DELETE FROM Z8_REGEFD WHERE (IDF_BLOCOSEFD = :BLOCO) AND (REGISTRO = :REGISTRO)", p);
   }
 }
 
