@@ -728,6 +728,14 @@ std::vector<std::string> TpbBD::ColunasDaTabela(const std::string& nome) {
   return colunas;
 }
 
+std::map<std::string, std::vector<std::string>> TpbBD::ColunasDasTabelas() {
+  std::map<std::string, std::vector<std::string>> tabelas;
+  Percorrer(SqlColunasDasTabelas(), {}, [&tabelas](const std::vector<TVariant>& coluna) {
+    tabelas[UpperCase(Trim(coluna[0].AsString()))].push_back(UpperCase(Trim(coluna[1].AsString())));
+  });
+  return tabelas;
+}
+
 void TpbBD::CriarSequencia() {
   CriarSequenciaSeAusente();
   sequencia_pronta_ = true;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -152,6 +153,9 @@ class TpbBD {
   // --- schema ---
   bool TabelaExiste(const std::string& nome);
   std::vector<std::string> ColunasDaTabela(const std::string& nome);  // upper-case
+  // Every table's columns in order by the table's name, names in upper case:
+  // one query, where asking table by table takes one each.
+  std::map<std::string, std::vector<std::string>> ColunasDasTabelas();
   void CriarSequencia();  // the id sequence, when missing
 
   // The SOCI connection, inside the current transaction (opened if none is).
@@ -193,6 +197,8 @@ class TpbBD {
   // A sequence kept in a one-row table (kinds without a sequence of their own).
   int64_t ReservarBlocoIDsNaTabela(int64_t tamanho);
   virtual std::vector<std::string> ListarColunas(const std::string& tabela) = 0;
+  // A query of every table's name and column names, in the columns' order.
+  virtual std::string SqlColunasDasTabelas() const = 0;
   virtual bool ExisteTabela(const std::string& tabela) = 0;
   virtual void CriarSequenciaSeAusente() = 0;
 

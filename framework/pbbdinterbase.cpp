@@ -115,6 +115,7 @@ class TpbBDInterbase final : public TpbBD {
     conexao_ = fmt::format("service={} user={} password={} charset=UTF8", Citar(servico),
                            Citar(usuario), Citar(senha));
     const bool embarcado = servico.rfind('/', 0) == 0;
+    servidor_ = !embarcado;
     if (embarcado) {
       if (!std::filesystem::exists(servico)) CriarBanco(servico, usuario, senha);
       Abrir(url, soci::firebird, conexao_);
@@ -216,6 +217,11 @@ class TpbBDInterbase final : public TpbBD {
     return colunas;
   }
 
+  std::string SqlColunasDasTabelas() const override {
+    return "SELECT RDB$RELATION_NAME, RDB$FIELD_NAME FROM RDB$RELATION_FIELDS ORDER BY "
+           "RDB$RELATION_NAME, RDB$FIELD_POSITION";
+  }
+
   bool ExisteTabela(const std::string& tabela) override {
     return PrimeiroInteiro(Consultar("SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
                                      "RDB$RELATION_NAME = UPPER(CAST(:T AS VARCHAR(63)))",
@@ -282,6 +288,9 @@ class TpbBDInterbase final : public TpbBD {
 
   std::unique_ptr<TxbComando> PrepararInsercaoNoMotor(const std::string& sql,
                                                       std::vector<TTipoCampo> tipos) override {
+    // Embedded, a statement costs no round trip, and rows run faster one by
+    // one than through a block.
+    if (!servidor_) return PrepararNoMotor(sql, std::move(tipos));
     auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
     if (auto lote =
             NovaInsercaoEmLote(*this, &motor->dbhp_, &(motor->*MembroTransacao()), sql, tipos))
@@ -323,6 +332,7 @@ class TpbBDInterbase final : public TpbBD {
   }
 
   std::string conexao_;
+  bool servidor_ = false;  // through a server, not embedded
   bool tabela_ids_pronta_ = false;
   int64_t ultimo_conjunto_ = 0;
   std::deque<TConjuntoIds> conjuntos_;

@@ -56,6 +56,10 @@ class TpbBDOracle final : public TpbBD {
     return colunas;
   }
 
+  std::string SqlColunasDasTabelas() const override {
+    return "SELECT TABLE_NAME, COLUMN_NAME FROM USER_TAB_COLUMNS ORDER BY TABLE_NAME, COLUMN_ID";
+  }
+
   bool ExisteTabela(const std::string& tabela) override {
     return PrimeiroInteiro(Consultar(
                "SELECT COUNT(*) FROM USER_TABLES WHERE TABLE_NAME = UPPER(:T)", {{"T", tabela}})) >

@@ -420,6 +420,11 @@ class TpbBDSQLite final : public TpbBD {
     return colunas;
   }
 
+  std::string SqlColunasDasTabelas() const override {
+    return "SELECT M.name, P.name FROM sqlite_master M INNER JOIN pragma_table_info(M.name) P "
+           "WHERE M.type = 'table' ORDER BY M.name, P.cid";
+  }
+
   bool ExisteTabela(const std::string& tabela) override {
     return PrimeiroInteiro(Consultar(
                "SELECT COUNT(*) FROM (SELECT name FROM sqlite_master WHERE type IN ('table', "

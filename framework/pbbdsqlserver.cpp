@@ -71,6 +71,11 @@ class TpbBDSQLServer final : public TpbBD {
     return colunas;
   }
 
+  std::string SqlColunasDasTabelas() const override {
+    return "SELECT TABLE_NAME, COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS ORDER BY TABLE_NAME, "
+           "ORDINAL_POSITION";
+  }
+
   bool ExisteTabela(const std::string& tabela) override {
     if (tabela.rfind('#', 0) == 0) {
       const TxbResultado r = Consultar("select object_id('tempdb.." + tabela + "') as ID");

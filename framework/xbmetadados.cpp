@@ -129,8 +129,10 @@ std::string DDLTabela(const TpbBD& bd, const TxbFamilia& familia) {
 int CriarEsquema(TpbBD& bd) {
   bd.CriarSequencia();
   int criadas = 0;
+  const std::map<std::string, std::vector<std::string>> tabelas = bd.ColunasDasTabelas();
   for (const TxbFamilia* f : TxbMetadados::Instancia().Todas()) {
-    if (!bd.TabelaExiste(f->tabela)) {
+    const auto tabela = tabelas.find(UpperCase(f->tabela));
+    if (tabela == tabelas.end()) {
       // Some engines use a table only once its DDL is committed.
       bd.Executar(DDLTabela(bd, *f));
       bd.Confirmar();
@@ -143,8 +145,7 @@ int CriarEsquema(TpbBD& bd) {
       ++criadas;
       continue;
     }
-    std::vector<std::string> existentes = bd.ColunasDaTabela(f->tabela);
-    std::set<std::string> conhecidas(existentes.begin(), existentes.end());
+    const std::set<std::string> conhecidas(tabela->second.begin(), tabela->second.end());
     for (const auto& c : ColunasDaFamilia(*f))
       if (!conhecidas.count(c.nome))
         bd.Executar(fmt::format("ALTER TABLE {} ADD {} {}", f->tabela, c.nome,

@@ -384,8 +384,9 @@ TEST_P(Insercao, CadaTipoDeColunaGuardaELe) {
   EXPECT_EQ(r.Valor(0, "DH").AsDateTime(), TDateTime::EncodeDateTime(2024, 2, 29, 0, 0, 1));
   EXPECT_TRUE(r.Valor(0, "L").AsBoolean());
   EXPECT_EQ(r.Valor(0, "M").AsString().size(), 7000u);
-  EXPECT_EQ(bd_->ColunasDaTabela("tipos"),
-            (std::vector<std::string>{"I", "T", "R", "D", "H", "DH", "L", "M"}));
+  const std::vector<std::string> nomes_das_colunas{"I", "T", "R", "D", "H", "DH", "L", "M"};
+  EXPECT_EQ(bd_->ColunasDaTabela("tipos"), nomes_das_colunas);
+  EXPECT_EQ(bd_->ColunasDasTabelas().at("TIPOS"), nomes_das_colunas);
   EXPECT_FALSE(bd_->TabelaExiste("TIPOS_NAO"));
 }
 
