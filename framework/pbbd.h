@@ -124,9 +124,9 @@ class TpbBD {
   std::unique_ptr<TxbComando> Preparar(const std::string& sql, std::vector<TTipoCampo> tipos);
   // An "INSERT INTO T (columns) VALUES (...)" prepared as by Preparar, whose
   // rows an engine that takes a round trip per statement keeps and sends
-  // several at a time. Rows waiting are stored before any other statement of
-  // this connection runs (other insertions of this kind excepted: they go to
-  // other tables or in order) and by Confirmar, and forgotten by Desfazer; an
+  // several at a time. Each insertion's rows are stored in order, before any
+  // other statement of this connection runs (another insertion of this kind
+  // does not wait for them) and by Confirmar, and forgotten by Desfazer; an
   // insertion that fails is reported by the statement that sends it.
   std::unique_ptr<TxbComando> PrepararInsercao(const std::string& sql,
                                                std::vector<TTipoCampo> tipos);
