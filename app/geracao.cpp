@@ -6,6 +6,7 @@
 #include <atomic>
 #include <exception>
 #include <filesystem>
+#include <numeric>
 #include <thread>
 
 #include "control/geradorefd.h"
@@ -85,6 +86,30 @@ void GerarFilial(TTarefaFilial& tarefa, OpcoesGeracao opcoes) {
   }
 }
 
+}  // namespace
+
+std::vector<size_t> OrdemDasFiliais(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
+  const TDateTime fim = opcoes.fim.EhDataZero() ? UltimoDiaDoMes(opcoes.inicio) : opcoes.fim;
+  std::vector<int64_t> documentos;
+  for (int filial : opcoes.filiais)
+    documentos.push_back(sessao
+                             .Consultar("SELECT COUNT(*) FROM Z8_DOCTO WHERE IDF_FILIAL = :FILIAL "
+                                        "AND DATAEMI >= :INICIO AND DATAEMI < :FIM",
+                                        {{"FILIAL", filial},
+                                         {"INICIO", opcoes.inicio.DateOf()},
+                                         {"FIM", TDateTime(fim.DateOf().dias + 1)}})
+                             .linhas.at(0)
+                             .at(0)
+                             .AsInt64());
+  std::vector<size_t> ordem(opcoes.filiais.size());
+  std::iota(ordem.begin(), ordem.end(), 0);
+  std::stable_sort(ordem.begin(), ordem.end(),
+                   [&](size_t a, size_t b) { return documentos[a] > documentos[b]; });
+  return ordem;
+}
+
+namespace {
+
 std::vector<ArquivoGerado> GerarPorFilial(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
   if (!SaidaEmPasta(opcoes.saida)) throw EErro("Vários arquivos gerados: --out deve ser uma pasta");
   const std::string url = sessao.GetBD().Url();
@@ -96,13 +121,16 @@ std::vector<ArquivoGerado> GerarPorFilial(TxsSessionZ8& sessao, const OpcoesGera
     tarefas[i].sessao = std::make_unique<TxsSessionZ8>(TpbBD::Conectar(url));
   }
   if (EscritoresConcorrentes(url)) {
+    // The largest first: the run cannot end before the largest branch does.
+    const std::vector<size_t> ordem = OrdemDasFiliais(sessao, opcoes);
+    sessao.GetBD().Confirmar();
     std::atomic<size_t> proxima{0};
     std::vector<std::thread> threads;
     const size_t n = std::min(tarefas.size(), static_cast<size_t>(opcoes.tarefas));
     for (size_t t = 0; t < n; ++t)
       threads.emplace_back([&] {
-        for (size_t i = proxima++; i < tarefas.size(); i = proxima++)
-          GerarFilial(tarefas[i], opcoes);
+        for (size_t i = proxima++; i < ordem.size(); i = proxima++)
+          GerarFilial(tarefas[ordem[i]], opcoes);
       });
     for (auto& thread : threads) thread.join();
   } else {

@@ -63,6 +63,11 @@ void IncluirCabecalhos(Th5EFD& efd, const OpcoesGeracao& opcoes);
 // error names the branches that failed.
 std::vector<ArquivoGerado> Gerar(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes);
 
+// The order in which a parallel run starts the branches of `opcoes`, as
+// indexes into opcoes.filiais: the most documents in the period first, so
+// that the largest branch does not start last and run alone.
+std::vector<size_t> OrdemDasFiliais(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes);
+
 // Checks a written file against its block-9 totals. A file that fails is not
 // left under its final name: it is renamed "<name>.INVALIDO.txt" and the
 // result names that path.

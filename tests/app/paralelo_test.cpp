@@ -3,6 +3,7 @@
 // branches, and a branch that fails takes nothing of the others with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -40,9 +41,12 @@ class GeracaoPorFilial : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (!teste::MotorDisponivel(GetParam())) GTEST_SKIP() << GetParam() << " indisponível";
-    // Every branch's session opens the same database: SQLite in a file.
+    // Every branch's session opens the same database: SQLite in a file, one
+    // per test.
+    static int arquivos = 0;
     const std::string url = GetParam() == "sqlite"
-                                ? "sqlite:" + teste::DiretorioTemporario() + "/filiais.db"
+                                ? "sqlite:" + teste::DiretorioTemporario() + "/filiais-" +
+                                      std::to_string(++arquivos) + ".db"
                                 : teste::NovaUrlComEsquema(GetParam());
     sessao_ = app::AbrirBanco(url, app::TCriacaoBanco::Criar);
     CarregarCatalogo(*sessao_);
@@ -120,6 +124,25 @@ TEST_P(GeracaoPorFilial, OsArquivosDeUmPedidoSoEUmaFilialQueFalhaNaoLevaAsOutras
   });
   ASSERT_EQ(outros.size(), 4u);
   EXPECT_EQ(Arquivos(com_falha.saida), outros);
+}
+
+TEST_P(GeracaoPorFilial, AsFiliaisComMaisDocumentosComecamPrimeiro) {
+  app::OpcoesGeracao opcoes = Opcoes(4, "ordem");
+  std::reverse(opcoes.filiais.begin(), opcoes.filiais.end());  // the head office last
+  const std::vector<size_t> ordem = app::OrdemDasFiliais(*sessao_, opcoes);
+  ASSERT_EQ(ordem.size(), opcoes.filiais.size());
+  EXPECT_EQ(opcoes.filiais[ordem.front()], demo_.filiais.front());
+  std::vector<int64_t> documentos;
+  for (size_t i : ordem)
+    documentos.push_back(sessao_
+                             ->Consultar("SELECT COUNT(*) FROM Z8_DOCTO WHERE IDF_FILIAL = :F",
+                                         {{"F", opcoes.filiais[i]}})
+                             .linhas[0][0]
+                             .AsInt64());
+  EXPECT_TRUE(std::is_sorted(documentos.rbegin(), documentos.rend()));
+  std::vector<size_t> indices = ordem;
+  std::sort(indices.begin(), indices.end());
+  EXPECT_EQ(indices, (std::vector<size_t>{0, 1, 2, 3, 4}));
 }
 
 // The embedded Firebird takes one writer at a time, as SQLite does: the
