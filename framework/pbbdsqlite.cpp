@@ -441,19 +441,22 @@ class TpbBDSQLite final : public TpbBD {
 
   void ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
                        TxbResultado* resultado, const TxbVisitaLinha* linha) override {
-    auto it = preparadas_.find(sql);
-    if (it != preparadas_.end())
+    const auto it = preparadas_.find(sql);
+    const bool guardada = it != preparadas_.end();
+    if (guardada && !Lendo(it->second))
       return ExecutarPreparada(it->second, sql, parametros, resultado, linha);
     TPreparada preparada{ConverterParametros(sql), nullptr};
     preparada.st = Compilar(conexao_, preparada.convertido.texto, sql);
     if (!preparada.st) return;
     // Kept when it takes parameters: the same few such texts run for every
     // window and document, while a text carrying its values seldom comes
-    // again (and may be long, with a window's ids).
-    if (preparada.convertido.nomes.empty())
+    // again (and may be long, with a window's ids). The same text run again
+    // while its rows are read gets a statement of its own.
+    if (preparada.convertido.nomes.empty() || guardada)
       return ExecutarPreparada(preparada, sql, parametros, resultado, linha);
     constexpr size_t kLimitePreparadas = 64;
-    if (preparadas_.size() >= kLimitePreparadas) preparadas_.clear();
+    if (preparadas_.size() >= kLimitePreparadas)
+      std::erase_if(preparadas_, [](const auto& par) { return !Lendo(par.second); });
     ExecutarPreparada(preparadas_.emplace(sql, std::move(preparada)).first->second, sql, parametros,
                       resultado, linha);
   }
@@ -468,6 +471,11 @@ class TpbBDSQLite final : public TpbBD {
     TSqlPosicional convertido;
     TInstrucao st;
   };
+
+  // Whether its rows are being read, by a visit of a row further up.
+  static bool Lendo(const TPreparada& preparada) {
+    return sqlite3_stmt_busy(preparada.st.get()) != 0;
+  }
 
   void ExecutarPreparada(const TPreparada& preparada, const std::string& sql,
                          const TParametros& parametros, TxbResultado* resultado,

@@ -291,6 +291,42 @@ TEST_P(BancoDeDados, ParametrosNomeados) {
   EXPECT_THROW(r.Valor(0, "OUTRA"), ENomeDesconhecido);
 }
 
+// A text with parameters is kept prepared: run again with values of other
+// types, again while its own rows are read, after a failure half-way, and
+// with its table dropped and made again in between.
+TEST_P(BancoDeDados, ConsultaRepetidaComOutrosValoresEDentroDaPropriaLeitura) {
+  CriarTabela("CREATE TABLE T (ID INTEGER, NOME VARCHAR(20))");
+  for (int i = 1; i <= 3; ++i)
+    bd_->Executar("INSERT INTO T (ID, NOME) VALUES (:ID, :NOME)",
+                  {{"ID", i}, {"NOME", "n" + std::to_string(i)}});
+  const std::string sql = "SELECT ID, NOME FROM T WHERE ID >= :ID ORDER BY ID";
+  EXPECT_EQ(Ids(sql, {{"ID", 2}}), (std::vector<int64_t>{2, 3}));
+  EXPECT_EQ(Ids(sql, {{"ID", 3}}), (std::vector<int64_t>{3}));
+  EXPECT_EQ(Ids(sql, {{"ID", TVariant()}}), (std::vector<int64_t>{}));
+  EXPECT_EQ(Ids(sql, {{"ID", "2"}}), (std::vector<int64_t>{2, 3}));
+  EXPECT_EQ(Ids(sql, {{"ID", 1}}), (std::vector<int64_t>{1, 2, 3}));
+
+  std::vector<std::string> lidos;
+  bd_->Percorrer(sql, {{"ID", 1}}, [&](const std::vector<TVariant>& linha) {
+    const int64_t id = linha[0].AsInt64();
+    lidos.push_back(linha[1].AsString() + ":" + std::to_string(Ids(sql, {{"ID", id + 1}}).size()));
+  });
+  EXPECT_EQ(lidos, (std::vector<std::string>{"n1:2", "n2:1", "n3:0"}));
+
+  EXPECT_THROW(bd_->Percorrer(sql, {{"ID", 1}},
+                              [](const std::vector<TVariant>&) { throw EErro("interrompida"); }),
+               EErro);
+  EXPECT_EQ(Ids(sql, {{"ID", 1}}), (std::vector<int64_t>{1, 2, 3}));
+
+  bd_->Confirmar();
+  CriarTabela("DROP TABLE T");
+  CriarTabela("CREATE TABLE T (NOME VARCHAR(20), ID INTEGER)");
+  bd_->Executar("INSERT INTO T (NOME, ID) VALUES ('novo', 9)");
+  const TxbResultado r = bd_->Consultar(sql, {{"ID", 1}});
+  ASSERT_EQ(r.linhas.size(), 1u);
+  EXPECT_EQ(r.Valor(0, "NOME").AsString(), "novo");
+}
+
 // Both ways of preparing an insertion store the same rows: Preparar, and
 // PrepararInsercao, whose rows may wait and go several at a time.
 class Insercao : public ::testing::TestWithParam<std::tuple<std::string, bool>>,
