@@ -213,36 +213,64 @@ namespace {
 
 constexpr int64_t kTamanhoBlocoIDs = 1000;
 
-// The values bound to one execution of a statement. SOCI keeps references to
-// them, so they live in deques, which never move what they hold.
+// The values bound to a statement. SOCI keeps references to them, so they
+// live in deques, which never move what they hold. Trocar puts another
+// execution's values in the same holders: values of the same types.
 class TVinculos {
  public:
   void Vincular(soci::statement& st, const TVariant& valor) {
-    indicadores_.push_back(valor.IsNull() ? soci::i_null : soci::i_ok);
-    soci::indicator& ind = indicadores_.back();
+    soci::indicator& ind = indicadores_.emplace_back();
+    TDestino& destino = destinos_.emplace_back();
     const TVariant::Valor& v = valor.valor();
-    if (const auto* i = std::get_if<int64_t>(&v)) {
-      st.exchange(soci::use(inteiros_.emplace_back(*i), ind));
-    } else if (const auto* r = std::get_if<double>(&v)) {
-      st.exchange(soci::use(reais_.emplace_back(*r), ind));
-    } else if (const auto* s = std::get_if<std::string>(&v)) {
-      st.exchange(soci::use(textos_.emplace_back(*s), ind));
-    } else if (const auto* d = std::get_if<TDateTime>(&v)) {
-      st.exchange(soci::use(datas_.emplace_back(d->ToTm()), ind));
-    } else if (const auto* b = std::get_if<bool>(&v)) {
-      st.exchange(soci::use(textos_.emplace_back(*b ? "T" : "F"), ind));
+    if (std::holds_alternative<int64_t>(v)) {
+      st.exchange(soci::use(*(destino.inteiro = &inteiros_.emplace_back()), ind));
+    } else if (std::holds_alternative<double>(v)) {
+      st.exchange(soci::use(*(destino.real = &reais_.emplace_back()), ind));
+    } else if (std::holds_alternative<TDateTime>(v)) {
+      st.exchange(soci::use(*(destino.data = &datas_.emplace_back()), ind));
     } else {
-      // Null: the engines take a null text for a parameter of any type.
-      st.exchange(soci::use(textos_.emplace_back(), ind));
+      // Texts, logicals and nulls: the engines take a null text for a
+      // parameter of any type.
+      st.exchange(soci::use(*(destino.texto = &textos_.emplace_back()), ind));
     }
+    Trocar(destinos_.size() - 1, valor);
+  }
+
+  void Trocar(const std::vector<const TVariant*>& valores) {
+    for (size_t i = 0; i < valores.size(); ++i) Trocar(i, *valores[i]);
   }
 
  private:
+  struct TDestino {
+    long long* inteiro = nullptr;
+    double* real = nullptr;
+    std::tm* data = nullptr;
+    std::string* texto = nullptr;
+  };
+
+  void Trocar(size_t i, const TVariant& valor) {
+    indicadores_[i] = valor.IsNull() ? soci::i_null : soci::i_ok;
+    const TDestino& destino = destinos_[i];
+    const TVariant::Valor& v = valor.valor();
+    if (const auto* n = std::get_if<int64_t>(&v)) {
+      *destino.inteiro = *n;
+    } else if (const auto* r = std::get_if<double>(&v)) {
+      *destino.real = *r;
+    } else if (const auto* d = std::get_if<TDateTime>(&v)) {
+      *destino.data = d->ToTm();
+    } else if (const auto* t = std::get_if<std::string>(&v)) {
+      destino.texto->assign(*t);
+    } else if (const auto* b = std::get_if<bool>(&v)) {
+      destino.texto->assign(*b ? "T" : "F");
+    }
+  }
+
   std::deque<long long> inteiros_;
   std::deque<double> reais_;
   std::deque<std::string> textos_;
   std::deque<std::tm> datas_;
   std::deque<soci::indicator> indicadores_;
+  std::vector<TDestino> destinos_;
 };
 
 TVariant LerColuna(const soci::row& linha, size_t i, soci::data_type tipo) {
@@ -389,42 +417,157 @@ class TxbComandoSoci final : public TxbComando {
 
 namespace bd {
 
-void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
-                  TxbResultado* resultado, const TxbVisitaLinha* linha_lida) {
-  try {
-    const TSqlPosicional convertido = ConverterParametros(sql);
-    TVinculos vinculos;
-    soci::row linha;
-    soci::statement st(sessao);
-    if (resultado) st.exchange(soci::into(linha));
-    for (const TVariant* valor : ValoresDasMarcas(convertido, parametros, sql))
-      vinculos.Vincular(st, *valor);
-    st.alloc();
-    st.prepare(convertido.texto);
-    st.define_and_bind();
-    bool tem = st.execute(true);
+namespace {
+
+// A statement through SOCI, its parameters bound to holders of the types of
+// its first values: run again with values of the same types, it is not
+// prepared again.
+class TConsultaSoci {
+ public:
+  TConsultaSoci(soci::session& sessao, const std::string& texto,
+                const std::vector<const TVariant*>& valores, bool com_resultado)
+      : st_(sessao) {
+    if (com_resultado) st_.exchange(soci::into(linha_));
+    for (const TVariant* valor : valores) vinculos_.Vincular(st_, *valor);
+    st_.alloc();
+    st_.prepare(texto);
+    st_.define_and_bind();
+  }
+
+  void Executar(const std::vector<const TVariant*>& valores, TxbResultado* resultado,
+                const TxbVisitaLinha* linha_lida) {
+    vinculos_.Trocar(valores);
+    bool tem = st_.execute(true);
     if (!resultado) return;
 
     std::vector<soci::data_type> tipos;
-    for (size_t i = 0; i < linha.size(); ++i) {
-      const soci::column_properties& p = linha.get_properties(i);
+    for (size_t i = 0; i < linha_.size(); ++i) {
+      const soci::column_properties& p = linha_.get_properties(i);
       resultado->colunas.push_back(UpperCase(p.get_name()));
       tipos.push_back(p.get_data_type());
     }
     std::vector<TVariant> atual;
     while (tem) {
-      std::vector<TVariant>& valores = linha_lida ? atual : resultado->linhas.emplace_back();
-      valores.clear();
-      valores.reserve(tipos.size());
-      for (size_t i = 0; i < tipos.size(); ++i) valores.push_back(LerColuna(linha, i, tipos[i]));
+      std::vector<TVariant>& valores_lidos = linha_lida ? atual : resultado->linhas.emplace_back();
+      valores_lidos.clear();
+      valores_lidos.reserve(tipos.size());
+      for (size_t i = 0; i < tipos.size(); ++i)
+        valores_lidos.push_back(LerColuna(linha_, i, tipos[i]));
       if (linha_lida) (*linha_lida)(atual);
-      tem = st.fetch();
+      tem = st_.fetch();
     }
+  }
+
+ private:
+  TVinculos vinculos_;
+  soci::row linha_;
+  soci::statement st_;  // last: goes before the holders it refers to
+};
+
+// What a prepared statement was bound for: whether it returns rows, and the
+// holder each value went into.
+std::string FormaDaExecucao(const std::vector<const TVariant*>& valores, bool com_resultado) {
+  std::string forma(1, com_resultado ? 'R' : 'C');
+  for (const TVariant* valor : valores) {
+    const TVariant::Valor& v = valor->valor();
+    forma += std::holds_alternative<int64_t>(v)     ? 'i'
+             : std::holds_alternative<double>(v)    ? 'r'
+             : std::holds_alternative<TDateTime>(v) ? 'd'
+                                                    : 't';
+  }
+  return forma;
+}
+
+// Whether the text reads or changes rows, rather than the schema.
+bool ManipulaDados(const std::string& texto) {
+  static const std::regex forma(R"(\s*(SELECT|WITH|INSERT|UPDATE|DELETE|MERGE|EXECUTE)\b.*)",
+                                std::regex::icase);
+  return std::regex_match(texto, forma);
+}
+
+template <typename F>
+void TraduzirErrosSoci(const std::string& sql, F&& executar) {
+  try {
+    executar();
   } catch (const soci::soci_error& e) {
     throw EBancoDados(MensagemErroSql(e.what(), sql));
   } catch (const std::bad_cast&) {
     throw EBancoDados(MensagemErroSql("Tipo de coluna inesperado na leitura", sql));
   }
+}
+
+}  // namespace
+
+void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                  TxbResultado* resultado, const TxbVisitaLinha* linha_lida) {
+  TraduzirErrosSoci(sql, [&] {
+    const TSqlPosicional convertido = ConverterParametros(sql);
+    const std::vector<const TVariant*> valores = ValoresDasMarcas(convertido, parametros, sql);
+    TConsultaSoci(sessao, convertido.texto, valores, resultado != nullptr)
+        .Executar(valores, resultado, linha_lida);
+  });
+}
+
+struct TConsultasPreparadasSoci::TPreparada {
+  TSqlPosicional convertido;
+  std::string forma;
+  std::unique_ptr<TConsultaSoci> consulta;
+  bool em_uso = false;  // its rows are being read
+};
+
+TConsultasPreparadasSoci::TConsultasPreparadasSoci() = default;
+TConsultasPreparadasSoci::~TConsultasPreparadasSoci() = default;
+
+void TConsultasPreparadasSoci::Executar(soci::session& sessao, const std::string& sql,
+                                        const TParametros& parametros, TxbResultado* resultado,
+                                        const TxbVisitaLinha* linha_lida) {
+  auto it = preparadas_.find(sql);
+  if (it == preparadas_.end()) {
+    TSqlPosicional convertido = ConverterParametros(sql);
+    // A text that carries its values is seldom run twice; one that changes
+    // the schema would find it in use by the statements kept.
+    if (convertido.nomes.empty()) {
+      if (!ManipulaDados(convertido.texto)) Esquecer();
+      return ExecutarSoci(sessao, sql, parametros, resultado, linha_lida);
+    }
+    if (preparadas_.size() >= kLimite) Esquecer();
+    auto nova = std::make_shared<TPreparada>();
+    nova->convertido = std::move(convertido);
+    it = preparadas_.emplace(sql, std::move(nova)).first;
+  }
+  // Held here: a query run while reading the rows may forget it.
+  const std::shared_ptr<TPreparada> preparada = it->second;
+  TraduzirErrosSoci(sql, [&] {
+    const std::vector<const TVariant*> valores =
+        ValoresDasMarcas(preparada->convertido, parametros, sql);
+    if (preparada->em_uso) {
+      // The same text again while its rows are read: a statement of its own.
+      TConsultaSoci(sessao, preparada->convertido.texto, valores, resultado != nullptr)
+          .Executar(valores, resultado, linha_lida);
+      return;
+    }
+    std::string forma = FormaDaExecucao(valores, resultado != nullptr);
+    if (!preparada->consulta || preparada->forma != forma) {
+      preparada->consulta.reset();
+      preparada->consulta = std::make_unique<TConsultaSoci>(sessao, preparada->convertido.texto,
+                                                            valores, resultado != nullptr);
+      preparada->forma = std::move(forma);
+    }
+    preparada->em_uso = true;
+    try {
+      preparada->consulta->Executar(valores, resultado, linha_lida);
+    } catch (...) {
+      // Left mid-way: prepared again next time.
+      preparada->consulta.reset();
+      preparada->em_uso = false;
+      throw;
+    }
+    preparada->em_uso = false;
+  });
+}
+
+void TConsultasPreparadasSoci::Esquecer() {
+  std::erase_if(preparadas_, [](const auto& par) { return !par.second->em_uso; });
 }
 
 std::unique_ptr<TxbComando> NovoComandoSoci(TpbBD& bd, soci::session& sessao,

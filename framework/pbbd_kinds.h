@@ -7,6 +7,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/pbbd.h"
@@ -76,5 +77,24 @@ void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametr
                   TxbResultado* resultado, const TxbVisitaLinha* linha = nullptr);
 std::unique_ptr<TxbComando> NovoComandoSoci(TpbBD& bd, soci::session& sessao,
                                             const std::string& sql, std::vector<TTipoCampo> tipos);
+
+// The statements of ExecutarSoci whose texts have parameters, kept prepared
+// by their text (up to kLimite), for an engine that prepares at a cost: a
+// round trip and a compilation on the server. Statements that change the
+// schema forget them first, since the engine keeps what they use in use.
+class TConsultasPreparadasSoci {
+ public:
+  static constexpr size_t kLimite = 64;
+
+  TConsultasPreparadasSoci();
+  ~TConsultasPreparadasSoci();
+  void Executar(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                TxbResultado* resultado, const TxbVisitaLinha* linha = nullptr);
+  void Esquecer();  // but those whose rows are being read
+
+ private:
+  struct TPreparada;
+  std::unordered_map<std::string, std::shared_ptr<TPreparada>> preparadas_;
+};
 
 }  // namespace efd::bd

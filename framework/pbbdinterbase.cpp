@@ -187,6 +187,11 @@ class TpbBDInterbase final : public TpbBD {
   // The work table empties itself at the end of a transaction.
   void TransacaoEncerrada() override { conjuntos_.clear(); }
 
+  void ExecutarNoMotor(const std::string& sql, const TParametros& parametros,
+                       TxbResultado* resultado, const TxbVisitaLinha* linha) override {
+    consultas_.Executar(*sessao_, sql, parametros, resultado, linha);
+  }
+
   void IniciarNoMotor() override {
     auto* motor = static_cast<soci::firebird_session_backend*>(sessao_->get_backend());
     isc_tr_handle& transacao = motor->*MembroTransacao();
@@ -312,6 +317,7 @@ class TpbBDInterbase final : public TpbBD {
   // Runs the DDL on a short-lived connection of its own and commits it, unless
   // `verificacao` (a COUNT) finds the object there already.
   void ExecutarDDLAparte(const std::string& verificacao, const std::vector<std::string>& ddl) {
+    consultas_.Esquecer();
     std::string sql = verificacao;
     try {
       soci::session outra(soci::firebird, conexao_);
@@ -336,6 +342,7 @@ class TpbBDInterbase final : public TpbBD {
   bool tabela_ids_pronta_ = false;
   int64_t ultimo_conjunto_ = 0;
   std::deque<TConjuntoIds> conjuntos_;
+  TConsultasPreparadasSoci consultas_;
 };
 
 }  // namespace
