@@ -104,40 +104,39 @@ size_t LinhasPorBloco(const TInsercao& insercao) {
   return std::clamp<size_t>((kTamanhoDoTexto - uma) / por_linha + 1, 1, kLinhasPorBloco);
 }
 
+// The sizes of the statements a table's rows are sent by: the powers of two
+// below the largest block, then the largest. Preparing a block takes the
+// server milliseconds for each row it holds, and each row it holds costs
+// binding and converting its parameters, used or not; so a few rows go by a
+// statement of about their number, prepared once it is first needed.
+std::vector<size_t> TamanhosDeBloco(size_t maior) {
+  std::vector<size_t> tamanhos;
+  for (size_t t = 1; t < maior; t *= 2) tamanhos.push_back(t);
+  tamanhos.push_back(maior);
+  return tamanhos;
+}
+
 class TxbInsercaoEmLoteFirebird final : public TxbInsercaoEmLote {
  public:
   TxbInsercaoEmLoteFirebird(TpbBD& bd, isc_db_handle* banco, isc_tr_handle* transacao,
                             std::string sql, std::vector<TTipoCampo> tipos,
-                            std::vector<size_t> parametro_da_marca, const TInsercao& insercao)
+                            std::vector<size_t> parametro_da_marca, TInsercao insercao)
       : bd_(bd),
+        banco_(banco),
         transacao_(transacao),
         sql_(std::move(sql)),
         tipos_(std::move(tipos)),
         parametro_da_marca_(std::move(parametro_da_marca)),
-        capacidade_(LinhasPorBloco(insercao)),
+        insercao_(std::move(insercao)),
+        capacidade_(LinhasPorBloco(insercao_)),
         atual_(tipos_.size()),
         linhas_(capacidade_, atual_),
         binarios_(1 + capacidade_ * parametro_da_marca_.size()),
         textos_(binarios_.size()),
-        nulos_(binarios_.size()),
-        entrada_(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(binarios_.size()))),
-                 &std::free) {
-    const std::string texto = TextoDoBloco(insercao, capacidade_);
-    ISC_STATUS_ARRAY status;
-    if (isc_dsql_allocate_statement(status, banco, &comando_.handle) ||
-        isc_dsql_prepare(status, transacao_, &comando_.handle, 0, texto.c_str(), SQL_DIALECT_V6,
-                         nullptr))
-      throw EBancoDados(MensagemErroSql(MensagemStatus(status), texto));
-    entrada_->version = SQLDA_VERSION1;
-    entrada_->sqln = static_cast<short>(binarios_.size());
-    // Described for the text columns' character sets; each value then goes
-    // in the type of its own, which the server converts.
-    if (isc_dsql_describe_bind(status, &comando_.handle, SQLDA_VERSION1, entrada_.get()))
-      throw EBancoDados(MensagemErroSql(MensagemStatus(status), texto));
-    for (size_t v = 0; v < binarios_.size(); ++v) {
-      entrada_->sqlvar[v].sqlind = &nulos_[v];
-      entrada_->sqlvar[v].sqlscale = 0;
-    }
+        nulos_(binarios_.size()) {
+    for (size_t tamanho : TamanhosDeBloco(capacidade_)) blocos_.push_back({tamanho});
+    // Checks the text now, as any other prepared command does.
+    Preparar(blocos_.front());
   }
 
   ~TxbInsercaoEmLoteFirebird() override {
@@ -178,30 +177,65 @@ class TxbInsercaoEmLoteFirebird final : public TxbInsercaoEmLote {
     isc_stmt_handle handle = 0;
   };
 
+  // The statement of a block of `linhas` rows, prepared when first needed.
+  struct TBloco {
+    size_t linhas;
+    std::unique_ptr<TComando> comando = nullptr;
+    std::unique_ptr<XSQLDA, decltype(&std::free)> entrada{nullptr, &std::free};
+  };
+
   union TBinario {
     int64_t inteiro;
     double real;
     ISC_TIMESTAMP data;
   };
 
+  void Preparar(TBloco& bloco) {
+    const std::string texto = TextoDoBloco(insercao_, bloco.linhas);
+    const size_t variaveis = 1 + bloco.linhas * parametro_da_marca_.size();
+    auto comando = std::make_unique<TComando>();
+    ISC_STATUS_ARRAY status;
+    if (isc_dsql_allocate_statement(status, banco_, &comando->handle) ||
+        isc_dsql_prepare(status, transacao_, &comando->handle, 0, texto.c_str(), SQL_DIALECT_V6,
+                         nullptr))
+      throw EBancoDados(MensagemErroSql(MensagemStatus(status), texto));
+    bloco.entrada.reset(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(variaveis))));
+    XSQLDA& entrada = *bloco.entrada;
+    entrada.version = SQLDA_VERSION1;
+    entrada.sqln = static_cast<short>(variaveis);
+    // Described for the text columns' character sets; each value then goes
+    // in the type of its own, which the server converts.
+    if (isc_dsql_describe_bind(status, &comando->handle, SQLDA_VERSION1, &entrada))
+      throw EBancoDados(MensagemErroSql(MensagemStatus(status), texto));
+    for (size_t v = 0; v < variaveis; ++v) {
+      entrada.sqlvar[v].sqlind = &nulos_[v];
+      entrada.sqlvar[v].sqlscale = 0;
+    }
+    bloco.comando = std::move(comando);
+  }
+
   void EnviarBloco() {
+    TBloco& bloco = *std::find_if(blocos_.begin(), blocos_.end(),
+                                  [&](const TBloco& b) { return b.linhas >= usadas_; });
+    if (!bloco.comando) Preparar(bloco);
+    XSQLDA& entrada = *bloco.entrada;
     const size_t marcas = parametro_da_marca_.size();
     const TVariant nulo;
-    Vincular(0, TTipoCampo::Inteiro, TVariant(static_cast<int64_t>(usadas_)));
-    for (size_t linha = 0; linha < capacidade_; ++linha)
+    Vincular(entrada, 0, TTipoCampo::Inteiro, TVariant(static_cast<int64_t>(usadas_)));
+    for (size_t linha = 0; linha < bloco.linhas; ++linha)
       for (size_t m = 0; m < marcas; ++m) {
         const size_t v = 1 + linha * marcas + m, parametro = parametro_da_marca_[m];
-        Vincular(v, tipos_[parametro], linha < usadas_ ? linhas_[linha][parametro] : nulo);
+        Vincular(entrada, v, tipos_[parametro], linha < usadas_ ? linhas_[linha][parametro] : nulo);
       }
     usadas_ = 0;
     ISC_STATUS_ARRAY status;
-    if (isc_dsql_execute(status, transacao_, &comando_.handle, SQL_DIALECT_V6, entrada_.get()))
+    if (isc_dsql_execute(status, transacao_, &bloco.comando->handle, SQL_DIALECT_V6, &entrada))
       throw EBancoDados(MensagemErroSql(MensagemStatus(status), sql_));
   }
 
   // Points variable v at the value, in the type it goes in.
-  void Vincular(size_t v, TTipoCampo tipo, const TVariant& valor) {
-    XSQLVAR& var = entrada_->sqlvar[v];
+  void Vincular(XSQLDA& entrada, size_t v, TTipoCampo tipo, const TVariant& valor) {
+    XSQLVAR& var = entrada.sqlvar[v];
     TBinario& binario = binarios_[v];
     nulos_[v] = valor.IsNull() ? -1 : 0;
     if (valor.IsNull()) {
@@ -247,11 +281,13 @@ class TxbInsercaoEmLoteFirebird final : public TxbInsercaoEmLote {
   }
 
   TpbBD& bd_;
+  isc_db_handle* banco_;
   isc_tr_handle* transacao_;
   const std::string sql_;
   const std::vector<TTipoCampo> tipos_;
   const std::vector<size_t> parametro_da_marca_;
-  const size_t capacidade_;                    // rows of a block
+  const TInsercao insercao_;
+  const size_t capacidade_;                    // rows of the largest block
   std::vector<TVariant> atual_;                // the row being defined, by parameter
   std::vector<std::vector<TVariant>> linhas_;  // the rows waiting
   size_t usadas_ = 0;                          // of linhas_
@@ -259,8 +295,7 @@ class TxbInsercaoEmLoteFirebird final : public TxbInsercaoEmLote {
   std::vector<TBinario> binarios_;             // per variable: LINHAS, then each row's markers
   std::vector<std::string> textos_;
   std::vector<short> nulos_;
-  std::unique_ptr<XSQLDA, decltype(&std::free)> entrada_;
-  TComando comando_;
+  std::vector<TBloco> blocos_;  // by size, smallest first
 };
 
 }  // namespace
@@ -269,10 +304,10 @@ std::unique_ptr<TxbComando> NovaInsercaoEmLote(TpbBD& bd, isc_db_handle* banco,
                                                isc_tr_handle* transacao, const std::string& sql,
                                                const std::vector<TTipoCampo>& tipos) {
   TMarcasDoComando marcas = MarcasDoComando(sql, tipos.size());
-  const std::optional<TInsercao> insercao = Analisar(marcas.texto);
+  std::optional<TInsercao> insercao = Analisar(marcas.texto);
   if (!insercao) return nullptr;
   return std::make_unique<TxbInsercaoEmLoteFirebird>(
-      bd, banco, transacao, sql, tipos, std::move(marcas.parametro_da_marca), *insercao);
+      bd, banco, transacao, sql, tipos, std::move(marcas.parametro_da_marca), std::move(*insercao));
 }
 
 }  // namespace efd::bd

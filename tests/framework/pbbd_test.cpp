@@ -380,6 +380,31 @@ TEST_P(Insercao, DezMilLinhasComNulosDatasEReais) {
   EXPECT_EQ(r.linhas[0][2].AsDateTime(), TDateTime(base.dias + 35));
 }
 
+// Runs of every length up to past the largest block, each sent by the query
+// that follows it: each run goes by a block of its own size or larger, and
+// what the larger one holds beyond the run stores nothing.
+TEST_P(Insercao, CadaQuantidadeDeLinhasChegaInteira) {
+  CriarTabela("CREATE TABLE P (ID INTEGER, NOME " + bd_->TipoColuna(TTipoCampo::Texto, 20) + ")");
+  auto cmd = PrepararInsercao("INSERT INTO P (ID, NOME) VALUES (:ID, :NOME)",
+                              {TTipoCampo::Inteiro, TTipoCampo::Texto});
+  int64_t id = 0;
+  for (int linhas = 1; linhas <= 70; ++linhas) {
+    for (int i = 0; i < linhas; ++i) {
+      cmd->Definir(0, ++id);
+      cmd->Definir(1, id % 3 == 0 ? TVariant() : TVariant(std::to_string(id)));
+      cmd->Executar();
+    }
+    ASSERT_EQ(Contar("SELECT COUNT(*) FROM P"), id) << linhas << " rows";
+    // The run's last row, with its text unless it is null.
+    EXPECT_EQ(Contar("SELECT COUNT(*) FROM P WHERE ID = :ID AND (NOME = :NOME OR NOME IS NULL)",
+                     {{"ID", id}, {"NOME", std::to_string(id)}}),
+              1);
+  }
+  bd_->Confirmar();
+  EXPECT_EQ(Contar("SELECT COUNT(NOME) FROM P"), id - id / 3);
+  EXPECT_EQ(Contar("SELECT SUM(ID) FROM P"), id * (id + 1) / 2);
+}
+
 TEST_P(Insercao, CadaTipoDeColunaGuardaELe) {
   const struct {
     const char* coluna;
