@@ -10,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <typeinfo>
 
 #include "framework/pbbd_kinds.h"
@@ -480,9 +481,13 @@ std::string FormaDaExecucao(const std::vector<const TVariant*>& valores, bool co
 
 // Whether the text reads or changes rows, rather than the schema.
 bool ManipulaDados(const std::string& texto) {
-  static const std::regex forma(R"(\s*(SELECT|WITH|INSERT|UPDATE|DELETE|MERGE|EXECUTE)\b.*)",
-                                std::regex::icase);
-  return std::regex_match(texto, forma);
+  static const std::set<std::string> kPalavras = {"SELECT", "WITH",  "INSERT", "UPDATE",
+                                                  "DELETE", "MERGE", "EXECUTE"};
+  const size_t inicio = texto.find_first_not_of(" \t\r\n(");
+  if (inicio == std::string::npos) return false;
+  size_t fim = inicio;
+  while (fim < texto.size() && std::isalpha(static_cast<unsigned char>(texto[fim]))) ++fim;
+  return kPalavras.count(UpperCase(texto.substr(inicio, fim - inicio))) > 0;
 }
 
 template <typename F>
