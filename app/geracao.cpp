@@ -89,7 +89,7 @@ void GerarFilial(TTarefaFilial& tarefa, OpcoesGeracao opcoes) {
 }  // namespace
 
 std::vector<size_t> OrdemDasFiliais(TxsSessionZ8& sessao, const OpcoesGeracao& opcoes) {
-  const TDateTime fim = opcoes.fim.EhDataZero() ? UltimoDiaDoMes(opcoes.inicio) : opcoes.fim;
+  const TDateTime fim = opcoes.FimDoPeriodo();
   std::vector<int64_t> documentos;
   for (int filial : opcoes.filiais)
     documentos.push_back(sessao

@@ -37,6 +37,11 @@ struct OpcoesGeracao {
   // transaction, on an engine that takes concurrent writers (the Firebird
   // server); the others take the branches one after the other.
   int tarefas = 1;
+
+  // The last day of the period: fim, or the end of the start's month.
+  TDateTime FimDoPeriodo() const {
+    return fim.EhDataZero() ? UltimoDiaDoMes(inicio).DateOf() : fim;
+  }
 };
 
 struct ArquivoGerado {

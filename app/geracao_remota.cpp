@@ -117,8 +117,7 @@ std::vector<ArquivoGerado> GerarRemoto(const std::string& url, const std::string
   for (const auto& [id, filial] : cabecalhos)
     efd->GerarRegistros(id, selecionadas, lista, modelo, "", false);
 
-  const TDateTime fim =
-      opcoes.fim.EhDataZero() ? UltimoDiaDoMes(opcoes.inicio).DateOf() : opcoes.fim;
+  const TDateTime fim = opcoes.FimDoPeriodo();
   const bool pasta = opcoes.saida.empty() || std::filesystem::is_directory(opcoes.saida);
   if (!pasta && cabecalhos.size() > 1)
     throw EErro("Vários arquivos gerados: --out deve ser uma pasta");

@@ -219,20 +219,32 @@ constexpr int64_t kTamanhoBlocoIDs = 1000;
 // execution's values in the same holders: values of the same types.
 class TVinculos {
  public:
+  // The holder a value goes into: 'i' integer, 'r' real, 'd' date, 't' text
+  // (texts, logicals and nulls: the engines take a null text for a parameter
+  // of any type).
+  static char Holder(const TVariant& valor) {
+    const TVariant::Valor& v = valor.valor();
+    return std::holds_alternative<int64_t>(v)     ? 'i'
+           : std::holds_alternative<double>(v)    ? 'r'
+           : std::holds_alternative<TDateTime>(v) ? 'd'
+                                                  : 't';
+  }
+
   void Vincular(soci::statement& st, const TVariant& valor) {
     soci::indicator& ind = indicadores_.emplace_back();
     TDestino& destino = destinos_.emplace_back();
-    const TVariant::Valor& v = valor.valor();
-    if (std::holds_alternative<int64_t>(v)) {
-      st.exchange(soci::use(*(destino.inteiro = &inteiros_.emplace_back()), ind));
-    } else if (std::holds_alternative<double>(v)) {
-      st.exchange(soci::use(*(destino.real = &reais_.emplace_back()), ind));
-    } else if (std::holds_alternative<TDateTime>(v)) {
-      st.exchange(soci::use(*(destino.data = &datas_.emplace_back()), ind));
-    } else {
-      // Texts, logicals and nulls: the engines take a null text for a
-      // parameter of any type.
-      st.exchange(soci::use(*(destino.texto = &textos_.emplace_back()), ind));
+    switch (Holder(valor)) {
+      case 'i':
+        st.exchange(soci::use(*(destino.inteiro = &inteiros_.emplace_back()), ind));
+        break;
+      case 'r':
+        st.exchange(soci::use(*(destino.real = &reais_.emplace_back()), ind));
+        break;
+      case 'd':
+        st.exchange(soci::use(*(destino.data = &datas_.emplace_back()), ind));
+        break;
+      default:
+        st.exchange(soci::use(*(destino.texto = &textos_.emplace_back()), ind));
     }
     Trocar(destinos_.size() - 1, valor);
   }
@@ -469,13 +481,7 @@ class TConsultaSoci {
 // holder each value went into.
 std::string FormaDaExecucao(const std::vector<const TVariant*>& valores, bool com_resultado) {
   std::string forma(1, com_resultado ? 'R' : 'C');
-  for (const TVariant* valor : valores) {
-    const TVariant::Valor& v = valor->valor();
-    forma += std::holds_alternative<int64_t>(v)     ? 'i'
-             : std::holds_alternative<double>(v)    ? 'r'
-             : std::holds_alternative<TDateTime>(v) ? 'd'
-                                                    : 't';
-  }
+  for (const TVariant* valor : valores) forma += TVinculos::Holder(*valor);
   return forma;
 }
 
@@ -501,16 +507,22 @@ void TraduzirErrosSoci(const std::string& sql, F&& executar) {
   }
 }
 
-}  // namespace
-
-void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
-                  TxbResultado* resultado, const TxbVisitaLinha* linha_lida) {
+// A statement prepared for one execution.
+void ExecutarUmaVez(soci::session& sessao, const TSqlPosicional& convertido, const std::string& sql,
+                    const TParametros& parametros, TxbResultado* resultado,
+                    const TxbVisitaLinha* linha_lida) {
   TraduzirErrosSoci(sql, [&] {
-    const TSqlPosicional convertido = ConverterParametros(sql);
     const std::vector<const TVariant*> valores = ValoresDasMarcas(convertido, parametros, sql);
     TConsultaSoci(sessao, convertido.texto, valores, resultado != nullptr)
         .Executar(valores, resultado, linha_lida);
   });
+}
+
+}  // namespace
+
+void ExecutarSoci(soci::session& sessao, const std::string& sql, const TParametros& parametros,
+                  TxbResultado* resultado, const TxbVisitaLinha* linha_lida) {
+  ExecutarUmaVez(sessao, ConverterParametros(sql), sql, parametros, resultado, linha_lida);
 }
 
 struct TConsultasPreparadasSoci::TPreparada {
@@ -533,7 +545,7 @@ void TConsultasPreparadasSoci::Executar(soci::session& sessao, const std::string
     // the schema would find it in use by the statements kept.
     if (convertido.nomes.empty()) {
       if (!ManipulaDados(convertido.texto)) Esquecer();
-      return ExecutarSoci(sessao, sql, parametros, resultado, linha_lida);
+      return ExecutarUmaVez(sessao, convertido, sql, parametros, resultado, linha_lida);
     }
     if (preparadas_.size() >= kLimite) Esquecer();
     auto nova = std::make_shared<TPreparada>();
@@ -542,15 +554,12 @@ void TConsultasPreparadasSoci::Executar(soci::session& sessao, const std::string
   }
   // Held here: a query run while reading the rows may forget it.
   const std::shared_ptr<TPreparada> preparada = it->second;
+  // The same text again while its rows are read: a statement of its own.
+  if (preparada->em_uso)
+    return ExecutarUmaVez(sessao, preparada->convertido, sql, parametros, resultado, linha_lida);
   TraduzirErrosSoci(sql, [&] {
     const std::vector<const TVariant*> valores =
         ValoresDasMarcas(preparada->convertido, parametros, sql);
-    if (preparada->em_uso) {
-      // The same text again while its rows are read: a statement of its own.
-      TConsultaSoci(sessao, preparada->convertido.texto, valores, resultado != nullptr)
-          .Executar(valores, resultado, linha_lida);
-      return;
-    }
     std::string forma = FormaDaExecucao(valores, resultado != nullptr);
     if (!preparada->consulta || preparada->forma != forma) {
       preparada->consulta.reset();
